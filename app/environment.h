@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QString>
+#include <functional>
+
+class Clock;
+class DatagramPort;
+class Dialogs;
+class InstanceGuard;
+class SystemInfo;
+class TrayHost;
+
+// Everything a copy of the program takes from its surroundings. The real
+// program fills it from the system; a test fills it with doubles.
+struct Environment
+{
+    QString settingsFolder;
+    QHostAddress bindAddress = QHostAddress(QHostAddress::AnyIPv4);
+    quint16 port = 50319;
+    QString broadcastAddress = QStringLiteral("255.255.255.255");
+    Clock *clock = nullptr;
+    Dialogs *dialogs = nullptr;
+    SystemInfo *systemInfo = nullptr;
+    TrayHost *tray = nullptr;
+    InstanceGuard *instanceGuard = nullptr;
+    // Optional: a datagram port of the test's own; otherwise a real one.
+    DatagramPort *port_ = nullptr;
+    // Optional: 0 to 9 for the random icon set.
+    std::function<int()> random10;
+};

@@ -1,0 +1,74 @@
+#include "cp932.h"
+#include "hostsysteminfo.h"
+#include "lockfileinstanceguard.h"
+#include "program.h"
+#include "qtdialogs.h"
+#include "qttrayhost.h"
+#include "systemclock.h"
+#include "terminationwatcher.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+namespace {
+
+// Beside the executable, as the program has always kept it; where that
+// folder cannot be written, in the user's configuration folder.
+QString settingsFolder()
+{
+    const QString beside = QCoreApplication::applicationDirPath();
+    if (QFileInfo(beside).isWritable())
+        return beside;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(config);
+    return config;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("portana"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    if (!cp932::available()) {
+        QMessageBox::critical(nullptr, QStringLiteral("ぽるとな～"),
+                              QStringLiteral("この Qt には CP932 (Shift_JIS) の変換がありません。\n"
+                                             "ぽるとな～ は他の端末と話せないため終了します。"));
+        return 3;
+    }
+
+    SystemClock clock;
+    QtDialogs dialogs;
+    HostSystemInfo systemInfo;
+    QtTrayHost tray;
+    LockFileInstanceGuard guard;
+
+    Environment env;
+    env.settingsFolder = settingsFolder();
+    env.clock = &clock;
+    env.dialogs = &dialogs;
+    env.systemInfo = &systemInfo;
+    env.tray = &tray;
+    env.instanceGuard = &guard;
+
+    Program program(env);
+    QObject::connect(&program, &Program::ended, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    TerminationWatcher watcher;
+    QObject::connect(&watcher, &TerminationWatcher::terminationRequested, &program, &Program::end);
+    // The desktop session is ending: go as 終了 goes, without asking.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &program, &Program::end);
+
+    switch (program.start()) {
+    case Program::StartResult::Running: break;
+    case Program::StartResult::AlreadyRunning: return 1;
+    case Program::StartResult::PortInUse: return 2;
+    case Program::StartResult::PortFailed: return 2;
+    }
+    return app.exec();
+}

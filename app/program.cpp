@@ -1,0 +1,220 @@
+#include "program.h"
+
+#include "appearance.h"
+#include "awaynote.h"
+#include "clock.h"
+#include "composer.h"
+#include "dispatcher.h"
+#include "frmipset.h"
+#include "frmoption.h"
+#include "frmsnd.h"
+#include "frmversion.h"
+#include "historymodel.h"
+#include "icontheme.h"
+#include "instanceguard.h"
+#include "localuser.h"
+#include "recordingdialogs.h"
+#include "resultpresenter.h"
+#include "settingsstore.h"
+#include "systeminfo.h"
+#include "traycontroller.h"
+#include "twips.h"
+#include "udpdatagramport.h"
+#include "userlistmodel.h"
+#include "weekday.h"
+#include "windowplacement.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTreeView>
+
+namespace {
+const QString ProgramName = QStringLiteral("ぽるとな～");
+}
+
+Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std::move(env))
+{
+    m_dialogs = std::make_unique<RecordingDialogs>(*m_env.dialogs);
+    if (m_env.port_) {
+        m_port = m_env.port_;
+    } else {
+        m_ownPort = std::make_unique<UdpDatagramPort>(m_env.bindAddress, m_env.port);
+        m_port = m_ownPort.get();
+    }
+    m_store = std::make_unique<SettingsStore>(m_env.settingsFolder, *m_dialogs, m_env.random10);
+    const OptSettings &settings = m_store->settings();
+    m_theme = std::make_unique<IconTheme>();
+    m_user = std::make_unique<LocalUser>(settings);
+    m_history = std::make_unique<HistoryModel>(*m_env.clock, [this] { return m_user->shortName(); });
+    m_users = std::make_unique<UserListModel>();
+    m_note = std::make_unique<AwayNote>();
+    m_dispatcher = std::make_unique<Dispatcher>(*m_port, settings, *m_user, *m_users, *m_history,
+                                                *m_note, *m_dialogs);
+    m_composer = std::make_unique<Composer>(*m_dispatcher, settings, *m_user, *m_users,
+                                            *m_history, *m_env.clock, *m_dialogs,
+                                            m_env.broadcastAddress);
+    m_results = std::make_unique<ResultPresenter>(*m_dispatcher, settings, *m_env.clock);
+    m_tray = std::make_unique<TrayController>(*m_env.tray, *m_theme);
+    m_frmSnd = std::make_unique<FrmSnd>(*m_composer, *m_dispatcher, *m_users, settings);
+    m_frmOption = std::make_unique<FrmOption>(*m_theme, *m_tray, *m_store, *m_dialogs);
+
+    connect(m_theme.get(), &IconTheme::changed, this, [this] {
+        m_frmSnd->setWindowIcon(m_theme->normal());
+        m_frmSnd->Image1->setPixmap(
+            m_theme->normal().pixmap(twips::toPixelsX(480, twips::screenOf(m_frmSnd.get()))));
+        m_results->setWindowIcon(m_theme->normal());
+    });
+    connect(m_tray.get(), &TrayController::sendWindowRequested, this, &Program::openSendWindow);
+    connect(m_tray->mnuEnd, &QAction::triggered, this, &Program::mnuEnd_Click);
+    connect(m_tray->mnuIcon, &QAction::triggered, this, &Program::openIconDialog);
+    connect(m_tray->mnuAbout, &QAction::triggered, this, &Program::openVersion);
+    connect(m_frmSnd.get(), &FrmSnd::ipSetRequested, this, &Program::openIpSet);
+    // Their windows are not part of this program yet.
+    for (QAction *later : {m_tray->mnuLetter, m_tray->mnuLog, m_tray->mnuOther})
+        later->setEnabled(false);
+    connect(m_dispatcher.get(), &Dispatcher::messageArrived, this, [this] {
+        if (!m_hasTray) // no tray to tell it: the window asks for attention
+            QApplication::alert(m_frmSnd.get());
+    });
+}
+
+Program::~Program()
+{
+    delete m_frmVersion;
+    delete m_frmIPset;
+    if (!m_ended && m_tray)
+        m_tray->removeIcon();
+}
+
+QString Program::lastAnswer() const
+{
+    return m_dialogs->lastAnswer();
+}
+
+Program::StartResult Program::start()
+{
+    if (m_env.instanceGuard && !m_env.instanceGuard->claim()) {
+        m_dialogs->messageBox({QStringLiteral("「ぽるとな～」 は、既に起動しています"),
+                               ProgramName, Dialogs::Icon::Critical, Dialogs::Buttons::Ok,
+                               Dialogs::Ok});
+        return StartResult::AlreadyRunning;
+    }
+
+    applyIconSet(0);
+    if (const auto set = m_store->rdOptSub(QApplication::font().family())) {
+        applyIconSet(*set);
+        m_frmOption->select(*set);
+    }
+    applyAppearance();
+
+    switch (m_port->bind()) {
+    case DatagramPort::BindResult::Bound: break;
+    case DatagramPort::BindResult::InUse:
+        m_dialogs->messageBox({QStringLiteral("「ぽるとな～」は、既に起動しています。\r(PortNo Error!)"),
+                               QStringLiteral("きりかぽ～"), Dialogs::Icon::Exclamation,
+                               Dialogs::Buttons::Ok, Dialogs::Ok});
+        return StartResult::PortInUse;
+    case DatagramPort::BindResult::Failed:
+        // Anything else that keeps the port from opening ends the program
+        // too, with the reason, rather than waiting for a socket that never opens.
+        m_dialogs->messageBox({QStringLiteral("受信ポート %1 を開けませんでした。\r").arg(m_env.port)
+                                   + m_port->errorText(),
+                               ProgramName, Dialogs::Icon::Critical, Dialogs::Buttons::Ok,
+                               Dialogs::Ok});
+        return StartResult::PortFailed;
+    }
+
+    m_hasTray = m_env.tray->available();
+    m_tray->addIcon();
+    m_frmSnd->TxtMsg->clear();
+    m_frmSnd->setWeekday(setWeekday(m_env.clock->now().date()));
+    m_note->withdraw();
+
+    const QScreen *screen = twips::screenOf(m_frmSnd.get());
+    if (screen) {
+        const QSize size = m_frmSnd->size();
+        const QRect area = screen->geometry();
+        m_frmSnd->move(area.x() + area.width() / 2 - size.width() / 2,
+                       area.y() + area.height() / 2 - size.height() / 2);
+    }
+    if (m_hasTray) {
+        m_frmSnd->hide();
+    } else {
+        // No notification area: the window stays reachable, minimised, and
+        // its picture opens the tray menu.
+        m_frmSnd->setTrayMenu(m_tray->mnuTray);
+        m_frmSnd->showMinimized();
+    }
+    m_tray->Timer2->stop();
+    m_user->take(m_env.systemInfo->loginNameBuffer(), m_port->localAddress());
+    return StartResult::Running;
+}
+
+void Program::applyIconSet(int set)
+{
+    m_theme->apply(set);
+}
+
+void Program::applyAppearance()
+{
+    Appearance::fromSettings(m_store->settings())
+        .applyTo({m_frmSnd->TxtMsg, m_frmSnd->TxtTO, m_frmSnd->ListView1});
+}
+
+void Program::mnuEnd_Click()
+{
+    if (m_tray->arrivalUp()) {
+        const auto answer = m_dialogs->messageBox(
+            {QStringLiteral("未確認のﾒｯｾｰｼﾞがあります...\r終了しますか？"), ProgramName,
+             Dialogs::Icon::Question, Dialogs::Buttons::YesNo, Dialogs::No});
+        if (answer != Dialogs::Yes)
+            return;
+    }
+    end();
+}
+
+void Program::end()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_tray->removeIcon();
+    emit ended();
+}
+
+void Program::openSendWindow()
+{
+    m_frmSnd->open();
+}
+
+void Program::openIpSet()
+{
+    m_tray->mnuTray->hide();
+    if (!m_frmIPset)
+        m_frmIPset = new FrmIPset(*m_store);
+    m_frmIPset->show();
+    m_frmIPset->raise();
+    m_frmIPset->activateWindow();
+}
+
+void Program::openIconDialog()
+{
+    m_tray->mnuTray->hide();
+    m_frmOption->open();
+}
+
+void Program::openVersion()
+{
+    m_tray->mnuTray->hide();
+    if (!m_frmVersion)
+        m_frmVersion = new FrmVersion(*m_theme, m_versionPhase);
+    m_frmVersion->adjustSize();
+    placeWidget(m_frmVersion, m_store->settings());
+    m_frmVersion->show();
+    m_frmVersion->raise();
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "environment.h"
+#include "frmipset.h"
+#include "frmversion.h"
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+class AwayNote;
+class Composer;
+class DatagramPort;
+class Dispatcher;
+class FrmOption;
+class FrmSnd;
+class HistoryModel;
+class IconTheme;
+class LocalUser;
+class RecordingDialogs;
+class ResultPresenter;
+class SettingsStore;
+class TrayController;
+class UserListModel;
+
+// One copy of the program: builds every service from its environment, starts,
+// and ends. The only place that knows all the parts.
+class Program : public QObject
+{
+    Q_OBJECT
+public:
+    enum class StartResult { Running, AlreadyRunning, PortInUse, PortFailed };
+
+    explicit Program(Environment env, QObject *parent = nullptr);
+    ~Program() override;
+
+    StartResult start();
+    // 終了(&X): asks first while messages wait.
+    void mnuEnd_Click();
+    // Takes the tray icon away and ends, asking nothing (signals, session end).
+    void end();
+
+    bool hasTray() const { return m_hasTray; }
+    QString lastAnswer() const;
+
+    SettingsStore &store() { return *m_store; }
+    HistoryModel &history() { return *m_history; }
+    UserListModel &users() { return *m_users; }
+    AwayNote &awayNote() { return *m_note; }
+    LocalUser &user() { return *m_user; }
+    Dispatcher &dispatcher() { return *m_dispatcher; }
+    Composer &composer() { return *m_composer; }
+    ResultPresenter &results() { return *m_results; }
+    TrayController &tray() { return *m_tray; }
+    IconTheme &theme() { return *m_theme; }
+    FrmSnd &frmSnd() { return *m_frmSnd; }
+    FrmOption &frmOption() { return *m_frmOption; }
+    FrmVersion *frmVersion() const { return m_frmVersion; }
+    FrmIPset *frmIPset() const { return m_frmIPset; }
+
+    void openSendWindow();
+    void openIpSet();
+    void openIconDialog();
+    void openVersion();
+    void applyAppearance();
+
+signals:
+    void ended();
+
+private:
+    void applyIconSet(int set);
+
+    Environment m_env;
+    std::unique_ptr<RecordingDialogs> m_dialogs;
+    std::unique_ptr<DatagramPort> m_ownPort;
+    DatagramPort *m_port = nullptr;
+    std::unique_ptr<SettingsStore> m_store;
+    std::unique_ptr<IconTheme> m_theme;
+    std::unique_ptr<LocalUser> m_user;
+    std::unique_ptr<HistoryModel> m_history;
+    std::unique_ptr<UserListModel> m_users;
+    std::unique_ptr<AwayNote> m_note;
+    std::unique_ptr<Dispatcher> m_dispatcher;
+    std::unique_ptr<Composer> m_composer;
+    std::unique_ptr<ResultPresenter> m_results;
+    std::unique_ptr<TrayController> m_tray;
+    std::unique_ptr<FrmSnd> m_frmSnd;
+    std::unique_ptr<FrmOption> m_frmOption;
+    QPointer<FrmVersion> m_frmVersion;
+    QPointer<FrmIPset> m_frmIPset;
+    int m_versionPhase = 0;
+    bool m_hasTray = true;
+    bool m_ended = false;
+};

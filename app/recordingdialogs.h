@@ -1,0 +1,23 @@
+#pragma once
+
+#include "dialogs.h"
+
+// Keeps the code of the most recent answer, as the program remembers it.
+class RecordingDialogs final : public Dialogs
+{
+public:
+    explicit RecordingDialogs(Dialogs &inner) : m_inner(inner) {}
+
+    Answer messageBox(const Box &box) override
+    {
+        const Answer answer = m_inner.messageBox(box);
+        m_lastAnswer = QString::number(int(answer));
+        return answer;
+    }
+
+    const QString &lastAnswer() const { return m_lastAnswer; }
+
+private:
+    Dialogs &m_inner;
+    QString m_lastAnswer;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <functional>
+#include <vector>
+
+class Clock;
+
+struct HistoryRow
+{
+    QString date;
+    QString sender;
+    QString recipient;
+    QString sendTime;
+    QString receiveTime;
+    QString message;
+};
+
+// The history list: rows in the order they were added, never sorted, so a
+// row's number (1-based) is its position. The history window shows it.
+class HistoryModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column { DateCol, SenderCol, RecipientCol, SendTimeCol, ReceiveTimeCol, MessageCol };
+    static constexpr int ColumnCount = 6;
+    // Column widths in twips, as the list lays them out.
+    static constexpr int ColumnWidths[ColumnCount] = {1095, 1411, 1411, 1095, 1094, 8820};
+
+    // localShortName gives this copy's short name as the settings say now.
+    HistoryModel(const Clock &clock, std::function<QString()> localShortName,
+                 QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Row number n (1-based); n must name a row.
+    const HistoryRow &row(int n) const { return m_rows[size_t(n - 1)]; }
+
+    int logAddSend(const QString &recipient, const QString &message);
+    int logAddRecv(const QString &senderShortName, const QString &message);
+    void logSetOpen(int rowNo);
+    void logSetDiscard();
+    void logSetResult(int rowNo, bool discarded);
+
+    void clear();
+    void append(const std::vector<HistoryRow> &rows);
+
+private:
+    int appendRow(HistoryRow row);
+    void rowChanged(int rowNo);
+
+    const Clock &m_clock;
+    std::function<QString()> m_localShortName;
+    std::vector<HistoryRow> m_rows;
+};

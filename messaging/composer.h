@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+class Clock;
+class Dialogs;
+class Dispatcher;
+class HistoryModel;
+class LocalUser;
+class UserListModel;
+struct OptSettings;
+
+// The outgoing side of the compose window: the search for peers and the
+// sending of a message.
+class Composer
+{
+public:
+    Composer(Dispatcher &dispatcher, const OptSettings &settings, const LocalUser &user,
+             UserListModel &users, HistoryModel &history, const Clock &clock, Dialogs &dialogs,
+             QString broadcastAddress);
+
+    // Empties the list and asks the network (and the manual address) who is there.
+    void search();
+
+    // 送信: false when a check refused it (the window stays); otherwise the
+    // row is recorded and the datagram sent to the selected peer.
+    bool send(const QString &recipient, const QString &text);
+
+private:
+    Dispatcher &m_dispatcher;
+    const OptSettings &m_settings;
+    const LocalUser &m_user;
+    UserListModel &m_users;
+    HistoryModel &m_history;
+    const Clock &m_clock;
+    Dialogs &m_dialogs;
+    QString m_broadcastAddress;
+};

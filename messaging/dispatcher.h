@@ -1,0 +1,77 @@
+#pragma once
+
+#include "wire.h"
+
+#include <QObject>
+#include <QString>
+
+class AwayNote;
+class DatagramPort;
+class Dialogs;
+class HistoryModel;
+class LocalUser;
+class UserListModel;
+struct OptSettings;
+
+// Reads every arriving datagram, decides its kind and answers or reports it.
+// It opens no window: it says what the sender-side result windows show.
+class Dispatcher : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Display { None, Full, Small };
+
+    // An acknowledgement or a rejection of a message this copy sent.
+    struct SendResult
+    {
+        bool rejected = false;
+        QString label;
+        QString peerName; // of the latest acknowledgement
+        Display display = Display::None;
+    };
+
+    // An open confirmation, hold or discard notice for a message this copy sent.
+    struct ReceiveResult
+    {
+        wire::Kind kind = wire::Kind::OpenConfirm;
+        QString label;
+        QString nameField; // positions 12-31 as they stand
+        Display display = Display::None;
+        bool autoClose = false;
+    };
+
+    Dispatcher(DatagramPort &port, const OptSettings &settings, const LocalUser &user,
+               UserListModel &users, HistoryModel &history, const AwayNote &note,
+               Dialogs &dialogs, QObject *parent = nullptr);
+
+    // One datagram from source.
+    void handle(const QByteArray &bytes, const QString &source);
+    // Puts text on the wire in code page 932.
+    void send(const QString &address, const QString &text);
+
+    const QString &resultPeerName() const { return m_resultPeerName; }
+
+signals:
+    void sendResult(const Dispatcher::SendResult &result);
+    void receiveResult(const Dispatcher::ReceiveResult &result);
+    // The text for the message box: "置き手紙受信内容  => " and the note.
+    void awayNoteReceived(const QString &text);
+    // A message that passed the partner filter, before it is acknowledged.
+    void messageArrived(const wire::Message &message, const QString &source);
+
+private:
+    void dispatch(const QString &datagram, const QString &source);
+    void deliveryResult(const QString &datagram);
+    void rejectionResult();
+    void openHoldDiscardResult(wire::Kind kind, const QString &datagram);
+    void messageDatagram(const QString &datagram, const QString &source);
+
+    DatagramPort &m_port;
+    const OptSettings &m_settings;
+    const LocalUser &m_user;
+    UserListModel &m_users;
+    HistoryModel &m_history;
+    const AwayNote &m_note;
+    Dialogs &m_dialogs;
+    QString m_resultPeerName;
+};

@@ -1,0 +1,21 @@
+#include "sendwindowlayout.h"
+
+#include <algorithm>
+
+SendWindowLayout layoutSendWindow(double w, double h, double toWidth, double listWidth)
+{
+    using D = SendWindowDesign;
+    // A size that would come out negative is held at zero: the control
+    // shrinks away instead of turning inside out.
+    const auto len = [](double v) { return std::max(0.0, v); };
+    SendWindowLayout l;
+    l.txtTO = {10, 0, toWidth, D::ToHeight};
+    l.txtMsg = {toWidth + 50, 0, len(w - listWidth - 1500), len(h - 840)};
+    l.listView1 = {0, D::ToHeight + 10, listWidth, len(h - D::ToHeight - 850)};
+    l.cmdCancel = {w - 1380, h - 1220};
+    l.cmdSend = {w - 1380, h - 1290 - D::ButtonHeight};
+    l.cmdLetter = {w - 1380, h - 2130};
+    l.cmdKensaku = {w - 1380, h - 2550};
+    l.image1 = {w - 880, D::ImageTop};
+    return l;
+}

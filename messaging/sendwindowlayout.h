@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QRectF>
+
+// Where the compose window's controls stand for an outer window size W x H,
+// all in twips. The recipient box and the user list keep their widths until
+// the splitter sets them.
+struct SendWindowLayout
+{
+    QRectF txtTO;
+    QRectF txtMsg;
+    QRectF listView1;
+    QPointF cmdSend;
+    QPointF cmdCancel;
+    QPointF cmdLetter;
+    QPointF cmdKensaku;
+    QPointF image1;
+};
+
+struct SendWindowDesign
+{
+    static constexpr double Width = 6200;
+    static constexpr double Height = 3300;
+    static constexpr double ToWidth = 1803;
+    static constexpr double ToHeight = 300;
+    static constexpr double ListWidth = 1827;
+    static constexpr double ButtonWidth = 1215;
+    static constexpr double ButtonHeight = 375;
+    static constexpr double ImageTop = 60;
+    static constexpr double ImageSize = 480;
+};
+
+SendWindowLayout layoutSendWindow(double w, double h, double toWidth = SendWindowDesign::ToWidth,
+                                  double listWidth = SendWindowDesign::ListWidth);

@@ -1,0 +1,52 @@
+#include "frmipset.h"
+
+#include "settingsstore.h"
+#include "windowplacement.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+FrmIPset::FrmIPset(SettingsStore &store, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_store(store)
+{
+    setObjectName(QStringLiteral("FrmIPset"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("IPｱﾄﾞﾚｽ指定"));
+
+    auto *nameLabel = new QLabel(QStringLiteral("氏名"), this);
+    auto *ipLabel = new QLabel(QStringLiteral("IPｱﾄﾞﾚｽ"), this);
+    TxtName = new QLineEdit(store.settings().ipSetName, this);
+    TxtName->setObjectName(QStringLiteral("TxtName"));
+    TxtIP = new QLineEdit(store.settings().ipSetAddr, this);
+    TxtIP->setObjectName(QStringLiteral("TxtIP"));
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setDefault(true);
+    Command2 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(nameLabel, 0, 0);
+    grid->addWidget(TxtName, 0, 1);
+    grid->addWidget(Command1, 0, 2);
+    grid->addWidget(ipLabel, 1, 0);
+    grid->addWidget(TxtIP, 1, 1);
+    grid->addWidget(Command2, 1, 2);
+    TxtIP->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("255.255.255.255  ")));
+
+    connect(Command1, &QPushButton::clicked, this, &FrmIPset::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+    adjustSize();
+    placeWidget(this, store.settings());
+}
+
+void FrmIPset::Command1_Click()
+{
+    // Taken as typed: an address that reaches nobody simply gets no answer.
+    m_store.settings().ipSetAddr = TxtIP->text();
+    m_store.settings().ipSetName = TxtName->text();
+    m_store.optWrite();
+    close();
+}

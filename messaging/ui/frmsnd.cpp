@@ -1,0 +1,200 @@
+#include "frmsnd.h"
+
+#include "composer.h"
+#include "dispatcher.h"
+#include "optsettings.h"
+#include "sendwindowlayout.h"
+#include "twips.h"
+#include "userlistmodel.h"
+#include "windowplacement.h"
+#include "wire.h"
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTreeView>
+
+namespace {
+
+template <typename T> T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+FrmSnd::FrmSnd(Composer &composer, Dispatcher &dispatcher, UserListModel &users,
+               const OptSettings &settings, QWidget *parent)
+    : QWidget(parent), m_composer(composer), m_dispatcher(dispatcher), m_users(users),
+      m_settings(settings)
+{
+    setObjectName(QStringLiteral("FrmSnd"));
+    setWindowTitle(QStringLiteral("送信ﾒｯｾｰｼﾞ"));
+
+    TxtTO = named(new QLineEdit(this), "TxtTO");
+    TxtMsg = named(new QPlainTextEdit(this), "TxtMsg");
+    ListView1 = named(new QTreeView(this), "ListView1");
+    ListView1->setModel(&m_users);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setItemsExpandable(false);
+    ListView1->setAllColumnsShowFocus(true);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->header()->setSectionsClickable(true);
+    ListView1->header()->setSortIndicatorShown(false);
+
+    CmdSend = named(new QPushButton(QStringLiteral("送信(&S)"), this), "CmdSend");
+    CmdCancel = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ "), this), "CmdCancel");
+    CmdKensaku = named(new QPushButton(QStringLiteral("再検索"), this), "CmdKensaku");
+    CmdLetter = named(new QPushButton(QStringLiteral("置き手紙参照"), this), "CmdLetter");
+    CmdLetter->setEnabled(false);
+    Image1 = named(new QLabel(this), "Image1");
+    Image1->setAlignment(Qt::AlignCenter);
+    Image1->installEventFilter(this);
+
+    StatusBar1 = named(new QStatusBar(this), "StatusBar1");
+    StatusBar1->setSizeGripEnabled(false);
+    panel1 = named(new QLabel(StatusBar1), "panel1");
+    panel2 = named(new QLabel(StatusBar1), "panel2");
+    panel3 = named(new QLabel(StatusBar1), "panel3");
+    for (QLabel *panel : {panel1, panel2, panel3}) {
+        panel->setTextFormat(Qt::PlainText);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+    }
+    StatusBar1->addWidget(panel1, 3);
+    StatusBar1->addWidget(panel2, 2);
+    StatusBar1->addWidget(panel3, 1);
+
+    mnuSend = named(new QMenu(QStringLiteral("送信"), this), "mnuSend");
+    QAction *mnuIp = mnuSend->addAction(QStringLiteral("IPｱﾄﾞﾚｽ指定(&I)"));
+    mnuIp->setObjectName(QStringLiteral("mnuIp"));
+    connect(mnuIp, &QAction::triggered, this, &FrmSnd::ipSetRequested);
+
+    connect(CmdSend, &QPushButton::clicked, this, &FrmSnd::CmdSend_Click);
+    connect(CmdCancel, &QPushButton::clicked, this, &QWidget::hide);
+    connect(CmdKensaku, &QPushButton::clicked, this, [this] { m_composer.search(); });
+    connect(CmdLetter, &QPushButton::clicked, this, [this] {
+        m_dispatcher.send(m_users.selectedPeerAddress(), wire::letterRequest());
+    });
+    connect(ListView1, &QTreeView::clicked, this, &FrmSnd::ListView1_ItemClick);
+    connect(ListView1->header(), &QHeaderView::sectionClicked, &m_users,
+            &UserListModel::sortByColumn);
+    connect(&m_users, &UserListModel::countChanged, panel1, &QLabel::setText);
+    connect(&m_dispatcher, &Dispatcher::awayNoteReceived, TxtMsg, &QPlainTextEdit::setPlainText);
+
+    const QScreen *screen = twips::screenOf(this);
+    resize(twips::toPixels(SendWindowDesign::Width - FrameWidth,
+                           SendWindowDesign::Height - FrameHeight, screen));
+    for (int col = 0; col < UserListModel::ColumnCount; ++col)
+        ListView1->setColumnWidth(col, twips::toPixelsX(col == 0 ? 1100 : 900, screen));
+}
+
+void FrmSnd::setWeekday(const QString &weekday)
+{
+    panel3->setText(weekday);
+}
+
+void FrmSnd::setTrayMenu(QMenu *menu)
+{
+    m_trayMenu = menu;
+    Image1->setToolTip(QStringLiteral("ぽるとな～"));
+}
+
+void FrmSnd::open()
+{
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        placeWidget(this, m_settings);
+    m_composer.search();
+    TxtMsg->clear();
+    CmdLetter->setEnabled(false);
+    show();
+    raise();
+    activateWindow();
+    TxtMsg->setFocus();
+}
+
+void FrmSnd::CmdSend_Click()
+{
+    if (m_composer.send(TxtTO->text(), TxtMsg->toPlainText()))
+        hide();
+}
+
+void FrmSnd::ListView1_ItemClick(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    m_users.select(index.row());
+    const UserListModel::Row &row = m_users.at(index.row());
+    TxtTO->setText(index.siblingAtColumn(UserListModel::NameCol).data().toString());
+    CmdLetter->setEnabled(row.mark == QStringLiteral("○"));
+    TxtMsg->setFocus();
+}
+
+void FrmSnd::closeEvent(QCloseEvent *event)
+{
+    // The close box only hides: the program lives on in the tray.
+    event->ignore();
+    if (m_trayMenu)
+        showMinimized();
+    else
+        hide();
+}
+
+void FrmSnd::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    relayout();
+}
+
+bool FrmSnd::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Image1 && event->type() == QEvent::MouseButtonPress) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::RightButton)
+            mnuSend->popup(mouse->globalPosition().toPoint());
+        else if (mouse->button() == Qt::LeftButton && m_trayMenu)
+            m_trayMenu->popup(mouse->globalPosition().toPoint());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FrmSnd::relayout()
+{
+    const QScreen *screen = twips::screenOf(this);
+    const double w = twips::fromPixelsX(width(), screen) + FrameWidth;
+    const double h = twips::fromPixelsY(height(), screen) + FrameHeight;
+    const SendWindowLayout l = layoutSendWindow(w, h);
+    const auto rect = [screen](const QRectF &r) {
+        return QRect(twips::toPixelsX(r.x(), screen), twips::toPixelsY(r.y(), screen),
+                     twips::toPixelsX(r.width(), screen), twips::toPixelsY(r.height(), screen));
+    };
+    const QSize button = twips::toPixels(SendWindowDesign::ButtonWidth,
+                                         SendWindowDesign::ButtonHeight, screen);
+    const auto at = [screen, button](const QPointF &p) {
+        return QRect(QPoint(twips::toPixelsX(p.x(), screen), twips::toPixelsY(p.y(), screen)),
+                     button);
+    };
+    TxtTO->setGeometry(rect(l.txtTO));
+    TxtMsg->setGeometry(rect(l.txtMsg));
+    ListView1->setGeometry(rect(l.listView1));
+    CmdSend->setGeometry(at(l.cmdSend));
+    CmdCancel->setGeometry(at(l.cmdCancel));
+    CmdLetter->setGeometry(at(l.cmdLetter));
+    CmdKensaku->setGeometry(at(l.cmdKensaku));
+    const int image = twips::toPixelsX(SendWindowDesign::ImageSize, screen);
+    Image1->setGeometry(twips::toPixelsX(l.image1.x(), screen),
+                        twips::toPixelsY(l.image1.y(), screen), image, image);
+    const int barHeight = StatusBar1->sizeHint().height();
+    StatusBar1->setGeometry(0, height() - barHeight, width(), barHeight);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QWidget>
+
+class Composer;
+class Dispatcher;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTreeView;
+class UserListModel;
+struct OptSettings;
+
+// The compose window "送信ﾒｯｾｰｼﾞ": pick a peer, type, send. Hidden most of
+// the time; closing it only hides it.
+class FrmSnd : public QWidget
+{
+    Q_OBJECT
+public:
+    // The border and caption the layout rules count in the outer size, in twips.
+    static constexpr double FrameWidth = 120;
+    static constexpr double FrameHeight = 420;
+
+    FrmSnd(Composer &composer, Dispatcher &dispatcher, UserListModel &users,
+           const OptSettings &settings, QWidget *parent = nullptr);
+
+    QLineEdit *TxtTO;
+    QPlainTextEdit *TxtMsg;
+    QTreeView *ListView1;
+    QPushButton *CmdSend;
+    QPushButton *CmdCancel;
+    QPushButton *CmdKensaku;
+    QPushButton *CmdLetter;
+    QLabel *Image1;
+    QStatusBar *StatusBar1;
+    QLabel *panel1;
+    QLabel *panel2;
+    QLabel *panel3;
+    QMenu *mnuSend;
+
+    // Places, searches, empties the message and shows the window.
+    void open();
+    void setWeekday(const QString &weekday);
+    // Without a notification area the window is the way in: its picture
+    // opens the tray menu, and closing it only minimises it.
+    void setTrayMenu(QMenu *menu);
+
+signals:
+    void ipSetRequested();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void CmdSend_Click();
+    void ListView1_ItemClick(const QModelIndex &index);
+    void relayout();
+
+    Composer &m_composer;
+    Dispatcher &m_dispatcher;
+    UserListModel &m_users;
+    const OptSettings &m_settings;
+    QMenu *m_trayMenu = nullptr;
+};

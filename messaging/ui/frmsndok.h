@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+// Tells the sender that a message was delivered or refused.
+class FrmSndOK : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit FrmSndOK(QWidget *parent = nullptr);
+
+    QLabel *Label1;
+    QLabel *Label2;
+    QLabel *Label3;
+    QLabel *Image1;
+    QPushButton *CmdOk;
+};

@@ -1,0 +1,139 @@
+#include "userlistmodel.h"
+
+#include "fieldtext.h"
+#include "wire.h"
+
+#include <algorithm>
+
+namespace {
+
+// A cell shows its text up to the first NUL.
+QString upToNul(QStringView text)
+{
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    return (nul < 0 ? text : text.left(nul)).toString();
+}
+
+QString trimmedRight(QStringView text)
+{
+    qsizetype n = text.size();
+    while (n > 0 && text[n - 1] == u' ')
+        --n;
+    return text.left(n).toString();
+}
+
+} // namespace
+
+int UserListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int UserListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+const QString &UserListModel::cell(const Row &row, int column)
+{
+    switch (column) {
+    case MarkCol: return row.mark;
+    case AddressCol: return row.address;
+    case LoginCol: return row.login;
+    default: return row.name;
+    }
+}
+
+QVariant UserListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole)
+        return {};
+    return upToNul(cell(m_rows[size_t(index.row())], index.column()));
+}
+
+QVariant UserListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    static const QString captions[ColumnCount] = {QStringLiteral("ﾕｰｻﾞｰ名"),
+                                                  QStringLiteral("置き手紙"),
+                                                  QStringLiteral("IPｱﾄﾞﾚｽ"),
+                                                  QStringLiteral("ﾛｸﾞｲﾝ名")};
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
+        && section < ColumnCount)
+        return captions[section];
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void UserListModel::clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_addresses.clear();
+    endResetModel();
+}
+
+bool UserListModel::lessThan(const Row &a, const Row &b) const
+{
+    return QString::compare(upToNul(cell(a, m_sortColumn)), upToNul(cell(b, m_sortColumn)))
+           < 0;
+}
+
+bool UserListModel::addReplier(QStringView datagram, const QString &source)
+{
+    if (m_addresses.contains(source))
+        return false;
+    const wire::SearchReply reply = wire::readSearchReply(datagram);
+    Row row;
+    row.login = reply.loginField.left(CellWidth);
+    const QString namePart = reply.nameField.left(CellWidth);
+    // No display name (or a reply cut short before it): the login name.
+    row.name = fieldtext::isBlank(namePart) ? row.login : trimmedRight(namePart);
+    row.mark = reply.mark;
+    row.address = source;
+
+    // Arrival order until a column is chosen; sorted (stable) after that.
+    auto at = m_rows.end();
+    if (m_sortColumn >= 0)
+        at = std::upper_bound(m_rows.begin(), m_rows.end(), row,
+                              [this](const Row &a, const Row &b) { return lessThan(a, b); });
+    const int position = int(at - m_rows.begin());
+    beginInsertRows({}, position, position);
+    m_rows.insert(at, std::move(row));
+    m_addresses.insert(source);
+    endInsertRows();
+    emit countChanged(countText());
+    return true;
+}
+
+void UserListModel::sortByColumn(int column)
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    m_sortColumn = column;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<Row> old = m_rows;
+    std::stable_sort(m_rows.begin(), m_rows.end(),
+                     [this](const Row &a, const Row &b) { return lessThan(a, b); });
+    // Keep the view's selection on the same peers.
+    QModelIndexList after;
+    for (const QModelIndex &idx : before) {
+        const QString &address = old[size_t(idx.row())].address;
+        const auto it = std::find_if(m_rows.begin(), m_rows.end(),
+                                     [&](const Row &r) { return r.address == address; });
+        after << index(int(it - m_rows.begin()), idx.column());
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void UserListModel::select(int row)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    m_selectedPeer = m_rows[size_t(row)].address;
+}
+
+QString UserListModel::countText() const
+{
+    return QStringLiteral("ﾕｰｻﾞｰ数 : ") + QString::number(rowCount());
+}

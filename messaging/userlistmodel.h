@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QSet>
+#include <QString>
+#include <vector>
+
+// The peers that answered the last search, one row per address.
+class UserListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column { NameCol, MarkCol, AddressCol, LoginCol };
+    static constexpr int ColumnCount = 4;
+    static constexpr int CellWidth = 12;
+
+    struct Row
+    {
+        QString name;
+        QString mark;
+        QString address;
+        QString login;
+    };
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    const Row &at(int row) const { return m_rows[size_t(row)]; }
+
+    // Empties the list before a search; the sort column and the selected
+    // peer stay.
+    void clear();
+    // A search reply from source; false when that address is listed already.
+    bool addReplier(QStringView datagram, const QString &source);
+    // Sorts ascending by column, now and for every row added later.
+    void sortByColumn(int column);
+    int sortColumn() const { return m_sortColumn; }
+
+    // The row clicked last becomes the recipient.
+    void select(int row);
+    const QString &selectedPeerAddress() const { return m_selectedPeer; }
+    void setSelectedPeerAddress(const QString &address) { m_selectedPeer = address; }
+
+    // "ﾕｰｻﾞｰ数 : N"
+    QString countText() const;
+
+signals:
+    void countChanged(const QString &text);
+
+private:
+    static const QString &cell(const Row &row, int column);
+    bool lessThan(const Row &a, const Row &b) const;
+
+    std::vector<Row> m_rows;
+    QSet<QString> m_addresses;
+    int m_sortColumn = -1;
+    QString m_selectedPeer;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+// The program's datagram endpoint: one listening socket on the well-known
+// port and one sending socket. Every send carries its own destination, so a
+// send started in the middle of another can never take over its target.
+class DatagramPort : public QObject
+{
+    Q_OBJECT
+public:
+    enum class BindResult { Bound, InUse, Failed };
+
+    using QObject::QObject;
+    ~DatagramPort() override = default;
+
+    virtual BindResult bind() = 0;
+    virtual QString errorText() const = 0;
+    // Dotted IPv4 text, as the listening socket sees this machine.
+    virtual QString localAddress() const = 0;
+    // Fire and forget: a datagram that cannot be sent is lost, as on the wire.
+    virtual void send(const QString &address, const QByteArray &bytes) = 0;
+
+signals:
+    // One signal per datagram; source is dotted IPv4 text.
+    void arrived(const QByteArray &bytes, const QString &source);
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "datagramport.h"
+
+#include <QHostAddress>
+#include <QUdpSocket>
+
+// The datagram port on real IPv4 sockets: the listening socket bound
+// exclusively on one address and port, the sending socket on the same
+// address and a port the system picks.
+class UdpDatagramPort final : public DatagramPort
+{
+    Q_OBJECT
+public:
+    static constexpr int ReceiveBufferBytes = 1 << 20;
+
+    UdpDatagramPort(QHostAddress bindAddress, quint16 port, QObject *parent = nullptr);
+
+    BindResult bind() override;
+    QString errorText() const override { return m_error; }
+    QString localAddress() const override;
+    void send(const QString &address, const QByteArray &bytes) override;
+
+    // What the kernel granted after asking for ReceiveBufferBytes.
+    int receiveBufferBytes() const { return m_receiveBuffer; }
+
+private:
+    void drain();
+
+    QHostAddress m_bindAddress;
+    quint16 m_port;
+    QUdpSocket m_listen;
+    QUdpSocket m_send;
+    QString m_error;
+    int m_receiveBuffer = 0;
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "dialogs.h"
+
+class QtDialogs final : public Dialogs
+{
+public:
+    Answer messageBox(const Box &box) override;
+};

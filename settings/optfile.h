@@ -1,0 +1,25 @@
+#pragma once
+
+#include "optsettings.h"
+
+#include <QByteArray>
+
+// The bytes of optGFile.dat: nine CR LF lines of comma-separated fields in
+// code page 932, first field "optGFile".
+namespace optfile {
+
+inline constexpr char FileName[] = "optGFile.dat";
+
+QByteArray serialise(const OptSettings &settings);
+
+enum class ParseResult { Read, Foreign };
+
+// Fills settings from bytes, keeping the current value of every field the
+// file does not give. Foreign when the first field is not "optGFile".
+ParseResult parse(const QByteArray &bytes, OptSettings &settings);
+
+// A double quote cannot be stored (the format has no escape); it is written
+// as an apostrophe instead.
+QString storable(const QString &value);
+
+} // namespace optfile

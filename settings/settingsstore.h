@@ -1,0 +1,36 @@
+#pragma once
+
+#include "optsettings.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+class Dialogs;
+
+// OptSettings and its file: read once at start-up, written whole on every
+// change.
+class SettingsStore
+{
+public:
+    // random10 gives 0 to 9, uniformly; the default draws from the system.
+    SettingsStore(QString folder, Dialogs &dialogs, std::function<int()> random10 = {});
+
+    OptSettings &settings() { return m_settings; }
+    const OptSettings &settings() const { return m_settings; }
+    QString filePath() const;
+
+    // Fills the record from the file or the defaults. Returns the icon set to
+    // apply when a file was read (it may name no set), nothing otherwise.
+    std::optional<int> rdOptSub(const QString &windowFontName);
+
+    // Writes the whole record; false when the file could not be written.
+    bool optWrite();
+
+private:
+    QString m_folder;
+    Dialogs &m_dialogs;
+    std::function<int()> m_random10;
+    OptSettings m_settings;
+    bool m_keepForeignFile = false;
+};

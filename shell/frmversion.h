@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+
+class IconTheme;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTimer;
+
+// "ﾊﾞｰｼﾞｮﾝ情報": the name, the version and a picture that alternates
+// between the two icons of the set once a second.
+class FrmVersion : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int AnimationMs = 1000;
+
+    // phase outlives the window: a later opening goes on where it stopped.
+    FrmVersion(IconTheme &theme, int &phase, QWidget *parent = nullptr);
+
+    QLabel *Label1;
+    QLabel *Label2;
+    QLabel *Image1;
+    QLabel *Image2;
+    QLabel *Image3;
+    QFrame *Line1;
+    QFrame *Line2;
+    QPushButton *Command1;
+    QTimer *Timer1;
+
+    // The picture Image1 shows now: false normal, true arrival.
+    bool showsArrival() const { return m_showsArrival; }
+
+private:
+    void Timer1_Timer();
+    void setPictures();
+
+    IconTheme &m_theme;
+    int &m_phase;
+    bool m_showsArrival = false;
+};

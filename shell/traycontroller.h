@@ -1,0 +1,65 @@
+#pragma once
+
+#include "trayhost.h"
+
+#include <QObject>
+
+class IconTheme;
+class QAction;
+class QMenu;
+class QTimer;
+
+// The tray icon, its menu and its blinking.
+class TrayController : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int BlinkMs = 500;
+    static const QString Tip;
+
+    TrayController(TrayHost &host, IconTheme &theme, QObject *parent = nullptr);
+    ~TrayController() override;
+
+    QMenu *mnuTray;
+    QAction *mnuSendMsg;
+    QAction *mnuRecvMsg;
+    QAction *mnuLetter;
+    QAction *mnuLog;
+    QMenu *mnuOpt;
+    QAction *mnuIcon;
+    QAction *mnuOther;
+    QAction *mnuAbout;
+    QAction *mnuEnd;
+    QTimer *Timer2;
+
+    void addIcon();
+    void removeIcon();
+
+    // Icon changes the other parts ask for.
+    void messageArrived(bool blinkIcon, bool recvWindowVisible);
+    void messagesShown();
+    void messagesDealtWith();
+    void iconSetChanged();
+
+    // Messages wait: the arrival picture is up, steady or blinking.
+    bool arrivalUp() const { return m_arrivalUp; }
+    // Which picture the tray shows this moment.
+    bool showsArrivalPicture() const { return m_showsArrival; }
+    int blinkPhase() const { return m_blinkPhase; }
+
+signals:
+    void sendWindowRequested();
+    void recvWindowRequested();
+
+private:
+    void onEvent(TrayHost::Event event);
+    void Timer2_Timer();
+    void show(bool arrival);
+
+    TrayHost &m_host;
+    IconTheme &m_theme;
+    bool m_added = false;
+    bool m_arrivalUp = false;
+    bool m_showsArrival = false;
+    int m_blinkPhase = 0; // never reset: each blink goes on where the last stopped
+};

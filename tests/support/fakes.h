@@ -1,0 +1,89 @@
+#pragma once
+
+#include "clock.h"
+#include "datagramport.h"
+#include "dialogs.h"
+#include "instanceguard.h"
+#include "systeminfo.h"
+#include "trayhost.h"
+
+#include <QList>
+#include <QPair>
+
+// A clock the test sets.
+class FakeClock final : public Clock
+{
+public:
+    QDateTime now() const override { return m_now; }
+    void set(const QDateTime &when) { m_now = when; }
+    void setTime(const QString &hhmmss);
+
+private:
+    QDateTime m_now = QDateTime(QDate(2026, 12, 8), QTime(10, 15, 0));
+};
+
+// Answers every box with the next scripted answer (OK/the default when none
+// is left) and keeps what each box said.
+class ScriptedDialogs final : public Dialogs
+{
+public:
+    Answer messageBox(const Box &box) override;
+    void answerNext(Answer answer) { m_answers << answer; }
+
+    QList<Box> shown;
+
+private:
+    QList<Answer> m_answers;
+};
+
+// Remembers every datagram sent; arrivals are fed by the test.
+class RecordingPort final : public DatagramPort
+{
+    Q_OBJECT
+public:
+    BindResult bind() override { return bindResult; }
+    QString errorText() const override { return QStringLiteral("test error"); }
+    QString localAddress() const override { return address; }
+    void send(const QString &to, const QByteArray &bytes) override { sent << qMakePair(to, bytes); }
+    void feed(const QByteArray &bytes, const QString &source) { emit arrived(bytes, source); }
+
+    BindResult bindResult = BindResult::Bound;
+    QString address = QStringLiteral("198.18.0.10");
+    QList<QPair<QString, QByteArray>> sent;
+};
+
+class FakeSystemInfo final : public SystemInfo
+{
+public:
+    QByteArray loginNameBuffer() const override;
+    QByteArray login = "taro";
+};
+
+class FakeInstanceGuard final : public InstanceGuard
+{
+public:
+    bool claim() override { return free; }
+    bool free = true;
+};
+
+class FakeTrayHost final : public TrayHost
+{
+    Q_OBJECT
+public:
+    bool available() const override { return hasTray; }
+    void add(const QIcon &icon, const QString &tip) override;
+    void modify(const QIcon &icon) override;
+    void remove() override { present = false; }
+    void press(Event e) { emit event(e); }
+
+    bool hasTray = true;
+    bool present = false;
+    QString tip;
+    QIcon icon;
+    int modifications = 0;
+};
+
+// Same picture: compares two icons rendered at 32 pixels.
+bool sameIcon(const QIcon &a, const QIcon &b);
+// Waits for a top-level widget of that objectName to be visible; nullptr if none.
+QWidget *visibleWindow(const QString &objectName, int timeoutMs = 2000);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QMetaType>
 #include <QStringView>
 
 // The datagrams copies exchange: fixed-width text fields, positions counted
@@ -76,3 +77,4 @@ SearchReply readSearchReply(QStringView datagram);
 QString letterText(QStringView datagram);
 
 } // namespace wire
+Q_DECLARE_METATYPE(wire::Message)

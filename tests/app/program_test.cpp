@@ -1,0 +1,324 @@
+// Whole copies of the program: start-up, shutdown, and the result windows a
+// sender sees when a peer answers over loopback.
+#include "composer.h"
+#include "cp932.h"
+#include "dispatcher.h"
+#include "frmrcvok.h"
+#include "frmsnd.h"
+#include "frmsndok.h"
+#include "frmsrok.h"
+#include "historymodel.h"
+#include "localuser.h"
+#include "optsettings.h"
+#include "resultpresenter.h"
+#include "settingsstore.h"
+#include "testprogram.h"
+#include "traycontroller.h"
+#include "twips.h"
+#include "userlistmodel.h"
+#include "wire.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QUdpSocket>
+
+namespace {
+const QString A = QStringLiteral("127.0.0.2");
+const QString B = QStringLiteral("127.0.0.3");
+
+// One tick of a timer, without waiting for it.
+void tick(QTimer *timer)
+{
+    QMetaObject::invokeMethod(timer, "timeout");
+}
+
+QAction *action(QMenu *menu, const QString &name)
+{
+    return menu->findChild<QAction *>(name);
+}
+} // namespace
+
+class ProgramTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startsHiddenInTheTray();
+    void secondCopyIsRefused();
+    void portHeldByAnotherProgram();
+    void endAsksOnlyWhileMessagesWait();
+    void closeBoxOnlyHides();
+    void deliveryResultWindows();
+    void rejectionFromPartnerFilter();
+    void openAndDiscardCompleteTheSendersRow();
+    void autoEraseClosesAfterTenSeconds();
+    void peerNamesShownAsPlainText();
+};
+
+void ProgramTest::startsHiddenInTheTray()
+{
+    TestProgram t(A);
+    t.clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 0))); // a Tuesday
+    Program &p = t.make();
+    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.tray.present);
+    QCOMPARE(t.tray.tip, QStringLiteral("ぽるとな～"));
+    QVERIFY(!p.frmSnd().isVisible());
+    QCOMPARE(p.frmSnd().windowTitle(), QStringLiteral("送信ﾒｯｾｰｼﾞ"));
+    QCOMPARE(p.frmSnd().panel3->text(), QStringLiteral("火"));
+    QVERIFY(p.frmSnd().TxtMsg->toPlainText().isEmpty());
+    // 6200 x 3300 twips with its frame, centred.
+    const QSize expected = twips::toPixels(6200 - FrmSnd::FrameWidth, 3300 - FrmSnd::FrameHeight);
+    QCOMPARE(p.frmSnd().size(), expected);
+    const QRect screen = twips::screenOf(&p.frmSnd())->geometry();
+    QVERIFY(qAbs(p.frmSnd().geometry().center().x() - screen.center().x()) <= 1);
+    QVERIFY(qAbs(p.frmSnd().geometry().center().y() - screen.center().y()) <= 1);
+    QVERIFY(!p.tray().Timer2->isActive());
+    QCOMPARE(action(p.tray().mnuTray, QStringLiteral("mnuEnd"))->text(), QStringLiteral("終了(&X)"));
+    QCOMPARE(p.user().loginField(), QStringLiteral("taro") + QString(16, QChar(0)));
+    QCOMPARE(p.user().localAddress(), A);
+    QVERIFY(t.dialogs.shown.isEmpty());
+}
+
+void ProgramTest::secondCopyIsRefused()
+{
+    TestProgram t(A);
+    t.guard.free = false;
+    Program &p = t.make();
+    QCOMPARE(p.start(), Program::StartResult::AlreadyRunning);
+    QCOMPARE(t.dialogs.shown.size(), 1);
+    QCOMPARE(t.dialogs.shown[0].text, QStringLiteral("「ぽるとな～」 は、既に起動しています"));
+    QCOMPARE(t.dialogs.shown[0].title, QStringLiteral("ぽるとな～"));
+    QCOMPARE(t.dialogs.shown[0].icon, Dialogs::Icon::Critical);
+    QVERIFY(!t.tray.present);
+}
+
+void ProgramTest::portHeldByAnotherProgram()
+{
+    QUdpSocket holder;
+    QVERIFY(holder.bind(QHostAddress(QStringLiteral("127.0.0.4")), 50319));
+    TestProgram t(QStringLiteral("127.0.0.4"));
+    Program &p = t.make();
+    QCOMPARE(p.start(), Program::StartResult::PortInUse);
+    QCOMPARE(t.dialogs.shown.size(), 1);
+    QCOMPARE(t.dialogs.shown[0].text,
+             QStringLiteral("「ぽるとな～」は、既に起動しています。\r(PortNo Error!)"));
+    QCOMPARE(t.dialogs.shown[0].title, QStringLiteral("きりかぽ～"));
+    QCOMPARE(t.dialogs.shown[0].icon, Dialogs::Icon::Exclamation);
+    QVERIFY(!t.tray.present);
+
+    // Any other failure to open the port ends start-up with a message too.
+    TestProgram other(QStringLiteral("198.51.100.1")); // not an address of this machine
+    QCOMPARE(other.make().start(), Program::StartResult::PortFailed);
+    QCOMPARE(other.dialogs.shown.size(), 1);
+    QVERIFY(other.dialogs.shown[0].text.startsWith(QStringLiteral("受信ポート 50319 を開けませんでした。")));
+}
+
+void ProgramTest::endAsksOnlyWhileMessagesWait()
+{
+    TestProgram t(A);
+    Program &p = t.make();
+    QCOMPARE(p.start(), Program::StartResult::Running);
+    QSignalSpy ended(&p, &Program::ended);
+
+    p.tray().messageArrived(false, false);
+    t.dialogs.answerNext(Dialogs::No);
+    action(p.tray().mnuTray, QStringLiteral("mnuEnd"))->trigger();
+    QCOMPARE(t.dialogs.shown.size(), 1);
+    const Dialogs::Box &box = t.dialogs.shown[0];
+    QCOMPARE(box.text, QStringLiteral("未確認のﾒｯｾｰｼﾞがあります...\r終了しますか？"));
+    QCOMPARE(box.title, QStringLiteral("ぽるとな～"));
+    QCOMPARE(box.icon, Dialogs::Icon::Question);
+    QCOMPARE(box.buttons, Dialogs::Buttons::YesNo);
+    QCOMPARE(box.defaultAnswer, Dialogs::No);
+    QCOMPARE(p.lastAnswer(), QStringLiteral("7"));
+    QCOMPARE(ended.size(), 0);
+    QVERIFY(t.tray.present);
+
+    // Also while the blink shows the normal picture, messages still wait.
+    p.tray().messageArrived(true, false);
+    tick(p.tray().Timer2);
+    tick(p.tray().Timer2);
+    QVERIFY(!p.tray().showsArrivalPicture());
+    t.dialogs.answerNext(Dialogs::Yes);
+    p.mnuEnd_Click();
+    QCOMPARE(t.dialogs.shown.size(), 2);
+    QCOMPARE(p.lastAnswer(), QStringLiteral("6"));
+    QCOMPARE(ended.size(), 1);
+    QVERIFY(!t.tray.present);
+
+    // Nothing waiting: ends at once.
+    TestProgram quiet(B);
+    Program &q = quiet.make();
+    QCOMPARE(q.start(), Program::StartResult::Running);
+    QSignalSpy quietEnded(&q, &Program::ended);
+    q.mnuEnd_Click();
+    QCOMPARE(quietEnded.size(), 1);
+    QVERIFY(quiet.dialogs.shown.isEmpty());
+    QVERIFY(!quiet.tray.present);
+}
+
+void ProgramTest::closeBoxOnlyHides()
+{
+    TestProgram a(A), b(B, A);
+    Program &pa = a.make();
+    Program &pb = b.make();
+    QCOMPARE(pa.start(), Program::StartResult::Running);
+    QCOMPARE(pb.start(), Program::StartResult::Running);
+    pa.frmSnd().show();
+    QVERIFY(pa.frmSnd().close() == false);
+    QVERIFY(!pa.frmSnd().isVisible());
+    // Still listening: a search from B is answered and lists A.
+    pb.composer().search();
+    QTRY_COMPARE(pb.users().rowCount(), 1);
+    QCOMPARE(pb.users().at(0).address, A);
+}
+
+void ProgramTest::deliveryResultWindows()
+{
+    TestProgram a(A, B), b(B, A);
+    b.systemInfo.login = "hanako";
+    Program &pa = a.make();
+    Program &pb = b.make();
+    QCOMPARE(pa.start(), Program::StartResult::Running);
+    QCOMPARE(pb.start(), Program::StartResult::Running);
+    pa.users().setSelectedPeerAddress(B);
+
+    QVERIFY(pa.composer().send(QStringLiteral("hanako"), QStringLiteral("こんにちは")));
+    FrmSndOK *ok = nullptr;
+    QTRY_VERIFY((ok = pa.results().sndOk()) && ok->isVisible());
+    QCOMPARE(ok->windowTitle(), QStringLiteral("To hanako "));
+    QCOMPARE(ok->Label1->text(), QStringLiteral("メッセージは正しく送信されました。"));
+    QCOMPARE(ok->Label3->text(), QStringLiteral("10:15:00"));
+    QTest::mouseClick(ok->CmdOk, Qt::LeftButton);
+    QTRY_VERIFY(!pa.results().sndOk());
+
+    // Small window: the delivery picture, the time, and no closing by itself.
+    pa.store().settings().sndConfirmMin = 1;
+    QVERIFY(pa.composer().send(QStringLiteral("hanako"), QStringLiteral("二通目")));
+    FrmSROK *small = nullptr;
+    QTRY_VERIFY((small = pa.results().srOk()) && small->isVisible());
+    QVERIFY(!small->Image1->isHidden());
+    QVERIFY(small->Image2->isHidden());
+    QVERIFY(!small->Timer1->isActive());
+    QCOMPARE(small->Label1->text(), QStringLiteral("10:15:00"));
+    QVERIFY(!pa.results().sndOk());
+
+    // Off: nothing is shown.
+    QTest::mouseClick(small->Command1, Qt::LeftButton);
+    pa.store().settings().sndConfirm = 0;
+    QSignalSpy results(&pa.dispatcher(), &Dispatcher::sendResult);
+    QVERIFY(pa.composer().send(QStringLiteral("hanako"), QStringLiteral("三通目")));
+    QTRY_COMPARE(results.size(), 1);
+    QVERIFY(!pa.results().sndOk());
+    QTRY_VERIFY(!pa.results().srOk());
+}
+
+void ProgramTest::rejectionFromPartnerFilter()
+{
+    TestProgram a(A, B), b(B, A);
+    b.writeSettings("\"optGFile\"\r\n\"0\"\r\n1,0,1,0,1,0\r\n");
+    Program &pa = a.make();
+    Program &pb = b.make();
+    pa.store().settings().sndConfirm = 0;
+    QCOMPARE(pa.start(), Program::StartResult::Running);
+    QCOMPARE(pb.start(), Program::StartResult::Running);
+    QCOMPARE(pb.store().settings().otherReject, 1);
+    pa.store().settings().sndConfirm = 0; // the rejection shows all the same
+    pa.users().setSelectedPeerAddress(B);
+    QSignalSpy arrived(&pb.dispatcher(), &Dispatcher::messageArrived);
+    QVERIFY(pa.composer().send(QStringLiteral("b"), QStringLiteral("hello")));
+    FrmSndOK *ok = nullptr;
+    QTRY_VERIFY((ok = pa.results().sndOk()) && ok->isVisible());
+    QCOMPARE(ok->Label1->text(), QStringLiteral("あなたのﾒｯｾｰｼﾞは拒否されました。"));
+    QCOMPARE(ok->windowTitle(), QStringLiteral("To "));
+    QCOMPARE(arrived.size(), 0);
+}
+
+void ProgramTest::openAndDiscardCompleteTheSendersRow()
+{
+    TestProgram a(A, B), b(B, A);
+    Program &pa = a.make();
+    Program &pb = b.make();
+    QCOMPARE(pa.start(), Program::StartResult::Running);
+    QCOMPARE(pb.start(), Program::StartResult::Running);
+    pa.store().settings().sndConfirm = 0;
+    for (int i = 0; i < 3; ++i)
+        pa.history().logAddSend(QStringLiteral("b"), QStringLiteral("m"));
+
+    a.clock.setTime(QStringLiteral("11:22:33"));
+    pb.dispatcher().send(A, wire::openConfirm(QStringLiteral("鈴木 一郎"), wire::refField(3)));
+    FrmRcvOK *ok = nullptr;
+    QTRY_VERIFY((ok = pa.results().rcvOk()) && ok->isVisible());
+    QCOMPARE(pa.history().row(3).receiveTime, QStringLiteral("11:22:33"));
+    QCOMPARE(ok->windowTitle(), QStringLiteral("From 鈴木 一郎") + QString(15, u' '));
+    QCOMPARE(ok->Label1->text(), QStringLiteral("メッセージは確認されました。"));
+    QCOMPARE(ok->Label3->text(), QStringLiteral("11:22:33"));
+    QVERIFY(!ok->Timer1->isActive());
+
+    // A blank name keeps the caption; a discard marks the row with "*".
+    pb.dispatcher().send(A, wire::discard(QString(), wire::refField(2)));
+    QTRY_COMPARE(pa.history().row(2).receiveTime, QStringLiteral("11:22:33*"));
+    QCOMPARE(ok->Label1->text(), QStringLiteral("メッセージは未確認のまま閉じられました。"));
+    QCOMPARE(ok->windowTitle(), QStringLiteral("From 鈴木 一郎") + QString(15, u' '));
+    QTest::mouseClick(ok->CmdOK, Qt::LeftButton);
+    QTRY_VERIFY(!pa.results().rcvOk());
+
+    // A fresh window with a blank name keeps its own caption; a hold changes no row.
+    pb.dispatcher().send(A, wire::hold(QString()));
+    QTRY_VERIFY((ok = pa.results().rcvOk()) && ok->isVisible());
+    QCOMPARE(ok->windowTitle(), QStringLiteral("着信確認"));
+    QCOMPARE(ok->Label1->text(), QStringLiteral("メッセージは返信保留されています。"));
+    QVERIFY(pa.history().row(1).receiveTime.isEmpty());
+}
+
+void ProgramTest::autoEraseClosesAfterTenSeconds()
+{
+    TestProgram a(A, B), b(B, A);
+    Program &pa = a.make();
+    Program &pb = b.make();
+    QCOMPARE(pa.start(), Program::StartResult::Running);
+    QCOMPARE(pb.start(), Program::StartResult::Running);
+    pa.store().settings().autoErase = 1;
+    pb.dispatcher().send(A, wire::hold(QStringLiteral("b")));
+    FrmRcvOK *ok = nullptr;
+    QTRY_VERIFY((ok = pa.results().rcvOk()) && ok->isVisible());
+    QVERIFY(ok->Timer1->isActive());
+    QCOMPARE(ok->Timer1->interval(), 10000);
+    tick(ok->Timer1); // the tick ten seconds on
+    QTRY_VERIFY(!pa.results().rcvOk());
+
+    pa.store().settings().rcvConfirmMin = 1;
+    pb.dispatcher().send(A, wire::hold(QStringLiteral("b")));
+    FrmSROK *small = nullptr;
+    QTRY_VERIFY((small = pa.results().srOk()) && small->isVisible());
+    QVERIFY(small->Timer1->isActive());
+    QVERIFY(small->Image1->isHidden());
+    QVERIFY(!small->Image2->isHidden());
+    QCOMPARE(small->Timer1->interval(), 10000);
+}
+
+void ProgramTest::peerNamesShownAsPlainText()
+{
+    TestProgram a(A, B), b(B, A);
+    b.writeSettings("\"optGFile\"\r\n\"0\"\r\n1,0,1,0,0,0\r\n0,\"\",\"\",\"\"\r\n"
+                    "\"True\",\"False\",\"False\",\"False\",\"False\"\r\n0\r\n"
+                    "\"<b>x</b>%1 \",0\r\n");
+    Program &pa = a.make();
+    Program &pb = b.make();
+    QCOMPARE(pa.start(), Program::StartResult::Running);
+    QCOMPARE(pb.start(), Program::StartResult::Running);
+    pa.users().setSelectedPeerAddress(B);
+    QVERIFY(pa.composer().send(QStringLiteral("b"), QStringLiteral("m")));
+    FrmSndOK *ok = nullptr;
+    QTRY_VERIFY((ok = pa.results().sndOk()) && ok->isVisible());
+    QCOMPARE(ok->windowTitle(), QStringLiteral("To <b>x</b>%1 "));
+    QCOMPARE(ok->Label1->textFormat(), Qt::PlainText);
+}
+
+QTEST_MAIN(ProgramTest)
+#include "program_test.moc"

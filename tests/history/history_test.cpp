@@ -1,0 +1,182 @@
+// The history list as the history window and the wire see it.
+#include "fakes.h"
+#include "historymodel.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+class HistoryTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void rowsAreNumberedByPosition();
+    void receivedRowCompletedByOpen();
+    void discardCompletesEveryOpenRow();
+    void resultFromPeer_data();
+    void resultFromPeer();
+    void positionsNotIdentities();
+    void shortNameIsWorkedOutAtEachCompletion();
+    void headers();
+
+private:
+    HistoryModel *m_model = nullptr;
+    QAbstractItemModelTester *m_tester = nullptr;
+    FakeClock m_clock;
+    QString m_shortName = QStringLiteral("山田 ");
+};
+
+void HistoryTest::init()
+{
+    m_clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0)));
+    m_shortName = QStringLiteral("山田 ");
+    m_model = new HistoryModel(m_clock, [this] { return m_shortName; });
+    m_tester = new QAbstractItemModelTester(m_model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+}
+
+void HistoryTest::cleanup()
+{
+    delete m_tester;
+    delete m_model;
+}
+
+static QStringList cells(const HistoryModel &m, int rowNo)
+{
+    QStringList out;
+    for (int c = 0; c < HistoryModel::ColumnCount; ++c)
+        out << m.index(rowNo - 1, c).data().toString();
+    return out;
+}
+
+void HistoryTest::rowsAreNumberedByPosition()
+{
+    // Two sent, then one received: rows 1, 2 and 3.
+    QCOMPARE(m_model->logAddSend(QStringLiteral("鈴木"), QStringLiteral("一通目")), 1);
+    m_clock.setTime(QStringLiteral("09:00:05"));
+    QCOMPARE(m_model->logAddSend(QStringLiteral("鈴木"), QStringLiteral("二通目")), 2);
+    QCOMPARE(m_model->logAddRecv(QStringLiteral("Taro "), QStringLiteral("返事\r\nです")), 3);
+    QCOMPARE(cells(*m_model, 1),
+             (QStringList{QStringLiteral("26/12/08"), QStringLiteral("山田 "),
+                          QStringLiteral("鈴木"), QStringLiteral("09:00:00"), QString(),
+                          QStringLiteral("一通目")}));
+    QCOMPARE(cells(*m_model, 3),
+             (QStringList{QStringLiteral("26/12/08"), QStringLiteral("Taro "), QString(),
+                          QStringLiteral("09:00:05"), QString(), QStringLiteral("返事\r\nです")}));
+    // A peer whose name field is all blanks shows with an empty sender.
+    QCOMPARE(m_model->logAddRecv(QString(), QStringLiteral("x")), 4);
+    QCOMPARE(m_model->row(4).sender, QString());
+}
+
+void HistoryTest::receivedRowCompletedByOpen()
+{
+    const int row = m_model->logAddRecv(QStringLiteral("Taro "), QStringLiteral("hi"));
+    m_clock.setTime(QStringLiteral("10:15:00"));
+    m_model->logSetOpen(row);
+    QCOMPARE(m_model->row(row).recipient, QStringLiteral("山田 "));
+    QCOMPARE(m_model->row(row).receiveTime, QStringLiteral("10:15:00"));
+    m_model->logSetOpen(row + 1); // beyond the list: nothing
+    m_model->logSetOpen(0);
+    QCOMPARE(m_model->rowCount(), 1);
+}
+
+void HistoryTest::discardCompletesEveryOpenRow()
+{
+    // Two received and one sent, all waiting; one already completed.
+    const int first = m_model->logAddRecv(QStringLiteral("A "), QStringLiteral("1"));
+    const int second = m_model->logAddRecv(QStringLiteral("B "), QStringLiteral("2"));
+    const int sent = m_model->logAddSend(QStringLiteral("C"), QStringLiteral("3"));
+    const int done = m_model->logAddRecv(QStringLiteral("D "), QStringLiteral("4"));
+    m_clock.setTime(QStringLiteral("09:30:00"));
+    m_model->logSetOpen(done);
+
+    QSignalSpy changed(m_model, &QAbstractItemModel::dataChanged);
+    m_clock.setTime(QStringLiteral("10:00:00"));
+    m_model->logSetDiscard();
+    QVERIFY(!changed.isEmpty());
+    for (int row : {first, second, sent}) {
+        QCOMPARE(m_model->row(row).receiveTime, QStringLiteral("10:00:00*"));
+        QCOMPARE(m_model->row(row).recipient, QStringLiteral("山田 "));
+    }
+    QCOMPARE(m_model->row(done).receiveTime, QStringLiteral("09:30:00"));
+
+    // Opening the second later overwrites its discard mark.
+    m_clock.setTime(QStringLiteral("10:05:00"));
+    m_model->logSetOpen(second);
+    QCOMPARE(m_model->row(second).receiveTime, QStringLiteral("10:05:00"));
+    // A peer's confirmation replaces the time and leaves the recipient.
+    m_clock.setTime(QStringLiteral("10:06:00"));
+    m_model->logSetResult(sent, false);
+    QCOMPARE(m_model->row(sent).receiveTime, QStringLiteral("10:06:00"));
+    QCOMPARE(m_model->row(sent).recipient, QStringLiteral("山田 "));
+}
+
+void HistoryTest::resultFromPeer_data()
+{
+    QTest::addColumn<int>("rowNo");
+    QTest::addColumn<bool>("discarded");
+    QTest::addColumn<QStringList>("receiveTimes");
+    QTest::addRow("open names row 2") << 2 << false
+                                      << QStringList{QString(), QStringLiteral("11:00:00"), QString()};
+    QTest::addRow("discard names row 3") << 3 << true
+                                         << QStringList{QString(), QString(), QStringLiteral("11:00:00*")};
+    QTest::addRow("row 4 is beyond the list") << 4 << false << QStringList{QString(), QString(), QString()};
+    QTest::addRow("no number (hold)") << 0 << false << QStringList{QString(), QString(), QString()};
+}
+
+void HistoryTest::resultFromPeer()
+{
+    QFETCH(int, rowNo);
+    QFETCH(bool, discarded);
+    QFETCH(QStringList, receiveTimes);
+    for (int i = 0; i < 3; ++i)
+        m_model->logAddSend(QStringLiteral("鈴木"), QStringLiteral("m"));
+    m_clock.setTime(QStringLiteral("11:00:00"));
+    m_model->logSetResult(rowNo, discarded);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(m_model->row(i + 1).receiveTime, receiveTimes[i]);
+        QCOMPARE(m_model->row(i + 1).recipient, QStringLiteral("鈴木"));
+    }
+}
+
+void HistoryTest::positionsNotIdentities()
+{
+    m_model->logSetResult(1, false); // empty list: nothing
+    QCOMPARE(m_model->rowCount(), 0);
+    for (int i = 0; i < 5; ++i)
+        m_model->logAddSend(QStringLiteral("x"), QStringLiteral("m"));
+    m_model->clear();
+    m_model->logAddSend(QStringLiteral("y"), QStringLiteral("new 1"));
+    m_model->logAddSend(QStringLiteral("y"), QStringLiteral("new 2"));
+    m_model->logSetResult(3, false); // fewer than three rows now
+    QVERIFY(m_model->row(1).receiveTime.isEmpty() && m_model->row(2).receiveTime.isEmpty());
+    m_model->logAddSend(QStringLiteral("y"), QStringLiteral("new 3"));
+    m_model->logSetResult(3, false);
+    QCOMPARE(m_model->row(3).receiveTime, QStringLiteral("09:00:00"));
+}
+
+void HistoryTest::shortNameIsWorkedOutAtEachCompletion()
+{
+    const int row = m_model->logAddRecv(QStringLiteral("P "), QStringLiteral("m"));
+    m_shortName = QStringLiteral("Hanako ");
+    m_model->logSetOpen(row);
+    QCOMPARE(m_model->row(row).recipient, QStringLiteral("Hanako "));
+    QCOMPARE(m_model->logAddSend(QStringLiteral("P"), QStringLiteral("m")), 2);
+    QCOMPARE(m_model->row(2).sender, QStringLiteral("Hanako "));
+}
+
+void HistoryTest::headers()
+{
+    const QStringList expected{QStringLiteral(" 送信日"), QStringLiteral("送信者"),
+                               QStringLiteral("受信者"),  QStringLiteral("送信時間"),
+                               QStringLiteral("受信時間"), QStringLiteral("ﾒｯｾｰｼﾞ")};
+    for (int c = 0; c < HistoryModel::ColumnCount; ++c)
+        QCOMPARE(m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), expected[c]);
+    QCOMPARE(m_model->headerData(HistoryModel::SendTimeCol, Qt::Horizontal, Qt::TextAlignmentRole)
+                 .toInt(),
+             int(Qt::AlignCenter));
+}
+
+QTEST_GUILESS_MAIN(HistoryTest)
+#include "history_test.moc"

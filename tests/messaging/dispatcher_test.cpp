@@ -1,0 +1,307 @@
+// What the dispatcher answers on the wire and what it reports, datagram by datagram.
+#include "awaynote.h"
+#include "cp932.h"
+#include "dispatcher.h"
+#include "fakes.h"
+#include "historymodel.h"
+#include "localuser.h"
+#include "optsettings.h"
+#include "userlistmodel.h"
+#include "wire.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+Q_DECLARE_METATYPE(Dispatcher::SendResult)
+Q_DECLARE_METATYPE(Dispatcher::ReceiveResult)
+
+namespace {
+const QString Peer = QStringLiteral("198.18.0.20");
+QByteArray enc(const QString &s)
+{
+    return cp932::encode(s);
+}
+QString sp(int n)
+{
+    return QString(n, u' ');
+}
+} // namespace
+
+class DispatcherTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void answersSearchRequest();
+    void answersAwayNoteRequest();
+    void acknowledgesMessage();
+    void partnerFilter_data();
+    void partnerFilter();
+    void deliveryResult_data();
+    void deliveryResult();
+    void rejectionAlwaysShown();
+    void openHoldDiscard_data();
+    void openHoldDiscard();
+    void awayNoteReplyFillsMessageBox();
+    void searchReplyListsPeerOnce();
+    void malformedIsAMessage();
+
+private:
+    OptSettings m_settings;
+    RecordingPort *m_port = nullptr;
+    LocalUser *m_user = nullptr;
+    UserListModel *m_users = nullptr;
+    HistoryModel *m_history = nullptr;
+    AwayNote *m_note = nullptr;
+    ScriptedDialogs *m_dialogs = nullptr;
+    Dispatcher *m_dispatcher = nullptr;
+    FakeClock m_clock;
+};
+
+void DispatcherTest::init()
+{
+    m_settings = OptSettings{};
+    m_port = new RecordingPort;
+    m_user = new LocalUser(QByteArray("taro") + QByteArray(16, '\0'), QStringLiteral("198.18.0.10"),
+                           m_settings);
+    m_users = new UserListModel;
+    m_history = new HistoryModel(m_clock, [this] { return m_user->shortName(); });
+    m_note = new AwayNote;
+    m_dialogs = new ScriptedDialogs;
+    m_dispatcher = new Dispatcher(*m_port, m_settings, *m_user, *m_users, *m_history, *m_note,
+                                  *m_dialogs);
+}
+
+void DispatcherTest::cleanup()
+{
+    delete m_dispatcher;
+    delete m_dialogs;
+    delete m_note;
+    delete m_history;
+    delete m_users;
+    delete m_user;
+    delete m_port;
+}
+
+void DispatcherTest::answersSearchRequest()
+{
+    m_port->feed(enc(wire::searchRequest()), Peer);
+    QCOMPARE(m_port->sent.size(), 1);
+    QCOMPARE(m_port->sent[0].first, Peer);
+    QCOMPARE(m_port->sent[0].second,
+             QByteArray::fromHex("47524f555020208c9f8df58c8b89ca") + "taro" + QByteArray(16, '\0')
+                 + "198.18.0.10         " + QByteArray(20, ' ') + QByteArray(20, ' ')
+                 + QByteArray::fromHex("817c"));
+
+    // With a display name, a chosen peer and a note on offer.
+    m_settings.setOptName(QStringLiteral("山田 花子"));
+    m_users->setSelectedPeerAddress(QStringLiteral("198.18.0.30"));
+    m_note->leave(QStringLiteral("外出中"));
+    m_port->feed(enc(wire::searchRequest()), Peer);
+    const QString reply = cp932::decode(m_port->sent[1].second);
+    QCOMPARE(reply.size(), 92);
+    QCOMPARE(reply.mid(51, 20), QStringLiteral("198.18.0.30") + sp(9));
+    QCOMPARE(reply.mid(71, 20), QStringLiteral("山田 花子") + sp(15));
+    QCOMPARE(reply.right(1), QStringLiteral("○"));
+}
+
+void DispatcherTest::answersAwayNoteRequest()
+{
+    m_port->feed(enc(wire::letterRequest()), Peer);
+    QCOMPARE(m_port->sent.size(), 1);
+    QCOMPARE(m_port->sent[0].second, QByteArray::fromHex("4c455454455220927582ab8ee88e86") + QByteArray(20, ' '));
+    m_note->leave(QStringLiteral("15時に戻ります\r\n～山田"));
+    m_port->feed(enc(wire::letterRequest()), Peer);
+    QCOMPARE(cp932::decode(m_port->sent[1].second),
+             QStringLiteral("LETTER 置き手紙") + sp(20) + QStringLiteral("15時に戻ります\r\n～山田"));
+}
+
+void DispatcherTest::acknowledgesMessage()
+{
+    m_settings.setOptName(QStringLiteral("Taro Yamada"));
+    QSignalSpy arrived(m_dispatcher, &Dispatcher::messageArrived);
+    const QString datagram = wire::message(QStringLiteral("鈴木 "), QStringLiteral("10:00:00"),
+                                           wire::refField(4), QStringLiteral("一行目\r\n二行目"));
+    m_port->feed(enc(datagram), Peer);
+    QCOMPARE(arrived.size(), 1);
+    const auto message = arrived[0][0].value<wire::Message>();
+    QCOMPARE(message.text, QStringLiteral("一行目\r\n二行目"));
+    QCOMPARE(message.refField, QStringLiteral("4       "));
+    QCOMPARE(arrived[0][1].toString(), Peer);
+    // The acknowledgement carries the whole send name, not cut at its space.
+    QCOMPARE(m_port->sent.size(), 1);
+    QCOMPARE(m_port->sent[0].first, Peer);
+    QCOMPARE(m_port->sent[0].second,
+             QByteArray::fromHex("9197904d202020202020202020") + "Taro Yamada         ");
+}
+
+void DispatcherTest::partnerFilter_data()
+{
+    QTest::addColumn<int>("otherReject");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<bool>("refused");
+    QTest::addRow("filter off") << 0 << QString() << false;
+    QTest::addRow("filter on, from the partner") << 1 << Peer << false;
+    QTest::addRow("filter on, from someone else") << 1 << QStringLiteral("198.18.0.99") << true;
+    QTest::addRow("filter on, nobody chosen") << 1 << QString() << true;
+}
+
+void DispatcherTest::partnerFilter()
+{
+    QFETCH(int, otherReject);
+    QFETCH(QString, selected);
+    QFETCH(bool, refused);
+    m_settings.otherReject = otherReject;
+    m_users->setSelectedPeerAddress(selected);
+    QSignalSpy arrived(m_dispatcher, &Dispatcher::messageArrived);
+    m_port->feed(enc(wire::message(QStringLiteral("x "), QStringLiteral("10:00:00"),
+                                   wire::refField(1), QStringLiteral("hi"))),
+                 Peer);
+    // Exactly one datagram back: the refusal or the acknowledgement.
+    QCOMPARE(m_port->sent.size(), 1);
+    QCOMPARE(m_port->sent[0].first, Peer);
+    if (refused) {
+        QCOMPARE(m_port->sent[0].second, QByteArray::fromHex("4f544845529197904d"));
+        QCOMPARE(arrived.size(), 0);
+    } else {
+        QVERIFY(m_port->sent[0].second.startsWith(QByteArray::fromHex("9197904d2020")));
+        QCOMPARE(arrived.size(), 1);
+    }
+}
+
+void DispatcherTest::deliveryResult_data()
+{
+    QTest::addColumn<int>("sndConfirm");
+    QTest::addColumn<int>("sndConfirmMin");
+    QTest::addColumn<int>("display");
+    QTest::addRow("off: nothing shown") << 0 << 0 << int(Dispatcher::Display::None);
+    QTest::addRow("off wins over small") << 0 << 1 << int(Dispatcher::Display::None);
+    QTest::addRow("on") << 1 << 0 << int(Dispatcher::Display::Full);
+    QTest::addRow("on, small") << 1 << 1 << int(Dispatcher::Display::Small);
+}
+
+void DispatcherTest::deliveryResult()
+{
+    QFETCH(int, sndConfirm);
+    QFETCH(int, sndConfirmMin);
+    QFETCH(int, display);
+    m_settings.sndConfirm = sndConfirm;
+    m_settings.sndConfirmMin = sndConfirmMin;
+    QSignalSpy results(m_dispatcher, &Dispatcher::sendResult);
+    m_port->feed(enc(wire::ack(QStringLiteral("鈴木 一郎"))), Peer);
+    QCOMPARE(results.size(), 1);
+    const auto r = results[0][0].value<Dispatcher::SendResult>();
+    QCOMPARE(int(r.display), display);
+    QCOMPARE(r.label, QStringLiteral("メッセージは正しく送信されました。"));
+    QCOMPARE(r.peerName, QStringLiteral("鈴木 "));
+    QVERIFY(m_port->sent.isEmpty());
+}
+
+void DispatcherTest::rejectionAlwaysShown()
+{
+    m_settings.sndConfirm = 0;
+    QSignalSpy results(m_dispatcher, &Dispatcher::sendResult);
+    m_port->feed(enc(wire::reject()), Peer);
+    auto r = results.takeFirst()[0].value<Dispatcher::SendResult>();
+    QCOMPARE(int(r.display), int(Dispatcher::Display::Full));
+    QCOMPARE(r.label, QStringLiteral("あなたのﾒｯｾｰｼﾞは拒否されました。"));
+    QCOMPARE(r.peerName, QString()); // no acknowledgement yet
+    // After an acknowledgement, a rejection still names that peer.
+    m_port->feed(enc(wire::ack(QStringLiteral("Hanako"))), Peer);
+    m_port->feed(enc(wire::reject()), Peer);
+    r = results.last()[0].value<Dispatcher::SendResult>();
+    QVERIFY(r.rejected);
+    QCOMPARE(r.peerName, QStringLiteral("Hanako "));
+}
+
+void DispatcherTest::openHoldDiscard_data()
+{
+    QTest::addColumn<QString>("datagram");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("row3");
+    const QString name = QStringLiteral("鈴木") + sp(18);
+    QTest::addRow("open names row 3") << wire::openConfirm(name, wire::refField(3))
+                                      << QStringLiteral("メッセージは確認されました。")
+                                      << QStringLiteral("12:34:56");
+    QTest::addRow("discard names row 3") << wire::discard(name, wire::refField(3))
+                                         << QStringLiteral("メッセージは未確認のまま閉じられました。")
+                                         << QStringLiteral("12:34:56*");
+    QTest::addRow("hold names no row") << wire::hold(name)
+                                       << QStringLiteral("メッセージは返信保留されています。")
+                                       << QString();
+    QTest::addRow("eight digits name no row")
+        << wire::openConfirm(name, QStringLiteral("00000003"))
+        << QStringLiteral("メッセージは確認されました。") << QString();
+    QTest::addRow("row beyond the list")
+        << wire::openConfirm(name, wire::refField(9))
+        << QStringLiteral("メッセージは確認されました。") << QString();
+}
+
+void DispatcherTest::openHoldDiscard()
+{
+    QFETCH(QString, datagram);
+    QFETCH(QString, label);
+    QFETCH(QString, row3);
+    for (int i = 0; i < 3; ++i)
+        m_history->logAddSend(QStringLiteral("鈴木"), QStringLiteral("m"));
+    m_clock.setTime(QStringLiteral("12:34:56"));
+    m_settings.autoErase = 1;
+    QSignalSpy results(m_dispatcher, &Dispatcher::receiveResult);
+    m_port->feed(enc(datagram), Peer);
+    QCOMPARE(m_history->row(3).receiveTime, row3);
+    QVERIFY(m_history->row(1).receiveTime.isEmpty());
+    const auto r = results[0][0].value<Dispatcher::ReceiveResult>();
+    QCOMPARE(r.label, label);
+    QCOMPARE(r.nameField, QStringLiteral("鈴木") + sp(18));
+    QCOMPARE(int(r.display), int(Dispatcher::Display::Full));
+    QVERIFY(r.autoClose);
+    QVERIFY(m_port->sent.isEmpty());
+
+    m_settings.rcvConfirmMin = 1;
+    m_settings.autoErase = 0;
+    m_port->feed(enc(datagram), Peer);
+    auto small = results[1][0].value<Dispatcher::ReceiveResult>();
+    QCOMPARE(int(small.display), int(Dispatcher::Display::Small));
+    QVERIFY(!small.autoClose);
+    m_settings.rcvConfirm = 0;
+    m_port->feed(enc(datagram), Peer);
+    QCOMPARE(int(results[2][0].value<Dispatcher::ReceiveResult>().display),
+             int(Dispatcher::Display::None));
+}
+
+void DispatcherTest::awayNoteReplyFillsMessageBox()
+{
+    QSignalSpy notes(m_dispatcher, &Dispatcher::awayNoteReceived);
+    m_port->feed(enc(wire::letterReply(QStringLiteral("<b>x</b>"), QStringLiteral("不在です"))), Peer);
+    QCOMPARE(notes.size(), 1);
+    QCOMPARE(notes[0][0].toString(), QStringLiteral("置き手紙受信内容  => 不在です"));
+    m_port->feed(enc(QStringLiteral("LETTER 置き手紙")), Peer); // cut short: empty note
+    QCOMPARE(notes[1][0].toString(), QStringLiteral("置き手紙受信内容  => "));
+}
+
+void DispatcherTest::searchReplyListsPeerOnce()
+{
+    const QByteArray reply =
+        enc(wire::searchReply(QStringLiteral("hanako") + QString(14, QChar(0)),
+                              QStringLiteral("198.18.0.20"), QString(), sp(20), false));
+    m_port->feed(reply, Peer);
+    m_port->feed(reply, Peer);
+    QCOMPARE(m_users->rowCount(), 1);
+    QCOMPARE(m_users->index(0, 0).data().toString(), QStringLiteral("hanako"));
+    QVERIFY(m_port->sent.isEmpty());
+}
+
+void DispatcherTest::malformedIsAMessage()
+{
+    QSignalSpy arrived(m_dispatcher, &Dispatcher::messageArrived);
+    m_port->feed(QByteArray("\xff\xfe garbage", 10), Peer);
+    m_port->feed(QByteArray(), Peer);
+    QCOMPARE(arrived.size(), 2);
+    QCOMPARE(arrived[0][0].value<wire::Message>().nameField, QStringLiteral("\uFFFD\uFFFD garbage"));
+    QCOMPARE(m_port->sent.size(), 2);
+    QVERIFY(m_dialogs->shown.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(DispatcherTest)
+#include "dispatcher_test.moc"

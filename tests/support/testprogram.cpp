@@ -1,0 +1,29 @@
+#include "testprogram.h"
+
+#include <QFile>
+
+TestProgram::TestProgram(const QString &address, const QString &broadcast, RecordingPort *port)
+{
+    env.settingsFolder = folder.path();
+    env.bindAddress = QHostAddress(address);
+    env.broadcastAddress = broadcast.isEmpty() ? address : broadcast;
+    env.clock = &clock;
+    env.dialogs = &dialogs;
+    env.systemInfo = &systemInfo;
+    env.tray = &tray;
+    env.instanceGuard = &guard;
+    env.port_ = port;
+}
+
+Program &TestProgram::make()
+{
+    program = std::make_unique<Program>(env);
+    return *program;
+}
+
+void TestProgram::writeSettings(const QByteArray &bytes)
+{
+    QFile f(folder.filePath(QStringLiteral("optGFile.dat")));
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "fakes.h"
+#include "program.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+// A whole copy of the program with a test environment: its own settings
+// folder, clock, dialogs, tray and login name, bound to one loopback address.
+struct TestProgram
+{
+    explicit TestProgram(const QString &address, const QString &broadcast = QString(),
+                         RecordingPort *port = nullptr);
+
+    QTemporaryDir folder;
+    FakeClock clock;
+    ScriptedDialogs dialogs;
+    FakeSystemInfo systemInfo;
+    FakeTrayHost tray;
+    FakeInstanceGuard guard;
+    Environment env;
+    std::unique_ptr<Program> program;
+
+    // Builds the program now (after the test has set up the environment).
+    Program &make();
+    // Writes optGFile.dat before start-up.
+    void writeSettings(const QByteArray &bytes);
+};

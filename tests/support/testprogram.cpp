@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-TestProgram::TestProgram(const QString &address, const QString &broadcast, RecordingPort *port)
+TestProgram::TestProgram(const QString &address, const QString &broadcast, bool recording)
 {
     env.settingsFolder = folder.path();
     env.bindAddress = QHostAddress(address);
@@ -12,7 +12,9 @@ TestProgram::TestProgram(const QString &address, const QString &broadcast, Recor
     env.systemInfo = &systemInfo;
     env.tray = &tray;
     env.instanceGuard = &guard;
-    env.port_ = port;
+    if (recording)
+        port = std::make_unique<RecordingPort>();
+    env.port_ = port.get();
 }
 
 Program &TestProgram::make()

@@ -10,8 +10,9 @@
 // folder, clock, dialogs, tray and login name, bound to one loopback address.
 struct TestProgram
 {
+    // recording: datagrams go to a RecordingPort instead of real sockets.
     explicit TestProgram(const QString &address, const QString &broadcast = QString(),
-                         RecordingPort *port = nullptr);
+                         bool recording = false);
 
     QTemporaryDir folder;
     FakeClock clock;
@@ -19,6 +20,7 @@ struct TestProgram
     FakeSystemInfo systemInfo;
     FakeTrayHost tray;
     FakeInstanceGuard guard;
+    std::unique_ptr<RecordingPort> port;
     Environment env;
     std::unique_ptr<Program> program;
 

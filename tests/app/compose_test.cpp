@@ -1,0 +1,265 @@
+// The send window as a user drives it: open, search, pick, type, send.
+#include "awaynote.h"
+#include "composer.h"
+#include "cp932.h"
+#include "dispatcher.h"
+#include "frmipset.h"
+#include "frmsnd.h"
+#include "historymodel.h"
+#include "optsettings.h"
+#include "settingsstore.h"
+#include "testprogram.h"
+#include "traycontroller.h"
+#include "userlistmodel.h"
+#include "wire.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QTreeView>
+
+namespace {
+const QString A = QStringLiteral("127.0.0.2");
+const QString B = QStringLiteral("127.0.0.3");
+
+void clickRow(QTreeView *view, int row)
+{
+    const QRect rect = view->visualRect(view->model()->index(row, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+QByteArray settingsWithName(const QString &name)
+{
+    return cp932::encode(QStringLiteral("\"optGFile\"\r\n\"0\"\r\n1,0,1,0,0,0\r\n0,\"\",\"\",\"\"\r\n"
+                                        "\"True\",\"False\",\"False\",\"False\",\"False\"\r\n0\r\n\"")
+                         + name + QStringLiteral("\",0\r\n"));
+}
+} // namespace
+
+class ComposeTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void controlsAsDesigned();
+    void openSearchPickAndSend();
+    void refusals();
+    void datagramBytes();
+    void manualAddressWindow();
+    void awayNoteFetch();
+};
+
+void ComposeTest::controlsAsDesigned()
+{
+    TestProgram t(A);
+    Program &p = t.make();
+    QCOMPARE(p.start(), Program::StartResult::Running);
+    FrmSnd &w = p.frmSnd();
+    const struct
+    {
+        const char *name;
+        QString caption;
+    } buttons[] = {{"CmdSend", QStringLiteral("送信(&S)")},
+                   {"CmdCancel", QStringLiteral("ｷｬﾝｾﾙ ")},
+                   {"CmdKensaku", QStringLiteral("再検索")},
+                   {"CmdLetter", QStringLiteral("置き手紙参照")}};
+    for (const auto &b : buttons) {
+        auto *button = w.findChild<QPushButton *>(QLatin1String(b.name));
+        QVERIFY2(button, b.name);
+        QCOMPARE(button->text(), b.caption);
+    }
+    for (const char *name : {"ListView1", "TxtTO", "TxtMsg", "StatusBar1", "Image1"})
+        QVERIFY2(w.findChild<QWidget *>(QLatin1String(name)), name);
+    QStringList headers;
+    for (int c = 0; c < UserListModel::ColumnCount; ++c)
+        headers << w.ListView1->model()->headerData(c, Qt::Horizontal).toString();
+    QCOMPARE(headers, (QStringList{QStringLiteral("ﾕｰｻﾞｰ名"), QStringLiteral("置き手紙"),
+                                   QStringLiteral("IPｱﾄﾞﾚｽ"), QStringLiteral("ﾛｸﾞｲﾝ名")}));
+    QAction *mnuIp = w.mnuSend->findChild<QAction *>(QStringLiteral("mnuIp"));
+    QVERIFY(mnuIp);
+    QCOMPARE(w.mnuSend->title(), QStringLiteral("送信"));
+    QCOMPARE(mnuIp->text(), QStringLiteral("IPｱﾄﾞﾚｽ指定(&I)"));
+    QCOMPARE(p.tray().mnuSendMsg->text(), QStringLiteral("送信ﾒｯｾｰｼﾞの作成(&S)"));
+}
+
+void ComposeTest::openSearchPickAndSend()
+{
+    TestProgram a(A, B), b(B, A);
+    b.writeSettings(settingsWithName(QStringLiteral("鈴木 一郎")));
+    Program &pa = a.make();
+    Program &pb = b.make();
+    QCOMPARE(pa.start(), Program::StartResult::Running);
+    QCOMPARE(pb.start(), Program::StartResult::Running);
+    pb.awayNote().leave(QStringLiteral("外出中"));
+    FrmSnd &w = pa.frmSnd();
+    w.TxtMsg->setPlainText(QStringLiteral("old text"));
+
+    // A left click on the tray icon opens the window and searches.
+    a.tray.press(TrayHost::Event::LeftButtonDown);
+    QVERIFY(w.isVisible());
+    QVERIFY(w.TxtMsg->toPlainText().isEmpty());
+    QVERIFY(!w.CmdLetter->isEnabled());
+    QTRY_COMPARE(pa.users().rowCount(), 1);
+    QCOMPARE(w.panel1->text(), QStringLiteral("ﾕｰｻﾞｰ数 : 1"));
+
+    clickRow(w.ListView1, 0);
+    QCOMPARE(w.TxtTO->text(), QStringLiteral("鈴木 一郎"));
+    QCOMPARE(pa.users().selectedPeerAddress(), B);
+    QVERIFY(w.CmdLetter->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), w.TxtMsg);
+
+    // Two lines, sent as CR LF; the row's number travels with it.
+    QSignalSpy arrived(&pb.dispatcher(), &Dispatcher::messageArrived);
+    w.TxtMsg->setPlainText(QStringLiteral("こんにちは\n～また明日"));
+    QTest::mouseClick(w.CmdSend, Qt::LeftButton);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(pa.history().rowCount(), 1);
+    QCOMPARE(pa.history().row(1).recipient, QStringLiteral("鈴木 一郎"));
+    QCOMPARE(pa.history().row(1).sender, QStringLiteral("taro "));
+    QCOMPARE(pa.history().row(1).message, QStringLiteral("こんにちは\r\n～また明日"));
+    // A second message at once, without waiting for the first result.
+    QTest::mouseClick(w.CmdSend, Qt::LeftButton);
+    QTRY_COMPARE(arrived.size(), 2);
+    const auto first = arrived[0][0].value<wire::Message>();
+    QCOMPARE(first.text, QStringLiteral("こんにちは\r\n～また明日"));
+    QCOMPARE(first.refField, QStringLiteral("1       "));
+    QCOMPARE(arrived[1][0].value<wire::Message>().refField, QStringLiteral("2       "));
+    QCOMPARE(w.TxtMsg->toPlainText(), QStringLiteral("こんにちは\n～また明日")); // not emptied
+
+    // Opening again searches afresh and keeps the recipient.
+    pa.tray().mnuSendMsg->trigger();
+    QCOMPARE(pa.users().rowCount(), 0);
+    QCOMPARE(w.TxtTO->text(), QStringLiteral("鈴木 一郎"));
+    QTRY_COMPARE(pa.users().rowCount(), 1);
+    QCOMPARE(pa.users().selectedPeerAddress(), B);
+    QTest::mouseClick(w.CmdCancel, Qt::LeftButton);
+    QVERIFY(!w.isVisible());
+}
+
+void ComposeTest::refusals()
+{
+    TestProgram t(A, QStringLiteral("127.0.0.9"), true);
+    Program &p = t.make();
+    QCOMPARE(p.start(), Program::StartResult::Running);
+    RecordingPort *port = t.port.get();
+    FrmSnd &w = p.frmSnd();
+    p.openSendWindow();
+    port->sent.clear();
+    w.TxtMsg->setPlainText(QStringLiteral("hello"));
+    QTest::mouseClick(w.CmdSend, Qt::LeftButton);
+    QCOMPARE(t.dialogs.shown.size(), 1);
+    QCOMPARE(t.dialogs.shown[0].text, QStringLiteral("送信先を指定してください。"));
+    QCOMPARE(t.dialogs.shown[0].title, QStringLiteral("ぽるとな～"));
+    QCOMPARE(t.dialogs.shown[0].icon, Dialogs::Icon::Exclamation);
+    w.TxtTO->setText(QStringLiteral("someone"));
+    w.TxtMsg->clear();
+    QTest::mouseClick(w.CmdSend, Qt::LeftButton);
+    QCOMPARE(t.dialogs.shown.size(), 2);
+    QCOMPARE(t.dialogs.shown[1].text, QStringLiteral("ﾒｯｾｰｼﾞを入力してください。"));
+    QCOMPARE(p.lastAnswer(), QStringLiteral("1"));
+    QVERIFY(w.isVisible());
+    QCOMPARE(p.history().rowCount(), 0);
+    QVERIFY(port->sent.isEmpty());
+}
+
+void ComposeTest::datagramBytes()
+{
+    TestProgram t(A, QStringLiteral("127.0.0.9"), true);
+    RecordingPort *port = t.port.get();
+    t.writeSettings(settingsWithName(QStringLiteral("Taro Yamada")));
+    t.clock.setTime(QStringLiteral("08:09:10"));
+    Program &p = t.make();
+    QCOMPARE(p.start(), Program::StartResult::Running);
+    p.openSendWindow();
+    QCOMPARE(port->sent.size(), 1); // the search, to the broadcast address
+    QCOMPARE(port->sent[0].first, QStringLiteral("127.0.0.9"));
+    QCOMPARE(port->sent[0].second, cp932::encode(u"GROUP検索"));
+
+    port->feed(cp932::encode(wire::searchReply(QStringLiteral("hanako"), QString(), QString(),
+                                               QString(), false)),
+               QStringLiteral("127.0.0.7"));
+    clickRow(p.frmSnd().ListView1, 0);
+    p.frmSnd().TxtMsg->setPlainText(QStringLiteral("一行目\n二行目"));
+    QTest::mouseClick(p.frmSnd().CmdSend, Qt::LeftButton);
+    QCOMPARE(port->sent.size(), 2);
+    QCOMPARE(port->sent[1].first, QStringLiteral("127.0.0.7"));
+    // The name is cut after its first space; history row 1 travels as "1" and 7 spaces.
+    QCOMPARE(port->sent[1].second, QByteArray("Taro                08:09:101       ")
+                                       + cp932::encode(u"一行目\r\n二行目"));
+    QCOMPARE(p.history().row(1).sender, QStringLiteral("Taro "));
+    QCOMPARE(p.history().row(1).sendTime, QStringLiteral("08:09:10"));
+    QCOMPARE(p.history().row(1).date, QStringLiteral("26/12/08"));
+    // After forty rows (a loaded history) the reference is 41.
+    for (int i = 0; i < 39; ++i)
+        p.history().logAddRecv(QStringLiteral("x "), QStringLiteral("m"));
+    QTest::mouseClick(p.frmSnd().CmdSend, Qt::LeftButton);
+    QCOMPARE(cp932::decode(port->sent[2].second).mid(28, 8), QStringLiteral("41      "));
+}
+
+void ComposeTest::manualAddressWindow()
+{
+    TestProgram t(A, QStringLiteral("127.0.0.9"), true);
+    RecordingPort *port = t.port.get();
+    Program &p = t.make();
+    QCOMPARE(p.start(), Program::StartResult::Running);
+    p.frmSnd().mnuSend->findChild<QAction *>(QStringLiteral("mnuIp"))->trigger();
+    FrmIPset *ipset = p.frmIPset();
+    QVERIFY(ipset && ipset->isVisible());
+    QCOMPARE(ipset->windowTitle(), QStringLiteral("IPｱﾄﾞﾚｽ指定"));
+    QCOMPARE(ipset->Command2->text(), QStringLiteral("ｷｬﾝｾﾙ"));
+    ipset->TxtName->setText(QStringLiteral("遠くの人"));
+    ipset->TxtIP->setText(QStringLiteral("127.0.0.8"));
+    QTest::mouseClick(ipset->Command1, Qt::LeftButton);
+    QTRY_VERIFY(!p.frmIPset());
+
+    QFile file(t.folder.filePath(QStringLiteral("optGFile.dat")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QCOMPARE(lines.at(7), cp932::encode(u"\"遠くの人\",\"127.0.0.8\",\"0\"\r"));
+
+    // The next search also asks the manual address directly.
+    port->sent.clear();
+    QTest::mouseClick(p.frmSnd().CmdKensaku, Qt::LeftButton);
+    QCOMPARE(port->sent.size(), 2);
+    QCOMPARE(port->sent[0].first, QStringLiteral("127.0.0.9"));
+    QCOMPARE(port->sent[1].first, QStringLiteral("127.0.0.8"));
+
+    // ｷｬﾝｾﾙ changes nothing; the window opens with the stored values.
+    p.openIpSet();
+    QCOMPARE(p.frmIPset()->TxtIP->text(), QStringLiteral("127.0.0.8"));
+    p.frmIPset()->TxtIP->setText(QStringLiteral("1.2.3.4"));
+    QTest::mouseClick(p.frmIPset()->Command2, Qt::LeftButton);
+    QCOMPARE(p.store().settings().ipSetAddr, QStringLiteral("127.0.0.8"));
+}
+
+void ComposeTest::awayNoteFetch()
+{
+    TestProgram a(A, B), b(B, A);
+    Program &pa = a.make();
+    Program &pb = b.make();
+    QCOMPARE(pa.start(), Program::StartResult::Running);
+    QCOMPARE(pb.start(), Program::StartResult::Running);
+    pb.awayNote().leave(QStringLiteral("15時に戻ります"));
+    pa.openSendWindow();
+    QTRY_COMPARE(pa.users().rowCount(), 1);
+    QCOMPARE(pa.users().index(0, UserListModel::MarkCol).data().toString(), QStringLiteral("○"));
+    clickRow(pa.frmSnd().ListView1, 0);
+    QTest::mouseClick(pa.frmSnd().CmdLetter, Qt::LeftButton);
+    QTRY_COMPARE(pa.frmSnd().TxtMsg->toPlainText(),
+                 QStringLiteral("置き手紙受信内容  => 15時に戻ります"));
+    // A row without a note disables the button again.
+    pb.awayNote().withdraw();
+    pa.frmSnd().CmdKensaku->click();
+    QTRY_COMPARE(pa.users().rowCount(), 1);
+    clickRow(pa.frmSnd().ListView1, 0);
+    QVERIFY(!pa.frmSnd().CmdLetter->isEnabled());
+}
+
+QTEST_MAIN(ComposeTest)
+#include "compose_test.moc"

@@ -1,0 +1,309 @@
+"""End-to-end harness: real portana copies in network namespaces joined by a
+bridge (198.18.0.0/24), under Xvfb with a tray host, and a scripted peer.
+
+Everything it creates (namespaces, X server, processes, folders) is removed
+again when the lab closes. Traffic never leaves the namespaces it creates."""
+import glob
+import json
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PORT = 50319
+ARTIFACTS = os.environ.get("PORTANA_ARTIFACTS", os.path.join(os.getcwd(), "e2e-artifacts"))
+
+
+def enc(text):
+    return text.encode("cp932")
+
+
+def pad(text, width=20):
+    return (text + " " * width)[:width]
+
+
+def settings_file(**values):
+    """optGFile.dat as a copy on Windows writes it, with some values changed."""
+    v = dict(iconNo="0", sndConfirm=1, sndConfirmMin=0, rcvConfirm=1, rcvConfirmMin=0,
+             otherReject=0, rcvButton=0, pwCheck=0, pwStored="", pwCurrent="", pwNew="",
+             pos=("True", "False", "False", "False", "False"), iconRandom=0,
+             optName="", autoErase=0, ipSetName="", ipSetAddr="", blinkIcon="0",
+             font=("", "9", "0", "False", "False", "False", "False", "16777215"))
+    v.update(values)
+    q = lambda s: '"%s"' % s
+    lines = [
+        q("optGFile"), q(v["iconNo"]),
+        ",".join(str(v[k]) for k in ("sndConfirm", "sndConfirmMin", "rcvConfirm",
+                                     "rcvConfirmMin", "otherReject", "rcvButton")),
+        ",".join([str(v["pwCheck"]), q(v["pwStored"]), q(v["pwCurrent"]), q(v["pwNew"])]),
+        ",".join(q(p) for p in v["pos"]),
+        str(v["iconRandom"]),
+        q(pad(v["optName"])) + "," + str(v["autoErase"]),
+        ",".join([q(v["ipSetName"]), q(v["ipSetAddr"]), q(v["blinkIcon"])]),
+        ",".join(q(f) for f in v["font"]),
+    ]
+    return "".join(line + "\r\n" for line in lines).encode("cp932")
+
+
+def run(*args, check=True, **kw):
+    return subprocess.run(list(args), check=check, capture_output=True, text=True, **kw)
+
+
+def require_lab():
+    """Skips the calling test module where the lab cannot be built."""
+    if os.geteuid() != 0:
+        raise unittest.SkipTest("needs root for network namespaces")
+    for tool in ("ip", "Xvfb", "trayer", "xdotool", "import"):
+        if not shutil.which(tool):
+            raise unittest.SkipTest("missing " + tool)
+
+
+class Display:
+    """A private X server with a tray host in its top-right corner."""
+
+    def __init__(self):
+        for n in range(60, 120):
+            if not os.path.exists("/tmp/.X11-unix/X%d" % n) and not os.path.exists("/tmp/.X%d-lock" % n):
+                self.number = n
+                break
+        self.name = ":%d" % self.number
+        self.xvfb = subprocess.Popen(["Xvfb", self.name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.time() + 10
+        while not os.path.exists("/tmp/.X11-unix/X%d" % self.number):
+            if time.time() > deadline:
+                raise RuntimeError("Xvfb did not start")
+            time.sleep(0.05)
+        self.env = dict(os.environ, DISPLAY=self.name)
+        self.trayer = subprocess.Popen(
+            ["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "200",
+             "--height", "32", "--transparent", "false", "--tint", "0x404040", "--SetDockType", "true"],
+            env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(0.5)
+
+    def xdotool(self, *args, check=True):
+        r = subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True, text=True)
+        if check and r.returncode != 0:
+            raise RuntimeError("xdotool %s: %s" % (args, r.stderr))
+        return r.stdout.strip()
+
+    def windows(self, pid=None, name=None):
+        """Visible windows of a process, or with a title matching name."""
+        args = ["search", "--onlyvisible"]
+        if pid is not None:
+            args += ["--pid", pid]
+        if name is not None:
+            args += ["--name", name]
+        out = self.xdotool(*args, check=False)
+        return [w for w in out.split() if w]
+
+    def wait_window(self, pid=None, name=None, timeout=10):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            found = self.windows(pid=pid, name=name)
+            if found:
+                return found[0]
+            time.sleep(0.1)
+        raise AssertionError("no window %r for pid %s" % (name, pid))
+
+    def geometry(self, window):
+        out = self.xdotool("getwindowgeometry", "--shell", window)
+        values = dict(line.split("=") for line in out.splitlines())
+        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def click(self, window, x, y, button=1):
+        self.xdotool("mousemove", "--window", window, x, y)
+        time.sleep(0.1)
+        self.xdotool("click", button)
+
+    def focus(self, window):
+        self.xdotool("windowfocus", "--sync", window)
+
+    def screenshot(self, name):
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        path = os.path.join(ARTIFACTS, name + ".png")
+        subprocess.run(["import", "-display", self.name, "-window", "root", path],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return path
+
+    def close(self):
+        for p in (self.trayer, self.xvfb):
+            p.terminate()
+            try:
+                p.wait(5)
+            except subprocess.TimeoutExpired:
+                p.kill()
+
+
+class Host:
+    def __init__(self, lab, n):
+        self.lab = lab
+        self.ns = "%sn%d" % (lab.id, n)
+        self.address = "198.18.0.%d" % n
+        run("ip", "netns", "add", self.ns)
+        run("ip", "-n", lab.hub, "link", "add", "p%d" % n, "type", "veth", "peer", "name", "eth0",
+            "netns", self.ns)
+        run("ip", "-n", lab.hub, "link", "set", "p%d" % n, "master", "br0", "up")
+        run("ip", "-n", self.ns, "link", "set", "lo", "up")
+        run("ip", "-n", self.ns, "addr", "add", self.address + "/24", "dev", "eth0")
+        run("ip", "-n", self.ns, "link", "set", "eth0", "up")
+        # The limited broadcast goes out on the bridge, never anywhere else.
+        run("ip", "-n", self.ns, "route", "add", "default", "dev", "eth0")
+
+
+class Peer:
+    """The scripted peer, in its own host."""
+
+    def __init__(self, host, bind=True):
+        self.host = host
+        self.proc = subprocess.Popen(["ip", "netns", "exec", host.ns, "python3", os.path.join(HERE, "peer.py")],
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        if bind:
+            self.call(op="bind")
+
+    def call(self, **cmd):
+        self.proc.stdin.write(json.dumps(cmd) + "\n")
+        self.proc.stdin.flush()
+        return json.loads(self.proc.stdout.readline())
+
+    def send(self, to, data):
+        self.call(op="send", to=to, data=data.hex())
+
+    def recv(self, timeout=5):
+        r = self.call(op="recv", timeout=timeout)
+        if r.get("timeout"):
+            raise AssertionError("no datagram within %ss" % timeout)
+        return r["src"], bytes.fromhex(r["data"])
+
+    def drain(self, timeout=1.0):
+        return [(d["src"], bytes.fromhex(d["data"])) for d in self.call(op="drain", timeout=timeout)["datagrams"]]
+
+    def burst(self, to, data, count, quiet=3):
+        return self.call(op="burst", to=to, data=data.hex(), count=count, quiet=quiet)["replies"]
+
+    def close(self):
+        if self.proc.poll() is None:
+            try:
+                self.call(op="quit")
+            except (BrokenPipeError, ValueError):
+                pass
+            self.proc.wait(5)
+
+
+class Copy:
+    """One real portana, from a folder of its own (its settings file lives
+    beside the executable)."""
+
+    def __init__(self, lab, host, settings=None, folder=None):
+        self.lab = lab
+        self.host = host
+        self.folder = folder or tempfile.mkdtemp(prefix="portana-e2e-")
+        exe = os.path.join(self.folder, "portana")
+        if not os.path.exists(exe):
+            try:
+                os.link(lab.portana, exe)
+            except OSError:
+                shutil.copy2(lab.portana, exe)
+        if settings is not None:
+            with open(os.path.join(self.folder, "optGFile.dat"), "wb") as f:
+                f.write(settings)
+        runtime = os.path.join(self.folder, "run")
+        os.makedirs(runtime, mode=0o700, exist_ok=True)
+        env = dict(lab.display.env, QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=runtime, HOME=self.folder,
+                   LANG="C.UTF-8", LC_ALL="C.UTF-8", QT_ACCESSIBILITY="0", NO_AT_BRIDGE="1")
+        env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        self.logpath = os.path.join(self.folder, "portana-%d.log" % len(lab.copies))
+        self.logfile = open(self.logpath, "w")
+        self.proc = subprocess.Popen(["ip", "netns", "exec", host.ns, exe], env=env,
+                                     stdout=self.logfile, stderr=subprocess.STDOUT)
+        self.pid = self.proc.pid
+        lab.copies.append(self)
+
+    def log(self):
+        with open(self.logpath, encoding="utf-8", errors="replace") as f:
+            return f.read()
+
+    def wait_log(self, text, timeout=10):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if text in self.log():
+                return
+            if self.proc.poll() is not None and text not in self.log():
+                break
+            time.sleep(0.1)
+        raise AssertionError("%r not in log:\n%s" % (text, self.log()))
+
+    def tray_window(self, timeout=10):
+        """The copy's icon in the tray host: its only small window."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            for w in self.lab.display.windows(pid=self.pid):
+                _, _, width, height = self.lab.display.geometry(w)
+                if width <= 64 and height <= 64:
+                    return w
+            time.sleep(0.1)
+        raise AssertionError("no tray icon for pid %d:\n%s" % (self.pid, self.log()))
+
+    def wait_exit(self, timeout=10):
+        return self.proc.wait(timeout)
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.logfile.close()
+
+
+class Lab:
+    counter = 0
+
+    def __init__(self, portana):
+        Lab.counter += 1
+        self.id = "pt%d%d" % (os.getpid() % 100000, Lab.counter)
+        self.portana = portana
+        self.hub = self.id + "h"
+        self.hosts, self.copies, self.peers = [], [], []
+        run("ip", "netns", "add", self.hub)
+        run("ip", "-n", self.hub, "link", "add", "br0", "type", "bridge")
+        run("ip", "-n", self.hub, "link", "set", "br0", "up")
+        self.display = Display()
+
+    def host(self, n):
+        h = Host(self, n)
+        self.hosts.append(h)
+        return h
+
+    def peer(self, host, bind=True):
+        p = Peer(host, bind)
+        self.peers.append(p)
+        return p
+
+    def copy(self, host, settings=None, folder=None):
+        return Copy(self, host, settings, folder)
+
+    def close(self):
+        for c in self.copies:
+            c.stop()
+        for p in self.peers:
+            try:
+                p.close()
+            except Exception:
+                p.proc.kill()
+        self.display.close()
+        for h in self.hosts:
+            run("ip", "netns", "del", h.ns, check=False)
+        run("ip", "netns", "del", self.hub, check=False)
+        for c in self.copies:
+            shutil.rmtree(c.folder, ignore_errors=True)
+
+
+def portana_path():
+    return os.environ.get("PORTANA", os.path.join(os.getcwd(), "portana"))

@@ -1,0 +1,159 @@
+// The user list as the send window shows it, fed by search replies.
+#include "userlistmodel.h"
+#include "wire.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QString reply(const QString &loginField, const QString &displayName, bool note = false)
+{
+    return wire::searchReply(loginField, QStringLiteral("198.18.0.99"), QString(), displayName,
+                             note);
+}
+
+QString nulFilled(const QString &login)
+{
+    return login + QString(20 - login.size(), QChar(0));
+}
+
+QStringList row(const UserListModel &m, int r)
+{
+    QStringList out;
+    for (int c = 0; c < UserListModel::ColumnCount; ++c)
+        out << m.index(r, c).data().toString();
+    return out;
+}
+
+QStringList column(const UserListModel &m, int c)
+{
+    QStringList out;
+    for (int r = 0; r < m.rowCount(); ++r)
+        out << m.index(r, c).data().toString();
+    return out;
+}
+
+} // namespace
+
+class UserListTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void rows_data();
+    void rows();
+    void onePerAddress();
+    void sorting();
+    void selectionSurvivesSearch();
+};
+
+void UserListTest::rows_data()
+{
+    QTest::addColumn<QString>("datagram");
+    QTest::addColumn<QStringList>("cells");
+    const QString src = QStringLiteral("198.18.0.5");
+    QTest::addRow("display name and login name")
+        << reply(nulFilled(QStringLiteral("hanako")), QStringLiteral("山田 花子"), true)
+        << QStringList{QStringLiteral("山田 花子"), QStringLiteral("○"), src, QStringLiteral("hanako")};
+    QTest::addRow("no display name: the login name twice")
+        << reply(nulFilled(QStringLiteral("taro")), QString())
+        << QStringList{QStringLiteral("taro"), QStringLiteral("－"), src, QStringLiteral("taro")};
+    QTest::addRow("display name of 12 shown whole")
+        << reply(nulFilled(QStringLiteral("x")), QStringLiteral("ABCDEFGHIJKL"))
+        << QStringList{QStringLiteral("ABCDEFGHIJKL"), QStringLiteral("－"), src, QStringLiteral("x")};
+    QTest::addRow("longer display name cut to 12")
+        << reply(nulFilled(QStringLiteral("x")), QStringLiteral("ABCDEFGHIJKLMNOPQRST"))
+        << QStringList{QStringLiteral("ABCDEFGHIJKL"), QStringLiteral("－"), src, QStringLiteral("x")};
+    QTest::addRow("long login without NUL cut to 12")
+        << reply(QStringLiteral("abcdefghijklmnopqrs") + QChar(0), QString())
+        << QStringList{QStringLiteral("abcdefghijkl"), QStringLiteral("－"), src,
+                       QStringLiteral("abcdefghijkl")};
+    QTest::addRow("login field all NUL (a name that did not fit)")
+        << reply(QString(20, QChar(0)), QString())
+        << QStringList{QString(), QStringLiteral("－"), src, QString()};
+    QTest::addRow("trailing spaces of the display name dropped")
+        << reply(nulFilled(QStringLiteral("y")), QStringLiteral("鈴木  "))
+        << QStringList{QStringLiteral("鈴木"), QStringLiteral("－"), src, QStringLiteral("y")};
+    QTest::addRow("reply cut short")
+        << QStringLiteral("GROUP  検索結果tar")
+        << QStringList{QStringLiteral("tar"), QString(), src, QStringLiteral("tar")};
+    QTest::addRow("markup stays text")
+        << reply(nulFilled(QStringLiteral("<i>")), QStringLiteral("<b>x</b>"))
+        << QStringList{QStringLiteral("<b>x</b>"), QStringLiteral("－"), src, QStringLiteral("<i>")};
+}
+
+void UserListTest::rows()
+{
+    QFETCH(QString, datagram);
+    QFETCH(QStringList, cells);
+    UserListModel m;
+    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy count(&m, &UserListModel::countChanged);
+    QVERIFY(m.addReplier(datagram, QStringLiteral("198.18.0.5")));
+    QCOMPARE(row(m, 0), cells);
+    QCOMPARE(count.size(), 1);
+    QCOMPARE(count[0][0].toString(), QStringLiteral("ﾕｰｻﾞｰ数 : 1"));
+}
+
+void UserListTest::onePerAddress()
+{
+    UserListModel m;
+    QVERIFY(m.addReplier(reply(nulFilled(QStringLiteral("a")), QString()), QStringLiteral("198.18.0.5")));
+    // The same copy answering again (broadcast and manual address), even with new names.
+    QVERIFY(!m.addReplier(reply(nulFilled(QStringLiteral("b")), QStringLiteral("B"), true),
+                          QStringLiteral("198.18.0.5")));
+    QVERIFY(m.addReplier(reply(nulFilled(QStringLiteral("a")), QString()), QStringLiteral("198.18.0.6")));
+    QCOMPARE(m.rowCount(), 2);
+    QCOMPARE(m.countText(), QStringLiteral("ﾕｰｻﾞｰ数 : 2"));
+    QCOMPARE(column(m, UserListModel::NameCol), (QStringList{QStringLiteral("a"), QStringLiteral("a")}));
+    // A new search shows the new values.
+    m.clear();
+    QVERIFY(m.addReplier(reply(nulFilled(QStringLiteral("b")), QStringLiteral("B"), true),
+                         QStringLiteral("198.18.0.5")));
+    QCOMPARE(row(m, 0)[0], QStringLiteral("B"));
+}
+
+void UserListTest::sorting()
+{
+    UserListModel m;
+    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    const auto add = [&m](const char *name, const char *address) {
+        m.addReplier(reply(nulFilled(QLatin1String(name)), QString()), QLatin1String(address));
+    };
+    add("carol", "198.18.0.3");
+    add("alice", "198.18.0.12");
+    add("bob", "198.18.0.2");
+    // Arrival order until a header is clicked.
+    QCOMPARE(column(m, 0), (QStringList{QStringLiteral("carol"), QStringLiteral("alice"), QStringLiteral("bob")}));
+    m.sortByColumn(UserListModel::AddressCol);
+    const QStringList byAddress{QStringLiteral("198.18.0.12"), QStringLiteral("198.18.0.2"),
+                                QStringLiteral("198.18.0.3")};
+    QCOMPARE(column(m, 2), byAddress);
+    m.sortByColumn(UserListModel::AddressCol); // a second click sorts ascending again
+    QCOMPARE(column(m, 2), byAddress);
+    // Rows that come later take their place, also after a new search.
+    add("dave", "198.18.0.25");
+    QCOMPARE(column(m, 2).at(2), QStringLiteral("198.18.0.25"));
+    m.clear();
+    add("zed", "198.18.0.9");
+    add("amy", "198.18.0.8");
+    QCOMPARE(column(m, 2), (QStringList{QStringLiteral("198.18.0.8"), QStringLiteral("198.18.0.9")}));
+    m.sortByColumn(UserListModel::NameCol);
+    QCOMPARE(column(m, 0), (QStringList{QStringLiteral("amy"), QStringLiteral("zed")}));
+}
+
+void UserListTest::selectionSurvivesSearch()
+{
+    UserListModel m;
+    m.addReplier(reply(nulFilled(QStringLiteral("a")), QString()), QStringLiteral("198.18.0.5"));
+    m.select(0);
+    QCOMPARE(m.selectedPeerAddress(), QStringLiteral("198.18.0.5"));
+    m.clear();
+    QCOMPARE(m.selectedPeerAddress(), QStringLiteral("198.18.0.5"));
+    m.select(3); // no such row
+    QCOMPARE(m.selectedPeerAddress(), QStringLiteral("198.18.0.5"));
+}
+
+QTEST_GUILESS_MAIN(UserListTest)
+#include "userlist_test.moc"

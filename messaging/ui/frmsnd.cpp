@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -87,6 +88,8 @@ FrmSnd::FrmSnd(Composer &composer, Dispatcher &dispatcher, UserListModel &users,
         m_dispatcher.send(m_users.selectedPeerAddress(), wire::letterRequest());
     });
     connect(ListView1, &QTreeView::clicked, this, &FrmSnd::ListView1_ItemClick);
+    // Enter on a row chooses it as a click does, for those who use the keyboard.
+    connect(ListView1, &QTreeView::activated, this, &FrmSnd::ListView1_ItemClick);
     connect(ListView1->header(), &QHeaderView::sectionClicked, &m_users,
             &UserListModel::sortByColumn);
     connect(&m_users, &UserListModel::countChanged, panel1, &QLabel::setText);
@@ -115,6 +118,9 @@ void FrmSnd::open()
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
         placeWidget(this, m_settings);
     m_composer.search();
+    // A fresh list starts at its top-left corner, whatever was scrolled before.
+    ListView1->scrollToTop();
+    ListView1->horizontalScrollBar()->setValue(0);
     TxtMsg->clear();
     CmdLetter->setEnabled(false);
     show();

@@ -5,6 +5,7 @@ Everything it creates (namespaces, X server, processes, folders) is removed
 again when the lab closes. Traffic never leaves the namespaces it creates."""
 import glob
 import json
+import re
 import os
 import shutil
 import signal
@@ -57,7 +58,7 @@ def require_lab():
     """Skips the calling test module where the lab cannot be built."""
     if os.geteuid() != 0:
         raise unittest.SkipTest("needs root for network namespaces")
-    for tool in ("ip", "Xvfb", "trayer", "xdotool", "import"):
+    for tool in ("ip", "Xvfb", "trayer", "xdotool", "xmodmap", "import"):
         if not shutil.which(tool):
             raise unittest.SkipTest("missing " + tool)
 
@@ -71,7 +72,7 @@ class Display:
                 self.number = n
                 break
         self.name = ":%d" % self.number
-        self.xvfb = subprocess.Popen(["Xvfb", self.name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        self.xvfb = subprocess.Popen(["Xvfb", self.name, "-screen", "0", "1024x768x24", "-br", "-nolisten", "tcp"],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.time() + 10
         while not os.path.exists("/tmp/.X11-unix/X%d" % self.number):
@@ -91,24 +92,32 @@ class Display:
             raise RuntimeError("xdotool %s: %s" % (args, r.stderr))
         return r.stdout.strip()
 
-    def windows(self, pid=None, name=None):
-        """Visible windows of a process, or with a title matching name."""
+    def windows(self, pid=None):
+        """Visible windows, of one process or all."""
         args = ["search", "--onlyvisible"]
-        if pid is not None:
-            args += ["--pid", pid]
-        if name is not None:
-            args += ["--name", name]
+        args += ["--pid", pid] if pid is not None else ["--name", ""]
         out = self.xdotool(*args, check=False)
         return [w for w in out.split() if w]
 
-    def wait_window(self, pid=None, name=None, timeout=10):
+    def title(self, window):
+        # Titles keep their trailing spaces ("To jiro ").
+        r = subprocess.run(["xdotool", "getwindowname", str(window)], env=self.env,
+                           capture_output=True, text=True)
+        return r.stdout.rstrip("\n")
+
+    def wait_window(self, pid=None, title=None, timeout=10):
+        """A visible window of pid whose title matches the regular
+        expression title (matched here: xdotool's own matching does not
+        know multibyte text)."""
         deadline = time.time() + timeout
         while time.time() < deadline:
-            found = self.windows(pid=pid, name=name)
-            if found:
-                return found[0]
+            for w in self.windows(pid=pid):
+                if title is None or re.search(title, self.title(w)):
+                    _, _, width, height = self.geometry(w)
+                    if width > 64 or height > 64:  # not a tray icon
+                        return w
             time.sleep(0.1)
-        raise AssertionError("no window %r for pid %s" % (name, pid))
+        raise AssertionError("no window %r for pid %s" % (title, pid))
 
     def geometry(self, window):
         out = self.xdotool("getwindowgeometry", "--shell", window)
@@ -120,8 +129,32 @@ class Display:
         time.sleep(0.1)
         self.xdotool("click", button)
 
-    def focus(self, window):
-        self.xdotool("windowfocus", "--sync", window)
+    def type_text(self, text):
+        """Types text. Characters the keymap lacks get keys of their own
+        first: xdotool's own trick (remap a spare key for each character and
+        take it back at once) races the program reading the keymap."""
+        spare = getattr(self, "_spare", {})
+        for ch in text:
+            if ord(ch) > 0x7E and ch not in spare:
+                code = 200 + len(spare)
+                subprocess.run(["xmodmap", "-e", "keycode %d = U%04X" % (code, ord(ch))], env=self.env,
+                               check=True)
+                spare[ch] = code
+        self._spare = spare
+        time.sleep(0.2)
+        self.xdotool("type", "--delay", "40", text)
+
+    def focus(self, window, timeout=5):
+        # A window just found may not be viewable yet.
+        deadline = time.time() + timeout
+        while True:
+            r = subprocess.run(["xdotool", "windowfocus", "--sync", str(window)], env=self.env,
+                               capture_output=True, text=True)
+            if r.returncode == 0:
+                return
+            if time.time() > deadline:
+                raise RuntimeError("cannot focus %s: %s" % (window, r.stderr))
+            time.sleep(0.1)
 
     def screenshot(self, name):
         os.makedirs(ARTIFACTS, exist_ok=True)

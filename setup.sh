@@ -40,8 +40,8 @@ test)
     build build -DPORTANA_WERROR=ON
     (cd build && ctest --output-on-failure)
     build build-asan -DPORTANA_WERROR=ON -DPORTANA_SANITIZE=ON
-    (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        ctest --output-on-failure)
+    (cd build-asan && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/../tests/lsan.supp" \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure)
     ;;
 *)
     echo "usage: $0 run|test" >&2

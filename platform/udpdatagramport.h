@@ -12,7 +12,9 @@ class UdpDatagramPort final : public DatagramPort
 {
     Q_OBJECT
 public:
-    static constexpr int ReceiveBufferBytes = 1 << 20;
+    // Room for a burst of a few thousand small datagrams while the program
+    // is busy; the system may grant less (see receiveBufferBytes()).
+    static constexpr int ReceiveBufferBytes = 4 << 20;
 
     UdpDatagramPort(QHostAddress bindAddress, quint16 port, QObject *parent = nullptr);
 

@@ -7,7 +7,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Lab, enc, pad, portana_path, require_lab, settings_file  # noqa: E402
+from harness import Lab, enc, pad, portana_path, require_lab, run, settings_file  # noqa: E402
 
 SEARCH = enc("GROUP検索")
 
@@ -83,7 +83,8 @@ class Foundation(unittest.TestCase):
 
     def test_burst_of_search_requests_is_answered(self):
         replies = self.peer.burst(self.a.address, SEARCH, 3000)
-        self.assertEqual(replies, 3000)
+        udp = run("ip", "netns", "exec", self.a.ns, "cat", "/proc/net/snmp").stdout
+        self.assertEqual(replies, 3000, "the copy's UDP counters:\n" + udp)
 
     def test_second_copy_is_refused(self):
         second = self.lab.copy(self.a, folder=self.copy_a.folder)

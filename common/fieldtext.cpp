@@ -58,14 +58,30 @@ bool isBlank(QStringView text)
     return true;
 }
 
+namespace {
+
+// Three two-digit numbers joined by sep; written out by hand because every
+// history row takes one or two of these.
+QString threePairs(int a, int b, int c, char16_t sep)
+{
+    const auto digit = [](int v) { return QChar(char16_t(u'0' + v)); };
+    const QChar out[8] = {digit(a / 10 % 10), digit(a % 10), QChar(sep), digit(b / 10),
+                          digit(b % 10),      QChar(sep),    digit(c / 10), digit(c % 10)};
+    return QString(out, 8);
+}
+
+} // namespace
+
 QString timeText(const QDateTime &when)
 {
-    return when.time().toString(QStringLiteral("HH:mm:ss"));
+    const QTime t = when.time();
+    return threePairs(t.hour(), t.minute(), t.second(), u':');
 }
 
 QString dateText(const QDateTime &when)
 {
-    return when.date().toString(QStringLiteral("yy/MM/dd"));
+    const QDate d = when.date();
+    return threePairs(d.year() % 100, d.month(), d.day(), u'/');
 }
 
 } // namespace fieldtext

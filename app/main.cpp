@@ -57,8 +57,10 @@ int main(int argc, char *argv[])
     env.instanceGuard = &guard;
 
     Program program(env);
-    QObject::connect(&program, &Program::ended, &app, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
+    // exit(), not quit(): quit() first asks every window to close, and the
+    // send window refuses (it only hides), which would cancel the ending.
+    QObject::connect(
+        &program, &Program::ended, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     TerminationWatcher watcher;
     QObject::connect(&watcher, &TerminationWatcher::terminationRequested, &program, &Program::end);
     // The desktop session is ending: go as 終了 goes, without asking.

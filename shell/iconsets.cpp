@@ -111,6 +111,21 @@ public:
         return pm;
     }
 
+    // High-DPI screens ask for more device pixels (size already counts
+    // them): drawn at that size, never scaled up.
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override
+    {
+        QPixmap pm = pixmap(size, mode, state);
+        pm.setDevicePixelRatio(scale);
+        return pm;
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}, {64, 64}};
+    }
+
     QIconEngine *clone() const override { return new SetEngine(m_set, m_arrival); }
     QString key() const override { return QStringLiteral("portana-iconset"); }
 

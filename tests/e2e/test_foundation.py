@@ -116,6 +116,8 @@ class Foundation(unittest.TestCase):
         host = self.lab.host(6)
         copy = self.lab.copy(host)
         icon = copy.tray_window()
+        self.lab.display.click(icon, 10, 10)  # the send window open, too
+        self.lab.display.wait_window(pid=copy.pid, title="^送信ﾒｯｾｰｼﾞ$")
         copy.proc.send_signal(signal.SIGTERM)
         self.assertEqual(copy.wait_exit(10), 0)
         self.assertNotIn(icon, self.lab.display.windows())

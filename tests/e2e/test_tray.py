@@ -1,0 +1,75 @@
+"""The program through its real tray icon: left click opens the send window
+(and its search goes out), right click opens the menu, and the menu's items
+open their windows and end the program. Screenshots of the tray and of each
+window are kept as artefacts."""
+import os
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import Lab, enc, portana_path, require_lab, settings_file  # noqa: E402
+
+
+class Tray(unittest.TestCase):
+    def setUp(self):
+        require_lab()
+        self.lab = Lab(portana_path())
+        self.display = self.lab.display
+        self.host = self.lab.host(2)
+        self.peer = self.lab.peer(self.lab.host(9))
+        self.copy = self.lab.copy(self.host, settings_file(optName="山田", iconNo="3"))
+        self.icon = self.copy.tray_window()
+
+    def tearDown(self):
+        self.lab.close()
+
+    def menu(self, *keys):
+        """Right click on the icon, then walk the menu by its mnemonics."""
+        self.display.click(self.icon, 10, 10, button=3)
+        time.sleep(0.5)
+        self.display.screenshot("tray-menu")
+        for key in keys:
+            self.display.xdotool("key", key)
+            time.sleep(0.3)
+
+    def test_tray_icon_and_menu(self):
+        self.display.screenshot("tray-icon")
+
+        # Left click: the send window, and its search on the wire.
+        self.display.click(self.icon, 10, 10)
+        window = self.display.wait_window(pid=self.copy.pid, title="^送信ﾒｯｾｰｼﾞ$")
+        src, data = self.peer.recv()
+        self.assertEqual((src, data), (self.host.address, enc("GROUP検索")))
+        time.sleep(0.5)
+        self.display.screenshot("window-FrmSnd")
+
+        # The send window's picture: its own menu, with the address window.
+        _, _, width, _ = self.display.geometry(window)
+        self.display.click(window, width - 59 + 16, 4 + 16, button=3)  # Image1
+        time.sleep(0.4)
+        self.display.xdotool("key", "i")
+        self.display.wait_window(pid=self.copy.pid, title="^IPｱﾄﾞﾚｽ指定$")
+        time.sleep(0.3)
+        self.display.screenshot("window-FrmIPset")
+
+        # Right click: the menu; its items open their windows.
+        self.menu("o", "i")
+        self.display.wait_window(pid=self.copy.pid, title="^ｱｲｺﾝ変更$")
+        time.sleep(0.3)
+        self.display.screenshot("window-FrmOption")
+        self.menu("a")
+        self.display.wait_window(pid=self.copy.pid, title="^ﾊﾞｰｼﾞｮﾝ情報$")
+        time.sleep(1.2)
+        self.display.screenshot("window-FrmVersion")
+
+        # 終了: nothing waits, so it ends at once and takes its icon along.
+        # Every window open, the send window among them (it refuses to close).
+        self.menu("x")
+        self.assertEqual(self.copy.wait_exit(10), 0)
+        self.assertNotIn(self.icon, self.display.windows())
+        self.display.screenshot("tray-after-end")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

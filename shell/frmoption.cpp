@@ -28,13 +28,17 @@ FrmOption::FrmOption(IconTheme &theme, TrayController &tray, SettingsStore &stor
     for (int i = 0; i < iconsets::Count; ++i) {
         const int row = i % 5, col = (i / 5) * 3;
         Option1[size_t(i)] = new QRadioButton(QString::number(i), this);
-        Option1[size_t(i)]->setObjectName(QStringLiteral("Option1_%1").arg(i));
+        // Control arrays: one name for the ten elements, the index beside it.
+        Option1[size_t(i)]->setObjectName(QStringLiteral("Option1"));
+        Option1[size_t(i)]->setProperty("Index", i);
         group->addButton(Option1[size_t(i)], i);
         Image1[size_t(i)] = new QLabel(this);
-        Image1[size_t(i)]->setObjectName(QStringLiteral("Image1_%1").arg(i));
+        Image1[size_t(i)]->setObjectName(QStringLiteral("Image1"));
+        Image1[size_t(i)]->setProperty("Index", i);
         Image1[size_t(i)]->setPixmap(iconsets::normal(i).pixmap(picture));
         Image2[size_t(i)] = new QLabel(this);
-        Image2[size_t(i)]->setObjectName(QStringLiteral("Image2_%1").arg(i));
+        Image2[size_t(i)]->setObjectName(QStringLiteral("Image2"));
+        Image2[size_t(i)]->setProperty("Index", i);
         Image2[size_t(i)]->setPixmap(iconsets::arrival(i).pixmap(picture));
         grid->addWidget(Option1[size_t(i)], row, col);
         grid->addWidget(Image1[size_t(i)], row, col + 1);

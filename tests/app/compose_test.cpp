@@ -58,8 +58,8 @@ private slots:
 void ComposeTest::controlsAsDesigned()
 {
     TestProgram t(A);
-    Program &p = t.make();
-    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.start());
+    Program &p = *t;
     FrmSnd &w = p.frmSnd();
     const struct
     {
@@ -92,10 +92,9 @@ void ComposeTest::openSearchPickAndSend()
 {
     TestProgram a(A, B), b(B, A);
     b.writeSettings(settingsWithName(QStringLiteral("鈴木 一郎")));
-    Program &pa = a.make();
-    Program &pb = b.make();
-    QCOMPARE(pa.start(), Program::StartResult::Running);
-    QCOMPARE(pb.start(), Program::StartResult::Running);
+    QVERIFY(a.start() && b.start());
+    Program &pa = *a;
+    Program &pb = *b;
     pb.awayNote().leave(QStringLiteral("外出中"));
     FrmSnd &w = pa.frmSnd();
     w.TxtMsg->setPlainText(QStringLiteral("old text"));
@@ -145,8 +144,8 @@ void ComposeTest::openSearchPickAndSend()
 void ComposeTest::refusals()
 {
     TestProgram t(A, QStringLiteral("127.0.0.9"), true);
-    Program &p = t.make();
-    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.start());
+    Program &p = *t;
     RecordingPort *port = t.port.get();
     FrmSnd &w = p.frmSnd();
     p.openSendWindow();
@@ -174,8 +173,8 @@ void ComposeTest::datagramBytes()
     RecordingPort *port = t.port.get();
     t.writeSettings(settingsWithName(QStringLiteral("Taro Yamada")));
     t.clock.setTime(QStringLiteral("08:09:10"));
-    Program &p = t.make();
-    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.start());
+    Program &p = *t;
     p.openSendWindow();
     QCOMPARE(port->sent.size(), 1); // the search, to the broadcast address
     QCOMPARE(port->sent[0].first, QStringLiteral("127.0.0.9"));
@@ -206,8 +205,8 @@ void ComposeTest::manualAddressWindow()
 {
     TestProgram t(A, QStringLiteral("127.0.0.9"), true);
     RecordingPort *port = t.port.get();
-    Program &p = t.make();
-    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.start());
+    Program &p = *t;
     p.frmSnd().mnuSend->findChild<QAction *>(QStringLiteral("mnuIp"))->trigger();
     FrmIPset *ipset = p.frmIPset();
     QVERIFY(ipset && ipset->isVisible());
@@ -241,10 +240,9 @@ void ComposeTest::manualAddressWindow()
 void ComposeTest::awayNoteFetch()
 {
     TestProgram a(A, B), b(B, A);
-    Program &pa = a.make();
-    Program &pb = b.make();
-    QCOMPARE(pa.start(), Program::StartResult::Running);
-    QCOMPARE(pb.start(), Program::StartResult::Running);
+    QVERIFY(a.start() && b.start());
+    Program &pa = *a;
+    Program &pb = *b;
     pb.awayNote().leave(QStringLiteral("15時に戻ります"));
     pa.openSendWindow();
     QTRY_COMPARE(pa.users().rowCount(), 1);

@@ -63,8 +63,8 @@ void ProgramTest::startsHiddenInTheTray()
 {
     TestProgram t(A);
     t.clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 0))); // a Tuesday
-    Program &p = t.make();
-    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.start());
+    Program &p = *t;
     QVERIFY(t.tray.present);
     QCOMPARE(t.tray.tip, QStringLiteral("ぽるとな～"));
     QVERIFY(!p.frmSnd().isVisible());
@@ -121,8 +121,8 @@ void ProgramTest::portHeldByAnotherProgram()
 void ProgramTest::endAsksOnlyWhileMessagesWait()
 {
     TestProgram t(A);
-    Program &p = t.make();
-    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.start());
+    Program &p = *t;
     QSignalSpy ended(&p, &Program::ended);
 
     p.tray().messageArrived(false, false);
@@ -153,8 +153,8 @@ void ProgramTest::endAsksOnlyWhileMessagesWait()
 
     // Nothing waiting: ends at once.
     TestProgram quiet(B);
-    Program &q = quiet.make();
-    QCOMPARE(q.start(), Program::StartResult::Running);
+    QVERIFY(quiet.start());
+    Program &q = *quiet;
     QSignalSpy quietEnded(&q, &Program::ended);
     q.mnuEnd_Click();
     QCOMPARE(quietEnded.size(), 1);
@@ -165,10 +165,9 @@ void ProgramTest::endAsksOnlyWhileMessagesWait()
 void ProgramTest::closeBoxOnlyHides()
 {
     TestProgram a(A), b(B, A);
-    Program &pa = a.make();
-    Program &pb = b.make();
-    QCOMPARE(pa.start(), Program::StartResult::Running);
-    QCOMPARE(pb.start(), Program::StartResult::Running);
+    QVERIFY(a.start() && b.start());
+    Program &pa = *a;
+    Program &pb = *b;
     pa.frmSnd().show();
     QVERIFY(pa.frmSnd().close() == false);
     QVERIFY(!pa.frmSnd().isVisible());
@@ -182,10 +181,8 @@ void ProgramTest::deliveryResultWindows()
 {
     TestProgram a(A, B), b(B, A);
     b.systemInfo.login = "hanako";
-    Program &pa = a.make();
-    Program &pb = b.make();
-    QCOMPARE(pa.start(), Program::StartResult::Running);
-    QCOMPARE(pb.start(), Program::StartResult::Running);
+    QVERIFY(a.start() && b.start());
+    Program &pa = *a;
     pa.users().setSelectedPeerAddress(B);
 
     QVERIFY(pa.composer().send(QStringLiteral("hanako"), QStringLiteral("こんにちは")));
@@ -242,10 +239,9 @@ void ProgramTest::rejectionFromPartnerFilter()
 void ProgramTest::openAndDiscardCompleteTheSendersRow()
 {
     TestProgram a(A, B), b(B, A);
-    Program &pa = a.make();
-    Program &pb = b.make();
-    QCOMPARE(pa.start(), Program::StartResult::Running);
-    QCOMPARE(pb.start(), Program::StartResult::Running);
+    QVERIFY(a.start() && b.start());
+    Program &pa = *a;
+    Program &pb = *b;
     pa.store().settings().sndConfirm = 0;
     for (int i = 0; i < 3; ++i)
         pa.history().logAddSend(QStringLiteral("b"), QStringLiteral("m"));
@@ -279,10 +275,9 @@ void ProgramTest::openAndDiscardCompleteTheSendersRow()
 void ProgramTest::autoEraseClosesAfterTenSeconds()
 {
     TestProgram a(A, B), b(B, A);
-    Program &pa = a.make();
-    Program &pb = b.make();
-    QCOMPARE(pa.start(), Program::StartResult::Running);
-    QCOMPARE(pb.start(), Program::StartResult::Running);
+    QVERIFY(a.start() && b.start());
+    Program &pa = *a;
+    Program &pb = *b;
     pa.store().settings().autoErase = 1;
     pb.dispatcher().send(A, wire::hold(QStringLiteral("b")));
     FrmRcvOK *ok = nullptr;
@@ -308,10 +303,8 @@ void ProgramTest::peerNamesShownAsPlainText()
     b.writeSettings("\"optGFile\"\r\n\"0\"\r\n1,0,1,0,0,0\r\n0,\"\",\"\",\"\"\r\n"
                     "\"True\",\"False\",\"False\",\"False\",\"False\"\r\n0\r\n"
                     "\"<b>x</b>%1 \",0\r\n");
-    Program &pa = a.make();
-    Program &pb = b.make();
-    QCOMPARE(pa.start(), Program::StartResult::Running);
-    QCOMPARE(pb.start(), Program::StartResult::Running);
+    QVERIFY(a.start() && b.start());
+    Program &pa = *a;
     pa.users().setSelectedPeerAddress(B);
     QVERIFY(pa.composer().send(QStringLiteral("b"), QStringLiteral("m")));
     FrmSndOK *ok = nullptr;

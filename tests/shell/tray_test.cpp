@@ -64,8 +64,8 @@ private slots:
 void TrayTest::menuAsDesigned()
 {
     TestProgram t(A);
-    Program &p = t.make();
-    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.start());
+    Program &p = *t;
     QMenu *menu = p.tray().mnuTray;
     QStringList items;
     for (QAction *a : menu->actions())
@@ -93,8 +93,8 @@ void TrayTest::menuAsDesigned()
 void TrayTest::trayEvents()
 {
     TestProgram t(A, QStringLiteral("127.0.0.9"), true);
-    Program &p = t.make();
-    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.start());
+    Program &p = *t;
     QSignalSpy recv(&p.tray(), &TrayController::recvWindowRequested);
 
     t.tray.press(TrayHost::Event::Other); // movement, button up, double click
@@ -124,8 +124,8 @@ void TrayTest::trayEvents()
 void TrayTest::blinking()
 {
     TestProgram t(A);
-    Program &p = t.make();
-    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.start());
+    Program &p = *t;
     TrayController &tray = p.tray();
     const QIcon normal = p.theme().normal(), arrival = p.theme().arrival();
     QVERIFY(sameIcon(t.tray.icon, normal));
@@ -204,8 +204,8 @@ void TrayTest::iconSetFromSettingsAtStartUp()
 {
     TestProgram t(A);
     t.writeSettings(settings(QStringLiteral("5"), 0, QString()));
-    Program &p = t.make();
-    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.start());
+    Program &p = *t;
     QCOMPARE(p.theme().set(), 5);
     QVERIFY(p.frmOption().Option1[5]->isChecked());
     QVERIFY(sameIcon(t.tray.icon, iconsets::normal(5)));
@@ -236,8 +236,8 @@ void TrayTest::iconSetFromSettingsAtStartUp()
 void TrayTest::iconDialogAppliesEverywhere()
 {
     TestProgram t(A);
-    Program &p = t.make();
-    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.start());
+    Program &p = *t;
     p.tray().mnuIcon->trigger();
     FrmOption &dialog = p.frmOption();
     QVERIFY(dialog.isVisible());
@@ -250,7 +250,10 @@ void TrayTest::iconDialogAppliesEverywhere()
     // Messages wait: the tray takes the new set's arrival picture.
     p.tray().mnuRecvMsg->setEnabled(true);
     p.tray().messageArrived(false, false);
-    QTest::mouseClick(dialog.Option1[3], Qt::LeftButton);
+    const auto options = dialog.findChildren<QRadioButton *>(QStringLiteral("Option1"));
+    QCOMPARE(options.size(), 10);
+    QCOMPARE(options[3]->property("Index").toInt(), 3);
+    QTest::mouseClick(options[3], Qt::LeftButton);
     QTest::mouseClick(dialog.CmdOK, Qt::LeftButton);
     QCOMPARE(p.theme().set(), 3);
     QVERIFY(sameIcon(t.tray.icon, iconsets::arrival(3)));
@@ -286,8 +289,8 @@ void TrayTest::iconDialogAppliesEverywhere()
 void TrayTest::iconDialogWithNothingChosen()
 {
     TestProgram t(A);
-    Program &p = t.make();
-    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.start());
+    Program &p = *t;
     p.openIconDialog();
     QTest::mouseClick(p.frmOption().CmdOK, Qt::LeftButton);
     QCOMPARE(p.theme().set(), 0);
@@ -299,8 +302,8 @@ void TrayTest::iconDialogWithNothingChosen()
 void TrayTest::versionWindowAnimates()
 {
     TestProgram t(A);
-    Program &p = t.make();
-    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.start());
+    Program &p = *t;
     p.theme().apply(2);
     p.tray().mnuAbout->trigger();
     FrmVersion *v = p.frmVersion();
@@ -334,8 +337,8 @@ void TrayTest::appearanceReachesItsTargets()
     t.writeSettings(settings(QStringLiteral("0"), 0,
                              QStringLiteral("\"Noto Serif CJK JP\",\"14\",\"255\",\"True\",\"True\","
                                             "\"True\",\"True\",\"16768200\"")));
-    Program &p = t.make();
-    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.start());
+    Program &p = *t;
     FrmSnd &w = p.frmSnd();
     for (QWidget *target : {static_cast<QWidget *>(w.TxtMsg), static_cast<QWidget *>(w.TxtTO),
                             static_cast<QWidget *>(w.ListView1)}) {
@@ -370,8 +373,8 @@ void TrayTest::withoutATrayTheWindowStaysReachable()
 {
     TestProgram t(A, QStringLiteral("127.0.0.9"), true);
     t.tray.hasTray = false;
-    Program &p = t.make();
-    QCOMPARE(p.start(), Program::StartResult::Running);
+    QVERIFY(t.start());
+    Program &p = *t;
     QVERIFY(!p.hasTray());
     FrmSnd &w = p.frmSnd();
     QVERIFY(w.isVisible());

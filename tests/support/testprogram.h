@@ -26,6 +26,9 @@ struct TestProgram
 
     // Builds the program now (after the test has set up the environment).
     Program &make();
+    // Builds and starts it; true when it runs.
+    bool start() { return make().start() == Program::StartResult::Running; }
+    Program &operator*() { return *program; }
     // Writes optGFile.dat before start-up.
     void writeSettings(const QByteArray &bytes);
 };

@@ -6,6 +6,7 @@
 #include "frmsndok.h"
 #include "frmsrok.h"
 #include "optsettings.h"
+#include "plaintitle.h"
 #include "windowplacement.h"
 
 #include <QLabel>
@@ -67,7 +68,7 @@ void ResultPresenter::showSendResult(const Dispatcher::SendResult &result)
     }
     const QDateTime now = m_clock.now();
     m_sndOk->Label1->setText(result.label);
-    m_sndOk->setWindowTitle(QStringLiteral("To ") + result.peerName);
+    m_sndOk->setWindowTitle(plainTitle(QStringLiteral("To ") + result.peerName));
     m_sndOk->Label2->setText(dateShown(now));
     m_sndOk->Label3->setText(fieldtext::timeText(now));
     present(m_sndOk);
@@ -95,7 +96,7 @@ void ResultPresenter::showReceiveResult(const Dispatcher::ReceiveResult &result)
         m_rcvOk->Timer1->stop();
     // A blank name keeps the caption the window has.
     if (!(result.nameField.size() == fieldtext::NameWidth && fieldtext::isBlank(result.nameField)))
-        m_rcvOk->setWindowTitle(QStringLiteral("From ") + result.nameField);
+        m_rcvOk->setWindowTitle(plainTitle(QStringLiteral("From ") + result.nameField));
     present(m_rcvOk);
 }
 

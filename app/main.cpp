@@ -67,10 +67,14 @@ int main(int argc, char *argv[])
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &program, &Program::end);
 
     switch (program.start()) {
-    case Program::StartResult::Running: break;
-    case Program::StartResult::AlreadyRunning: return 1;
-    case Program::StartResult::PortInUse: return 2;
-    case Program::StartResult::PortFailed: return 2;
+    case Program::StartResult::Running:
+        break;
+    case Program::StartResult::AlreadyRunning:
+        return 1;
+    case Program::StartResult::PortInUse:
+        return 2;
+    case Program::StartResult::PortFailed:
+        return 2;
     }
     return app.exec();
 }

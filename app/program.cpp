@@ -26,11 +26,11 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QTimer>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QLineEdit>
 #include <QScreen>
+#include <QTimer>
 #include <QTreeView>
 
 namespace {
@@ -50,14 +50,14 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     const OptSettings &settings = m_store->settings();
     m_theme = std::make_unique<IconTheme>();
     m_user = std::make_unique<LocalUser>(settings);
-    m_history = std::make_unique<HistoryModel>(*m_env.clock, [this] { return m_user->shortName(); });
+    m_history =
+        std::make_unique<HistoryModel>(*m_env.clock, [this] { return m_user->shortName(); });
     m_users = std::make_unique<UserListModel>();
     m_note = std::make_unique<AwayNote>();
     m_dispatcher = std::make_unique<Dispatcher>(*m_port, settings, *m_user, *m_users, *m_history,
                                                 *m_note, *m_dialogs);
-    m_composer = std::make_unique<Composer>(*m_dispatcher, settings, *m_user, *m_users,
-                                            *m_history, *m_env.clock, *m_dialogs,
-                                            m_env.broadcastAddress);
+    m_composer = std::make_unique<Composer>(*m_dispatcher, settings, *m_user, *m_users, *m_history,
+                                            *m_env.clock, *m_dialogs, m_env.broadcastAddress);
     m_results = std::make_unique<ResultPresenter>(*m_dispatcher, settings, *m_env.clock);
     m_tray = std::make_unique<TrayController>(*m_env.tray, *m_theme);
     m_frmSnd = std::make_unique<FrmSnd>(*m_composer, *m_dispatcher, *m_users, settings);
@@ -99,9 +99,8 @@ QString Program::lastAnswer() const
 Program::StartResult Program::start()
 {
     if (m_env.instanceGuard && !m_env.instanceGuard->claim()) {
-        m_dialogs->messageBox({QStringLiteral("「ぽるとな～」 は、既に起動しています"),
-                               ProgramName, Dialogs::Icon::Critical, Dialogs::Buttons::Ok,
-                               Dialogs::Ok});
+        m_dialogs->messageBox({QStringLiteral("「ぽるとな～」 は、既に起動しています"), ProgramName,
+                               Dialogs::Icon::Critical, Dialogs::Buttons::Ok, Dialogs::Ok});
         return StartResult::AlreadyRunning;
     }
 
@@ -113,19 +112,21 @@ Program::StartResult Program::start()
     applyAppearance();
 
     switch (m_port->bind()) {
-    case DatagramPort::BindResult::Bound: break;
+    case DatagramPort::BindResult::Bound:
+        break;
     case DatagramPort::BindResult::InUse:
-        m_dialogs->messageBox({QStringLiteral("「ぽるとな～」は、既に起動しています。\r(PortNo Error!)"),
-                               QStringLiteral("きりかぽ～"), Dialogs::Icon::Exclamation,
-                               Dialogs::Buttons::Ok, Dialogs::Ok});
+        m_dialogs->messageBox(
+            {QStringLiteral("「ぽるとな～」は、既に起動しています。\r(PortNo Error!)"),
+             QStringLiteral("きりかぽ～"), Dialogs::Icon::Exclamation, Dialogs::Buttons::Ok,
+             Dialogs::Ok});
         return StartResult::PortInUse;
     case DatagramPort::BindResult::Failed:
         // Anything else that keeps the port from opening ends the program
         // too, with the reason, rather than waiting for a socket that never opens.
-        m_dialogs->messageBox({QStringLiteral("受信ポート %1 を開けませんでした。\r").arg(m_env.port)
-                                   + m_port->errorText(),
-                               ProgramName, Dialogs::Icon::Critical, Dialogs::Buttons::Ok,
-                               Dialogs::Ok});
+        m_dialogs->messageBox(
+            {QStringLiteral("受信ポート %1 を開けませんでした。\r").arg(m_env.port) +
+                 m_port->errorText(),
+             ProgramName, Dialogs::Icon::Critical, Dialogs::Buttons::Ok, Dialogs::Ok});
         return StartResult::PortFailed;
     }
 

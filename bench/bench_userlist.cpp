@@ -51,9 +51,9 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "cannot bind %s\n", qPrintable(from.toString()));
             return 1;
         }
-        replies.push_back(cp932::encode(wire::searchReply(
-            QStringLiteral("user%1").arg((i * 7919) % Peers, 4, 10, QChar(u'0')), QString(),
-            QString(), QString(), false)));
+        replies.push_back(cp932::encode(
+            wire::searchReply(QStringLiteral("user%1").arg((i * 7919) % Peers, 4, 10, QChar(u'0')),
+                              QString(), QString(), QString(), false)));
         peers.push_back(std::move(s));
     }
 

@@ -52,14 +52,29 @@ QString toWindowsForms(QStringView text)
     QString out = text.toString();
     for (QChar &c : out) {
         switch (c.unicode()) {
-        case 0x301C: c = QChar(0xFF5E); break; // wave dash
-        case 0x2212: c = QChar(0xFF0D); break; // minus sign
-        case 0x2016: c = QChar(0x2225); break; // double vertical line
-        case 0x2014: c = QChar(0x2015); break; // em dash
-        case 0x00A2: c = QChar(0xFFE0); break; // cent
-        case 0x00A3: c = QChar(0xFFE1); break; // pound
-        case 0x00AC: c = QChar(0xFFE2); break; // not
-        default: break;
+        case 0x301C:
+            c = QChar(0xFF5E);
+            break; // wave dash
+        case 0x2212:
+            c = QChar(0xFF0D);
+            break; // minus sign
+        case 0x2016:
+            c = QChar(0x2225);
+            break; // double vertical line
+        case 0x2014:
+            c = QChar(0x2015);
+            break; // em dash
+        case 0x00A2:
+            c = QChar(0xFFE0);
+            break; // cent
+        case 0x00A3:
+            c = QChar(0xFFE1);
+            break; // pound
+        case 0x00AC:
+            c = QChar(0xFFE2);
+            break; // not
+        default:
+            break;
         }
     }
     return out;
@@ -109,9 +124,8 @@ QByteArray encode(QStringView text)
 {
     const QString windows = toWindowsForms(text);
     QByteArray out = rawEncode(windows);
-    const bool swapped =
-        std::any_of(windows.cbegin(), windows.cend(),
-                    [](QChar c) { return isSwappedControl(c.unicode()); });
+    const bool swapped = std::any_of(windows.cbegin(), windows.cend(),
+                                     [](QChar c) { return isSwappedControl(c.unicode()); });
     if (!swapped && !out.contains(Unmappable))
         return out;
     // Something did not map: character by character, '?' for those, as
@@ -122,8 +136,7 @@ QByteArray encode(QStringView text)
             out += char(windows[i].unicode());
             continue;
         }
-        const qsizetype len =
-            windows[i].isHighSurrogate() && i + 1 < windows.size() ? 2 : 1;
+        const qsizetype len = windows[i].isHighSurrogate() && i + 1 < windows.size() ? 2 : 1;
         const QByteArray one = rawEncode(QStringView(windows).sliced(i, len));
         out += one == Unmappable || one.isEmpty() ? QByteArray("?") : one;
         i += len - 1;

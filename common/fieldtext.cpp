@@ -65,7 +65,7 @@ namespace {
 QString threePairs(int a, int b, int c, char16_t sep)
 {
     const auto digit = [](int v) { return QChar(char16_t(u'0' + v)); };
-    const QChar out[8] = {digit(a / 10 % 10), digit(a % 10), QChar(sep), digit(b / 10),
+    const QChar out[8] = {digit(a / 10 % 10), digit(a % 10), QChar(sep),    digit(b / 10),
                           digit(b % 10),      QChar(sep),    digit(c / 10), digit(c % 10)};
     return QString(out, 8);
 }

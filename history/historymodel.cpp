@@ -34,12 +34,18 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
         return {};
     const HistoryRow &r = m_rows[size_t(index.row())];
     switch (index.column()) {
-    case DateCol: return r.date;
-    case SenderCol: return r.sender;
-    case RecipientCol: return r.recipient;
-    case SendTimeCol: return r.sendTime;
-    case ReceiveTimeCol: return r.receiveTime;
-    case MessageCol: return r.message;
+    case DateCol:
+        return r.date;
+    case SenderCol:
+        return r.sender;
+    case RecipientCol:
+        return r.recipient;
+    case SendTimeCol:
+        return r.sendTime;
+    case ReceiveTimeCol:
+        return r.receiveTime;
+    case MessageCol:
+        return r.message;
     }
     return {};
 }
@@ -47,7 +53,7 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
 QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     static const QString captions[ColumnCount] = {
-        QStringLiteral(" 送信日"),   QStringLiteral("送信者"),   QStringLiteral("受信者"),
+        QStringLiteral(" 送信日"),  QStringLiteral("送信者"),   QStringLiteral("受信者"),
         QStringLiteral("送信時間"), QStringLiteral("受信時間"), QStringLiteral("ﾒｯｾｰｼﾞ")};
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);

@@ -42,24 +42,34 @@ void Dispatcher::dispatch(const QString &datagram, const QString &source)
     using wire::Kind;
     const Kind kind = wire::classify(datagram);
     switch (kind) {
-    case Kind::Ack: deliveryResult(datagram); break;
-    case Kind::Reject: rejectionResult(); break;
+    case Kind::Ack:
+        deliveryResult(datagram);
+        break;
+    case Kind::Reject:
+        rejectionResult();
+        break;
     case Kind::OpenConfirm:
     case Kind::Hold:
-    case Kind::Discard: openHoldDiscardResult(kind, datagram); break;
-    case Kind::SearchRequest:
-        send(source, wire::searchReply(m_user.loginField(), m_user.localAddress(),
-                                       m_users.selectedPeerAddress(), m_settings.optName,
-                                       m_note.isSet()));
+    case Kind::Discard:
+        openHoldDiscardResult(kind, datagram);
         break;
-    case Kind::SearchReply: m_users.addReplier(datagram, source); break;
+    case Kind::SearchRequest:
+        send(source,
+             wire::searchReply(m_user.loginField(), m_user.localAddress(),
+                               m_users.selectedPeerAddress(), m_settings.optName, m_note.isSet()));
+        break;
+    case Kind::SearchReply:
+        m_users.addReplier(datagram, source);
+        break;
     case Kind::LetterReply:
         emit awayNoteReceived(QStringLiteral("置き手紙受信内容  => ") + wire::letterText(datagram));
         break;
     case Kind::LetterRequest:
         send(source, wire::letterReply(m_settings.optName, m_note.text()));
         break;
-    case Kind::Message: messageDatagram(datagram, source); break;
+    case Kind::Message:
+        messageDatagram(datagram, source);
+        break;
     }
 }
 
@@ -96,7 +106,9 @@ void Dispatcher::openHoldDiscardResult(wire::Kind kind, const QString &datagram)
     case wire::Kind::Hold:
         result.label = QStringLiteral("メッセージは返信保留されています。");
         break;
-    default: result.label = QStringLiteral("メッセージは未確認のまま閉じられました。"); break;
+    default:
+        result.label = QStringLiteral("メッセージは未確認のまま閉じられました。");
+        break;
     }
     result.nameField = wire::resultNameField(datagram);
     // A hold notice carries no reference, so it names no row; neither does a

@@ -41,8 +41,8 @@ public:
     };
 
     Dispatcher(DatagramPort &port, const OptSettings &settings, const LocalUser &user,
-               UserListModel &users, HistoryModel &history, const AwayNote &note,
-               Dialogs &dialogs, QObject *parent = nullptr);
+               UserListModel &users, HistoryModel &history, const AwayNote &note, Dialogs &dialogs,
+               QObject *parent = nullptr);
 
     // One datagram from source.
     void handle(const QByteArray &bytes, const QString &source);

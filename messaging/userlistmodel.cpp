@@ -37,10 +37,14 @@ int UserListModel::columnCount(const QModelIndex &parent) const
 const QString &UserListModel::cell(const Row &row, int column)
 {
     switch (column) {
-    case MarkCol: return row.mark;
-    case AddressCol: return row.address;
-    case LoginCol: return row.login;
-    default: return row.name;
+    case MarkCol:
+        return row.mark;
+    case AddressCol:
+        return row.address;
+    case LoginCol:
+        return row.login;
+    default:
+        return row.name;
     }
 }
 
@@ -53,12 +57,11 @@ QVariant UserListModel::data(const QModelIndex &index, int role) const
 
 QVariant UserListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const QString captions[ColumnCount] = {QStringLiteral("ﾕｰｻﾞｰ名"),
-                                                  QStringLiteral("置き手紙"),
-                                                  QStringLiteral("IPｱﾄﾞﾚｽ"),
-                                                  QStringLiteral("ﾛｸﾞｲﾝ名")};
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
-        && section < ColumnCount)
+    static const QString captions[ColumnCount] = {
+        QStringLiteral("ﾕｰｻﾞｰ名"), QStringLiteral("置き手紙"), QStringLiteral("IPｱﾄﾞﾚｽ"),
+        QStringLiteral("ﾛｸﾞｲﾝ名")};
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < ColumnCount)
         return captions[section];
     return QAbstractTableModel::headerData(section, orientation, role);
 }
@@ -73,8 +76,7 @@ void UserListModel::clear()
 
 bool UserListModel::lessThan(const Row &a, const Row &b) const
 {
-    return QString::compare(upToNul(cell(a, m_sortColumn)), upToNul(cell(b, m_sortColumn)))
-           < 0;
+    return QString::compare(upToNul(cell(a, m_sortColumn)), upToNul(cell(b, m_sortColumn))) < 0;
 }
 
 bool UserListModel::addReplier(QStringView datagram, const QString &source)

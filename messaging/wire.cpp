@@ -88,9 +88,9 @@ QString searchRequest()
 QString searchReply(const QString &loginField, const QString &localAddress,
                     const QString &selectedPeer, const QString &displayName, bool awayNoteSet)
 {
-    return kindText(Kind::SearchReply) + pad(loginField, NameWidth) + pad(localAddress, NameWidth)
-           + pad(selectedPeer, NameWidth) + pad(displayName, NameWidth)
-           + (awayNoteSet ? QStringLiteral("○") : QStringLiteral("－"));
+    return kindText(Kind::SearchReply) + pad(loginField, NameWidth) + pad(localAddress, NameWidth) +
+           pad(selectedPeer, NameWidth) + pad(displayName, NameWidth) +
+           (awayNoteSet ? QStringLiteral("○") : QStringLiteral("－"));
 }
 
 QString letterRequest()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <QMetaType>
+#include <QString>
 #include <QStringView>
 
 // The datagrams copies exchange: fixed-width text fields, positions counted

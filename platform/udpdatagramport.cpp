@@ -39,7 +39,7 @@ DatagramPort::BindResult UdpDatagramPort::bind()
     if (!m_listen.bind(m_bindAddress, m_port, QAbstractSocket::DontShareAddress)) {
         m_error = m_listen.errorString();
         return m_listen.error() == QAbstractSocket::AddressInUseError ? BindResult::InUse
-                                                                        : BindResult::Failed;
+                                                                      : BindResult::Failed;
     }
     m_receiveBuffer =
         growBuffer(m_listen.socketDescriptor(), SO_RCVBUF, SO_RCVBUFFORCE, ReceiveBufferBytes);

@@ -118,17 +118,17 @@ QByteArray serialise(const OptSettings &s)
     const QStringList lines = {
         quoted(QStringLiteral("optGFile")),
         quoted(s.iconNo),
-        num(s.sndConfirm) + n + num(s.sndConfirmMin) + n + num(s.rcvConfirm) + n
-            + num(s.rcvConfirmMin) + n + num(s.otherReject) + n + num(s.rcvButton),
+        num(s.sndConfirm) + n + num(s.sndConfirmMin) + n + num(s.rcvConfirm) + n +
+            num(s.rcvConfirmMin) + n + num(s.otherReject) + n + num(s.rcvButton),
         num(s.pwCheck) + n + quoted(s.pwStored) + n + quoted(s.pwCurrent) + n + quoted(s.pwNew),
-        quoted(s.posCenter) + n + quoted(s.posLeftUp) + n + quoted(s.posLeftLow) + n
-            + quoted(s.posRightUp) + n + quoted(s.posRightLow),
+        quoted(s.posCenter) + n + quoted(s.posLeftUp) + n + quoted(s.posLeftLow) + n +
+            quoted(s.posRightUp) + n + quoted(s.posRightLow),
         num(s.iconRandom),
         quoted(fieldtext::pad(s.optName, fieldtext::NameWidth)) + n + num(s.autoErase),
         quoted(s.ipSetName) + n + quoted(s.ipSetAddr) + n + quoted(s.blinkIcon),
-        quoted(s.fontName) + n + quoted(s.fontSize) + n + quoted(s.fontColor) + n
-            + quoted(s.fontItalic) + n + quoted(s.fontBold) + n + quoted(s.fontUnderline) + n
-            + quoted(s.fontStrikethru) + n + quoted(s.backColor),
+        quoted(s.fontName) + n + quoted(s.fontSize) + n + quoted(s.fontColor) + n +
+            quoted(s.fontItalic) + n + quoted(s.fontBold) + n + quoted(s.fontUnderline) + n +
+            quoted(s.fontStrikethru) + n + quoted(s.backColor),
     };
     QByteArray out;
     for (const QString &line : lines)

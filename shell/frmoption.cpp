@@ -15,10 +15,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-FrmOption::FrmOption(IconTheme &theme, TrayController &tray, SettingsStore &store,
-                     Dialogs &dialogs, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_theme(theme), m_tray(tray), m_store(store),
-      m_dialogs(dialogs)
+FrmOption::FrmOption(IconTheme &theme, TrayController &tray, SettingsStore &store, Dialogs &dialogs,
+                     QWidget *parent)
+    : QWidget(parent, Qt::Window), m_theme(theme), m_tray(tray), m_store(store), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("FrmOption"));
     setWindowTitle(QStringLiteral("ｱｲｺﾝ変更"));
@@ -62,8 +61,7 @@ FrmOption::FrmOption(IconTheme &theme, TrayController &tray, SettingsStore &stor
 
     connect(CmdOK, &QPushButton::clicked, this, &FrmOption::CmdOK_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &QWidget::hide);
-    connect(&m_theme, &IconTheme::changed, this,
-            [this] { setWindowIcon(m_theme.normal()); });
+    connect(&m_theme, &IconTheme::changed, this, [this] { setWindowIcon(m_theme.normal()); });
     setWindowIcon(m_theme.normal());
 }
 

@@ -14,8 +14,12 @@ QPainterPath outline(int shape, const QRectF &r)
 {
     QPainterPath path;
     switch (shape) {
-    case 0: path.addEllipse(r); break;
-    case 1: path.addRoundedRect(r, r.width() * 0.22, r.height() * 0.22); break;
+    case 0:
+        path.addEllipse(r);
+        break;
+    case 1:
+        path.addRoundedRect(r, r.width() * 0.22, r.height() * 0.22);
+        break;
     case 2: { // speech bubble
         const QRectF body(r.left(), r.top(), r.width(), r.height() * 0.78);
         path.addRoundedRect(body, r.width() * 0.25, r.height() * 0.25);

@@ -92,8 +92,11 @@ void TrayController::onEvent(TrayHost::Event event)
         else
             emit sendWindowRequested();
         break;
-    case TrayHost::Event::RightButtonDown: mnuTray->popup(QCursor::pos()); break;
-    case TrayHost::Event::Other: break;
+    case TrayHost::Event::RightButtonDown:
+        mnuTray->popup(QCursor::pos());
+        break;
+    case TrayHost::Event::Other:
+        break;
     }
 }
 

@@ -10,14 +10,14 @@
 #include "wire.h"
 
 #include <QCloseEvent>
-#include <QMouseEvent>
 #include <QHeaderView>
-#include <QScrollBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTreeView>
 
@@ -84,9 +84,8 @@ FrmSnd::FrmSnd(Composer &composer, Dispatcher &dispatcher, UserListModel &users,
     connect(CmdSend, &QPushButton::clicked, this, &FrmSnd::CmdSend_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &QWidget::hide);
     connect(CmdKensaku, &QPushButton::clicked, this, [this] { m_composer.search(); });
-    connect(CmdLetter, &QPushButton::clicked, this, [this] {
-        m_dispatcher.send(m_users.selectedPeerAddress(), wire::letterRequest());
-    });
+    connect(CmdLetter, &QPushButton::clicked, this,
+            [this] { m_dispatcher.send(m_users.selectedPeerAddress(), wire::letterRequest()); });
     connect(ListView1, &QTreeView::clicked, this, &FrmSnd::ListView1_ItemClick);
     // Enter on a row chooses it as a click does, for those who use the keyboard.
     connect(ListView1, &QTreeView::activated, this, &FrmSnd::ListView1_ItemClick);
@@ -185,8 +184,8 @@ void FrmSnd::relayout()
         return QRect(twips::toPixelsX(r.x(), screen), twips::toPixelsY(r.y(), screen),
                      twips::toPixelsX(r.width(), screen), twips::toPixelsY(r.height(), screen));
     };
-    const QSize button = twips::toPixels(SendWindowDesign::ButtonWidth,
-                                         SendWindowDesign::ButtonHeight, screen);
+    const QSize button =
+        twips::toPixels(SendWindowDesign::ButtonWidth, SendWindowDesign::ButtonHeight, screen);
     const auto at = [screen, button](const QPointF &p) {
         return QRect(QPoint(twips::toPixelsX(p.x(), screen), twips::toPixelsY(p.y(), screen)),
                      button);

@@ -7,11 +7,16 @@ namespace {
 QMessageBox::Icon toQt(Dialogs::Icon icon)
 {
     switch (icon) {
-    case Dialogs::Icon::Critical: return QMessageBox::Critical;
-    case Dialogs::Icon::Question: return QMessageBox::Question;
-    case Dialogs::Icon::Exclamation: return QMessageBox::Warning;
-    case Dialogs::Icon::Information: return QMessageBox::Information;
-    case Dialogs::Icon::None: break;
+    case Dialogs::Icon::Critical:
+        return QMessageBox::Critical;
+    case Dialogs::Icon::Question:
+        return QMessageBox::Question;
+    case Dialogs::Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Dialogs::Icon::Information:
+        return QMessageBox::Information;
+    case Dialogs::Icon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -19,11 +24,16 @@ QMessageBox::Icon toQt(Dialogs::Icon icon)
 QMessageBox::StandardButton toQt(Dialogs::Answer answer)
 {
     switch (answer) {
-    case Dialogs::Ok: return QMessageBox::Ok;
-    case Dialogs::Cancel: return QMessageBox::Cancel;
-    case Dialogs::Retry: return QMessageBox::Retry;
-    case Dialogs::Yes: return QMessageBox::Yes;
-    case Dialogs::No: return QMessageBox::No;
+    case Dialogs::Ok:
+        return QMessageBox::Ok;
+    case Dialogs::Cancel:
+        return QMessageBox::Cancel;
+    case Dialogs::Retry:
+        return QMessageBox::Retry;
+    case Dialogs::Yes:
+        return QMessageBox::Yes;
+    case Dialogs::No:
+        return QMessageBox::No;
     }
     return QMessageBox::NoButton;
 }
@@ -42,19 +52,30 @@ Dialogs::Answer QtDialogs::messageBox(const Box &box)
     QMessageBox dialog(toQt(box.icon), box.title, shown);
     dialog.setTextFormat(Qt::PlainText);
     switch (box.buttons) {
-    case Buttons::Ok: dialog.setStandardButtons(QMessageBox::Ok); break;
-    case Buttons::OkCancel: dialog.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case Buttons::YesNo: dialog.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case Buttons::Ok:
+        dialog.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Buttons::OkCancel:
+        dialog.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case Buttons::YesNo:
+        dialog.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
     case Buttons::RetryCancel:
         dialog.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
         break;
     }
     dialog.setDefaultButton(toQt(box.defaultAnswer));
     switch (dialog.exec()) {
-    case QMessageBox::Yes: return Yes;
-    case QMessageBox::No: return No;
-    case QMessageBox::Retry: return Retry;
-    case QMessageBox::Cancel: return Cancel;
-    default: return box.buttons == Buttons::YesNo ? No : Ok;
+    case QMessageBox::Yes:
+        return Yes;
+    case QMessageBox::No:
+        return No;
+    case QMessageBox::Retry:
+        return Retry;
+    case QMessageBox::Cancel:
+        return Cancel;
+    default:
+        return box.buttons == Buttons::YesNo ? No : Ok;
     }
 }

@@ -7,9 +7,15 @@ QtTrayHost::QtTrayHost(QObject *parent) : TrayHost(parent)
     connect(&m_icon, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 switch (reason) {
-                case QSystemTrayIcon::Trigger: emit event(Event::LeftButtonDown); break;
-                case QSystemTrayIcon::Context: emit event(Event::RightButtonDown); break;
-                default: emit event(Event::Other); break;
+                case QSystemTrayIcon::Trigger:
+                    emit event(Event::LeftButtonDown);
+                    break;
+                case QSystemTrayIcon::Context:
+                    emit event(Event::RightButtonDown);
+                    break;
+                default:
+                    emit event(Event::Other);
+                    break;
                 }
             });
 }

@@ -21,7 +21,7 @@ void placeWidget(QWidget *window, const OptSettings &settings)
          twips::fromPixelsY(screenPx.height(), screen)});
     if (!at)
         return;
-    window->move(screen->geometry().topLeft()
-                 + QPoint(int(std::floor(at->x() * screen->logicalDotsPerInchX() / 1440.0)),
-                          int(std::floor(at->y() * screen->logicalDotsPerInchY() / 1440.0))));
+    window->move(screen->geometry().topLeft() +
+                 QPoint(int(std::floor(at->x() * screen->logicalDotsPerInchX() / 1440.0)),
+                        int(std::floor(at->y() * screen->logicalDotsPerInchY() / 1440.0))));
 }

@@ -37,9 +37,10 @@ void clickRow(QTreeView *view, int row)
 
 QByteArray settingsWithName(const QString &name)
 {
-    return cp932::encode(QStringLiteral("\"optGFile\"\r\n\"0\"\r\n1,0,1,0,0,0\r\n0,\"\",\"\",\"\"\r\n"
-                                        "\"True\",\"False\",\"False\",\"False\",\"False\"\r\n0\r\n\"")
-                         + name + QStringLiteral("\",0\r\n"));
+    return cp932::encode(
+        QStringLiteral("\"optGFile\"\r\n\"0\"\r\n1,0,1,0,0,0\r\n0,\"\",\"\",\"\"\r\n"
+                       "\"True\",\"False\",\"False\",\"False\",\"False\"\r\n0\r\n\"") +
+        name + QStringLiteral("\",0\r\n"));
 }
 } // namespace
 
@@ -189,8 +190,8 @@ void ComposeTest::datagramBytes()
     QCOMPARE(port->sent.size(), 2);
     QCOMPARE(port->sent[1].first, QStringLiteral("127.0.0.7"));
     // The name is cut after its first space; history row 1 travels as "1" and 7 spaces.
-    QCOMPARE(port->sent[1].second, QByteArray("Taro                08:09:101       ")
-                                       + cp932::encode(u"一行目\r\n二行目"));
+    QCOMPARE(port->sent[1].second, QByteArray("Taro                08:09:101       ") +
+                                       cp932::encode(u"一行目\r\n二行目"));
     QCOMPARE(p.history().row(1).sender, QStringLiteral("Taro "));
     QCOMPARE(p.history().row(1).sendTime, QStringLiteral("08:09:10"));
     QCOMPARE(p.history().row(1).date, QStringLiteral("26/12/08"));

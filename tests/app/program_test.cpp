@@ -79,7 +79,8 @@ void ProgramTest::startsHiddenInTheTray()
     QVERIFY(qAbs(p.frmSnd().geometry().center().x() - screen.center().x()) <= 1);
     QVERIFY(qAbs(p.frmSnd().geometry().center().y() - screen.center().y()) <= 1);
     QVERIFY(!p.tray().Timer2->isActive());
-    QCOMPARE(action(p.tray().mnuTray, QStringLiteral("mnuEnd"))->text(), QStringLiteral("終了(&X)"));
+    QCOMPARE(action(p.tray().mnuTray, QStringLiteral("mnuEnd"))->text(),
+             QStringLiteral("終了(&X)"));
     QCOMPARE(p.user().loginField(), QStringLiteral("taro") + QString(16, QChar(0)));
     QCOMPARE(p.user().localAddress(), A);
     QVERIFY(t.dialogs.shown.isEmpty());
@@ -116,7 +117,8 @@ void ProgramTest::portHeldByAnotherProgram()
     TestProgram other(QStringLiteral("198.51.100.1")); // not an address of this machine
     QCOMPARE(other.make().start(), Program::StartResult::PortFailed);
     QCOMPARE(other.dialogs.shown.size(), 1);
-    QVERIFY(other.dialogs.shown[0].text.startsWith(QStringLiteral("受信ポート 50319 を開けませんでした。")));
+    QVERIFY(other.dialogs.shown[0].text.startsWith(
+        QStringLiteral("受信ポート 50319 を開けませんでした。")));
 }
 
 void ProgramTest::endAsksOnlyWhileMessagesWait()

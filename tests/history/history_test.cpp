@@ -33,7 +33,8 @@ void HistoryTest::init()
     m_clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0)));
     m_shortName = QStringLiteral("山田 ");
     m_model = new HistoryModel(m_clock, [this] { return m_shortName; });
-    m_tester = new QAbstractItemModelTester(m_model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    m_tester = new QAbstractItemModelTester(m_model,
+                                            QAbstractItemModelTester::FailureReportingMode::QtTest);
 }
 
 void HistoryTest::cleanup()
@@ -57,10 +58,9 @@ void HistoryTest::rowsAreNumberedByPosition()
     m_clock.setTime(QStringLiteral("09:00:05"));
     QCOMPARE(m_model->logAddSend(QStringLiteral("鈴木"), QStringLiteral("二通目")), 2);
     QCOMPARE(m_model->logAddRecv(QStringLiteral("Taro "), QStringLiteral("返事\r\nです")), 3);
-    QCOMPARE(cells(*m_model, 1),
-             (QStringList{QStringLiteral("26/12/08"), QStringLiteral("山田 "),
-                          QStringLiteral("鈴木"), QStringLiteral("09:00:00"), QString(),
-                          QStringLiteral("一通目")}));
+    QCOMPARE(cells(*m_model, 1), (QStringList{QStringLiteral("26/12/08"), QStringLiteral("山田 "),
+                                              QStringLiteral("鈴木"), QStringLiteral("09:00:00"),
+                                              QString(), QStringLiteral("一通目")}));
     QCOMPARE(cells(*m_model, 3),
              (QStringList{QStringLiteral("26/12/08"), QStringLiteral("Taro "), QString(),
                           QStringLiteral("09:00:05"), QString(), QStringLiteral("返事\r\nです")}));
@@ -117,11 +117,12 @@ void HistoryTest::resultFromPeer_data()
     QTest::addColumn<int>("rowNo");
     QTest::addColumn<bool>("discarded");
     QTest::addColumn<QStringList>("receiveTimes");
-    QTest::addRow("open names row 2") << 2 << false
-                                      << QStringList{QString(), QStringLiteral("11:00:00"), QString()};
-    QTest::addRow("discard names row 3") << 3 << true
-                                         << QStringList{QString(), QString(), QStringLiteral("11:00:00*")};
-    QTest::addRow("row 4 is beyond the list") << 4 << false << QStringList{QString(), QString(), QString()};
+    QTest::addRow("open names row 2")
+        << 2 << false << QStringList{QString(), QStringLiteral("11:00:00"), QString()};
+    QTest::addRow("discard names row 3")
+        << 3 << true << QStringList{QString(), QString(), QStringLiteral("11:00:00*")};
+    QTest::addRow("row 4 is beyond the list")
+        << 4 << false << QStringList{QString(), QString(), QString()};
     QTest::addRow("no number (hold)") << 0 << false << QStringList{QString(), QString(), QString()};
 }
 
@@ -168,8 +169,8 @@ void HistoryTest::shortNameIsWorkedOutAtEachCompletion()
 
 void HistoryTest::headers()
 {
-    const QStringList expected{QStringLiteral(" 送信日"), QStringLiteral("送信者"),
-                               QStringLiteral("受信者"),  QStringLiteral("送信時間"),
+    const QStringList expected{QStringLiteral(" 送信日"),  QStringLiteral("送信者"),
+                               QStringLiteral("受信者"),   QStringLiteral("送信時間"),
                                QStringLiteral("受信時間"), QStringLiteral("ﾒｯｾｰｼﾞ")};
     for (int c = 0; c < HistoryModel::ColumnCount; ++c)
         QCOMPARE(m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), expected[c]);

@@ -69,8 +69,8 @@ void DispatcherTest::init()
     m_history = new HistoryModel(m_clock, [this] { return m_user->shortName(); });
     m_note = new AwayNote;
     m_dialogs = new ScriptedDialogs;
-    m_dispatcher = new Dispatcher(*m_port, m_settings, *m_user, *m_users, *m_history, *m_note,
-                                  *m_dialogs);
+    m_dispatcher =
+        new Dispatcher(*m_port, m_settings, *m_user, *m_users, *m_history, *m_note, *m_dialogs);
 }
 
 void DispatcherTest::cleanup()
@@ -89,10 +89,10 @@ void DispatcherTest::answersSearchRequest()
     m_port->feed(enc(wire::searchRequest()), Peer);
     QCOMPARE(m_port->sent.size(), 1);
     QCOMPARE(m_port->sent[0].first, Peer);
-    QCOMPARE(m_port->sent[0].second,
-             QByteArray::fromHex("47524f555020208c9f8df58c8b89ca") + "taro" + QByteArray(16, '\0')
-                 + "198.18.0.10         " + QByteArray(20, ' ') + QByteArray(20, ' ')
-                 + QByteArray::fromHex("817c"));
+    QCOMPARE(m_port->sent[0].second, QByteArray::fromHex("47524f555020208c9f8df58c8b89ca") +
+                                         "taro" + QByteArray(16, '\0') + "198.18.0.10         " +
+                                         QByteArray(20, ' ') + QByteArray(20, ' ') +
+                                         QByteArray::fromHex("817c"));
 
     // With a display name, a chosen peer and a note on offer.
     m_settings.setOptName(QStringLiteral("山田 花子"));
@@ -110,11 +110,12 @@ void DispatcherTest::answersAwayNoteRequest()
 {
     m_port->feed(enc(wire::letterRequest()), Peer);
     QCOMPARE(m_port->sent.size(), 1);
-    QCOMPARE(m_port->sent[0].second, QByteArray::fromHex("4c455454455220927582ab8ee88e86") + QByteArray(20, ' '));
+    QCOMPARE(m_port->sent[0].second,
+             QByteArray::fromHex("4c455454455220927582ab8ee88e86") + QByteArray(20, ' '));
     m_note->leave(QStringLiteral("15時に戻ります\r\n～山田"));
     m_port->feed(enc(wire::letterRequest()), Peer);
-    QCOMPARE(cp932::decode(m_port->sent[1].second),
-             QStringLiteral("LETTER 置き手紙") + sp(20) + QStringLiteral("15時に戻ります\r\n～山田"));
+    QCOMPARE(cp932::decode(m_port->sent[1].second), QStringLiteral("LETTER 置き手紙") + sp(20) +
+                                                        QStringLiteral("15時に戻ります\r\n～山田"));
 }
 
 void DispatcherTest::acknowledgesMessage()
@@ -221,15 +222,15 @@ void DispatcherTest::openHoldDiscard_data()
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("row3");
     const QString name = QStringLiteral("鈴木") + sp(18);
-    QTest::addRow("open names row 3") << wire::openConfirm(name, wire::refField(3))
-                                      << QStringLiteral("メッセージは確認されました。")
-                                      << QStringLiteral("12:34:56");
-    QTest::addRow("discard names row 3") << wire::discard(name, wire::refField(3))
-                                         << QStringLiteral("メッセージは未確認のまま閉じられました。")
-                                         << QStringLiteral("12:34:56*");
-    QTest::addRow("hold names no row") << wire::hold(name)
-                                       << QStringLiteral("メッセージは返信保留されています。")
-                                       << QString();
+    QTest::addRow("open names row 3")
+        << wire::openConfirm(name, wire::refField(3))
+        << QStringLiteral("メッセージは確認されました。") << QStringLiteral("12:34:56");
+    QTest::addRow("discard names row 3")
+        << wire::discard(name, wire::refField(3))
+        << QStringLiteral("メッセージは未確認のまま閉じられました。")
+        << QStringLiteral("12:34:56*");
+    QTest::addRow("hold names no row")
+        << wire::hold(name) << QStringLiteral("メッセージは返信保留されています。") << QString();
     QTest::addRow("eight digits name no row")
         << wire::openConfirm(name, QStringLiteral("00000003"))
         << QStringLiteral("メッセージは確認されました。") << QString();
@@ -273,7 +274,8 @@ void DispatcherTest::openHoldDiscard()
 void DispatcherTest::awayNoteReplyFillsMessageBox()
 {
     QSignalSpy notes(m_dispatcher, &Dispatcher::awayNoteReceived);
-    m_port->feed(enc(wire::letterReply(QStringLiteral("<b>x</b>"), QStringLiteral("不在です"))), Peer);
+    m_port->feed(enc(wire::letterReply(QStringLiteral("<b>x</b>"), QStringLiteral("不在です"))),
+                 Peer);
     QCOMPARE(notes.size(), 1);
     QCOMPARE(notes[0][0].toString(), QStringLiteral("置き手紙受信内容  => 不在です"));
     m_port->feed(enc(QStringLiteral("LETTER 置き手紙")), Peer); // cut short: empty note
@@ -298,7 +300,8 @@ void DispatcherTest::malformedIsAMessage()
     m_port->feed(QByteArray("\xff\xfe garbage", 10), Peer);
     m_port->feed(QByteArray(), Peer);
     QCOMPARE(arrived.size(), 2);
-    QCOMPARE(arrived[0][0].value<wire::Message>().nameField, QStringLiteral("\uFFFD\uFFFD garbage"));
+    QCOMPARE(arrived[0][0].value<wire::Message>().nameField,
+             QStringLiteral("\uFFFD\uFFFD garbage"));
     QCOMPARE(m_port->sent.size(), 2);
     QVERIFY(m_dialogs->shown.isEmpty());
 }

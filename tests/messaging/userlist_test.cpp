@@ -55,16 +55,19 @@ void UserListTest::rows_data()
     const QString src = QStringLiteral("198.18.0.5");
     QTest::addRow("display name and login name")
         << reply(nulFilled(QStringLiteral("hanako")), QStringLiteral("山田 花子"), true)
-        << QStringList{QStringLiteral("山田 花子"), QStringLiteral("○"), src, QStringLiteral("hanako")};
+        << QStringList{QStringLiteral("山田 花子"), QStringLiteral("○"), src,
+                       QStringLiteral("hanako")};
     QTest::addRow("no display name: the login name twice")
         << reply(nulFilled(QStringLiteral("taro")), QString())
         << QStringList{QStringLiteral("taro"), QStringLiteral("－"), src, QStringLiteral("taro")};
     QTest::addRow("display name of 12 shown whole")
         << reply(nulFilled(QStringLiteral("x")), QStringLiteral("ABCDEFGHIJKL"))
-        << QStringList{QStringLiteral("ABCDEFGHIJKL"), QStringLiteral("－"), src, QStringLiteral("x")};
+        << QStringList{QStringLiteral("ABCDEFGHIJKL"), QStringLiteral("－"), src,
+                       QStringLiteral("x")};
     QTest::addRow("longer display name cut to 12")
         << reply(nulFilled(QStringLiteral("x")), QStringLiteral("ABCDEFGHIJKLMNOPQRST"))
-        << QStringList{QStringLiteral("ABCDEFGHIJKL"), QStringLiteral("－"), src, QStringLiteral("x")};
+        << QStringList{QStringLiteral("ABCDEFGHIJKL"), QStringLiteral("－"), src,
+                       QStringLiteral("x")};
     QTest::addRow("long login without NUL cut to 12")
         << reply(QStringLiteral("abcdefghijklmnopqrs") + QChar(0), QString())
         << QStringList{QStringLiteral("abcdefghijkl"), QStringLiteral("－"), src,
@@ -80,7 +83,8 @@ void UserListTest::rows_data()
         << QStringList{QStringLiteral("tar"), QString(), src, QStringLiteral("tar")};
     QTest::addRow("markup stays text")
         << reply(nulFilled(QStringLiteral("<i>")), QStringLiteral("<b>x</b>"))
-        << QStringList{QStringLiteral("<b>x</b>"), QStringLiteral("－"), src, QStringLiteral("<i>")};
+        << QStringList{QStringLiteral("<b>x</b>"), QStringLiteral("－"), src,
+                       QStringLiteral("<i>")};
 }
 
 void UserListTest::rows()
@@ -99,14 +103,17 @@ void UserListTest::rows()
 void UserListTest::onePerAddress()
 {
     UserListModel m;
-    QVERIFY(m.addReplier(reply(nulFilled(QStringLiteral("a")), QString()), QStringLiteral("198.18.0.5")));
+    QVERIFY(m.addReplier(reply(nulFilled(QStringLiteral("a")), QString()),
+                         QStringLiteral("198.18.0.5")));
     // The same copy answering again (broadcast and manual address), even with new names.
     QVERIFY(!m.addReplier(reply(nulFilled(QStringLiteral("b")), QStringLiteral("B"), true),
                           QStringLiteral("198.18.0.5")));
-    QVERIFY(m.addReplier(reply(nulFilled(QStringLiteral("a")), QString()), QStringLiteral("198.18.0.6")));
+    QVERIFY(m.addReplier(reply(nulFilled(QStringLiteral("a")), QString()),
+                         QStringLiteral("198.18.0.6")));
     QCOMPARE(m.rowCount(), 2);
     QCOMPARE(m.countText(), QStringLiteral("ﾕｰｻﾞｰ数 : 2"));
-    QCOMPARE(column(m, UserListModel::NameCol), (QStringList{QStringLiteral("a"), QStringLiteral("a")}));
+    QCOMPARE(column(m, UserListModel::NameCol),
+             (QStringList{QStringLiteral("a"), QStringLiteral("a")}));
     // A new search shows the new values.
     m.clear();
     QVERIFY(m.addReplier(reply(nulFilled(QStringLiteral("b")), QStringLiteral("B"), true),
@@ -125,7 +132,8 @@ void UserListTest::sorting()
     add("alice", "198.18.0.12");
     add("bob", "198.18.0.2");
     // Arrival order until a header is clicked.
-    QCOMPARE(column(m, 0), (QStringList{QStringLiteral("carol"), QStringLiteral("alice"), QStringLiteral("bob")}));
+    QCOMPARE(column(m, 0), (QStringList{QStringLiteral("carol"), QStringLiteral("alice"),
+                                        QStringLiteral("bob")}));
     m.sortByColumn(UserListModel::AddressCol);
     const QStringList byAddress{QStringLiteral("198.18.0.12"), QStringLiteral("198.18.0.2"),
                                 QStringLiteral("198.18.0.3")};
@@ -138,7 +146,8 @@ void UserListTest::sorting()
     m.clear();
     add("zed", "198.18.0.9");
     add("amy", "198.18.0.8");
-    QCOMPARE(column(m, 2), (QStringList{QStringLiteral("198.18.0.8"), QStringLiteral("198.18.0.9")}));
+    QCOMPARE(column(m, 2),
+             (QStringList{QStringLiteral("198.18.0.8"), QStringLiteral("198.18.0.9")}));
     m.sortByColumn(UserListModel::NameCol);
     QCOMPARE(column(m, 0), (QStringList{QStringLiteral("amy"), QStringLiteral("zed")}));
 }

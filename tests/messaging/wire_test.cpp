@@ -40,38 +40,38 @@ void WireTest::builtBytes_data()
     QTest::addColumn<QByteArray>("bytes");
 
     const QByteArray name = hex("8e529363") + QByteArray(18, ' '); // 山田
-    QTest::addRow("ack") << wire::ack(QStringLiteral("山田")) << hex("9197904d202020202020202020") + name;
-    QTest::addRow("ack keeps an inner space") << wire::ack(QStringLiteral("Taro Yamada"))
-                                              << hex("9197904d202020202020202020")
-                                                     + QByteArray("Taro Yamada         ");
+    QTest::addRow("ack") << wire::ack(QStringLiteral("山田"))
+                         << hex("9197904d202020202020202020") + name;
+    QTest::addRow("ack keeps an inner space")
+        << wire::ack(QStringLiteral("Taro Yamada"))
+        << hex("9197904d202020202020202020") + QByteArray("Taro Yamada         ");
     QTest::addRow("reject") << wire::reject() << hex("4f544845529197904d");
     QTest::addRow("open confirmation")
         << wire::openConfirm(QStringLiteral("山田"), wire::refField(3))
         << hex("4f70656e8a6d94462020202020") + name + "3       ";
-    QTest::addRow("hold") << wire::hold(QStringLiteral("山田")) << hex("95db97af202020202020202020") + name;
+    QTest::addRow("hold") << wire::hold(QStringLiteral("山田"))
+                          << hex("95db97af202020202020202020") + name;
     QTest::addRow("discard") << wire::discard(QStringLiteral("山田"), wire::refField(12))
                              << hex("946a8afc202020202020202020") + name + "12      ";
     QTest::addRow("search request") << wire::searchRequest() << hex("47524f55508c9f8df5");
     QTest::addRow("search reply, note set")
         << wire::searchReply(QStringLiteral("taro") + QString(16, QChar(0)),
                              QStringLiteral("198.18.0.2"), QString(), sp(20), true)
-        << hex("47524f555020208c9f8df58c8b89ca") + QByteArray("taro") + QByteArray(16, '\0')
-               + "198.18.0.2          " + QByteArray(20, ' ') + QByteArray(20, ' ')
-               + hex("819b");
+        << hex("47524f555020208c9f8df58c8b89ca") + QByteArray("taro") + QByteArray(16, '\0') +
+               "198.18.0.2          " + QByteArray(20, ' ') + QByteArray(20, ' ') + hex("819b");
     QTest::addRow("search reply, no note, a peer chosen")
         << wire::searchReply(sp(20), QStringLiteral("10.0.0.1"), QStringLiteral("10.0.0.2"),
                              QStringLiteral("山田"), false)
-        << hex("47524f555020208c9f8df58c8b89ca") + QByteArray(20, ' ') + "10.0.0.1            "
-               + "10.0.0.2            " + name + hex("817c");
+        << hex("47524f555020208c9f8df58c8b89ca") + QByteArray(20, ' ') + "10.0.0.1            " +
+               "10.0.0.2            " + name + hex("817c");
     QTest::addRow("away-note request") << wire::letterRequest() << hex("4c45545445522047455420");
     QTest::addRow("away-note reply")
         << wire::letterReply(sp(20), QStringLiteral("外出中\r\n～15時"))
-        << hex("4c455454455220927582ab8ee88e86") + QByteArray(20, ' ')
-               + cp932::encode(u"外出中") + "\r\n" + hex("8160") + "15" + cp932::encode(u"時");
-    QTest::addRow("message")
-        << wire::message(QStringLiteral("山田 "), QStringLiteral("10:15:00"), wire::refField(1),
-                         QStringLiteral("a\r\nb"))
-        << name + "10:15:00" + "1       " + "a\r\nb";
+        << hex("4c455454455220927582ab8ee88e86") + QByteArray(20, ' ') + cp932::encode(u"外出中") +
+               "\r\n" + hex("8160") + "15" + cp932::encode(u"時");
+    QTest::addRow("message") << wire::message(QStringLiteral("山田 "), QStringLiteral("10:15:00"),
+                                              wire::refField(1), QStringLiteral("a\r\nb"))
+                             << name + "10:15:00" + "1       " + "a\r\nb";
     QTest::addRow("long name is cut to 20")
         << wire::ack(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"))
         << hex("9197904d202020202020202020") + QByteArray("ABCDEFGHIJKLMNOPQRST");
@@ -107,7 +107,8 @@ void WireTest::classify_data()
     // A sender named like an 11-character kind is taken for that kind.
     QTest::addRow("sender 保留 reads as hold") << message(QStringLiteral("保留")) << Kind::Hold;
     QTest::addRow("sender 送信 reads as ack") << message(QStringLiteral("送信")) << Kind::Ack;
-    QTest::addRow("sender 破棄 reads as discard") << message(QStringLiteral("破棄")) << Kind::Discard;
+    QTest::addRow("sender 破棄 reads as discard")
+        << message(QStringLiteral("破棄")) << Kind::Discard;
     QTest::addRow("sender Open確認 reads as open")
         << message(QStringLiteral("Open確認")) << Kind::OpenConfirm;
     // The 7-character kinds match only themselves.

@@ -135,7 +135,8 @@ void OptFileTest::parse_data()
     QTest::addRow("short name padded to 20") << shortFile << false << shortName;
 
     QTest::addRow("lines after the ninth ignored")
-        << DefaultFile + "\"more\"\r\n1,2,3\r\n\"optGFile\"\r\n" << false << d;
+        << DefaultFile + "\"more\"\r\n1,2,3\r\n\"optGFile\"\r\n"
+        << false << d;
 
     OptSettings badInt = d;
     badInt.sndConfirm = 0;
@@ -285,7 +286,7 @@ void OptFileTest::placement()
     OptSettings s;
     const auto flag = [&](const char *name) {
         return flags.contains(QLatin1String(name)) ? QStringLiteral("True")
-                                                       : QStringLiteral("False");
+                                                   : QStringLiteral("False");
     };
     s.posCenter = flag("center");
     s.posRightUp = flag("rightup");

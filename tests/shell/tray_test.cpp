@@ -70,14 +70,14 @@ void TrayTest::menuAsDesigned()
     QStringList items;
     for (QAction *a : menu->actions())
         items << a->objectName() + u'=' + (a->isSeparator() ? QStringLiteral("-") : a->text());
-    QCOMPARE(items, (QStringList{
-                        QStringLiteral("mnuSendMsg=送信ﾒｯｾｰｼﾞの作成(&S)"),
-                        QStringLiteral("mnuRecvMsg=受信ﾒｯｾｰｼﾞの表示(&R)"),
-                        QStringLiteral("mnuLetter=置き手紙作成(&W)"), QStringLiteral("mnuLine5=-"),
-                        QStringLiteral("mnuLog=送受信履歴表示(&L)"), QStringLiteral("mnuLine4=-"),
-                        QStringLiteral("=ｵﾌﾟｼｮﾝ(&O)"), QStringLiteral("mnuLine2=-"),
-                        QStringLiteral("mnuAbout=ﾊﾞｰｼﾞｮﾝ情報(&A)"), QStringLiteral("mnuLine1=-"),
-                        QStringLiteral("mnuEnd=終了(&X)")}));
+    QCOMPARE(items,
+             (QStringList{QStringLiteral("mnuSendMsg=送信ﾒｯｾｰｼﾞの作成(&S)"),
+                          QStringLiteral("mnuRecvMsg=受信ﾒｯｾｰｼﾞの表示(&R)"),
+                          QStringLiteral("mnuLetter=置き手紙作成(&W)"),
+                          QStringLiteral("mnuLine5=-"), QStringLiteral("mnuLog=送受信履歴表示(&L)"),
+                          QStringLiteral("mnuLine4=-"), QStringLiteral("=ｵﾌﾟｼｮﾝ(&O)"),
+                          QStringLiteral("mnuLine2=-"), QStringLiteral("mnuAbout=ﾊﾞｰｼﾞｮﾝ情報(&A)"),
+                          QStringLiteral("mnuLine1=-"), QStringLiteral("mnuEnd=終了(&X)")}));
     QCOMPARE(menu->title(), QStringLiteral("ﾀｽｸﾄﾚｲに表示するﾒﾆｭｰ"));
     QCOMPARE(p.tray().mnuOpt->objectName(), QStringLiteral("mnuOpt"));
     QCOMPARE(p.tray().mnuIcon->text(), QStringLiteral("ｱｲｺﾝ変更(&I)"));
@@ -260,7 +260,8 @@ void TrayTest::iconDialogAppliesEverywhere()
     for (QWidget *w : {static_cast<QWidget *>(&p.frmSnd()), static_cast<QWidget *>(&dialog),
                        static_cast<QWidget *>(version)})
         QVERIFY2(sameIcon(w->windowIcon(), iconsets::normal(3)), qPrintable(w->objectName()));
-    QCOMPARE(version->Image2->pixmap().toImage(), iconsets::arrival(3).pixmap(version->Image2->pixmap().size()).toImage());
+    QCOMPARE(version->Image2->pixmap().toImage(),
+             iconsets::arrival(3).pixmap(version->Image2->pixmap().size()).toImage());
     QCOMPARE(t.dialogs.shown.size(), 1);
     QCOMPARE(t.dialogs.shown[0].text, QStringLiteral("ｱｲｺﾝ変更完了！"));
     QCOMPARE(t.dialogs.shown[0].title, QStringLiteral("確認"));
@@ -327,16 +328,18 @@ void TrayTest::versionWindowAnimates()
     // Opened again, it goes on from where the phase was left.
     p.openVersion();
     tick(p.frmVersion()->Timer1);
-    QCOMPARE(p.frmVersion()->Image1->pixmap().toImage(), p.frmVersion()->Image3->pixmap().toImage());
+    QCOMPARE(p.frmVersion()->Image1->pixmap().toImage(),
+             p.frmVersion()->Image3->pixmap().toImage());
 }
 
 void TrayTest::appearanceReachesItsTargets()
 {
     TestProgram t(A);
     // Red text (255), pale blue background (red 200, green 220, blue 255).
-    t.writeSettings(settings(QStringLiteral("0"), 0,
-                             QStringLiteral("\"Noto Serif CJK JP\",\"14\",\"255\",\"True\",\"True\","
-                                            "\"True\",\"True\",\"16768200\"")));
+    t.writeSettings(
+        settings(QStringLiteral("0"), 0,
+                 QStringLiteral("\"Noto Serif CJK JP\",\"14\",\"255\",\"True\",\"True\","
+                                "\"True\",\"True\",\"16768200\"")));
     QVERIFY(t.start());
     Program &p = *t;
     FrmSnd &w = p.frmSnd();

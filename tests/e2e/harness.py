@@ -163,6 +163,16 @@ class Display:
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return path
 
+    def window_shot(self, window, name):
+        """A picture of one window, raised above the others first."""
+        self.xdotool("windowraise", window, check=False)
+        time.sleep(0.3)
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        path = os.path.join(ARTIFACTS, name + ".png")
+        subprocess.run(["import", "-display", self.name, "-window", str(window), path],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return path
+
     def close(self):
         for p in (self.trayer, self.xvfb):
             p.terminate()

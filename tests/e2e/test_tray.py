@@ -42,26 +42,38 @@ class Tray(unittest.TestCase):
         src, data = self.peer.recv()
         self.assertEqual((src, data), (self.host.address, enc("GROUP検索")))
         time.sleep(0.5)
-        self.display.screenshot("window-FrmSnd")
+        self.display.window_shot(window, "window-FrmSnd")
 
         # The send window's picture: its own menu, with the address window.
         _, _, width, _ = self.display.geometry(window)
         self.display.click(window, width - 59 + 16, 4 + 16, button=3)  # Image1
         time.sleep(0.4)
         self.display.xdotool("key", "i")
-        self.display.wait_window(pid=self.copy.pid, title="^IPｱﾄﾞﾚｽ指定$")
-        time.sleep(0.3)
-        self.display.screenshot("window-FrmIPset")
+        shot = self.display.wait_window(pid=self.copy.pid, title="^IPｱﾄﾞﾚｽ指定$")
+        self.display.window_shot(shot, "window-FrmIPset")
 
         # Right click: the menu; its items open their windows.
         self.menu("o", "i")
-        self.display.wait_window(pid=self.copy.pid, title="^ｱｲｺﾝ変更$")
-        time.sleep(0.3)
-        self.display.screenshot("window-FrmOption")
+        shot = self.display.wait_window(pid=self.copy.pid, title="^ｱｲｺﾝ変更$")
+        self.display.window_shot(shot, "window-FrmOption")
         self.menu("a")
-        self.display.wait_window(pid=self.copy.pid, title="^ﾊﾞｰｼﾞｮﾝ情報$")
-        time.sleep(1.2)
-        self.display.screenshot("window-FrmVersion")
+        shot = self.display.wait_window(pid=self.copy.pid, title="^ﾊﾞｰｼﾞｮﾝ情報$")
+        time.sleep(1.0)  # one tick of its picture
+        self.display.window_shot(shot, "window-FrmVersion")
+
+        # The result windows, as a peer's answers bring them up.
+        a = self.host.address
+        self.peer.send(a, enc("Open確認     " + "鈴木 一郎" + " " * 15 + "1       "))
+        shot = self.display.wait_window(pid=self.copy.pid, title="^From 鈴木 一郎 +$")
+        self.display.window_shot(shot, "window-FrmRcvOK")
+        self.peer.send(a, enc("送信         " + "鈴木 一郎" + " " * 15))
+        shot = self.display.wait_window(pid=self.copy.pid, title="^To 鈴木 $")
+        self.display.window_shot(shot, "window-FrmSndOK")
+        small = self.lab.copy(self.lab.host(3), settings_file(sndConfirmMin=1))
+        small.tray_window()
+        self.peer.send(self.lab.hosts[-1].address, enc("送信         " + "鈴木"))
+        shot = self.display.wait_window(pid=small.pid, title="^Form1$")
+        self.display.window_shot(shot, "window-FrmSROK")
 
         # 終了: nothing waits, so it ends at once and takes its icon along.
         # Every window open, the send window among them (it refuses to close).

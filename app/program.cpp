@@ -104,9 +104,9 @@ Program::StartResult Program::start()
         return StartResult::AlreadyRunning;
     }
 
-    applyIconSet(0);
+    m_theme->apply(0);
     if (const auto set = m_store->rdOptSub(QApplication::font().family())) {
-        applyIconSet(*set);
+        m_theme->apply(*set);
         m_frmOption->select(*set);
     }
     applyAppearance();
@@ -156,11 +156,6 @@ Program::StartResult Program::start()
     return StartResult::Running;
 }
 
-void Program::applyIconSet(int set)
-{
-    m_theme->apply(set);
-}
-
 void Program::applyAppearance()
 {
     Appearance::fromSettings(m_store->settings())
@@ -198,9 +193,7 @@ void Program::openIpSet()
     m_tray->mnuTray->hide();
     if (!m_frmIPset)
         m_frmIPset = new FrmIPset(*m_store);
-    m_frmIPset->show();
-    m_frmIPset->raise();
-    m_frmIPset->activateWindow();
+    showPlaced(m_frmIPset, m_store->settings());
 }
 
 void Program::openIconDialog()
@@ -214,8 +207,5 @@ void Program::openVersion()
     m_tray->mnuTray->hide();
     if (!m_frmVersion)
         m_frmVersion = new FrmVersion(*m_theme, m_versionPhase);
-    m_frmVersion->adjustSize();
-    placeWidget(m_frmVersion, m_store->settings());
-    m_frmVersion->show();
-    m_frmVersion->raise();
+    showPlaced(m_frmVersion, m_store->settings());
 }

@@ -68,8 +68,6 @@ signals:
     void ended();
 
 private:
-    void applyIconSet(int set);
-
     Environment m_env;
     std::unique_ptr<RecordingDialogs> m_dialogs;
     std::unique_ptr<DatagramPort> m_ownPort;

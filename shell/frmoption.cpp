@@ -73,11 +73,7 @@ void FrmOption::select(int set)
 
 void FrmOption::open()
 {
-    adjustSize();
-    placeWidget(this, m_store.settings());
-    show();
-    raise();
-    activateWindow();
+    showPlaced(this, m_store.settings());
 }
 
 void FrmOption::CmdOK_Click()

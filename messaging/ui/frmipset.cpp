@@ -1,7 +1,6 @@
 #include "frmipset.h"
 
 #include "settingsstore.h"
-#include "windowplacement.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -38,8 +37,6 @@ FrmIPset::FrmIPset(SettingsStore &store, QWidget *parent)
 
     connect(Command1, &QPushButton::clicked, this, &FrmIPset::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &QWidget::close);
-    adjustSize();
-    placeWidget(this, store.settings());
 }
 
 void FrmIPset::Command1_Click()

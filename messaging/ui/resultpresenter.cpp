@@ -48,10 +48,7 @@ void ResultPresenter::setWindowIcon(const QIcon &icon)
 
 void ResultPresenter::present(QWidget *window)
 {
-    window->adjustSize();
-    placeWidget(window, m_settings);
-    window->show();
-    window->raise();
+    showPlaced(window, m_settings);
 }
 
 void ResultPresenter::showSendResult(const Dispatcher::SendResult &result)

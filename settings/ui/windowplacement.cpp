@@ -5,7 +5,6 @@
 
 #include <QScreen>
 #include <QWidget>
-#include <cmath>
 
 void placeWidget(QWidget *window, const OptSettings &settings)
 {
@@ -22,6 +21,14 @@ void placeWidget(QWidget *window, const OptSettings &settings)
     if (!at)
         return;
     window->move(screen->geometry().topLeft() +
-                 QPoint(int(std::floor(at->x() * screen->logicalDotsPerInchX() / 1440.0)),
-                        int(std::floor(at->y() * screen->logicalDotsPerInchY() / 1440.0))));
+                 QPoint(twips::toPixelsX(at->x(), screen), twips::toPixelsY(at->y(), screen)));
+}
+
+void showPlaced(QWidget *window, const OptSettings &settings)
+{
+    window->adjustSize();
+    placeWidget(window, settings);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }

@@ -21,10 +21,6 @@ QByteArray enc(const QString &s)
 {
     return cp932::encode(s);
 }
-QString sp(int n)
-{
-    return QString(n, u' ');
-}
 } // namespace
 
 class DispatcherTest : public QObject

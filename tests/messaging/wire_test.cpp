@@ -1,5 +1,6 @@
 // The datagrams as a peer sees them: bytes built, kinds told apart, fields read.
 #include "cp932.h"
+#include "fakes.h"
 #include "fieldtext.h"
 #include "wire.h"
 
@@ -12,10 +13,6 @@ namespace {
 QByteArray hex(const char *h)
 {
     return QByteArray::fromHex(h);
-}
-QString sp(int n)
-{
-    return QString(n, u' ');
 }
 } // namespace
 

@@ -83,6 +83,12 @@ public:
     int modifications = 0;
 };
 
+// n spaces: the fill of fixed-width fields.
+inline QString sp(int n)
+{
+    return QString(n, u' ');
+}
+
 // Same picture: compares two icons rendered at 32 pixels.
 bool sameIcon(const QIcon &a, const QIcon &b);
 // Waits for a top-level widget of that objectName to be visible; nullptr if none.

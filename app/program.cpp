@@ -7,12 +7,16 @@
 #include "dispatcher.h"
 #include "frmipset.h"
 #include "frmoption.h"
+#include "frmrecv.h"
 #include "frmsnd.h"
 #include "frmversion.h"
 #include "historymodel.h"
 #include "icontheme.h"
+#include "inbox.h"
 #include "instanceguard.h"
 #include "localuser.h"
+#include "passwordgate.h"
+#include "receiver.h"
 #include "recordingdialogs.h"
 #include "resultpresenter.h"
 #include "settingsstore.h"
@@ -29,6 +33,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QTreeView>
@@ -58,18 +63,25 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
                                                 *m_note, *m_dialogs);
     m_composer = std::make_unique<Composer>(*m_dispatcher, settings, *m_user, *m_users, *m_history,
                                             *m_env.clock, *m_dialogs, m_env.broadcastAddress);
+    m_gate = std::make_unique<PasswordGate>(m_store->settings());
+    m_inbox = std::make_unique<Inbox>();
+    m_receiver = std::make_unique<Receiver>(*m_inbox, *m_dispatcher, *m_history, *m_user,
+                                            *m_env.clock, *m_dialogs, *m_gate);
     m_results = std::make_unique<ResultPresenter>(*m_dispatcher, settings, *m_env.clock);
     m_tray = std::make_unique<TrayController>(*m_env.tray, *m_theme);
     m_frmSnd = std::make_unique<FrmSnd>(*m_composer, *m_dispatcher, *m_users, settings);
     m_frmOption = std::make_unique<FrmOption>(*m_theme, *m_tray, *m_store, *m_dialogs);
 
-    connect(m_theme.get(), &IconTheme::changed, this, [this] {
-        m_frmSnd->setWindowIcon(m_theme->normal());
-        m_frmSnd->Image1->setPixmap(
-            m_theme->normal().pixmap(twips::toPixelsX(480, twips::screenOf(m_frmSnd.get()))));
-        m_results->setWindowIcon(m_theme->normal());
-    });
+    connect(m_theme.get(), &IconTheme::changed, this, &Program::themeChanged);
     connect(m_tray.get(), &TrayController::sendWindowRequested, this, &Program::openSendWindow);
+    connect(m_tray.get(), &TrayController::recvWindowRequested, this, &Program::dspRecvMsg);
+    connect(m_receiver.get(), &Receiver::arrived, this, &Program::messageArrived);
+    connect(m_receiver.get(), &Receiver::alertReset, m_tray.get(),
+            &TrayController::messagesDealtWith);
+    connect(m_receiver.get(), &Receiver::replied, m_frmSnd->TxtMsg,
+            &QPlainTextEdit::setPlainText);
+    connect(m_inbox.get(), &Inbox::changed, this,
+            [this] { m_tray->mnuRecvMsg->setEnabled(m_inbox->isLive()); });
     connect(m_tray->mnuEnd, &QAction::triggered, this, &Program::mnuEnd_Click);
     connect(m_tray->mnuIcon, &QAction::triggered, this, &Program::openIconDialog);
     connect(m_tray->mnuAbout, &QAction::triggered, this, &Program::openVersion);
@@ -77,16 +89,14 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     // Their windows are not part of this program yet.
     for (QAction *later : {m_tray->mnuLetter, m_tray->mnuLog, m_tray->mnuOther})
         later->setEnabled(false);
-    connect(m_dispatcher.get(), &Dispatcher::messageArrived, this, [this] {
-        if (!m_hasTray) // no tray to tell it: the window asks for attention
-            QApplication::alert(m_frmSnd.get());
-    });
 }
 
 Program::~Program()
 {
     delete m_frmVersion;
     delete m_frmIPset;
+    delete m_frmMsgOpen;
+    delete m_frmPw;
     if (!m_ended && m_tray)
         m_tray->removeIcon();
 }
@@ -133,7 +143,8 @@ Program::StartResult Program::start()
     m_hasTray = m_env.tray->available();
     m_tray->addIcon();
     m_frmSnd->TxtMsg->clear();
-    m_frmSnd->setWeekday(setWeekday(m_env.clock->now().date()));
+    m_weekday = setWeekday(m_env.clock->now().date());
+    m_frmSnd->setWeekday(m_weekday);
     m_note->withdraw();
 
     const QScreen *screen = twips::screenOf(m_frmSnd.get());
@@ -208,4 +219,81 @@ void Program::openVersion()
     if (!m_frmVersion)
         m_frmVersion = new FrmVersion(*m_theme, m_versionPhase);
     showPlaced(m_frmVersion, m_store->settings());
+}
+
+void Program::themeChanged()
+{
+    m_frmSnd->setWindowIcon(m_theme->normal());
+    m_frmSnd->Image1->setPixmap(
+        m_theme->normal().pixmap(twips::toPixelsX(480, twips::screenOf(m_frmSnd.get()))));
+    m_results->setWindowIcon(m_theme->normal());
+    if (m_frmRecv) {
+        const int size = twips::toPixelsX(480, twips::screenOf(m_frmRecv.get()));
+        m_frmRecv->Image1->setPixmap(m_theme->normal().pixmap(size));
+        m_frmRecv->Image2->setPixmap(m_theme->arrival().pixmap(size));
+    }
+}
+
+FrmRecv &Program::frmRecv()
+{
+    if (!m_frmRecv) {
+        m_frmRecv = std::make_unique<FrmRecv>(*m_inbox, *m_receiver, *m_env.clock);
+        m_frmRecv->setWeekday(m_weekday);
+        // Made after an arrival: it wears the arrival picture.
+        m_frmRecv->setWindowIcon(m_theme->arrival());
+        themeChanged();
+        connect(m_frmRecv.get(), &FrmRecv::passwordRequested, this, &Program::showPassword);
+    }
+    return *m_frmRecv;
+}
+
+void Program::messageArrived()
+{
+    const OptSettings &settings = m_store->settings();
+    const bool shown = m_frmRecv && m_frmRecv->isVisible();
+    m_tray->messageArrived(settings.blinkIcon == QLatin1String("1"), shown);
+    if (m_frmRecv)
+        m_frmRecv->setWindowIcon(m_theme->arrival());
+    if (shown)
+        return;
+    // Without a notification area nothing else would tell of it: the
+    // button window comes up, and the send window asks for attention.
+    if (settings.rcvButton == 1 || !m_hasTray) {
+        if (!m_frmMsgOpen) {
+            m_frmMsgOpen = new FrmMsgOpen(m_theme->arrival());
+            connect(m_frmMsgOpen, &FrmMsgOpen::openRequested, this, &Program::dspRecvMsg);
+        }
+        placeWidget(m_frmMsgOpen, settings);
+        m_frmMsgOpen->show();
+    }
+    if (!m_hasTray)
+        QApplication::alert(m_frmSnd.get());
+}
+
+void Program::dspRecvMsg()
+{
+    m_tray->mnuTray->hide();
+    if (!m_inbox->isLive())
+        return; // nothing waits (a button window left from before)
+    FrmRecv &w = frmRecv();
+    if (!(w.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        placeWidget(&w, m_store->settings());
+    m_tray->messagesShown();
+    m_inbox->showFirst();
+    w.setWindowState(w.windowState() & ~Qt::WindowMinimized);
+    w.show();
+    w.raise();
+    w.activateWindow();
+    w.Text2->setFocus();
+    if (m_store->settings().rcvButton == 1)
+        w.CmdOPCL->setFocus();
+    if (m_frmMsgOpen)
+        m_frmMsgOpen->close();
+}
+
+void Program::showPassword()
+{
+    if (!m_frmPw)
+        m_frmPw = new FrmPw(*m_gate, *m_dialogs);
+    showPlaced(m_frmPw, m_store->settings());
 }

@@ -2,6 +2,8 @@
 
 #include "environment.h"
 #include "frmipset.h"
+#include "frmmsgopen.h"
+#include "frmpw.h"
 #include "frmversion.h"
 
 #include <QObject>
@@ -13,10 +15,14 @@ class Composer;
 class DatagramPort;
 class Dispatcher;
 class FrmOption;
+class FrmRecv;
 class FrmSnd;
 class HistoryModel;
 class IconTheme;
+class Inbox;
 class LocalUser;
+class PasswordGate;
+class Receiver;
 class RecordingDialogs;
 class ResultPresenter;
 class SettingsStore;
@@ -57,17 +63,30 @@ public:
     FrmOption &frmOption() { return *m_frmOption; }
     FrmVersion *frmVersion() const { return m_frmVersion; }
     FrmIPset *frmIPset() const { return m_frmIPset; }
+    Inbox &inbox() { return *m_inbox; }
+    Receiver &receiver() { return *m_receiver; }
+    PasswordGate &gate() { return *m_gate; }
+    // Made on first use, then only hidden.
+    FrmRecv &frmRecv();
+    FrmMsgOpen *frmMsgOpen() const { return m_frmMsgOpen; }
+    FrmPw *frmPw() const { return m_frmPw; }
 
     void openSendWindow();
     void openIpSet();
     void openIconDialog();
     void openVersion();
     void applyAppearance();
+    // Shows the waiting messages from the first one.
+    void dspRecvMsg();
 
 signals:
     void ended();
 
 private:
+    void themeChanged();
+    void messageArrived();
+    void showPassword();
+
     Environment m_env;
     std::unique_ptr<RecordingDialogs> m_dialogs;
     std::unique_ptr<DatagramPort> m_ownPort;
@@ -78,12 +97,19 @@ private:
     std::unique_ptr<HistoryModel> m_history;
     std::unique_ptr<UserListModel> m_users;
     std::unique_ptr<AwayNote> m_note;
+    std::unique_ptr<PasswordGate> m_gate;
+    std::unique_ptr<Inbox> m_inbox;
+    std::unique_ptr<Receiver> m_receiver;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<Composer> m_composer;
     std::unique_ptr<ResultPresenter> m_results;
     std::unique_ptr<TrayController> m_tray;
     std::unique_ptr<FrmSnd> m_frmSnd;
     std::unique_ptr<FrmOption> m_frmOption;
+    std::unique_ptr<FrmRecv> m_frmRecv;
+    QPointer<FrmMsgOpen> m_frmMsgOpen;
+    QPointer<FrmPw> m_frmPw;
+    QString m_weekday;
     QPointer<FrmVersion> m_frmVersion;
     QPointer<FrmIPset> m_frmIPset;
     int m_versionPhase = 0;

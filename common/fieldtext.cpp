@@ -50,6 +50,13 @@ int rowNumber(QStringView field)
     return ok ? n : 0;
 }
 
+QString crlf(QStringView text)
+{
+    QString out = text.toString();
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\n', QStringLiteral("\r\n"));
+    return out;
+}
+
 bool isBlank(QStringView text)
 {
     for (QChar c : text)

@@ -24,6 +24,9 @@ QString shortName(QStringView field);
 // 0 when it is not a number (0 names no row).
 int rowNumber(QStringView field);
 
+// Line breaks as they travel: CR LF, whatever the text box used.
+QString crlf(QStringView text);
+
 // True when every character is a space (the empty text too).
 bool isBlank(QStringView text);
 

@@ -91,7 +91,7 @@ int HistoryModel::logAddRecv(const QString &senderShortName, const QString &mess
 {
     const QDateTime now = m_clock.now();
     return appendRow({fieldtext::dateText(now), senderShortName, QString(),
-                      fieldtext::timeText(now), QString(), message});
+                      fieldtext::timeText(now), QString(), message, true});
 }
 
 void HistoryModel::logSetOpen(int rowNo)
@@ -112,7 +112,9 @@ void HistoryModel::logSetDiscard()
     int first = -1, last = -1;
     for (size_t i = 0; i < m_rows.size(); ++i) {
         HistoryRow &r = m_rows[i];
-        if (!r.receiveTime.isEmpty())
+        // A sent row waits for its peer's answer, which this user's
+        // discarding does not give.
+        if (!r.received || !r.receiveTime.isEmpty())
             continue;
         r.recipient = recipient;
         r.receiveTime = time;
@@ -133,6 +135,15 @@ void HistoryModel::logSetResult(int rowNo, bool discarded)
         time += DiscardMark;
     m_rows[size_t(rowNo - 1)].receiveTime = time;
     rowChanged(rowNo);
+}
+
+void HistoryModel::dropLast(int rowNo)
+{
+    if (rowNo != rowCount() || rowNo < 1)
+        return;
+    beginRemoveRows({}, rowNo - 1, rowNo - 1);
+    m_rows.pop_back();
+    endRemoveRows();
 }
 
 void HistoryModel::clear()

@@ -15,6 +15,7 @@ struct HistoryRow
     QString sendTime;
     QString receiveTime;
     QString message;
+    bool received = false; // a message from a peer, not one this user sent
 };
 
 // The history list: rows in the order they were added, never sorted, so a
@@ -45,6 +46,8 @@ public:
     void logSetOpen(int rowNo);
     void logSetDiscard();
     void logSetResult(int rowNo, bool discarded);
+    // Takes back the row just added for a message that could not leave.
+    void dropLast(int rowNo);
 
     void clear();
     void append(const std::vector<HistoryRow> &rows);

@@ -29,10 +29,7 @@ void Composer::search()
 
 bool Composer::send(const QString &recipient, const QString &typed)
 {
-    // Line breaks travel as CR LF, whatever the text box uses.
-    QString text = typed;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
-        .replace(u'\n', QStringLiteral("\r\n"));
+    const QString text = fieldtext::crlf(typed);
 
     const auto refuse = [this](const QString &why) {
         m_dialogs.messageBox({why, QStringLiteral("ぽるとな～"), Dialogs::Icon::Exclamation,

@@ -21,9 +21,9 @@ Dispatcher::Dispatcher(DatagramPort &port, const OptSettings &settings, const Lo
     connect(&m_port, &DatagramPort::arrived, this, &Dispatcher::handle);
 }
 
-void Dispatcher::send(const QString &address, const QString &text)
+bool Dispatcher::send(const QString &address, const QString &text)
 {
-    m_port.send(address, cp932::encode(text));
+    return m_port.send(address, cp932::encode(text));
 }
 
 void Dispatcher::handle(const QByteArray &bytes, const QString &source)

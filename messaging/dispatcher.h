@@ -46,8 +46,8 @@ public:
 
     // One datagram from source.
     void handle(const QByteArray &bytes, const QString &source);
-    // Puts text on the wire in code page 932.
-    void send(const QString &address, const QString &text);
+    // Puts text on the wire in code page 932; false when it could not leave.
+    bool send(const QString &address, const QString &text);
 
     const QString &resultPeerName() const { return m_resultPeerName; }
 

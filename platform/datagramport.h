@@ -20,8 +20,9 @@ public:
     virtual QString errorText() const = 0;
     // Dotted IPv4 text, as the listening socket sees this machine.
     virtual QString localAddress() const = 0;
-    // Fire and forget: a datagram that cannot be sent is lost, as on the wire.
-    virtual void send(const QString &address, const QByteArray &bytes) = 0;
+    // False when the system refused the datagram (no route, not an address);
+    // one it accepted may still be lost on the wire.
+    virtual bool send(const QString &address, const QByteArray &bytes) = 0;
 
 signals:
     // One signal per datagram; source is dotted IPv4 text.

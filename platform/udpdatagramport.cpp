@@ -70,14 +70,19 @@ QString UdpDatagramPort::localAddress() const
     return QStringLiteral("127.0.0.1");
 }
 
-void UdpDatagramPort::send(const QString &address, const QByteArray &bytes)
+bool UdpDatagramPort::send(const QString &address, const QByteArray &bytes)
 {
     const QHostAddress target(address);
-    if (target.isNull() || target.protocol() != QAbstractSocket::IPv4Protocol)
-        return; // not an IPv4 address: lost, as a datagram to nowhere
-    if (m_send.writeDatagram(bytes, target, m_port) < 0)
-        qWarning("portana: datagram to %s lost: %s", qPrintable(address),
+    if (target.isNull() || target.protocol() != QAbstractSocket::IPv4Protocol) {
+        qWarning("portana: datagram to %s not sent: not an IPv4 address", qPrintable(address));
+        return false;
+    }
+    if (m_send.writeDatagram(bytes, target, m_port) < 0) {
+        qWarning("portana: datagram to %s not sent: %s", qPrintable(address),
                  qPrintable(m_send.errorString()));
+        return false;
+    }
+    return true;
 }
 
 void UdpDatagramPort::drain()

@@ -21,7 +21,7 @@ public:
     BindResult bind() override;
     QString errorText() const override { return m_error; }
     QString localAddress() const override;
-    void send(const QString &address, const QByteArray &bytes) override;
+    bool send(const QString &address, const QByteArray &bytes) override;
 
     // What the kernel granted after asking for ReceiveBufferBytes.
     int receiveBufferBytes() const { return m_receiveBuffer; }

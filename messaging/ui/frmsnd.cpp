@@ -82,7 +82,7 @@ FrmSnd::FrmSnd(Composer &composer, Dispatcher &dispatcher, UserListModel &users,
     connect(mnuIp, &QAction::triggered, this, &FrmSnd::ipSetRequested);
 
     connect(CmdSend, &QPushButton::clicked, this, &FrmSnd::CmdSend_Click);
-    connect(CmdCancel, &QPushButton::clicked, this, &QWidget::hide);
+    connect(CmdCancel, &QPushButton::clicked, this, &FrmSnd::putAway);
     connect(CmdKensaku, &QPushButton::clicked, this, [this] { m_composer.search(); });
     connect(CmdLetter, &QPushButton::clicked, this,
             [this] { m_dispatcher.send(m_users.selectedPeerAddress(), wire::letterRequest()); });
@@ -131,7 +131,7 @@ void FrmSnd::open()
 void FrmSnd::CmdSend_Click()
 {
     if (m_composer.send(TxtTO->text(), TxtMsg->toPlainText()))
-        hide();
+        putAway();
 }
 
 void FrmSnd::ListView1_ItemClick(const QModelIndex &index)
@@ -149,6 +149,11 @@ void FrmSnd::closeEvent(QCloseEvent *event)
 {
     // The close box only hides: the program lives on in the tray.
     event->ignore();
+    putAway();
+}
+
+void FrmSnd::putAway()
+{
     if (m_trayMenu)
         showMinimized();
     else

@@ -60,6 +60,8 @@ private:
     void CmdSend_Click();
     void ListView1_ItemClick(const QModelIndex &index);
     void relayout();
+    // Out of the way: hidden, or minimised where there is no tray to come back by.
+    void putAway();
 
     Composer &m_composer;
     Dispatcher &m_dispatcher;

@@ -44,11 +44,18 @@ public:
     BindResult bind() override { return bindResult; }
     QString errorText() const override { return QStringLiteral("test error"); }
     QString localAddress() const override { return address; }
-    void send(const QString &to, const QByteArray &bytes) override { sent << qMakePair(to, bytes); }
+    bool send(const QString &to, const QByteArray &bytes) override
+    {
+        if (refuse)
+            return false;
+        sent << qMakePair(to, bytes);
+        return true;
+    }
     void feed(const QByteArray &bytes, const QString &source) { emit arrived(bytes, source); }
 
     BindResult bindResult = BindResult::Bound;
     QString address = QStringLiteral("198.18.0.10");
+    bool refuse = false; // the system refuses every send
     QList<QPair<QString, QByteArray>> sent;
 };
 

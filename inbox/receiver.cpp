@@ -1,0 +1,171 @@
+#include "receiver.h"
+
+#include "clock.h"
+#include "dialogs.h"
+#include "dispatcher.h"
+#include "fieldtext.h"
+#include "historymodel.h"
+#include "inbox.h"
+#include "localuser.h"
+#include "passwordgate.h"
+
+namespace {
+
+Dialogs::Box warning(const QString &text)
+{
+    return {text, QStringLiteral("ぽるとな～"), Dialogs::Icon::Exclamation, Dialogs::Buttons::Ok,
+            Dialogs::Ok};
+}
+
+// Up to and including the first blank; a blank or unbroken name field names nobody.
+QString senderShortName(const QString &nameField)
+{
+    if (nameField.size() == fieldtext::NameWidth && fieldtext::isBlank(nameField))
+        return {};
+    return fieldtext::shortName(nameField);
+}
+
+} // namespace
+
+Receiver::Receiver(Inbox &inbox, Dispatcher &dispatcher, HistoryModel &history,
+                   const LocalUser &user, const Clock &clock, Dialogs &dialogs, PasswordGate &gate,
+                   QObject *parent)
+    : QObject(parent), m_inbox(inbox), m_dispatcher(dispatcher), m_history(history), m_user(user),
+      m_clock(clock), m_dialogs(dialogs), m_gate(gate)
+{
+    // Direct: the entry and its history row exist before the acknowledgement leaves.
+    connect(&m_dispatcher, &Dispatcher::messageArrived, this, &Receiver::addRecvMsg,
+            Qt::DirectConnection);
+}
+
+void Receiver::addRecvMsg(const wire::Message &message, const QString &source)
+{
+    InboxEntry e;
+    e.recvName = senderShortName(message.nameField);
+    e.recvIp = source;
+    e.recvSendTime = message.time;
+    e.recvRowNo = message.refField;
+    e.body = message.text;
+    const int at = m_inbox.store(e);
+    m_alertUp = true;
+    const int row = m_history.logAddRecv(e.recvName, e.body);
+    if (at > 0)
+        m_inbox.entry(at).recvLogRow = row;
+    emit arrived();
+}
+
+void Receiver::resetTrayIcon()
+{
+    m_alertUp = false;
+    emit alertReset();
+}
+
+void Receiver::sendOpenConfirm()
+{
+    if (!m_inbox.isLive() || !m_inbox.bodyVisible())
+        return;
+    InboxEntry &e = m_inbox.current();
+    if (e.recvOpen)
+        return;
+    if (!m_dispatcher.send(e.recvIp, wire::openConfirm(m_user.sendName(), e.recvRowNo))) {
+        // The sender was not told: say so, and try again at the next opening.
+        m_dialogs.messageBox(warning(QStringLiteral("開封確認を送信できませんでした。\r"
+                                                    "次に開いた時にもう一度送ります。")));
+        return;
+    }
+    e.recvOpen = true;
+    resetTrayIcon();
+    m_history.logSetOpen(e.recvLogRow);
+}
+
+Receiver::Opening Receiver::CmdOPCL()
+{
+    Opening result = Opening::Closed;
+    if (m_inbox.bodyVisible()) {
+        m_inbox.setBodyVisible(false);
+    } else if (!m_gate.requestMessage()) {
+        return Opening::AskPassword;
+    } else {
+        m_inbox.setBodyVisible(true);
+        sendOpenConfirm();
+        result = Opening::Opened;
+    }
+    m_gate.useGrant();
+    return result;
+}
+
+void Receiver::CmdNext()
+{
+    if (m_inbox.next())
+        sendOpenConfirm();
+}
+
+void Receiver::CmdBack()
+{
+    if (m_inbox.back())
+        sendOpenConfirm();
+}
+
+Receiver::Replied Receiver::CmdCback(const QString &replyText)
+{
+    if (replyText.isEmpty()) {
+        m_dialogs.messageBox(warning(QStringLiteral("ﾒｯｾｰｼﾞを入力してください。")));
+        return Replied::Refused;
+    }
+    if (!m_inbox.isLive())
+        return Replied::Refused;
+    const QString text = fieldtext::crlf(replyText);
+    const InboxEntry e = m_inbox.current();
+    const QString time = fieldtext::timeText(m_clock.now());
+    // The row comes first: its number travels with the reply.
+    const int rowNo = m_history.logAddSend(e.recvName, text);
+    if (!m_dispatcher.send(e.recvIp,
+                           wire::message(m_user.sendName(), time, wire::refField(rowNo), text))) {
+        m_history.dropLast(rowNo);
+        m_dialogs.messageBox(warning(QStringLiteral("返信を送信できませんでした。\r"
+                                                    "入力した内容は残してあります。")));
+        return Replied::Refused;
+    }
+    emit replied(text);
+    resetTrayIcon();
+    m_inbox.dataSlide();
+    if (m_inbox.recvCount() > 0)
+        return Replied::Stays;
+    m_inbox.drop();
+    return Replied::Done;
+}
+
+void Receiver::CmdCancel()
+{
+    if (!m_alertUp || !m_inbox.isLive())
+        return;
+    resetTrayIcon();
+    m_dispatcher.send(m_inbox.current().recvIp, wire::hold(m_user.sendName()));
+}
+
+void Receiver::CmdDel()
+{
+    const bool live = m_inbox.isLive();
+    const InboxEntry e = live ? m_inbox.current() : InboxEntry();
+    m_inbox.drop();
+    if (!m_alertUp)
+        return;
+    resetTrayIcon();
+    if (live)
+        m_dispatcher.send(e.recvIp, wire::discard(m_user.sendName(), e.recvRowNo));
+    m_history.logSetDiscard();
+}
+
+QString Receiver::quote(const QString &body, const QString &reply)
+{
+    QString q;
+    qsizetype p = 0;
+    while (p < body.size()) {
+        const qsizetype f = body.indexOf(QStringLiteral("\r\n"), p);
+        const qsizetype end = f < 0 ? body.size() : f + 2;
+        q += u'>';
+        q += QStringView(body).mid(p, end - p);
+        p = end;
+    }
+    return q + QStringLiteral("\r\n") + reply;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "wire.h"
+
+#include <QObject>
+#include <QString>
+
+class Clock;
+class Dialogs;
+class Dispatcher;
+class HistoryModel;
+class Inbox;
+class LocalUser;
+class PasswordGate;
+
+// The receiving side: keeps each arriving message, and sends this user's
+// answers to the entry on display (open confirmation, reply, hold, discard).
+// Opens no window; the received-message window calls it and follows the inbox.
+class Receiver : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Opening { Closed, Opened, AskPassword };
+    enum class Replied { Refused, Stays, Done };
+
+    Receiver(Inbox &inbox, Dispatcher &dispatcher, HistoryModel &history, const LocalUser &user,
+             const Clock &clock, Dialogs &dialogs, PasswordGate &gate, QObject *parent = nullptr);
+
+    // A message that passed the partner filter: stored (while there is room),
+    // recorded, announced. Runs before the acknowledgement leaves.
+    void addRecvMsg(const wire::Message &message, const QString &source);
+
+    // The arrival picture is up: no answer or opening since the last arrival.
+    bool alertUp() const { return m_alertUp; }
+
+    // OPEN or CLOSE.
+    Opening CmdOPCL();
+    void CmdNext();
+    void CmdBack();
+    // 返信: Done when it answered the last entry (the window goes).
+    Replied CmdCback(const QString &replyText);
+    // 返信保留: tells the sender once per alert.
+    void CmdCancel();
+    // 閉じる: drops every entry; tells the sender once per alert.
+    void CmdDel();
+
+    // 引用: the body, each line behind ">", above what the reply box held.
+    static QString quote(const QString &body, const QString &reply);
+
+signals:
+    void arrived();
+    // The tray goes back to its normal picture.
+    void alertReset();
+    // A reply left: its text goes into the send window's message box.
+    void replied(const QString &text);
+
+private:
+    void sendOpenConfirm();
+    void resetTrayIcon();
+
+    Inbox &m_inbox;
+    Dispatcher &m_dispatcher;
+    HistoryModel &m_history;
+    const LocalUser &m_user;
+    const Clock &m_clock;
+    Dialogs &m_dialogs;
+    PasswordGate &m_gate;
+    bool m_alertUp = false;
+};

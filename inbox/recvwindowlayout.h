@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+
+// Where the received-message window's controls stand for an outer window
+// size W x H and a body box height, all in twips.
+struct RecvWindowLayout
+{
+    QRectF text1;
+    QRectF text2;
+    QRectF picSplitter;
+    QPointF cmdOPCL, cmdCancel, cmdDel, cmdCback, cmdBack, cmdNext, cmdInyo, image1, image2;
+};
+
+struct RecvWindowDesign
+{
+    static constexpr double Width = 5640;
+    static constexpr double Height = 4400;
+    static constexpr double BodyHeight = 1795;
+    static constexpr double WideButtonWidth = 1215;
+    static constexpr double ButtonHeight = 375;
+    static constexpr double PageButtonWidth = 540;
+    static constexpr double InyoWidth = 525;
+    static constexpr double InyoHeight = 315;
+    static constexpr double ImageSize = 480;
+};
+
+RecvWindowLayout layoutRecvWindow(double w, double h,
+                                  double bodyHeight = RecvWindowDesign::BodyHeight);

@@ -1,0 +1,23 @@
+#include "frmmsgopen.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+
+FrmMsgOpen::FrmMsgOpen(const QIcon &picture, QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("FrmMsgOpen"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("受信"));
+    setWindowIcon(picture);
+
+    CmdMsgOpen = new QPushButton(this);
+    CmdMsgOpen->setObjectName(QStringLiteral("CmdMsgOpen"));
+    CmdMsgOpen->setIcon(picture);
+    CmdMsgOpen->setIconSize(QSize(48, 48));
+    CmdMsgOpen->setDefault(true);
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(CmdMsgOpen);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(CmdMsgOpen, &QPushButton::clicked, this, &FrmMsgOpen::openRequested);
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QWidget>
+
+class QPushButton;
+
+// "受信": the small window that announces an arrival; its one button shows
+// the waiting messages.
+class FrmMsgOpen : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit FrmMsgOpen(const QIcon &picture, QWidget *parent = nullptr);
+
+    QPushButton *CmdMsgOpen;
+
+signals:
+    void openRequested();
+};

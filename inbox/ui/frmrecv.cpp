@@ -1,0 +1,203 @@
+#include "frmrecv.h"
+
+#include "clock.h"
+#include "inbox.h"
+#include "plaintitle.h"
+#include "receiver.h"
+#include "recvwindowlayout.h"
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace {
+
+template <typename T> T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, QWidget *parent)
+    : QWidget(parent), m_inbox(inbox), m_receiver(receiver), m_clock(clock)
+{
+    setObjectName(QStringLiteral("FrmRecv"));
+
+    Text1 = named(new QPlainTextEdit(this), "Text1");
+    Text1->setReadOnly(true);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QPalette face = Text1->palette();
+    face.setColor(QPalette::Base, face.color(QPalette::Button));
+    Text1->setPalette(face);
+    Text1->hide();
+    picSplitter = named(new QWidget(this), "picSplitter");
+    Text2 = named(new QPlainTextEdit(this), "Text2");
+    Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    CmdOPCL = named(new QPushButton(QStringLiteral("OPEN"), this), "CmdOPCL");
+    CmdBack = named(new QPushButton(QStringLiteral("<"), this), "CmdBack");
+    CmdNext = named(new QPushButton(QStringLiteral(">"), this), "CmdNext");
+    CmdInyo = named(new QPushButton(QStringLiteral("引用"), this), "CmdInyo");
+    CmdCback = named(new QPushButton(QStringLiteral("返信(&S)"), this), "CmdCback");
+    CmdCancel = named(new QPushButton(QStringLiteral("返信保留 "), this), "CmdCancel");
+    CmdCancel->setToolTip(QStringLiteral("受信内容は残して画面を閉じます。"));
+    CmdDel = named(new QPushButton(QStringLiteral("閉じる"), this), "CmdDel");
+    CmdDel->setToolTip(QStringLiteral("受信内容は消されます。"));
+    Image1 = named(new QLabel(this), "Image1");
+    Image2 = named(new QLabel(this), "Image2");
+
+    StatusBar1 = named(new QStatusBar(this), "StatusBar1");
+    StatusBar1->setSizeGripEnabled(false);
+    panel1 = named(new QLabel(StatusBar1), "panel1");
+    panel2 = named(new QLabel(StatusBar1), "panel2");
+    panel3 = named(new QLabel(StatusBar1), "panel3");
+    panel4 = named(new QLabel(StatusBar1), "panel4");
+    for (QLabel *panel : {panel1, panel2, panel3, panel4}) {
+        panel->setTextFormat(Qt::PlainText);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+    }
+    StatusBar1->addWidget(panel1, 3);
+    StatusBar1->addWidget(panel2, 1);
+    StatusBar1->addWidget(panel3, 2);
+    StatusBar1->addWidget(panel4, 4);
+
+    // The date and time panels keep themselves current, while the window is up.
+    m_clockTimer = new QTimer(this);
+    m_clockTimer->setSingleShot(true);
+    connect(m_clockTimer, &QTimer::timeout, this, &FrmRecv::tick);
+
+    connect(CmdOPCL, &QPushButton::clicked, this, &FrmRecv::CmdOPCL_Click);
+    connect(CmdNext, &QPushButton::clicked, &m_receiver, &Receiver::CmdNext);
+    connect(CmdBack, &QPushButton::clicked, &m_receiver, &Receiver::CmdBack);
+    connect(CmdInyo, &QPushButton::clicked, this, &FrmRecv::CmdInyo_Click);
+    connect(CmdCback, &QPushButton::clicked, this, &FrmRecv::CmdCback_Click);
+    connect(CmdCancel, &QPushButton::clicked, this, &FrmRecv::CmdCancel_Click);
+    connect(CmdDel, &QPushButton::clicked, this, &FrmRecv::CmdDel_Click);
+    connect(&m_inbox, &Inbox::changed, this, &FrmRecv::refresh);
+    connect(&m_inbox, &Inbox::replyCleared, Text2, &QPlainTextEdit::clear);
+
+    resize(twips::toPixels(RecvWindowDesign::Width - FrameWidth,
+                           RecvWindowDesign::Height - FrameHeight, twips::screenOf(this)));
+    refresh();
+}
+
+void FrmRecv::setWeekday(const QString &weekday)
+{
+    panel2->setText(weekday);
+}
+
+void FrmRecv::refresh()
+{
+    setWindowTitle(plainTitle(m_inbox.caption()));
+    if (Text1->toPlainText() != m_inbox.bodyText())
+        Text1->setPlainText(m_inbox.bodyText());
+    Text1->setVisible(m_inbox.bodyVisible());
+    CmdOPCL->setText(m_inbox.bodyVisible() ? QStringLiteral("CLOSE") : QStringLiteral("OPEN"));
+    CmdNext->setEnabled(m_inbox.nextEnabled());
+    CmdBack->setEnabled(m_inbox.backEnabled());
+    CmdCback->setToolTip(m_inbox.replyTip());
+    panel4->setText(m_inbox.countText());
+}
+
+void FrmRecv::CmdOPCL_Click()
+{
+    if (m_receiver.CmdOPCL() == Receiver::Opening::AskPassword) {
+        emit passwordRequested();
+        return;
+    }
+    Text2->setFocus();
+}
+
+void FrmRecv::CmdInyo_Click()
+{
+    Text2->setPlainText(Receiver::quote(m_inbox.bodyText(), Text2->toPlainText()));
+    Text2->moveCursor(QTextCursor::End);
+    Text2->setFocus();
+}
+
+void FrmRecv::CmdCback_Click()
+{
+    if (m_receiver.CmdCback(Text2->toPlainText()) == Receiver::Replied::Done)
+        hide();
+}
+
+void FrmRecv::CmdCancel_Click()
+{
+    m_receiver.CmdCancel();
+    hide();
+}
+
+void FrmRecv::CmdDel_Click()
+{
+    m_receiver.CmdDel();
+    hide();
+}
+
+void FrmRecv::closeEvent(QCloseEvent *event)
+{
+    // The title bar's close box is 閉じる; the window itself lives on.
+    event->ignore();
+    CmdDel_Click();
+}
+
+void FrmRecv::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    tick();
+}
+
+void FrmRecv::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    m_clockTimer->stop();
+}
+
+void FrmRecv::tick()
+{
+    const QDateTime now = m_clock.now();
+    panel1->setText(now.date().toString(QStringLiteral("yyyy/MM/dd")));
+    panel3->setText(now.time().toString(QStringLiteral("HH:mm")));
+    m_clockTimer->start(60000 - now.time().second() * 1000 - now.time().msec());
+}
+
+void FrmRecv::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    relayout();
+}
+
+void FrmRecv::relayout()
+{
+    const QScreen *screen = twips::screenOf(this);
+    const double w = twips::fromPixelsX(width(), screen) + FrameWidth;
+    const double h = twips::fromPixelsY(height(), screen) + FrameHeight;
+    const RecvWindowLayout l = layoutRecvWindow(w, h);
+    using D = RecvWindowDesign;
+    const auto rect = [screen](const QRectF &r) {
+        return QRect(twips::toPixelsX(r.x(), screen), twips::toPixelsY(r.y(), screen),
+                     twips::toPixelsX(r.width(), screen), twips::toPixelsY(r.height(), screen));
+    };
+    const auto at = [&rect](const QPointF &p, double width, double height) {
+        return rect(QRectF(p, QSizeF(width, height)));
+    };
+    Text1->setGeometry(rect(l.text1));
+    Text2->setGeometry(rect(l.text2));
+    picSplitter->setGeometry(rect(l.picSplitter));
+    for (auto [button, p] : {std::pair{CmdOPCL, l.cmdOPCL}, {CmdCancel, l.cmdCancel},
+                             {CmdDel, l.cmdDel}, {CmdCback, l.cmdCback}})
+        button->setGeometry(at(p, D::WideButtonWidth, D::ButtonHeight));
+    CmdBack->setGeometry(at(l.cmdBack, D::PageButtonWidth, D::ButtonHeight));
+    CmdNext->setGeometry(at(l.cmdNext, D::PageButtonWidth, D::ButtonHeight));
+    CmdInyo->setGeometry(at(l.cmdInyo, D::InyoWidth, D::InyoHeight));
+    Image1->setGeometry(at(l.image1, D::ImageSize, D::ImageSize));
+    Image2->setGeometry(at(l.image2, D::ImageSize, D::ImageSize));
+    const int barHeight = StatusBar1->sizeHint().height();
+    StatusBar1->setGeometry(0, height() - barHeight, width(), barHeight);
+}

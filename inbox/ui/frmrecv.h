@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QWidget>
+
+class Clock;
+class Inbox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+class Receiver;
+
+// "受信ﾒｯｾｰｼﾞ": one waiting message at a time, its body behind OPEN, and
+// the answers. Created on first use, then only hidden.
+class FrmRecv : public QWidget
+{
+    Q_OBJECT
+public:
+    // The border and caption counted in the outer size, in twips.
+    static constexpr double FrameWidth = 120;
+    static constexpr double FrameHeight = 420;
+
+    FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, QWidget *parent = nullptr);
+
+    QPlainTextEdit *Text1;
+    QWidget *picSplitter;
+    QPlainTextEdit *Text2;
+    QPushButton *CmdOPCL;
+    QPushButton *CmdBack;
+    QPushButton *CmdNext;
+    QPushButton *CmdInyo;
+    QPushButton *CmdCback;
+    QPushButton *CmdCancel;
+    QPushButton *CmdDel;
+    QStatusBar *StatusBar1;
+    QLabel *panel1;
+    QLabel *panel2;
+    QLabel *panel3;
+    QLabel *panel4;
+    QLabel *Image1;
+    QLabel *Image2;
+
+    void setWeekday(const QString &weekday);
+
+signals:
+    // OPEN met the password gate: the password window is to be shown.
+    void passwordRequested();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void refresh();
+    void CmdOPCL_Click();
+    void CmdInyo_Click();
+    void CmdCback_Click();
+    void CmdCancel_Click();
+    void CmdDel_Click();
+    void tick();
+    void relayout();
+
+    Inbox &m_inbox;
+    Receiver &m_receiver;
+    const Clock &m_clock;
+    QTimer *m_clockTimer;
+};

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "dialogs.h"
+
+#include <QString>
+#include <optional>
+
+struct OptSettings;
+
+// The password that guards received messages and the history. Its outcome
+// travels only through pwCheck and the gate mode: the password window asks
+// without blocking, and the caller learns of a grant on the next try.
+class PasswordGate
+{
+public:
+    enum class Mode { History = 1, Message = 2 };
+    enum class Verdict { Empty, Wrong, History, Message };
+
+    explicit PasswordGate(OptSettings &settings) : m_settings(settings) {}
+
+    // OPEN on a closed message: true when it may open now. Otherwise the
+    // gate mode is set and the password window is to be shown.
+    bool requestMessage();
+    // After OPEN opened or CLOSE closed the body: a granted opening is used up.
+    void useGrant();
+    // The history: true when it may open now; otherwise ask.
+    bool requestHistory();
+
+    Mode pwGateMode() const { return m_mode; }
+    // OK in the password window. A right password grants one message
+    // opening (pwCheck 2) or, for the history, opens it at once.
+    Verdict check(const QString &typed);
+    // The box each refusal shows.
+    static Dialogs::Box refusal(Verdict verdict);
+
+private:
+    OptSettings &m_settings;
+    Mode m_mode = Mode::Message;
+};
+
+// The password page of the options dialog, as logic: which boxes can be
+// used, and what OK does with what was typed.
+namespace passwordpage {
+
+struct Enable
+{
+    bool clearCurrent = false;
+    std::optional<bool> currentEnabled; // nothing: left as it is
+    bool newEnabled = false;
+};
+// PwEnable: ticked and whether a password is in force.
+Enable pwEnable(bool ticked, bool passwordExists);
+
+enum class Focus { None, Current, New };
+
+struct Outcome
+{
+    std::optional<Dialogs::Box> box;
+    // The page afterwards.
+    QString stored, current, fresh;
+    bool disableBoth = false;   // both entry boxes disabled
+    bool enableCurrent = false; // the current-password box enabled
+    Focus focus = Focus::None;
+    // Gather the page into the settings and save them.
+    bool save = false;
+};
+
+// The password action with the tick state of ChkPw1 (0, 1, or 2 for the
+// grayed state of a pending grant) and the three boxes: S in force,
+// K current, N new.
+Outcome apply(int tick, const QString &stored, const QString &current, const QString &fresh);
+
+} // namespace passwordpage

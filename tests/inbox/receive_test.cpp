@@ -1,0 +1,422 @@
+// The receiving side of a whole copy: arrival, the received-message window,
+// the answers that go back, and the password gate in front of the body.
+#include "cp932.h"
+#include "frmpw.h"
+#include "frmrecv.h"
+#include "frmsnd.h"
+#include "historymodel.h"
+#include "inbox.h"
+#include "composer.h"
+#include "optsettings.h"
+#include "settingsstore.h"
+#include "passwordgate.h"
+#include "receiver.h"
+#include "testprogram.h"
+#include "traycontroller.h"
+#include "userlistmodel.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+const QString A = QStringLiteral("127.0.1.2");
+const QString Taro = QStringLiteral("taro") + sp(16); // this copy's name field
+
+// A message datagram from a peer.
+QByteArray message(const QString &name20, const QString &ref8, const QString &body)
+{
+    return cp932::encode(name20 + QStringLiteral("12:34:56") + ref8 + body);
+}
+
+struct Copy
+{
+    TestProgram t{A, QString(), true};
+    RecordingPort &port() { return *t.port; }
+    Program &p() { return *t; }
+    FrmRecv &w() { return p().frmRecv(); }
+    // The peer at source sends one message.
+    void arrive(const QString &source, const QString &name20, const QString &ref8,
+                const QString &body = QStringLiteral("本文"))
+    {
+        port().feed(message(name20, ref8, body), source);
+    }
+    // What went out since the last look, decoded, with its address.
+    QStringList sent()
+    {
+        QStringList out;
+        for (const auto &[to, bytes] : port().sent)
+            out << to + u'|' + cp932::decode(bytes);
+        port().sent.clear();
+        return out;
+    }
+    void click(QPushButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
+};
+} // namespace
+
+class ReceiveTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void arrivalShowsSenderAsPlainText_data();
+    void arrivalShowsSenderAsPlainText();
+    void eleventhMessageIsAcknowledgedButNotKept();
+    void discardDropsAllAndTheNextArrivalStartsAgain();
+    void openConfirmationOncePerEntryAlsoWhenPaging();
+    void openConfirmationThatCannotLeaveIsRetried();
+    void reply_data();
+    void reply();
+    void holdTellsTheSenderOncePerArrival();
+    void quote_data();
+    void quote();
+    void passwordGateGrantsOneOpening();
+    void passwordPage_data();
+    void passwordPage();
+    void withoutTrayEverythingStaysReachable();
+};
+
+void ReceiveTest::arrivalShowsSenderAsPlainText_data()
+{
+    QTest::addColumn<QString>("nameField");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("historySender");
+    QTest::addRow("name and blanks") << QStringLiteral("Taro") + sp(16)
+                                     << QStringLiteral(" From Taro  TIME: 12:34:56") << u"Taro "_s;
+    QTest::addRow("markup is text") << QStringLiteral("<b>x</b> [*]") + sp(8)
+                                    << QStringLiteral(" From <b>x</b>  TIME: 12:34:56")
+                                    << u"<b>x</b> "_s;
+    QTest::addRow("20 blanks: the address")
+        << sp(20) << QStringLiteral(" From 127.0.9.9 TIME: 12:34:56") << u""_s;
+    QTest::addRow("no blank: the address") << QStringLiteral("abcdefghijklmnopqrst")
+                                           << QStringLiteral(" From 127.0.9.9 TIME: 12:34:56")
+                                           << u""_s;
+}
+
+void ReceiveTest::arrivalShowsSenderAsPlainText()
+{
+    QFETCH(QString, nameField);
+    QFETCH(QString, caption);
+    QFETCH(QString, historySender);
+    Copy c;
+    QVERIFY(c.t.start());
+    const QString body = QStringLiteral("<b>x</b> &amp;\r\n二行目");
+    c.arrive(QStringLiteral("127.0.9.9"), nameField, QStringLiteral("7       "), body);
+    QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.9|送信         ") + Taro});
+    QVERIFY(c.t.tray.icon.cacheKey() != 0 && c.p().tray().arrivalUp());
+    QVERIFY(c.p().tray().mnuRecvMsg->isEnabled());
+    QCOMPARE(c.p().history().row(1).sender, historySender);
+    QCOMPARE(c.p().history().row(1).message, body);
+
+    c.t.tray.press(TrayHost::Event::LeftButtonDown);
+    QVERIFY(c.w().isVisible());
+    QCOMPARE(c.w().windowTitle().replace(QStringLiteral("[*][*]"), QStringLiteral("[*]")),
+             caption);
+    QCOMPARE(c.w().CmdCback->toolTip(), QStringLiteral("127.0.9.9へ返信"));
+    QCOMPARE(c.w().panel4->text(), QStringLiteral("受信件数：1"));
+    QVERIFY(!c.w().Text1->isVisible());
+    c.click(c.w().CmdOPCL);
+    QVERIFY(c.w().Text1->isVisible());
+    QCOMPARE(c.w().CmdOPCL->text(), QStringLiteral("CLOSE"));
+    QCOMPARE(c.w().Text1->toPlainText(), QStringLiteral("<b>x</b> &amp;\n二行目"));
+}
+
+void ReceiveTest::eleventhMessageIsAcknowledgedButNotKept()
+{
+    Copy c;
+    QVERIFY(c.t.start());
+    for (int i = 1; i <= 11; ++i)
+        c.arrive(QStringLiteral("127.0.9.%1").arg(i), QStringLiteral("p%1 ").arg(i).leftJustified(20),
+                 QStringLiteral("%1").arg(100 + i).leftJustified(8), QStringLiteral("m%1").arg(i));
+    QCOMPARE(c.sent().size(), 11); // every one acknowledged
+    QCOMPARE(c.p().history().rowCount(), 11);
+    QCOMPARE(c.p().history().row(11).message, QStringLiteral("m11"));
+    c.p().dspRecvMsg();
+    QCOMPARE(c.w().panel4->text(), QStringLiteral("受信件数：10"));
+    for (int i = 0; i < 9; ++i)
+        c.click(c.w().CmdNext);
+    QVERIFY(!c.w().CmdNext->isEnabled());
+    QCOMPARE(c.w().windowTitle(), QStringLiteral(" From p10  TIME: 12:34:56"));
+    c.click(c.w().CmdOPCL);
+    QCOMPARE(c.w().Text1->toPlainText(), QStringLiteral("m10"));
+    // Entry 10 completes its own row, not the eleventh.
+    QVERIFY(!c.p().history().row(10).receiveTime.isEmpty());
+    QVERIFY(c.p().history().row(11).receiveTime.isEmpty());
+}
+
+void ReceiveTest::discardDropsAllAndTheNextArrivalStartsAgain()
+{
+    Copy c;
+    QVERIFY(c.t.start());
+    c.p().composer().send(QStringLiteral("hana"), QStringLiteral("sent by me"));
+    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("31      "));
+    c.arrive(QStringLiteral("127.0.9.2"), QStringLiteral("Ni") + sp(18), QStringLiteral("32      "));
+    c.sent();
+    c.t.clock.setTime(QStringLiteral("11:00:00"));
+    c.p().dspRecvMsg();
+    c.w().Text2->setPlainText(QStringLiteral("typed"));
+    QVERIFY(c.w().close() == false); // the title bar's close is 閉じる
+    QVERIFY(!c.w().isVisible());
+    QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.1|破棄         ") + Taro +
+                                   QStringLiteral("31      ")});
+    QVERIFY(!c.p().tray().mnuRecvMsg->isEnabled());
+    QVERIFY(!c.p().tray().arrivalUp());
+    QCOMPARE(c.p().history().row(2).receiveTime, QStringLiteral("11:00:00*"));
+    QCOMPARE(c.p().history().row(3).receiveTime, QStringLiteral("11:00:00*"));
+    QCOMPARE(c.p().history().row(1).receiveTime, QString()); // sent: waits for its peer
+
+    c.arrive(QStringLiteral("127.0.9.3"), QStringLiteral("San") + sp(17), QStringLiteral("33      "),
+             QStringLiteral("new"));
+    c.p().dspRecvMsg();
+    QCOMPARE(c.w().panel4->text(), QStringLiteral("受信件数：1"));
+    QCOMPARE(c.w().windowTitle(), QStringLiteral(" From San  TIME: 12:34:56"));
+    QVERIFY(c.w().Text2->toPlainText().isEmpty());
+    QVERIFY(!c.w().CmdNext->isEnabled() && !c.w().CmdBack->isEnabled());
+}
+
+void ReceiveTest::openConfirmationOncePerEntryAlsoWhenPaging()
+{
+    Copy c;
+    QVERIFY(c.t.start());
+    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("41      "));
+    c.arrive(QStringLiteral("127.0.9.2"), QStringLiteral("Ni") + sp(18), QStringLiteral("42      "));
+    c.sent();
+    c.p().dspRecvMsg();
+    c.t.clock.setTime(QStringLiteral("12:00:01"));
+    c.click(c.w().CmdOPCL); // OPEN
+    c.click(c.w().CmdOPCL); // CLOSE
+    c.click(c.w().CmdOPCL); // OPEN: no second confirmation
+    QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.1|Open確認     ") + Taro +
+                                   QStringLiteral("41      ")});
+    QVERIFY(!c.p().tray().arrivalUp());
+    QCOMPARE(c.p().history().row(1).recipient, QStringLiteral("taro "));
+    QCOMPARE(c.p().history().row(1).receiveTime, QStringLiteral("12:00:01"));
+    // Body open: the next entry counts as opened at once; back again sends nothing.
+    c.click(c.w().CmdNext);
+    c.click(c.w().CmdBack);
+    QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.2|Open確認     ") + Taro +
+                                   QStringLiteral("42      ")});
+    // Opening reset the alert: 閉じる now tells nobody.
+    c.click(c.w().CmdDel);
+    QVERIFY(c.sent().isEmpty());
+}
+
+void ReceiveTest::openConfirmationThatCannotLeaveIsRetried()
+{
+    Copy c;
+    QVERIFY(c.t.start());
+    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("5       "));
+    c.sent();
+    c.p().dspRecvMsg();
+    c.port().refuse = true;
+    c.click(c.w().CmdOPCL);
+    QCOMPARE(c.t.dialogs.shown.size(), 1);
+    QCOMPARE(c.t.dialogs.shown[0].text,
+             QStringLiteral("開封確認を送信できませんでした。\r次に開いた時にもう一度送ります。"));
+    QVERIFY(c.p().tray().arrivalUp());
+    QVERIFY(c.p().history().row(1).receiveTime.isEmpty());
+    c.port().refuse = false;
+    c.click(c.w().CmdOPCL);
+    c.click(c.w().CmdOPCL);
+    QCOMPARE(c.sent().size(), 1);
+    QVERIFY(!c.p().tray().arrivalUp());
+}
+
+void ReceiveTest::reply_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("left");     // captions' names of what remains, in order
+    QTest::addColumn<QString>("shown");    // the entry on display afterwards
+    QTest::addColumn<bool>("nextEnabled");
+    QTest::addColumn<bool>("backEnabled");
+    QTest::addRow("first") << 1 << u"B C"_s << u"B"_s << true << false;
+    QTest::addRow("middle") << 2 << u"A C"_s << u"C"_s << false << true;
+    QTest::addRow("last") << 3 << u"A B"_s << u"B"_s << false << true;
+}
+
+void ReceiveTest::reply()
+{
+    QFETCH(int, position);
+    QFETCH(QString, left);
+    QFETCH(QString, shown);
+    QFETCH(bool, nextEnabled);
+    QFETCH(bool, backEnabled);
+    Copy c;
+    QVERIFY(c.t.start());
+    for (const QString &n : {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")})
+        c.arrive(QStringLiteral("127.0.9.") + QString::number(n[0].unicode() - 'A' + 1),
+                 n + sp(19), QStringLiteral("8       "));
+    c.sent();
+    c.p().dspRecvMsg();
+    for (int i = 1; i < position; ++i)
+        c.click(c.w().CmdNext);
+    c.click(c.w().CmdCback); // nothing typed
+    QCOMPARE(c.t.dialogs.shown.size(), 1);
+    QCOMPARE(c.t.dialogs.shown[0].text, QStringLiteral("ﾒｯｾｰｼﾞを入力してください。"));
+    c.port().refuse = true; // a reply that cannot leave is kept and not recorded
+    c.w().Text2->setPlainText(QStringLiteral("了解\nです"));
+    c.click(c.w().CmdCback);
+    QCOMPARE(c.p().history().rowCount(), 3);
+    QCOMPARE(c.w().Text2->toPlainText(), QStringLiteral("了解\nです"));
+    c.port().refuse = false;
+    c.t.clock.setTime(QStringLiteral("13:14:15"));
+    c.click(c.w().CmdCback);
+
+    const QString to = QStringLiteral("127.0.9.%1|").arg(position);
+    QCOMPARE(c.sent(), QStringList{to + Taro + QStringLiteral("13:14:154       了解\r\nです")});
+    QCOMPARE(c.p().history().row(4).recipient, QString(QChar(u'A' + position - 1)) + u' ');
+    QCOMPARE(c.p().frmSnd().TxtMsg->toPlainText(), QStringLiteral("了解\nです"));
+    QVERIFY(c.w().isVisible() && c.w().Text2->toPlainText().isEmpty());
+    QCOMPARE(c.w().panel4->text(), QStringLiteral("受信件数：2"));
+    QCOMPARE(c.w().windowTitle(), QStringLiteral(" From %1  TIME: 12:34:56").arg(shown));
+    QCOMPARE(c.w().CmdNext->isEnabled(), nextEnabled);
+    QCOMPARE(c.w().CmdBack->isEnabled(), backEnabled);
+    QStringList names;
+    for (int i = 1; i <= c.p().inbox().recvCount(); ++i)
+        names << c.p().inbox().entry(i).recvName.trimmed();
+    QCOMPARE(names.join(u' '), left);
+
+    // Replying to the other two empties the inbox and the window goes.
+    c.w().Text2->setPlainText(QStringLiteral("x"));
+    c.click(c.w().CmdCback);
+    c.w().Text2->setPlainText(QStringLiteral("y"));
+    c.click(c.w().CmdCback);
+    QVERIFY(!c.w().isVisible());
+    QVERIFY(!c.p().tray().mnuRecvMsg->isEnabled());
+}
+
+void ReceiveTest::holdTellsTheSenderOncePerArrival()
+{
+    Copy c;
+    QVERIFY(c.t.start());
+    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("9       "));
+    c.sent();
+    c.p().dspRecvMsg();
+    c.click(c.w().CmdCancel);
+    QVERIFY(!c.w().isVisible());
+    QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.1|保留         ") + Taro});
+    c.p().dspRecvMsg();
+    c.click(c.w().CmdCancel);
+    QVERIFY(c.sent().isEmpty());
+    QVERIFY(c.p().tray().mnuRecvMsg->isEnabled()); // still waiting
+}
+
+void ReceiveTest::quote_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("quoted");
+    QTest::addRow("two lines") << u"abc\r\ndef"_s << u">abc\r\n>def\r\nmine"_s;
+    QTest::addRow("final CR LF") << u"abc\r\n"_s << u">abc\r\n\r\nmine"_s;
+    QTest::addRow("empty") << u""_s << u"\r\nmine"_s;
+}
+
+void ReceiveTest::quote()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, quoted);
+    QCOMPARE(Receiver::quote(body, QStringLiteral("mine")), quoted);
+}
+
+void ReceiveTest::passwordGateGrantsOneOpening()
+{
+    Copy c;
+    c.t.writeSettings(cp932::encode(u"\"optGFile\"\r\n\"3\"\r\n1,0,1,0,0,0\r\n"
+                                    u"1,\"Pw \",\"\",\"\"\r\n"));
+    QVERIFY(c.t.start());
+    QCOMPARE(c.p().store().settings().pwStored, QStringLiteral("Pw "));
+    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("9       "));
+    c.sent();
+    c.p().dspRecvMsg();
+    c.click(c.w().CmdOPCL);
+    FrmPw *pw = c.p().frmPw();
+    QVERIFY(pw && pw->isVisible());
+    QCOMPARE(pw->windowTitle(), QStringLiteral("ﾊﾟｽﾜｰﾄﾞ入力"));
+    QVERIFY(!c.w().Text1->isVisible());
+    for (const char *wrong : {"", "pw ", "Pw"}) {
+        pw->TxtPw->setText(QLatin1String(wrong));
+        c.click(pw->CmdOK);
+    }
+    QCOMPARE(c.t.dialogs.shown.size(), 3);
+    QCOMPARE(c.t.dialogs.shown[0].text, QStringLiteral("ﾊﾟｽﾜｰﾄﾞを入力してください。"));
+    QCOMPARE(c.t.dialogs.shown[2].text, QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います。"));
+    QVERIFY(pw->isVisible());
+    pw->TxtPw->setText(QStringLiteral("Pw "));
+    c.click(pw->CmdOK);
+    QTRY_VERIFY(!c.p().frmPw());
+    QVERIFY(c.sent().isEmpty() && !c.w().Text1->isVisible()); // granted, not yet opened
+    QVERIFY(c.p().gate().requestHistory()); // a pending grant lets the history through
+    c.click(c.w().CmdOPCL);
+    QVERIFY(c.w().Text1->isVisible());
+    QCOMPARE(c.sent().size(), 1);
+    c.click(c.w().CmdOPCL); // CLOSE
+    c.click(c.w().CmdOPCL); // asks again
+    QVERIFY(c.p().frmPw() && !c.w().Text1->isVisible());
+    QVERIFY(!c.p().gate().requestHistory());
+}
+
+void ReceiveTest::passwordPage_data()
+{
+    QTest::addColumn<int>("tick");
+    QTest::addColumn<QStringList>("boxes"); // in force, current, new
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<bool>("save");
+    const QStringList abc{u"old"_s, u"old"_s, u"new"_s};
+    QTest::addRow("nothing to do") << 0 << QStringList{u""_s, u""_s, u""_s} << u""_s << QStringList{u""_s, u""_s, u""_s}
+                                   << false;
+    QTest::addRow("first password") << 1 << QStringList{u""_s, u""_s, u"new"_s} << u"ﾊﾟｽﾜｰﾄﾞは設定されました。"_s
+                                    << QStringList{u"new"_s, u""_s, u""_s} << true;
+    QTest::addRow("ticked, both empty") << 1 << QStringList{u""_s, u""_s, u""_s}
+                                        << u"新ﾊﾟｽﾜｰﾄﾞを入力してください。"_s
+                                        << QStringList{u""_s, u""_s, u""_s} << false;
+    QTest::addRow("ticked, wrong current") << 1 << QStringList{u"old"_s, u"Old"_s, u"new"_s}
+                                           << u"現ﾊﾟｽﾜｰﾄﾞが誤っています。"_s
+                                           << QStringList{u"old"_s, u"Old"_s, u""_s} << false;
+    QTest::addRow("double quote refused") << 1 << QStringList{u"old"_s, u"old"_s, u"a\"b"_s}
+                                          << u"ﾊﾟｽﾜｰﾄﾞに \" は使えません。"_s
+                                          << QStringList{u"old"_s, u"old"_s, u"a\"b"_s} << false;
+    QTest::addRow("removed") << 0 << QStringList{u"old"_s, u"old"_s, u""_s} << u"ﾊﾟｽﾜｰﾄﾞは解除されました。"_s
+                             << QStringList{u""_s, u""_s, u""_s} << true;
+    QTest::addRow("grayed, new typed") << 2 << abc << u"ｽﾍﾟｰｽを入力してください。"_s << abc << false;
+    QTest::addRow("unticked, wrong current") << 0 << QStringList{u"old"_s, u"x"_s, u"new"_s}
+                                             << u"現ﾊﾟｽﾜｰﾄﾞが誤っています。"_s
+                                             << QStringList{u"old"_s, u"x"_s, u"new"_s} << false;
+}
+
+void ReceiveTest::passwordPage()
+{
+    QFETCH(int, tick);
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, message);
+    QFETCH(QStringList, after);
+    QFETCH(bool, save);
+    const auto o = passwordpage::apply(tick, boxes[0], boxes[1], boxes[2]);
+    QCOMPARE(o.box ? o.box->text : QString(), message);
+    QCOMPARE((QStringList{o.stored, o.current, o.fresh}), after);
+    QCOMPARE(o.save, save);
+}
+
+void ReceiveTest::withoutTrayEverythingStaysReachable()
+{
+    Copy c;
+    c.t.tray.hasTray = false;
+    QVERIFY(c.t.start());
+    FrmSnd &snd = c.p().frmSnd();
+    c.p().openSendWindow();
+    c.p().users().setSelectedPeerAddress(QStringLiteral("127.0.9.1"));
+    snd.TxtTO->setText(QStringLiteral("Ichi"));
+    snd.TxtMsg->setPlainText(QStringLiteral("hello"));
+    c.click(snd.CmdSend);
+    QVERIFY(snd.isVisible() && snd.isMinimized());
+    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("9       "));
+    QVERIFY(c.p().frmMsgOpen() && c.p().frmMsgOpen()->isVisible());
+    c.click(c.p().frmMsgOpen()->CmdMsgOpen);
+    QVERIFY(c.w().isVisible());
+    QTRY_VERIFY(!c.p().frmMsgOpen());
+}
+
+QTEST_MAIN(ReceiveTest)
+#include "receive_test.moc"

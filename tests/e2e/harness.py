@@ -64,9 +64,9 @@ def require_lab():
 
 
 class Display:
-    """A private X server with a tray host in its top-right corner."""
+    """A private X server with a tray host in its top-right corner, or none."""
 
-    def __init__(self):
+    def __init__(self, tray=True):
         for n in range(60, 120):
             if not os.path.exists("/tmp/.X11-unix/X%d" % n) and not os.path.exists("/tmp/.X%d-lock" % n):
                 self.number = n
@@ -80,6 +80,9 @@ class Display:
                 raise RuntimeError("Xvfb did not start")
             time.sleep(0.05)
         self.env = dict(os.environ, DISPLAY=self.name)
+        self.trayer = None
+        if not tray:
+            return
         self.trayer = subprocess.Popen(
             ["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "200",
              "--height", "32", "--transparent", "false", "--tint", "0x404040", "--SetDockType", "true"],
@@ -175,6 +178,8 @@ class Display:
 
     def close(self):
         for p in (self.trayer, self.xvfb):
+            if p is None:
+                continue
             p.terminate()
             try:
                 p.wait(5)
@@ -308,7 +313,7 @@ class Copy:
 class Lab:
     counter = 0
 
-    def __init__(self, portana):
+    def __init__(self, portana, tray=True):
         Lab.counter += 1
         self.id = "pt%d%d" % (os.getpid() % 100000, Lab.counter)
         self.portana = portana
@@ -317,7 +322,7 @@ class Lab:
         run("ip", "netns", "add", self.hub)
         run("ip", "-n", self.hub, "link", "add", "br0", "type", "bridge")
         run("ip", "-n", self.hub, "link", "set", "br0", "up")
-        self.display = Display()
+        self.display = Display(tray)
 
     def host(self, n):
         h = Host(self, n)

@@ -1,0 +1,177 @@
+"""The receiving side through real windows: a message travels from one copy
+to another, is opened behind the password, answered, held and discarded, and
+every answer reaches the sender. A scripted peer checks the answers' bytes,
+and a copy without a tray host shows its arrivals all the same."""
+import os
+import re
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import Lab, enc, pad, portana_path, require_lab, settings_file  # noqa: E402
+
+# The received-message window's controls, in pixels at 96 dpi (15 twips a
+# pixel), measured from its client area's top-left corner.
+OPEN = (324, 49)
+HOLD = (324, 79)
+CLOSE = (324, 108)
+TIME = r"\d\d:\d\d:\d\d"
+
+
+def message(name, ref, body, time_text="09:08:07"):
+    return enc(pad(name) + time_text + pad(ref, 8) + body)
+
+
+class Receive(unittest.TestCase):
+    def setUp(self):
+        require_lab()
+
+    def tearDown(self):
+        self.lab.close()
+
+    def start(self, tray=True):
+        self.lab = Lab(portana_path(), tray=tray)
+        self.display = self.lab.display
+
+    def open_messages(self, copy, title):
+        """Left click on the tray icon while messages wait."""
+        self.display.click(copy.tray_window(), 10, 10)
+        return self.display.wait_window(pid=copy.pid, title=title)
+
+    def press(self, window, where):
+        self.display.click(window, *where)
+        time.sleep(0.4)
+
+    def ok(self, window):
+        """OK, at the bottom centre of a result window."""
+        _, _, width, height = self.display.geometry(window)
+        self.press(window, (width // 2, height - 22))
+        self.assertTrue(self.gone(window), "OK closes the result window")
+
+    def gone(self, window, timeout=5):
+        deadline = time.time() + timeout
+        while window in self.display.windows() and time.time() < deadline:
+            time.sleep(0.1)
+        return window not in self.display.windows()
+
+    def test_exchange_between_two_copies(self):
+        self.start()
+        ha, hb = self.lab.host(2), self.lab.host(3)
+        a = self.lab.copy(ha, settings_file(optName="ichiro"))
+        b = self.lab.copy(hb, settings_file(optName="jiro", pwCheck=1, pwStored="himitsu"))
+        peer = self.lab.peer(self.lab.host(9))
+        a.tray_window()
+        b.tray_window()
+        self.display.screenshot("receive-tray-before")
+
+        # ichiro sends through its send window (its list: ichiro, jiro).
+        self.display.click(a.tray_window(), 10, 10)
+        window = self.display.wait_window(pid=a.pid, title="^送信ﾒｯｾｰｼﾞ$")
+        time.sleep(1.0)
+        self.display.click(window, 20, 21 + 11)  # sort by name
+        time.sleep(0.3)
+        self.display.click(window, 20, 21 + 22 + 18 + 9)  # jiro
+        time.sleep(0.3)
+        self.display.type_text("こんにちは")
+        self.display.xdotool("key", "alt+s")
+        self.ok(self.display.wait_window(pid=a.pid, title="^To jiro $"))
+        time.sleep(0.5)
+        self.display.screenshot("receive-tray-arrival")
+
+        # jiro opens it: the password first, then OPEN again shows the body.
+        recv = self.open_messages(b, r"^ From ichiro  TIME: " + TIME + "$")
+        self.display.window_shot(recv, "window-FrmRecv-closed")
+        self.press(recv, OPEN)
+        pw = self.display.wait_window(pid=b.pid, title="^ﾊﾟｽﾜｰﾄﾞ入力$")
+        self.display.window_shot(pw, "window-FrmPw")
+        self.display.focus(pw)
+        self.display.type_text("himitsu")
+        self.display.xdotool("key", "Return")
+        self.assertTrue(self.gone(pw), "the right password closes the window")
+        self.press(recv, OPEN)
+        opened = self.display.wait_window(pid=a.pid, title="^From jiro +$")
+        self.display.window_shot(recv, "window-FrmRecv-open")
+        self.display.window_shot(opened, "window-FrmRcvOK-opened")
+        self.ok(opened)
+
+        # jiro replies: ichiro gets a message, jiro the delivery result.
+        self.display.focus(recv)
+        self.display.type_text("ありがとう")
+        self.display.xdotool("key", "alt+s")
+        self.ok(self.display.wait_window(pid=b.pid, title="^To ichiro $"))
+        self.assertTrue(self.gone(recv), "the last reply closes the window")
+
+        # ichiro holds the reply: jiro is told.
+        back = self.open_messages(a, r"^ From jiro  TIME: " + TIME + "$")
+        self.press(back, HOLD)
+        held = self.display.wait_window(pid=b.pid, title="^From ichiro +$")
+        self.display.window_shot(held, "window-FrmRcvOK-held")
+
+        self.ok(held)
+
+        # A new arrival raises the alert again; 閉じる then tells jiro, whose
+        # reply is the entry on display, that it was discarded.
+        peer.drain(0.3)
+        peer.send(ha.address, message("zpeer", "77", "テスト"))
+        self.assertEqual(peer.recv(), (ha.address, enc("送信         ") + pad("ichiro").encode()))
+        window = self.open_messages(a, r"^ From jiro  TIME: " + TIME + "$")
+        self.press(window, CLOSE)
+        discarded = self.display.wait_window(pid=b.pid, title="^From ichiro +$")
+        self.display.window_shot(discarded, "window-FrmRcvOK-discarded")
+        self.assertEqual(peer.drain(0.5), [], "the notice goes to the entry on display only")
+
+        # The scripted peer's messages to ichiro, answered byte for byte.
+        def arrive(ref):
+            peer.send(ha.address, message("zpeer", ref, "テスト" + ref))
+            peer.recv()
+            return self.open_messages(a, r"^ From zpeer  TIME: 09:08:07$")
+
+        window = arrive("78")
+        self.press(window, OPEN)
+        self.assertEqual(peer.recv(), (ha.address, enc("Open確認     ") + pad("ichiro").encode()
+                                       + b"78      "))
+        self.press(window, HOLD)
+        self.assertEqual(peer.drain(0.5), [], "opening reset the alert: no hold notice")
+        window = arrive("79")
+        self.press(window, HOLD)
+        self.assertEqual(peer.recv(), (ha.address, enc("保留         ") + pad("ichiro").encode()))
+        window = arrive("80")
+        self.press(window, CLOSE)
+        self.assertEqual(peer.recv(), (ha.address, enc("破棄         ") + pad("ichiro").encode()
+                                       + b"78      "))
+        self.assertTrue(self.gone(window))
+
+    def test_without_a_tray(self):
+        self.start(tray=False)
+        h = self.lab.host(2)
+        c = self.lab.copy(h, settings_file(optName="solo"))
+        peer = self.lab.peer(self.lab.host(9))
+        c.wait_log("", 1)
+        time.sleep(1.5)
+        peer.send(h.address, message("zpeer", "5", "届きましたか"))
+        self.assertEqual(peer.recv()[1], enc("送信         ") + pad("solo").encode())
+        button = self.display.wait_window(pid=c.pid, title="^受信$")
+        self.display.window_shot(button, "window-FrmMsgOpen")
+        _, _, width, height = self.display.geometry(button)
+        self.press(button, (width // 2, height // 2))
+        recv = self.display.wait_window(pid=c.pid, title=r"^ From zpeer  TIME: 09:08:07$")
+        self.assertTrue(self.gone(button), "the button window closes")
+        self.press(recv, OPEN)
+        peer.recv()  # the open confirmation
+        self.display.focus(recv)
+        self.display.type_text("はい")
+        self.display.xdotool("key", "alt+s")
+        src, data = peer.recv()
+        self.assertEqual(data[:20], pad("solo").encode())
+        self.assertEqual(data[36:], enc("はい"))
+        # The send window is still there to come back by.
+        self.assertTrue(self.gone(recv))
+        titles = [self.display.title(w) for w in self.display.xdotool(
+            "search", "--pid", c.pid, "--name", "", check=False).split()]
+        self.assertIn("送信ﾒｯｾｰｼﾞ", titles)
+        self.display.screenshot("no-tray-after-reply")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

@@ -38,10 +38,10 @@ run)
 test)
     install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     build build -DPORTANA_WERROR=ON
-    (cd build && ctest --output-on-failure)
+    (cd build && ctest --output-on-failure -j"$(nproc)")
     build build-asan -DPORTANA_WERROR=ON -DPORTANA_SANITIZE=ON
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/../tests/lsan.supp" \
-        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure)
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j"$(nproc)")
     ;;
 *)
     echo "usage: $0 run|test" >&2

@@ -267,7 +267,7 @@ void Program::messageArrived()
         m_frmMsgOpen->show();
     }
     if (!m_hasTray)
-        QApplication::alert(m_frmSnd.get());
+        m_env.tray->demandAttention(m_frmSnd.get());
 }
 
 void Program::dspRecvMsg()

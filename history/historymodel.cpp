@@ -109,21 +109,27 @@ void HistoryModel::logSetDiscard()
     // One time text and one name, shared by every row they complete.
     const QString recipient = m_localShortName();
     const QString time = fieldtext::timeText(m_clock.now()) + DiscardMark;
-    int first = -1, last = -1;
+    // One signal per run of changed rows, so the views hear of no others.
+    int first = -1;
+    const auto report = [this, &first](int end) {
+        if (first >= 0)
+            emit dataChanged(index(first, RecipientCol), index(end - 1, ReceiveTimeCol));
+        first = -1;
+    };
     for (size_t i = 0; i < m_rows.size(); ++i) {
         HistoryRow &r = m_rows[i];
         // A sent row waits for its peer's answer, which this user's
         // discarding does not give.
-        if (!r.received || !r.receiveTime.isEmpty())
+        if (!r.received || !r.receiveTime.isEmpty()) {
+            report(int(i));
             continue;
+        }
         r.recipient = recipient;
         r.receiveTime = time;
         if (first < 0)
             first = int(i);
-        last = int(i);
     }
-    if (first >= 0)
-        emit dataChanged(index(first, RecipientCol), index(last, ReceiveTimeCol));
+    report(int(m_rows.size()));
 }
 
 void HistoryModel::logSetResult(int rowNo, bool discarded)

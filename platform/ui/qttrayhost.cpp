@@ -1,5 +1,7 @@
 #include "qttrayhost.h"
 
+#include <QApplication>
+
 QtTrayHost::QtTrayHost(QObject *parent) : TrayHost(parent)
 {
     // Qt reports presses: Trigger is the left button going down, Context the
@@ -40,4 +42,9 @@ void QtTrayHost::modify(const QIcon &icon)
 void QtTrayHost::remove()
 {
     m_icon.hide();
+}
+
+void QtTrayHost::demandAttention(QWidget *window)
+{
+    QApplication::alert(window);
 }

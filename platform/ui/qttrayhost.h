@@ -14,6 +14,7 @@ public:
     void add(const QIcon &icon, const QString &tip) override;
     void modify(const QIcon &icon) override;
     void remove() override;
+    void demandAttention(QWidget *window) override;
 
 private:
     QSystemTrayIcon m_icon;

@@ -26,8 +26,8 @@
 #include <QTreeView>
 
 namespace {
-const QString A = QStringLiteral("127.0.0.2");
-const QString B = QStringLiteral("127.0.0.3");
+const QString A = QStringLiteral("127.0.2.2");
+const QString B = QStringLiteral("127.0.2.3");
 
 void clickRow(QTreeView *view, int row)
 {
@@ -144,7 +144,7 @@ void ComposeTest::openSearchPickAndSend()
 
 void ComposeTest::refusals()
 {
-    TestProgram t(A, QStringLiteral("127.0.0.9"), true);
+    TestProgram t(A, QStringLiteral("127.0.2.9"), true);
     QVERIFY(t.start());
     Program &p = *t;
     RecordingPort *port = t.port.get();
@@ -170,7 +170,7 @@ void ComposeTest::refusals()
 
 void ComposeTest::datagramBytes()
 {
-    TestProgram t(A, QStringLiteral("127.0.0.9"), true);
+    TestProgram t(A, QStringLiteral("127.0.2.9"), true);
     RecordingPort *port = t.port.get();
     t.writeSettings(settingsWithName(QStringLiteral("Taro Yamada")));
     t.clock.setTime(QStringLiteral("08:09:10"));
@@ -178,17 +178,17 @@ void ComposeTest::datagramBytes()
     Program &p = *t;
     p.openSendWindow();
     QCOMPARE(port->sent.size(), 1); // the search, to the broadcast address
-    QCOMPARE(port->sent[0].first, QStringLiteral("127.0.0.9"));
+    QCOMPARE(port->sent[0].first, QStringLiteral("127.0.2.9"));
     QCOMPARE(port->sent[0].second, cp932::encode(u"GROUP検索"));
 
     port->feed(cp932::encode(wire::searchReply(QStringLiteral("hanako"), QString(), QString(),
                                                QString(), false)),
-               QStringLiteral("127.0.0.7"));
+               QStringLiteral("127.0.2.7"));
     clickRow(p.frmSnd().ListView1, 0);
     p.frmSnd().TxtMsg->setPlainText(QStringLiteral("一行目\n二行目"));
     QTest::mouseClick(p.frmSnd().CmdSend, Qt::LeftButton);
     QCOMPARE(port->sent.size(), 2);
-    QCOMPARE(port->sent[1].first, QStringLiteral("127.0.0.7"));
+    QCOMPARE(port->sent[1].first, QStringLiteral("127.0.2.7"));
     // The name is cut after its first space; history row 1 travels as "1" and 7 spaces.
     QCOMPARE(port->sent[1].second, QByteArray("Taro                08:09:101       ") +
                                        cp932::encode(u"一行目\r\n二行目"));
@@ -204,7 +204,7 @@ void ComposeTest::datagramBytes()
 
 void ComposeTest::manualAddressWindow()
 {
-    TestProgram t(A, QStringLiteral("127.0.0.9"), true);
+    TestProgram t(A, QStringLiteral("127.0.2.9"), true);
     RecordingPort *port = t.port.get();
     QVERIFY(t.start());
     Program &p = *t;
@@ -214,28 +214,28 @@ void ComposeTest::manualAddressWindow()
     QCOMPARE(ipset->windowTitle(), QStringLiteral("IPｱﾄﾞﾚｽ指定"));
     QCOMPARE(ipset->Command2->text(), QStringLiteral("ｷｬﾝｾﾙ"));
     ipset->TxtName->setText(QStringLiteral("遠くの人"));
-    ipset->TxtIP->setText(QStringLiteral("127.0.0.8"));
+    ipset->TxtIP->setText(QStringLiteral("127.0.2.8"));
     QTest::mouseClick(ipset->Command1, Qt::LeftButton);
     QTRY_VERIFY(!p.frmIPset());
 
     QFile file(t.folder.filePath(QStringLiteral("optGFile.dat")));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
-    QCOMPARE(lines.at(7), cp932::encode(u"\"遠くの人\",\"127.0.0.8\",\"0\"\r"));
+    QCOMPARE(lines.at(7), cp932::encode(u"\"遠くの人\",\"127.0.2.8\",\"0\"\r"));
 
     // The next search also asks the manual address directly.
     port->sent.clear();
     QTest::mouseClick(p.frmSnd().CmdKensaku, Qt::LeftButton);
     QCOMPARE(port->sent.size(), 2);
-    QCOMPARE(port->sent[0].first, QStringLiteral("127.0.0.9"));
-    QCOMPARE(port->sent[1].first, QStringLiteral("127.0.0.8"));
+    QCOMPARE(port->sent[0].first, QStringLiteral("127.0.2.9"));
+    QCOMPARE(port->sent[1].first, QStringLiteral("127.0.2.8"));
 
     // ｷｬﾝｾﾙ changes nothing; the window opens with the stored values.
     p.openIpSet();
-    QCOMPARE(p.frmIPset()->TxtIP->text(), QStringLiteral("127.0.0.8"));
+    QCOMPARE(p.frmIPset()->TxtIP->text(), QStringLiteral("127.0.2.8"));
     p.frmIPset()->TxtIP->setText(QStringLiteral("1.2.3.4"));
     QTest::mouseClick(p.frmIPset()->Command2, Qt::LeftButton);
-    QCOMPARE(p.store().settings().ipSetAddr, QStringLiteral("127.0.0.8"));
+    QCOMPARE(p.store().settings().ipSetAddr, QStringLiteral("127.0.2.8"));
 }
 
 void ComposeTest::awayNoteFetch()

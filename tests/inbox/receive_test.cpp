@@ -106,7 +106,8 @@ void ReceiveTest::arrivalShowsSenderAsPlainText()
     const QString body = QStringLiteral("<b>x</b> &amp;\r\n二行目");
     c.arrive(QStringLiteral("127.0.9.9"), nameField, QStringLiteral("7       "), body);
     QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.9|送信         ") + Taro});
-    QVERIFY(c.t.tray.icon.cacheKey() != 0 && c.p().tray().arrivalUp());
+    QVERIFY(c.p().tray().arrivalUp());
+    QCOMPARE(c.t.tray.attentionAsked, 0); // the tray tells of it
     QVERIFY(c.p().tray().mnuRecvMsg->isEnabled());
     QCOMPARE(c.p().history().row(1).sender, historySender);
     QCOMPARE(c.p().history().row(1).message, body);
@@ -413,6 +414,7 @@ void ReceiveTest::withoutTrayEverythingStaysReachable()
     QVERIFY(snd.isVisible() && snd.isMinimized());
     c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("9       "));
     QVERIFY(c.p().frmMsgOpen() && c.p().frmMsgOpen()->isVisible());
+    QCOMPARE(c.t.tray.attentionAsked, 1);
     c.click(c.p().frmMsgOpen()->CmdMsgOpen);
     QVERIFY(c.w().isVisible());
     QTRY_VERIFY(!c.p().frmMsgOpen());

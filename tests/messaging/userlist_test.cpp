@@ -3,6 +3,7 @@
 #include "wire.h"
 
 #include <QAbstractItemModelTester>
+#include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -134,7 +135,13 @@ void UserListTest::sorting()
     // Arrival order until a header is clicked.
     QCOMPARE(column(m, 0), (QStringList{QStringLiteral("carol"), QStringLiteral("alice"),
                                         QStringLiteral("bob")}));
+    // The chosen peer keeps its highlight when its row moves.
+    QItemSelectionModel chosen(&m);
+    chosen.select(m.index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     m.sortByColumn(UserListModel::AddressCol);
+    QCOMPARE(chosen.selectedRows().size(), 1);
+    QCOMPARE(chosen.selectedRows().at(0).siblingAtColumn(0).data().toString(),
+             QStringLiteral("carol"));
     const QStringList byAddress{QStringLiteral("198.18.0.12"), QStringLiteral("198.18.0.2"),
                                 QStringLiteral("198.18.0.3")};
     QCOMPARE(column(m, 2), byAddress);

@@ -225,6 +225,9 @@ void WireTest::codePage932()
     QCOMPARE(cp932::decode(QByteArray("\x80\xff\x1a\x82\x20", 5)),
              QStringLiteral("\uFFFD\uFFFD\u001A\uFFFD "));
     QCOMPARE(cp932::decode(hex("8540")), QStringLiteral("\uFFFD")); // unassigned pair
+    // Lead bytes from F0 on: the IBM extensions.
+    QCOMPARE(cp932::decode(hex("fa40fbfc")), QStringLiteral("ⅰ髙"));
+    QCOMPARE(cp932::encode(u"ⅰ髙"), hex("fa40fbfc"));
     QCOMPARE(cp932::decode(QByteArray("a\0b", 3)), QString::fromUtf16(u"a\0b", 3));
     // What code page 932 cannot hold goes out as '?', as Windows writes it;
     // the Unicode forms other systems type for ～ and － go out as Windows' own.

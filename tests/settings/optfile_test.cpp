@@ -67,44 +67,50 @@ void OptFileTest::defaultsAreTheNineLines()
 
 void OptFileTest::everyFieldInItsPlace()
 {
+    // Every field holds a value no other field holds, so a swap shows.
     OptSettings s = defaults();
     s.iconNo = QStringLiteral("7");
-    s.sndConfirm = 0;
-    s.sndConfirmMin = 1;
-    s.rcvConfirm = 0;
-    s.rcvConfirmMin = 1;
-    s.otherReject = 1;
-    s.rcvButton = 1;
+    s.sndConfirm = 10;
+    s.sndConfirmMin = 11;
+    s.rcvConfirm = 12;
+    s.rcvConfirmMin = 13;
+    s.otherReject = 14;
+    s.rcvButton = 15;
     s.pwCheck = 2;
     s.pwStored = QStringLiteral("ﾊﾟｽ word");
     s.pwCurrent = QStringLiteral("a");
     s.pwNew = QStringLiteral("b");
     s.posCenter = QStringLiteral("False");
-    s.posLeftLow = QStringLiteral("True");
-    s.iconRandom = 1;
+    s.posLeftUp = QStringLiteral("True");
+    s.posLeftLow = QStringLiteral("TRUE");
+    s.posRightUp = QStringLiteral("false");
+    s.posRightLow = QStringLiteral("-1");
+    s.iconRandom = 16;
     s.setOptName(QStringLiteral("山田太郎ABCDEFGH")); // 12 characters
-    s.autoErase = 1;
+    s.autoErase = 17;
     s.ipSetName = QStringLiteral("遠い人");
     s.ipSetAddr = QStringLiteral("198.18.5.5");
     s.blinkIcon = QStringLiteral("1");
     s.fontName = QStringLiteral("ＭＳ ゴシック");
     s.fontSize = QStringLiteral("10.5");
     s.fontColor = QStringLiteral("255");
-    s.fontItalic = QStringLiteral("True");
-    s.fontUnderline = QStringLiteral("True");
+    s.fontItalic = QStringLiteral("I");
+    s.fontBold = QStringLiteral("B");
+    s.fontUnderline = QStringLiteral("U");
+    s.fontStrikethru = QStringLiteral("S");
     s.backColor = QStringLiteral("65280");
 
-    const QByteArray bytes = optfile::serialise(s);
     const QByteArray expected =
-        cp932::encode(u"\"optGFile\"\r\n\"7\"\r\n0,1,0,1,1,1\r\n2,\"ﾊﾟｽ word\",\"a\",\"b\"\r\n"
-                      u"\"False\",\"False\",\"True\",\"False\",\"False\"\r\n1\r\n"
-                      u"\"山田太郎ABCDEFGH        \",1\r\n\"遠い人\",\"198.18.5.5\",\"1\"\r\n"
-                      u"\"ＭＳ ゴシック\",\"10.5\",\"255\",\"True\",\"False\",\"True\",\"False\","
+        cp932::encode(u"\"optGFile\"\r\n\"7\"\r\n10,11,12,13,14,15\r\n2,\"ﾊﾟｽ word\",\"a\",\"b\"\r\n"
+                      u"\"False\",\"True\",\"TRUE\",\"false\",\"-1\"\r\n16\r\n"
+                      u"\"山田太郎ABCDEFGH        \",17\r\n\"遠い人\",\"198.18.5.5\",\"1\"\r\n"
+                      u"\"ＭＳ ゴシック\",\"10.5\",\"255\",\"I\",\"B\",\"U\",\"S\","
                       u"\"65280\"\r\n");
-    QCOMPARE(bytes, expected);
+    QCOMPARE(optfile::serialise(s), expected);
 
+    // Read from the literal bytes, not from what the writer made.
     OptSettings back;
-    QCOMPARE(optfile::parse(bytes, back), optfile::ParseResult::Read);
+    QCOMPARE(optfile::parse(expected, back), optfile::ParseResult::Read);
     QCOMPARE(back, s);
 }
 

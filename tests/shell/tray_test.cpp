@@ -27,7 +27,7 @@
 #include <QTreeView>
 
 namespace {
-const QString A = QStringLiteral("127.0.0.2");
+const QString A = QStringLiteral("127.0.3.2");
 
 void tick(QTimer *timer)
 {
@@ -92,7 +92,7 @@ void TrayTest::menuAsDesigned()
 
 void TrayTest::trayEvents()
 {
-    TestProgram t(A, QStringLiteral("127.0.0.9"), true);
+    TestProgram t(A, QStringLiteral("127.0.3.9"), true);
     QVERIFY(t.start());
     Program &p = *t;
     QSignalSpy recv(&p.tray(), &TrayController::recvWindowRequested);
@@ -212,14 +212,14 @@ void TrayTest::iconSetFromSettingsAtStartUp()
     QVERIFY(sameIcon(p.frmSnd().windowIcon(), iconsets::normal(5)));
 
     // A number that names no set leaves set 0.
-    TestProgram bad(QStringLiteral("127.0.0.3"));
+    TestProgram bad(QStringLiteral("127.0.3.3"));
     bad.writeSettings(settings(QStringLiteral("12"), 0, QString()));
     QCOMPARE(bad.make().start(), Program::StartResult::Running);
     QCOMPARE(bad.program->theme().set(), 0);
     QVERIFY(sameIcon(bad.tray.icon, iconsets::normal(0)));
 
     // Random: the drawn set replaces the stored one.
-    TestProgram random(QStringLiteral("127.0.0.4"));
+    TestProgram random(QStringLiteral("127.0.3.4"));
     random.writeSettings(settings(QStringLiteral("1"), 1, QString()));
     random.env.random10 = [] { return 7; };
     QCOMPARE(random.make().start(), Program::StartResult::Running);
@@ -227,7 +227,7 @@ void TrayTest::iconSetFromSettingsAtStartUp()
     QCOMPARE(random.program->store().settings().iconNo, QStringLiteral("7"));
 
     // No settings file: set 0, no option chosen.
-    TestProgram fresh(QStringLiteral("127.0.0.5"));
+    TestProgram fresh(QStringLiteral("127.0.3.5"));
     QCOMPARE(fresh.make().start(), Program::StartResult::Running);
     for (QRadioButton *option : fresh.program->frmOption().Option1)
         QVERIFY(!option->isChecked());
@@ -273,7 +273,7 @@ void TrayTest::iconDialogAppliesEverywhere()
     QVERIFY(file.readAll().startsWith("\"optGFile\"\r\n\"3\"\r\n"));
 
     // Result windows shown later wear the set too.
-    p.dispatcher().handle(QByteArray("\x91\x97\x90\x4d         x"), QStringLiteral("127.0.0.9"));
+    p.dispatcher().handle(QByteArray("\x91\x97\x90\x4d         x"), QStringLiteral("127.0.3.9"));
     QTRY_VERIFY(p.results().sndOk());
     QVERIFY(sameIcon(p.results().sndOk()->windowIcon(), iconsets::normal(3)));
 
@@ -374,7 +374,7 @@ void TrayTest::appearanceStopsAtAValueThatDoesNotConvert()
 
 void TrayTest::withoutATrayTheWindowStaysReachable()
 {
-    TestProgram t(A, QStringLiteral("127.0.0.9"), true);
+    TestProgram t(A, QStringLiteral("127.0.3.9"), true);
     t.tray.hasTray = false;
     QVERIFY(t.start());
     Program &p = *t;

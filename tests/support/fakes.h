@@ -81,6 +81,7 @@ public:
     void add(const QIcon &icon, const QString &tip) override;
     void modify(const QIcon &icon) override;
     void remove() override { present = false; }
+    void demandAttention(QWidget *) override { ++attentionAsked; }
     void press(Event e) { emit event(e); }
 
     bool hasTray = true;
@@ -88,6 +89,7 @@ public:
     QString tip;
     QIcon icon;
     int modifications = 0;
+    int attentionAsked = 0;
 };
 
 // n spaces: the fill of fixed-width fields.

@@ -3,7 +3,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#include <algorithm>
+#include <array>
+#include <memory>
 
 namespace cp932 {
 namespace {
@@ -18,66 +19,122 @@ bool isTrail(uchar b)
     return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
 
-bool isSingle(uchar b)
-{
-    return b < 0x80 || (b >= 0xA1 && b <= 0xDF);
-}
+constexpr char16_t Invalid = QChar::ReplacementCharacter;
+constexpr quint16 NoCode = 0xFFFF; // no lead byte is FF
 
-// The codec's table swaps these control codes (an IBM habit); Windows keeps
-// them as they are, so they are mapped here.
-bool isSwappedControl(char16_t c)
+// The platform codec is asked once, for every byte pair and every
+// character, and the answers are kept in two tables. Decoding and encoding
+// are then one look-up a character, whatever the bytes: a run of stray bytes
+// costs what well-formed text costs.
+struct Tables
 {
-    return c == 0x1A || c == 0x1C || c == 0x7F;
-}
+    std::array<char16_t, 256> single{};
+    std::array<char16_t, 64 * 256> pair{}; // (lead - 0x80 or lead - 0xC0) * 256 + trail
+    std::array<quint16, 0x10000> code{};   // a character's bytes: < 0x100 single, else lead-trail
 
-// The codec substitutes what it cannot encode with the unassigned pair FC FC.
-constexpr char Unmappable[] = "\xFC\xFC";
-
-QString rawDecode(QByteArrayView bytes)
-{
-    QStringDecoder decoder("CP932", QStringDecoder::Flag::Stateless);
-    return decoder.decode(bytes);
-}
-
-QByteArray rawEncode(QStringView text)
-{
-    QStringEncoder encoder("CP932", QStringEncoder::Flag::Stateless);
-    return encoder.encode(text);
-}
-
-// Characters that other systems use where Japanese Windows has its own
-// code point: typed on Linux, they still reach a peer as the same glyph.
-QString toWindowsForms(QStringView text)
-{
-    QString out = text.toString();
-    for (QChar &c : out) {
-        switch (c.unicode()) {
-        case 0x301C:
-            c = QChar(0xFF5E);
-            break; // wave dash
-        case 0x2212:
-            c = QChar(0xFF0D);
-            break; // minus sign
-        case 0x2016:
-            c = QChar(0x2225);
-            break; // double vertical line
-        case 0x2014:
-            c = QChar(0x2015);
-            break; // em dash
-        case 0x00A2:
-            c = QChar(0xFFE0);
-            break; // cent
-        case 0x00A3:
-            c = QChar(0xFFE1);
-            break; // pound
-        case 0x00AC:
-            c = QChar(0xFFE2);
-            break; // not
-        default:
-            break;
-        }
+    static int pairIndex(uchar lead, uchar trail)
+    {
+        return (lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 0x1F) * 256 + trail;
     }
-    return out;
+
+    Tables()
+    {
+        // Every valid pair, each behind a line feed (never part of a pair),
+        // in one call to the codec.
+        QByteArray pairs;
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            if (!isLead(uchar(lead)))
+                continue;
+            for (int trail = 0x40; trail <= 0xFC; ++trail)
+                if (isTrail(uchar(trail)))
+                    pairs += char(lead), pairs += char(trail), pairs += '\n';
+        }
+        const QString decoded = QStringDecoder("CP932", QStringDecoder::Flag::Stateless)(pairs);
+        pair.fill(Invalid);
+        qsizetype at = 0;
+        for (qsizetype i = 0; i < pairs.size(); i += 3) {
+            const qsizetype end = decoded.indexOf(u'\n', at);
+            const QStringView one = QStringView(decoded).mid(at, end - at);
+            at = end + 1;
+            // The codec answers an unassigned pair with U+FFFD, U+001A, or
+            // two characters for the two bytes.
+            if (one.size() == 1 && one[0] != u'\x1a' && one[0] != Invalid)
+                pair[size_t(pairIndex(uchar(pairs[i]), uchar(pairs[i + 1])))] = one[0].unicode();
+        }
+
+        // Single bytes: ASCII as it stands (the codec's table swaps some
+        // control codes, Windows does not), half-width katakana from the
+        // codec, and the bytes Windows keeps as private characters.
+        single.fill(Invalid);
+        for (int b = 0; b < 0x80; ++b)
+            single[size_t(b)] = char16_t(b);
+        QByteArray kana;
+        for (int b = 0xA1; b <= 0xDF; ++b)
+            kana += char(b);
+        const QString kanaText = QStringDecoder("CP932", QStringDecoder::Flag::Stateless)(kana);
+        for (int b = 0xA1; b <= 0xDF && b - 0xA1 < kanaText.size(); ++b)
+            single[size_t(b)] = kanaText[b - 0xA1].unicode();
+        single[0x80] = 0x0080;
+        single[0xA0] = 0xF8F0;
+        single[0xFD] = 0xF8F1;
+        single[0xFE] = 0xF8F2;
+        single[0xFF] = 0xF8F3;
+
+        // Encoding, as the codec writes each character; where two code
+        // points hold one character, its choice is the one Windows makes.
+        code.fill(NoCode);
+        QString all;
+        all.reserve(2 * 0x10000);
+        for (int c = 0x80; c < 0x10000; ++c) {
+            if (QChar::isSurrogate(char32_t(c)))
+                continue;
+            all += QChar(char16_t(c));
+            all += u'\n';
+        }
+        const QByteArray bytes = QStringEncoder("CP932", QStringEncoder::Flag::Stateless)(all);
+        qsizetype from = 0;
+        for (qsizetype i = 0; i < all.size(); i += 2) {
+            const qsizetype end = bytes.indexOf('\n', from);
+            const QByteArrayView one = QByteArrayView(bytes).sliced(from, end - from);
+            from = end + 1;
+            const char16_t c = all[i].unicode();
+            if (c == Invalid)
+                continue; // what could not be read goes back as '?'
+            // Nothing (a character the codec drops) and FC FC (its mark for
+            // what does not map) leave the character without a code.
+            if (one.size() == 1 && single[uchar(one[0])] == c)
+                code[c] = uchar(one[0]);
+            else if (one.size() == 2 && isLead(uchar(one[0])) && isTrail(uchar(one[1])) &&
+                     pair[size_t(pairIndex(uchar(one[0]), uchar(one[1])))] == c)
+                code[c] = quint16(uchar(one[0]) << 8 | uchar(one[1]));
+        }
+        for (int b = 0; b < 0x80; ++b)
+            code[size_t(b)] = quint16(b);
+        for (int b : {0x80, 0xA0, 0xFD, 0xFE, 0xFF})
+            code[single[size_t(b)]] = quint16(b);
+        // Characters other systems type where Japanese Windows has its own
+        // code point: they reach a peer as the same glyph.
+        const std::pair<char16_t, char16_t> windowsForms[] = {
+            {0x301C, 0xFF5E}, // wave dash
+            {0x2212, 0xFF0D}, // minus sign
+            {0x2016, 0x2225}, // double vertical line
+            {0x2014, 0x2015}, // em dash
+            {0x00A2, 0xFFE0}, // cent
+            {0x00A3, 0xFFE1}, // pound
+            {0x00AC, 0xFFE2}, // not
+        };
+        for (auto [other, windows] : windowsForms)
+            code[other] = code[windows];
+        // Japanese Windows shows 5C and 7E as the yen sign and the overline.
+        code[0x00A5] = 0x5C;
+        code[0x203E] = 0x7E;
+    }
+};
+
+const Tables &tables()
+{
+    static const auto t = std::make_unique<Tables>();
+    return *t;
 }
 
 } // namespace
@@ -89,57 +146,42 @@ bool available()
 
 QString decode(QByteArrayView bytes)
 {
-    // The codec would turn a stray byte into U+001A (indistinguishable from
-    // a real 0x1A) and drop a lead byte cut off at the end; those bytes are
-    // found here and become U+FFFD, and only well-formed runs reach it.
-    QString out;
-    out.reserve(bytes.size());
-    qsizetype runStart = 0;
-    qsizetype i = 0;
-    const auto flush = [&](qsizetype end) {
-        if (end > runStart)
-            out += rawDecode(bytes.sliced(runStart, end - runStart));
-    };
-    while (i < bytes.size()) {
+    const Tables &t = tables();
+    QString out(bytes.size(), Qt::Uninitialized);
+    char16_t *o = reinterpret_cast<char16_t *>(out.data());
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = uchar(bytes[i]);
-        if (isSwappedControl(b)) {
-            flush(i);
-            out += QChar(char16_t(b));
-            runStart = ++i;
-        } else if (isSingle(b)) {
+        // A lead byte without its trail (a stray byte, or cut off at the
+        // end) is one U+FFFD; the byte after it is read afresh.
+        if (isLead(b) && i + 1 < bytes.size() && isTrail(uchar(bytes[i + 1]))) {
+            o[n++] = t.pair[size_t(Tables::pairIndex(b, uchar(bytes[i + 1])))];
             ++i;
-        } else if (isLead(b) && i + 1 < bytes.size() && isTrail(uchar(bytes[i + 1]))) {
-            i += 2;
         } else {
-            flush(i);
-            out += QChar(QChar::ReplacementCharacter);
-            runStart = ++i;
+            o[n++] = isLead(b) ? Invalid : t.single[b];
         }
     }
-    flush(i);
+    out.truncate(n);
     return out;
 }
 
 QByteArray encode(QStringView text)
 {
-    const QString windows = toWindowsForms(text);
-    QByteArray out = rawEncode(windows);
-    const bool swapped = std::any_of(windows.cbegin(), windows.cend(),
-                                     [](QChar c) { return isSwappedControl(c.unicode()); });
-    if (!swapped && !out.contains(Unmappable))
-        return out;
-    // Something did not map: character by character, '?' for those, as
-    // Windows writes them.
-    out.clear();
-    for (qsizetype i = 0; i < windows.size(); ++i) {
-        if (isSwappedControl(windows[i].unicode())) {
-            out += char(windows[i].unicode());
-            continue;
-        }
-        const qsizetype len = windows[i].isHighSurrogate() && i + 1 < windows.size() ? 2 : 1;
-        const QByteArray one = rawEncode(QStringView(windows).sliced(i, len));
-        out += one == Unmappable || one.isEmpty() ? QByteArray("?") : one;
-        i += len - 1;
+    const Tables &t = tables();
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        // One character, one '?': a pair of surrogates is one character.
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        const quint16 code = QChar::isSurrogate(c) ? NoCode : t.code[c];
+        if (code == NoCode)
+            out += '?';
+        else if (code < 0x100)
+            out += char(code);
+        else
+            out += char(code >> 8), out += char(code & 0xFF);
     }
     return out;
 }

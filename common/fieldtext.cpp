@@ -4,9 +4,18 @@ namespace fieldtext {
 
 QString pad(QStringView text, int width)
 {
-    QString out = text.left(width).toString();
-    if (out.size() < width)
-        out.append(QString(width - out.size(), u' '));
+    // The width counts characters as a peer reads them: a surrogate pair is
+    // one character (one '?' on the wire), and is never cut in half.
+    qsizetype units = 0;
+    int chars = 0;
+    while (units < text.size() && chars < width) {
+        const bool pair = text[units].isHighSurrogate() && units + 1 < text.size() &&
+                          text[units + 1].isLowSurrogate();
+        units += pair ? 2 : 1;
+        ++chars;
+    }
+    QString out = text.left(units).toString();
+    out.append(QString(width - chars, u' '));
     return out;
 }
 

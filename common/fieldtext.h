@@ -9,7 +9,7 @@ namespace fieldtext {
 
 constexpr int NameWidth = 20;
 
-// Left-aligned, space-filled to width, cut when longer.
+// Left-aligned, space-filled to width characters, cut when longer.
 QString pad(QStringView text, int width);
 
 // The 1-based field [pos, pos+width) of text; only what is there (maybe nothing).

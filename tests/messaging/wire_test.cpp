@@ -29,6 +29,9 @@ private slots:
     void historyReference_data();
     void historyReference();
     void codePage932();
+    void everySequenceRoundTrips();
+    void everyCharacterKeepsItsPlace_data();
+    void everyCharacterKeepsItsPlace();
 };
 
 void WireTest::builtBytes_data()
@@ -222,8 +225,8 @@ void WireTest::codePage932()
     // silently, and never reaches the next datagram.
     QCOMPARE(cp932::decode(QByteArray("A\x82", 2)), QStringLiteral("A\uFFFD"));
     QCOMPARE(cp932::decode(QByteArray("\x40")), QStringLiteral("@"));
-    QCOMPARE(cp932::decode(QByteArray("\x80\xff\x1a\x82\x20", 5)),
-             QStringLiteral("\uFFFD\uFFFD\u001A\uFFFD "));
+    QCOMPARE(cp932::decode(QByteArray("\x81\xff\x1a\x82\x20", 5)),
+             QStringLiteral("\uFFFD\uF8F3\u001A\uFFFD "));
     QCOMPARE(cp932::decode(hex("8540")), QStringLiteral("\uFFFD")); // unassigned pair
     // Lead bytes from F0 on: the IBM extensions.
     QCOMPARE(cp932::decode(hex("fa40fbfc")), QStringLiteral("ⅰ髙"));
@@ -232,11 +235,74 @@ void WireTest::codePage932()
     // What code page 932 cannot hold goes out as '?', as Windows writes it;
     // the Unicode forms other systems type for ～ and － go out as Windows' own.
     QCOMPARE(cp932::encode(u"é😀ア"), QByteArray("??\x83\x41"));
+    // Bytes Windows keeps as characters of their own come back as they went.
+    const QByteArray own("\x80\xa0\xfd\xfe\xff", 5);
+    QCOMPARE(cp932::decode(own), QStringLiteral("\u0080\uF8F0\uF8F1\uF8F2\uF8F3"));
+    QCOMPARE(cp932::encode(cp932::decode(own)), own);
+    // The yen sign and the overline typed here are what Windows shows for 5C and 7E.
+    QCOMPARE(cp932::encode(u"\u00A5\u203E"), QByteArray("\x5c\x7e"));
     QCOMPARE(cp932::encode(u"\u301C\u2212"), hex("8160817c"));
     // Control codes pass unchanged both ways.
     const QByteArray controls("\x1a\x1c\x7f\x01", 4);
     QCOMPARE(cp932::encode(cp932::decode(controls)), controls);
     QCOMPARE(cp932::decode(controls), QStringLiteral("\u001A\u001C\u007F\u0001"));
+}
+
+void WireTest::everySequenceRoundTrips()
+{
+    int pairs = 0;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (lead > 0x9F && lead < 0xE0)
+            continue;
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            QByteArray bytes(2, '\0');
+            bytes[0] = char(lead);
+            bytes[1] = char(trail);
+            const QString text = cp932::decode(bytes);
+            if (trail == 0x7F || text == QStringLiteral("\uFFFD"))
+                continue;
+            ++pairs;
+            QCOMPARE(text.size(), 1);
+            const QByteArray back = cp932::encode(text);
+            if (back == bytes)
+                continue;
+            // Two code points for one character: Windows writes the JIS one,
+            // then NEC's row 13, then IBM's, never the NEC-selected copy.
+            const auto rank = [](uchar l) { return l == 0x87 ? 1 : l >= 0xFA ? 2 : l >= 0xED && l <= 0xEE ? 3 : 0; };
+            QVERIFY2(rank(uchar(back[0])) < rank(uchar(lead)), bytes.toHex().constData());
+            QCOMPARE(cp932::decode(back), text);
+        }
+    }
+    // JIS X 0208, NEC's and IBM's extensions, and the user-defined area.
+    QCOMPARE(pairs, 7724 + 1880);
+    for (int b = 0; b < 0x100; ++b) {
+        if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))
+            continue;
+        const QByteArray one(1, char(b));
+        QCOMPARE(cp932::encode(cp932::decode(one)), one);
+    }
+}
+
+void WireTest::everyCharacterKeepsItsPlace_data()
+{
+    QTest::addColumn<QString>("character");
+    for (char32_t c : {0x00AD, 0x034F, 0x061C, 0x115F, 0x1160, 0x17B4, 0x17B5, 0x180B, 0x180F,
+                       0x200B, 0x200F, 0x202A, 0x202E, 0x2060, 0x206F, 0x3164, 0xFE00, 0xFE0F,
+                       0xFEFF, 0xFFA0, 0xFFF0, 0xFFF8, 0xFFFD, 0x1F600})
+        QTest::addRow("U+%04X", unsigned(c))
+            << (c > 0xFFFF ? QString::fromUcs4(&c, 1) : QString(QChar(char16_t(c))));
+    QTest::addRow("lone surrogate") << QString(QChar(0xD800));
+}
+
+void WireTest::everyCharacterKeepsItsPlace()
+{
+    QFETCH(QString, character);
+    QCOMPARE(cp932::encode(character), QByteArray("?"));
+    // A name with it fills its field exactly: the time after it stays in place.
+    const QByteArray bytes = cp932::encode(
+        wire::message(QStringLiteral("a") + character, QStringLiteral("10:15:00"),
+                      wire::refField(3), QStringLiteral("x")));
+    QCOMPARE(bytes, QByteArray("a?                  10:15:003       x"));
 }
 
 QTEST_GUILESS_MAIN(WireTest)

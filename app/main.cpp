@@ -71,6 +71,8 @@ int main(int argc, char *argv[])
         break;
     case Program::StartResult::AlreadyRunning:
         return 1;
+    case Program::StartResult::LockFailed:
+        return 4;
     case Program::StartResult::PortInUse:
         return 2;
     case Program::StartResult::PortFailed:

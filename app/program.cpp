@@ -65,8 +65,8 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
                                             *m_env.clock, *m_dialogs, m_env.broadcastAddress);
     m_gate = std::make_unique<PasswordGate>(m_store->settings());
     m_inbox = std::make_unique<Inbox>();
-    m_receiver = std::make_unique<Receiver>(*m_inbox, *m_dispatcher, *m_history, *m_user,
-                                            *m_env.clock, *m_dialogs, *m_gate);
+    m_receiver = std::make_unique<Receiver>(*m_inbox, *m_dispatcher, *m_composer, *m_history,
+                                            *m_user, *m_dialogs, *m_gate);
     m_results = std::make_unique<ResultPresenter>(*m_dispatcher, settings, *m_env.clock);
     m_tray = std::make_unique<TrayController>(*m_env.tray, *m_theme);
     m_frmSnd = std::make_unique<FrmSnd>(*m_composer, *m_dispatcher, *m_users, settings);
@@ -108,10 +108,20 @@ QString Program::lastAnswer() const
 
 Program::StartResult Program::start()
 {
-    if (m_env.instanceGuard && !m_env.instanceGuard->claim()) {
+    switch (m_env.instanceGuard ? m_env.instanceGuard->claim() : InstanceGuard::Claim::Claimed) {
+    case InstanceGuard::Claim::Claimed:
+        break;
+    case InstanceGuard::Claim::HeldByAnother:
         m_dialogs->messageBox({QStringLiteral("「ぽるとな～」 は、既に起動しています"), ProgramName,
                                Dialogs::Icon::Critical, Dialogs::Buttons::Ok, Dialogs::Ok});
         return StartResult::AlreadyRunning;
+    case InstanceGuard::Claim::Failed:
+        // Not another copy: something keeps the check from being made at all.
+        m_dialogs->messageBox(
+            {QStringLiteral("二重起動を確かめられないため、「ぽるとな～」を起動できません。\r") +
+                 m_env.instanceGuard->errorText(),
+             ProgramName, Dialogs::Icon::Critical, Dialogs::Buttons::Ok, Dialogs::Ok});
+        return StartResult::LockFailed;
     }
 
     m_theme->apply(0);

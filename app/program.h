@@ -35,7 +35,7 @@ class Program : public QObject
 {
     Q_OBJECT
 public:
-    enum class StartResult { Running, AlreadyRunning, PortInUse, PortFailed };
+    enum class StartResult { Running, AlreadyRunning, LockFailed, PortInUse, PortFailed };
 
     explicit Program(Environment env, QObject *parent = nullptr);
     ~Program() override;

@@ -1,6 +1,6 @@
 #include "receiver.h"
 
-#include "clock.h"
+#include "composer.h"
 #include "dialogs.h"
 #include "dispatcher.h"
 #include "fieldtext.h"
@@ -27,11 +27,11 @@ QString senderShortName(const QString &nameField)
 
 } // namespace
 
-Receiver::Receiver(Inbox &inbox, Dispatcher &dispatcher, HistoryModel &history,
-                   const LocalUser &user, const Clock &clock, Dialogs &dialogs, PasswordGate &gate,
-                   QObject *parent)
-    : QObject(parent), m_inbox(inbox), m_dispatcher(dispatcher), m_history(history), m_user(user),
-      m_clock(clock), m_dialogs(dialogs), m_gate(gate)
+Receiver::Receiver(Inbox &inbox, Dispatcher &dispatcher, Composer &composer,
+                   HistoryModel &history, const LocalUser &user, Dialogs &dialogs,
+                   PasswordGate &gate, QObject *parent)
+    : QObject(parent), m_inbox(inbox), m_dispatcher(dispatcher), m_composer(composer),
+      m_history(history), m_user(user), m_dialogs(dialogs), m_gate(gate)
 {
     // Direct: the entry and its history row exist before the acknowledgement leaves.
     connect(&m_dispatcher, &Dispatcher::messageArrived, this, &Receiver::addRecvMsg,
@@ -116,16 +116,8 @@ Receiver::Replied Receiver::CmdCback(const QString &replyText)
         return Replied::Refused;
     const QString text = fieldtext::crlf(replyText);
     const InboxEntry e = m_inbox.current();
-    const QString time = fieldtext::timeText(m_clock.now());
-    // The row comes first: its number travels with the reply.
-    const int rowNo = m_history.logAddSend(e.recvName, text);
-    if (!m_dispatcher.send(e.recvIp,
-                           wire::message(m_user.sendName(), time, wire::refField(rowNo), text))) {
-        m_history.dropLast(rowNo);
-        m_dialogs.messageBox(warning(QStringLiteral("返信を送信できませんでした。\r"
-                                                    "入力した内容は残してあります。")));
+    if (!m_composer.deliver(e.recvIp, e.recvName, m_user.sendName(), text))
         return Replied::Refused;
-    }
     emit replied(text);
     resetTrayIcon();
     m_inbox.dataSlide();

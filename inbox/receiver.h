@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QString>
 
-class Clock;
+class Composer;
 class Dialogs;
 class Dispatcher;
 class HistoryModel;
@@ -23,8 +23,9 @@ public:
     enum class Opening { Closed, Opened, AskPassword };
     enum class Replied { Refused, Stays, Done };
 
-    Receiver(Inbox &inbox, Dispatcher &dispatcher, HistoryModel &history, const LocalUser &user,
-             const Clock &clock, Dialogs &dialogs, PasswordGate &gate, QObject *parent = nullptr);
+    Receiver(Inbox &inbox, Dispatcher &dispatcher, Composer &composer, HistoryModel &history,
+             const LocalUser &user, Dialogs &dialogs, PasswordGate &gate,
+             QObject *parent = nullptr);
 
     // A message that passed the partner filter: stored (while there is room),
     // recorded, announced. Runs before the acknowledgement leaves.
@@ -60,9 +61,9 @@ private:
 
     Inbox &m_inbox;
     Dispatcher &m_dispatcher;
+    Composer &m_composer;
     HistoryModel &m_history;
     const LocalUser &m_user;
-    const Clock &m_clock;
     Dialogs &m_dialogs;
     PasswordGate &m_gate;
     bool m_alertUp = false;

@@ -1,6 +1,7 @@
 #include "composer.h"
 
 #include "clock.h"
+#include "cp932.h"
 #include "dialogs.h"
 #include "dispatcher.h"
 #include "fieldtext.h"
@@ -30,22 +31,41 @@ void Composer::search()
 bool Composer::send(const QString &recipient, const QString &typed)
 {
     const QString text = fieldtext::crlf(typed);
-
-    const auto refuse = [this](const QString &why) {
-        m_dialogs.messageBox({why, QStringLiteral("ぽるとな～"), Dialogs::Icon::Exclamation,
-                              Dialogs::Buttons::Ok, Dialogs::Ok});
-        return false;
-    };
     if (recipient.isEmpty())
         return refuse(QStringLiteral("送信先を指定してください。"));
     if (text.isEmpty())
         return refuse(QStringLiteral("ﾒｯｾｰｼﾞを入力してください。"));
+    // A name typed by hand names no address: nothing would leave.
+    const QString peer = m_users.selectedPeerAddress();
+    if (peer.isEmpty())
+        return refuse(QStringLiteral("送信先を一覧からｸﾘｯｸしてください。"));
+    return deliver(peer, recipient, m_user.composeName(), text);
+}
 
-    // The row comes first: its number travels with the message.
-    const QString name = m_user.composeName();
+bool Composer::deliver(const QString &peer, const QString &recipient, const QString &nameField,
+                       const QString &text)
+{
     const QString time = fieldtext::timeText(m_clock.now());
+    const QByteArray bytes = cp932::encode(
+        wire::message(nameField, time, wire::refField(m_history.rowCount() + 1), text));
+    if (bytes.size() > wire::MaxDatagramBytes)
+        return refuse(QStringLiteral("ﾒｯｾｰｼﾞが長すぎます。\r") +
+                      QString::number(wire::MaxDatagramBytes) +
+                      QStringLiteral(" ﾊﾞｲﾄ以内にしてください。"));
+    // The row comes first: its number travels with the message. A message
+    // the system refuses to send is not recorded.
     const int rowNo = m_history.logAddSend(recipient, text);
-    m_dispatcher.send(m_users.selectedPeerAddress(),
-                      wire::message(name, time, wire::refField(rowNo), text));
+    if (!m_dispatcher.sendBytes(peer, bytes)) {
+        m_history.dropLast(rowNo);
+        return refuse(QStringLiteral("ﾒｯｾｰｼﾞを送信できませんでした。\r"
+                                     "入力した内容は残してあります。"));
+    }
     return true;
+}
+
+bool Composer::refuse(const QString &why)
+{
+    m_dialogs.messageBox({why, QStringLiteral("ぽるとな～"), Dialogs::Icon::Exclamation,
+                          Dialogs::Buttons::Ok, Dialogs::Ok});
+    return false;
 }

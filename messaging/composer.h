@@ -26,7 +26,15 @@ public:
     // row is recorded and the datagram sent to the selected peer.
     bool send(const QString &recipient, const QString &text);
 
+    // A message datagram (CR LF text) to peer, recorded in the history under
+    // recipient; false, after telling the user, when it does not fit in one
+    // datagram or the system refuses it. Nothing is recorded then.
+    bool deliver(const QString &peer, const QString &recipient, const QString &nameField,
+                 const QString &text);
+
 private:
+    bool refuse(const QString &why);
+
     Dispatcher &m_dispatcher;
     const OptSettings &m_settings;
     const LocalUser &m_user;

@@ -23,7 +23,12 @@ Dispatcher::Dispatcher(DatagramPort &port, const OptSettings &settings, const Lo
 
 bool Dispatcher::send(const QString &address, const QString &text)
 {
-    return m_port.send(address, cp932::encode(text));
+    return sendBytes(address, cp932::encode(text));
+}
+
+bool Dispatcher::sendBytes(const QString &address, const QByteArray &bytes)
+{
+    return m_port.send(address, bytes);
 }
 
 void Dispatcher::handle(const QByteArray &bytes, const QString &source)

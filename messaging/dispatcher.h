@@ -48,6 +48,7 @@ public:
     void handle(const QByteArray &bytes, const QString &source);
     // Puts text on the wire in code page 932; false when it could not leave.
     bool send(const QString &address, const QString &text);
+    bool sendBytes(const QString &address, const QByteArray &bytes);
 
     const QString &resultPeerName() const { return m_resultPeerName; }
 

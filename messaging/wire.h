@@ -11,6 +11,8 @@ namespace wire {
 constexpr quint16 Port = 50319;
 constexpr int KindWidth = 11;
 constexpr int RefWidth = 8;
+// What one UDP datagram over IPv4 carries.
+constexpr qsizetype MaxDatagramBytes = 65507;
 inline const QString BroadcastAddress = QStringLiteral("255.255.255.255");
 
 enum class Kind {

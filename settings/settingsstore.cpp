@@ -2,15 +2,19 @@
 
 #include "dialogs.h"
 #include "optfile.h"
+#include "savefile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 
 namespace {
 const QString ErrorTitle = QStringLiteral("ｴﾗｰ確認");
-}
+// Ours is a few hundred bytes; anything much larger is not ours, and is
+// never read whole.
+constexpr qint64 MaxFileBytes = 64 * 1024;
+} // namespace
 
 SettingsStore::SettingsStore(QString folder, Dialogs &dialogs, std::function<int()> random10)
     : m_folder(std::move(folder)), m_dialogs(dialogs), m_random10(std::move(random10))
@@ -34,9 +38,14 @@ std::optional<int> SettingsStore::rdOptSub(const QString &windowFontName)
         return std::nullopt;
 
     optfile::ParseResult result = optfile::ParseResult::Foreign;
-    if (file.open(QIODevice::ReadOnly)) {
+    // Only a plain file of a sensible size is read: a device or a pipe in its
+    // place could be endless.
+    const QFileInfo info(file);
+    if (info.isFile() && info.size() <= MaxFileBytes && file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.read(MaxFileBytes + 1);
         OptSettings read = m_settings;
-        result = optfile::parse(file.readAll(), read);
+        if (bytes.size() <= MaxFileBytes)
+            result = optfile::parse(bytes, read);
         if (result == optfile::ParseResult::Read)
             m_settings = read;
     }
@@ -63,30 +72,36 @@ bool SettingsStore::optWrite()
     const QByteArray bytes = optfile::serialise(m_settings);
     QDir().mkpath(m_folder);
     if (m_keepForeignFile) {
-        const QString aside = filePath() + QStringLiteral(".bak");
-        QFile::remove(aside);
-        QFile::rename(filePath(), aside);
+        if (!keepForeignFileAside())
+            return false;
         m_keepForeignFile = false;
     }
-    for (;;) {
-        // Written beside and renamed over: a failed save leaves the earlier
-        // file whole. Owner-only, since it holds the password.
-        QSaveFile file(filePath());
-        if (file.open(QIODevice::WriteOnly)) {
-            file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-            file.write(bytes);
-            if (file.commit())
-                return true;
-        }
-        if (file.error() != QFileDevice::ResourceError) {
-            qWarning("portana: settings not saved to %s: %s", qUtf8Printable(filePath()),
-                     qUtf8Printable(file.errorString()));
-            return false;
-        }
-        const auto answer = m_dialogs.messageBox(
-            {QStringLiteral("ﾃﾞｨｽｸの空き容量が不足しています。"), ErrorTitle, Dialogs::Icon::None,
-             Dialogs::Buttons::RetryCancel, Dialogs::Retry});
-        if (answer != Dialogs::Retry)
-            return false;
-    }
+    // Owner-only: it holds the password.
+    const auto outcome = savefile::save(
+        filePath(), bytes, m_dialogs,
+        {QStringLiteral("ﾃﾞｨｽｸの空き容量が不足しています。"), ErrorTitle, Dialogs::Icon::None,
+         Dialogs::Buttons::RetryCancel, Dialogs::Retry},
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (outcome.result == savefile::Result::Failed)
+        m_dialogs.messageBox({QStringLiteral("設定を保存できませんでした。\r") + outcome.error,
+                              ErrorTitle, Dialogs::Icon::Critical, Dialogs::Buttons::Ok,
+                              Dialogs::Ok});
+    return outcome.result == savefile::Result::Saved;
+}
+
+bool SettingsStore::keepForeignFileAside()
+{
+    const QString path = filePath();
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return true; // gone meanwhile: nothing to keep
+    // The first free name: an earlier kept file is never replaced.
+    QString aside = path + QStringLiteral(".bak");
+    for (int n = 1; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
+        aside = path + QStringLiteral(".bak") + QString::number(n);
+    if (QFile::rename(path, aside))
+        return true;
+    m_dialogs.messageBox({QStringLiteral("ぽるとな～のﾌｧｲﾙではない ") + path +
+                              QStringLiteral(" を残せないため、設定を保存しませんでした。"),
+                          ErrorTitle, Dialogs::Icon::Critical, Dialogs::Buttons::Ok, Dialogs::Ok});
+    return false;
 }

@@ -24,10 +24,13 @@ public:
     // apply when a file was read (it may name no set), nothing otherwise.
     std::optional<int> rdOptSub(const QString &windowFontName);
 
-    // Writes the whole record; false when the file could not be written.
+    // Writes the whole record; false (after telling the user) when it was
+    // not saved. The earlier file is then whole.
     bool optWrite();
 
 private:
+    bool keepForeignFileAside();
+
     QString m_folder;
     Dialogs &m_dialogs;
     std::function<int()> m_random10;

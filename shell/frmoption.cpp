@@ -85,7 +85,8 @@ void FrmOption::CmdOK_Click()
         }
     }
     m_tray.iconSetChanged();
-    m_store.optWrite();
+    if (!m_store.optWrite())
+        return; // the store has said why; nothing was saved
     m_dialogs.messageBox({QStringLiteral("ｱｲｺﾝ変更完了！"), QStringLiteral("確認"),
                           Dialogs::Icon::Information, Dialogs::Buttons::Ok, Dialogs::Ok});
 }

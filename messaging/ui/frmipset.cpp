@@ -44,6 +44,7 @@ void FrmIPset::Command1_Click()
     // Taken as typed: an address that reaches nobody simply gets no answer.
     m_store.settings().ipSetAddr = TxtIP->text();
     m_store.settings().ipSetName = TxtName->text();
-    m_store.optWrite();
-    close();
+    // Closing says it is kept: it stays open when the save failed.
+    if (m_store.optWrite())
+        close();
 }

@@ -163,9 +163,40 @@ void ComposeTest::refusals()
     QCOMPARE(t.dialogs.shown.size(), 2);
     QCOMPARE(t.dialogs.shown[1].text, QStringLiteral("ﾒｯｾｰｼﾞを入力してください。"));
     QCOMPARE(p.lastAnswer(), QStringLiteral("1"));
+
+    // A name typed by hand with no row chosen, a text no datagram holds, a
+    // send the system refuses: nothing leaves, nothing is recorded, the
+    // text stays for another try.
+    const QString huge(32736, u'字'); // 65,508 bytes with its 36 of fields
+    const struct
+    {
+        QString peer, text;
+        bool refused;
+        QString box;
+    } cases[] = {
+        {QString(), QStringLiteral("hello"), false, QStringLiteral("送信先を一覧からｸﾘｯｸしてください。")},
+        {B, huge, false, QStringLiteral("ﾒｯｾｰｼﾞが長すぎます。\r65507 ﾊﾞｲﾄ以内にしてください。")},
+        {B, QStringLiteral("hello"), true,
+         QStringLiteral("ﾒｯｾｰｼﾞを送信できませんでした。\r入力した内容は残してあります。")},
+    };
+    for (const auto &c : cases) {
+        p.users().setSelectedPeerAddress(c.peer);
+        port->refuse = c.refused;
+        w.TxtMsg->setPlainText(c.text);
+        QTest::mouseClick(w.CmdSend, Qt::LeftButton);
+        QCOMPARE(t.dialogs.shown.last().text, c.box);
+        QCOMPARE(w.TxtMsg->toPlainText(), c.text);
+    }
+    QCOMPARE(t.dialogs.shown.size(), 5);
     QVERIFY(w.isVisible());
     QCOMPARE(p.history().rowCount(), 0);
     QVERIFY(port->sent.isEmpty());
+    // One character fewer fits.
+    port->refuse = false;
+    w.TxtMsg->setPlainText(huge.left(huge.size() - 1));
+    QTest::mouseClick(w.CmdSend, Qt::LeftButton);
+    QCOMPARE(port->sent.size(), 1);
+    QCOMPARE(port->sent[0].second.size(), 65506);
 }
 
 void ComposeTest::datagramBytes()

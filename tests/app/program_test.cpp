@@ -9,6 +9,7 @@
 #include "frmsrok.h"
 #include "historymodel.h"
 #include "localuser.h"
+#include "lockfileinstanceguard.h"
 #include "optsettings.h"
 #include "resultpresenter.h"
 #include "settingsstore.h"
@@ -89,7 +90,7 @@ void ProgramTest::startsHiddenInTheTray()
 void ProgramTest::secondCopyIsRefused()
 {
     TestProgram t(A);
-    t.guard.free = false;
+    t.guard.result = InstanceGuard::Claim::HeldByAnother;
     Program &p = t.make();
     QCOMPARE(p.start(), Program::StartResult::AlreadyRunning);
     QCOMPARE(t.dialogs.shown.size(), 1);
@@ -97,6 +98,26 @@ void ProgramTest::secondCopyIsRefused()
     QCOMPARE(t.dialogs.shown[0].title, QStringLiteral("ぽるとな～"));
     QCOMPARE(t.dialogs.shown[0].icon, Dialogs::Icon::Critical);
     QVERIFY(!t.tray.present);
+
+    // A lock that cannot be taken at all is not another copy, and says why.
+    TestProgram broken(A);
+    broken.guard.result = InstanceGuard::Claim::Failed;
+    QCOMPARE(broken.make().start(), Program::StartResult::LockFailed);
+    QCOMPARE(broken.dialogs.shown.size(), 1);
+    QCOMPARE(broken.dialogs.shown[0].text,
+             QStringLiteral("二重起動を確かめられないため、「ぽるとな～」を起動できません。\r"
+                            "/run/user/1000 は読み取り専用です。"));
+
+    // The real lock: a second claim is another copy; a folder that is a file fails.
+    QTemporaryDir dir;
+    LockFileInstanceGuard first(dir.path()), second(dir.path());
+    QCOMPARE(first.claim(), InstanceGuard::Claim::Claimed);
+    QCOMPARE(second.claim(), InstanceGuard::Claim::HeldByAnother);
+    QFile file(dir.filePath(QStringLiteral("file")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    LockFileInstanceGuard nowhere(file.fileName());
+    QCOMPARE(nowhere.claim(), InstanceGuard::Claim::Failed);
+    QVERIFY(nowhere.errorText().startsWith(file.fileName()));
 }
 
 void ProgramTest::portHeldByAnotherProgram()

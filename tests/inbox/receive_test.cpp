@@ -152,7 +152,8 @@ void ReceiveTest::discardDropsAllAndTheNextArrivalStartsAgain()
 {
     Copy c;
     QVERIFY(c.t.start());
-    c.p().composer().send(QStringLiteral("hana"), QStringLiteral("sent by me"));
+    c.p().users().setSelectedPeerAddress(QStringLiteral("127.0.9.8"));
+    QVERIFY(c.p().composer().send(QStringLiteral("hana"), QStringLiteral("sent by me")));
     c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("31      "));
     c.arrive(QStringLiteral("127.0.9.2"), QStringLiteral("Ni") + sp(18), QStringLiteral("32      "));
     c.sent();

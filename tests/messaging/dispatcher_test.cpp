@@ -297,7 +297,7 @@ void DispatcherTest::malformedIsAMessage()
     m_port->feed(QByteArray(), Peer);
     QCOMPARE(arrived.size(), 2);
     QCOMPARE(arrived[0][0].value<wire::Message>().nameField,
-             QStringLiteral("\uFFFD\uFFFD garbage"));
+             QStringLiteral("\uF8F3\uF8F2 garbage")); // as Windows reads them
     QCOMPARE(m_port->sent.size(), 2);
     QVERIFY(m_dialogs->shown.isEmpty());
 }

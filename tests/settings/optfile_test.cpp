@@ -6,6 +6,9 @@
 #include "settingsstore.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
+#include <unistd.h>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -56,6 +59,7 @@ private slots:
     void storeForeignFileIsReportedAndKept();
     void storeSavesOwnerOnlyAndIdentically();
     void storeRandomIconIsSavedByTheNextSave();
+    void storeOnAFullOrReadOnlyDisk();
     void placement_data();
     void placement();
 };
@@ -268,6 +272,57 @@ void OptFileTest::storeRandomIconIsSavedByTheNextSave()
     writeFile(path, file);
     SettingsStore other(dir.path(), dialogs);
     QCOMPARE(other.rdOptSub(QStringLiteral("f")), -1);
+}
+
+void OptFileTest::storeOnAFullOrReadOnlyDisk()
+{
+    if (::geteuid() != 0)
+        QSKIP("mounting a small file system needs root");
+    QTemporaryDir dir;
+    const auto mount = [&](const QStringList &options) {
+        return QProcess::execute(QStringLiteral("mount"), options) == 0;
+    };
+    QVERIFY(mount({QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                   QStringLiteral("size=64k"), QStringLiteral("tmpfs"), dir.path()}));
+    const auto unmount = qScopeGuard(
+        [&] { QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), dir.path()}); });
+    const QString path = dir.filePath(QStringLiteral("optGFile.dat"));
+    const QString filler = dir.filePath(QStringLiteral("filler"));
+    ScriptedDialogs dialogs;
+    SettingsStore store(dir.path(), dialogs);
+    store.rdOptSub(QStringLiteral("Noto Sans CJK JP"));
+    QVERIFY(store.optWrite());
+    QFile fill(filler);
+    QVERIFY(fill.open(QIODevice::WriteOnly));
+    while (fill.write(QByteArray(4096, 'x')) > 0 && fill.flush()) {
+    }
+    fill.close();
+
+    // Cancel: the earlier file stays whole.
+    store.settings().setOptName(QStringLiteral("満杯"));
+    dialogs.answerNext(Dialogs::Cancel);
+    QVERIFY(!store.optWrite());
+    QCOMPARE(dialogs.shown.size(), 1);
+    QCOMPARE(dialogs.shown[0].text, QStringLiteral("ﾃﾞｨｽｸの空き容量が不足しています。"));
+    QCOMPARE(dialogs.shown[0].buttons, Dialogs::Buttons::RetryCancel);
+    QCOMPARE(readFile(path), DefaultFile);
+    // Retry once space has been freed: the new bytes.
+    dialogs.whileShown = [&](const Dialogs::Box &) { QFile::remove(filler); };
+    dialogs.answerNext(Dialogs::Retry);
+    QVERIFY(store.optWrite());
+    QCOMPARE(dialogs.shown.size(), 2);
+    QVERIFY(readFile(path).contains(cp932::encode(u"\"満杯                  \",0\r\n")));
+
+    // A file not ours that cannot be kept aside is not overwritten either.
+    writeFile(path, "not ours\r\n");
+    SettingsStore foreign(dir.path(), dialogs);
+    foreign.rdOptSub(QStringLiteral("x"));
+    QVERIFY(mount({QStringLiteral("-o"), QStringLiteral("remount,ro"), dir.path()}));
+    QVERIFY(!foreign.optWrite());
+    QCOMPARE(dialogs.shown.last().text,
+             QStringLiteral("ぽるとな～のﾌｧｲﾙではない ") + path +
+                 QStringLiteral(" を残せないため、設定を保存しませんでした。"));
+    QCOMPARE(readFile(path), QByteArray("not ours\r\n"));
 }
 
 void OptFileTest::placement_data()

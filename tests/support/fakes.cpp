@@ -13,6 +13,8 @@ void FakeClock::setTime(const QString &hhmmss)
 Dialogs::Answer ScriptedDialogs::messageBox(const Box &box)
 {
     shown << box;
+    if (whileShown)
+        whileShown(box);
     if (!m_answers.isEmpty())
         return m_answers.takeFirst();
     return box.defaultAnswer;

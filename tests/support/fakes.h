@@ -8,6 +8,7 @@
 #include "trayhost.h"
 
 #include <QList>
+#include <functional>
 #include <QPair>
 
 // A clock the test sets.
@@ -31,6 +32,8 @@ public:
     void answerNext(Answer answer) { m_answers << answer; }
 
     QList<Box> shown;
+    // Runs while a box is up, before it is answered.
+    std::function<void(const Box &)> whileShown;
 
 private:
     QList<Answer> m_answers;
@@ -69,8 +72,9 @@ public:
 class FakeInstanceGuard final : public InstanceGuard
 {
 public:
-    bool claim() override { return free; }
-    bool free = true;
+    Claim claim() override { return result; }
+    QString errorText() const override { return QStringLiteral("/run/user/1000 は読み取り専用です。"); }
+    Claim result = Claim::Claimed;
 };
 
 class FakeTrayHost final : public TrayHost

@@ -10,3 +10,9 @@ if(PORTANA_SANITIZE)
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(portana_warnings INTERFACE -fsanitize=address,undefined)
 endif()
+if(PORTANA_FUZZ)
+  target_compile_options(portana_warnings INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+    -fno-sanitize-recover=undefined)
+  target_link_options(portana_warnings INTERFACE -fsanitize=address,undefined)
+endif()

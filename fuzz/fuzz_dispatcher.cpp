@@ -1,0 +1,72 @@
+// One datagram from anywhere through the whole receiving path: the
+// dispatcher, the user list, the history, the inbox and the result reports,
+// with doubles for the socket, the clock and the message boxes.
+#include "awaynote.h"
+#include "clock.h"
+#include "composer.h"
+#include "datagramport.h"
+#include "dialogs.h"
+#include "dispatcher.h"
+#include "historymodel.h"
+#include "inbox.h"
+#include "localuser.h"
+#include "optsettings.h"
+#include "passwordgate.h"
+#include "receiver.h"
+#include "userlistmodel.h"
+
+#include <cstdint>
+
+namespace {
+
+struct Port final : DatagramPort
+{
+    BindResult bind() override { return BindResult::Bound; }
+    QString errorText() const override { return {}; }
+    QString localAddress() const override { return QStringLiteral("198.18.0.1"); }
+    bool send(const QString &, const QByteArray &bytes) override { return !bytes.isEmpty(); }
+};
+
+struct Boxes final : Dialogs
+{
+    Answer messageBox(const Box &box) override { return box.defaultAnswer; }
+};
+
+struct FixedClock final : Clock
+{
+    QDateTime now() const override { return QDateTime(QDate(2026, 12, 8), QTime(10, 15)); }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    Port port;
+    Boxes boxes;
+    FixedClock clock;
+    OptSettings settings;
+    settings.rcvButton = 1;
+    LocalUser user(QByteArray("fuzz"), QStringLiteral("198.18.0.1"), settings);
+    HistoryModel history(clock, [&user] { return user.shortName(); });
+    history.logAddSend(QStringLiteral("peer "), QStringLiteral("sent"));
+    UserListModel users;
+    AwayNote note;
+    Dispatcher dispatcher(port, settings, user, users, history, note, boxes);
+    Composer composer(dispatcher, settings, user, users, history, clock, boxes,
+                      QStringLiteral("198.18.0.255"));
+    PasswordGate gate(settings);
+    Inbox inbox;
+    Receiver receiver(inbox, dispatcher, composer, history, user, boxes, gate);
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    // Twice, so a message meets a table that already holds one.
+    port.arrived(bytes, QStringLiteral("198.18.0.2"));
+    port.arrived(bytes, QStringLiteral("198.18.0.3"));
+    if (inbox.isLive()) {
+        inbox.showFirst();
+        receiver.CmdOPCL();
+        receiver.CmdNext();
+        receiver.CmdCback(QStringLiteral("返事"));
+        receiver.CmdDel();
+    }
+    return 0;
+}

@@ -1,0 +1,28 @@
+// Replays a fuzz target's seed corpus: every file in the folders given is
+// one input. Used by the test suite, where no fuzzing engine is linked.
+#include <QDir>
+#include <QFile>
+
+#include <cstdint>
+#include <cstdio>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+
+int main(int argc, char **argv)
+{
+    int inputs = 0;
+    for (int i = 1; i < argc; ++i) {
+        const QDir dir(QString::fromLocal8Bit(argv[i]));
+        for (const QString &name : dir.entryList(QDir::Files, QDir::Name)) {
+            QFile file(dir.filePath(name));
+            if (!file.open(QIODevice::ReadOnly))
+                return 2;
+            const QByteArray bytes = file.readAll();
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.constData()),
+                                   size_t(bytes.size()));
+            ++inputs;
+        }
+    }
+    std::printf("%d inputs replayed\n", inputs);
+    return inputs > 0 ? 0 : 1;
+}

@@ -6,10 +6,12 @@
 #include "composer.h"
 #include "dispatcher.h"
 #include "frmipset.h"
+#include "frmlog.h"
 #include "frmoption.h"
 #include "frmrecv.h"
 #include "frmsnd.h"
 #include "frmversion.h"
+#include "historybrowser.h"
 #include "historymodel.h"
 #include "icontheme.h"
 #include "inbox.h"
@@ -31,6 +33,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -67,6 +70,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_inbox = std::make_unique<Inbox>();
     m_receiver = std::make_unique<Receiver>(*m_inbox, *m_dispatcher, *m_composer, *m_history,
                                             *m_user, *m_dialogs, *m_gate);
+    m_browser = std::make_unique<HistoryBrowser>(*m_history, *m_env.clock, *m_dialogs);
     m_results = std::make_unique<ResultPresenter>(*m_dispatcher, settings, *m_env.clock);
     m_tray = std::make_unique<TrayController>(*m_env.tray, *m_theme);
     m_frmSnd = std::make_unique<FrmSnd>(*m_composer, *m_dispatcher, *m_users, settings);
@@ -87,7 +91,8 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     connect(m_tray->mnuAbout, &QAction::triggered, this, &Program::openVersion);
     connect(m_frmSnd.get(), &FrmSnd::ipSetRequested, this, &Program::openIpSet);
     // Their windows are not part of this program yet.
-    for (QAction *later : {m_tray->mnuLetter, m_tray->mnuLog, m_tray->mnuOther})
+    connect(m_tray->mnuLog, &QAction::triggered, this, &Program::mnuLog_Click);
+    for (QAction *later : {m_tray->mnuLetter, m_tray->mnuOther})
         later->setEnabled(false);
 }
 
@@ -97,6 +102,7 @@ Program::~Program()
     delete m_frmIPset;
     delete m_frmMsgOpen;
     delete m_frmPw;
+    m_frmLog.reset(); // its view goes before the model it shows
     if (!m_ended && m_tray)
         m_tray->removeIcon();
 }
@@ -237,6 +243,8 @@ void Program::themeChanged()
     m_frmSnd->Image1->setPixmap(
         m_theme->normal().pixmap(twips::toPixelsX(480, twips::screenOf(m_frmSnd.get()))));
     m_results->setWindowIcon(m_theme->normal());
+    if (m_frmLog)
+        m_frmLog->setWindowIcon(m_theme->normal());
     if (m_frmRecv) {
         const int size = twips::toPixelsX(480, twips::screenOf(m_frmRecv.get()));
         m_frmRecv->Image1->setPixmap(m_theme->normal().pixmap(size));
@@ -303,7 +311,38 @@ void Program::dspRecvMsg()
 
 void Program::showPassword()
 {
-    if (!m_frmPw)
+    if (!m_frmPw) {
         m_frmPw = new FrmPw(*m_gate, *m_dialogs);
+        connect(m_frmPw, &FrmPw::historyGranted, this, &Program::dspLog);
+    }
     showPlaced(m_frmPw, m_store->settings());
+}
+
+void Program::mnuLog_Click()
+{
+    m_tray->mnuTray->hide();
+    if (m_gate->requestHistory())
+        dspLog();
+    else
+        showPassword();
+}
+
+void Program::dspLog()
+{
+    if (!m_frmLog) {
+        m_frmLog = std::make_unique<FrmLog>(*m_history, *m_browser);
+        m_frmLog->setWindowIcon(m_theme->normal());
+        m_frmLog->Image1->setPixmap(m_theme->normal().pixmap(
+            twips::toPixelsX(480, twips::screenOf(m_frmLog.get()))));
+    }
+    FrmLog &w = *m_frmLog;
+    if (!(w.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        placeWidget(&w, m_store->settings());
+    const QDateTime now = m_env.clock->now();
+    w.panel1->setText(QLocale().toString(now.date(), QLocale::ShortFormat));
+    w.panel2->setText(QLocale().toString(now.time(), QLocale::ShortFormat));
+    m_browser->shown();
+    w.show();
+    w.raise();
+    w.activateWindow();
 }

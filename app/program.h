@@ -14,7 +14,9 @@ class AwayNote;
 class Composer;
 class DatagramPort;
 class Dispatcher;
+class FrmLog;
 class FrmOption;
+class HistoryBrowser;
 class FrmRecv;
 class FrmSnd;
 class HistoryModel;
@@ -70,6 +72,8 @@ public:
     FrmRecv &frmRecv();
     FrmMsgOpen *frmMsgOpen() const { return m_frmMsgOpen; }
     FrmPw *frmPw() const { return m_frmPw; }
+    HistoryBrowser &historyBrowser() { return *m_browser; }
+    FrmLog *frmLog() const { return m_frmLog.get(); }
 
     void openSendWindow();
     void openIpSet();
@@ -78,6 +82,10 @@ public:
     void applyAppearance();
     // Shows the waiting messages from the first one.
     void dspRecvMsg();
+    // 送受信履歴表示: through the password gate.
+    void mnuLog_Click();
+    // Places and shows the history window.
+    void dspLog();
 
 signals:
     void ended();
@@ -100,6 +108,7 @@ private:
     std::unique_ptr<PasswordGate> m_gate;
     std::unique_ptr<Inbox> m_inbox;
     std::unique_ptr<Receiver> m_receiver;
+    std::unique_ptr<HistoryBrowser> m_browser;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<Composer> m_composer;
     std::unique_ptr<ResultPresenter> m_results;
@@ -107,6 +116,7 @@ private:
     std::unique_ptr<FrmSnd> m_frmSnd;
     std::unique_ptr<FrmOption> m_frmOption;
     std::unique_ptr<FrmRecv> m_frmRecv;
+    std::unique_ptr<FrmLog> m_frmLog;
     QPointer<FrmMsgOpen> m_frmMsgOpen;
     QPointer<FrmPw> m_frmPw;
     QString m_weekday;

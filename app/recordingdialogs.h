@@ -15,6 +15,9 @@ public:
         return answer;
     }
 
+    QString openFileName(const QString &start) override { return m_inner.openFileName(start); }
+    QString saveFileName(const QString &start) override { return m_inner.saveFileName(start); }
+
     const QString &lastAnswer() const { return m_lastAnswer; }
 
 private:

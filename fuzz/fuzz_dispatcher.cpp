@@ -30,6 +30,8 @@ struct Port final : DatagramPort
 struct Boxes final : Dialogs
 {
     Answer messageBox(const Box &box) override { return box.defaultAnswer; }
+    QString openFileName(const QString &) override { return {}; }
+    QString saveFileName(const QString &) override { return {}; }
 };
 
 struct FixedClock final : Clock

@@ -24,4 +24,7 @@ public:
     virtual ~Dialogs() = default;
     // Shows text as plain text, never as markup.
     virtual Answer messageBox(const Box &box) = 0;
+    // The file dialogs, starting at start; an empty text when cancelled.
+    virtual QString openFileName(const QString &start) = 0;
+    virtual QString saveFileName(const QString &start) = 0;
 };

@@ -1,5 +1,6 @@
 #include "qtdialogs.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace {
@@ -78,4 +79,14 @@ Dialogs::Answer QtDialogs::messageBox(const Box &box)
     default:
         return box.buttons == Buttons::YesNo ? No : Ok;
     }
+}
+
+QString QtDialogs::openFileName(const QString &start)
+{
+    return QFileDialog::getOpenFileName(nullptr, QString(), start);
+}
+
+QString QtDialogs::saveFileName(const QString &start)
+{
+    return QFileDialog::getSaveFileName(nullptr, QString(), start);
 }

@@ -6,4 +6,6 @@ class QtDialogs final : public Dialogs
 {
 public:
     Answer messageBox(const Box &box) override;
+    QString openFileName(const QString &start) override;
+    QString saveFileName(const QString &start) override;
 };

@@ -28,6 +28,17 @@ QByteArray FakeSystemInfo::loginNameBuffer() const
     return buffer;
 }
 
+QString ScriptedDialogs::openFileName(const QString &start)
+{
+    fileDialogStarts << start;
+    return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
+}
+
+QString ScriptedDialogs::saveFileName(const QString &start)
+{
+    return openFileName(start);
+}
+
 void FakeTrayHost::add(const QIcon &i, const QString &t)
 {
     present = true;

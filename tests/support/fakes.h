@@ -30,6 +30,11 @@ class ScriptedDialogs final : public Dialogs
 public:
     Answer messageBox(const Box &box) override;
     void answerNext(Answer answer) { m_answers << answer; }
+    // The file dialogs give the next scripted name (nothing: cancelled).
+    QString openFileName(const QString &start) override;
+    QString saveFileName(const QString &start) override;
+    QStringList fileNames;
+    QStringList fileDialogStarts;
 
     QList<Box> shown;
     // Runs while a box is up, before it is answered.

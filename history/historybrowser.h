@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class Clock;
+class Dialogs;
+class HistoryModel;
+
+// What the history window shows besides the list: the detail view of one
+// row with its paging, the status text, and the file commands. No widgets.
+class HistoryBrowser : public QObject
+{
+    Q_OBJECT
+public:
+    HistoryBrowser(HistoryModel &history, const Clock &clock, Dialogs &dialogs,
+                   QObject *parent = nullptr);
+
+    bool detailOpen() const { return m_detail; }
+    int currentRow() const { return m_row; }
+    bool nextEnabled() const { return m_next; }
+    bool backEnabled() const { return m_back; }
+    QString statusText() const { return m_status; }
+    // The detail view's texts for the current row.
+    QString fromText() const;
+    QString toText() const;
+    QString dateText() const;
+    QString sendTimeText() const;
+    QString receiveTimeText() const;
+    QString messageText() const;
+
+    // dspLog: the count in the status text.
+    void shown();
+    // A click on row r (1-based) of the list.
+    void openRow(int r);
+    void next();
+    void back();
+    // OK: the detail view goes back to the list; true when the window is to hide.
+    bool ok();
+    // 履歴ｸﾘｱ: at once, without asking.
+    void clear();
+
+    // 保存(&W), 読込(&R), 追加読込(&A).
+    void save();
+    void load(bool append);
+
+signals:
+    void changed();
+
+private:
+    void rowsGone();
+    void setPaging();
+    QString countText() const;
+
+    HistoryModel &m_history;
+    const Clock &m_clock;
+    Dialogs &m_dialogs;
+    bool m_detail = false;
+    int m_row = 0;
+    bool m_next = false;
+    bool m_back = false;
+    QString m_status;
+    QString m_lastPath; // both file dialogs start from the name chosen last
+};

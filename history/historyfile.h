@@ -1,0 +1,33 @@
+#pragma once
+
+#include "historymodel.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <vector>
+
+// The history file: a header record, then one record of six quoted fields
+// per history row, CR LF lines in code page 932.
+namespace historyfile {
+
+inline constexpr char Signature[] = "FileName:dataFile";
+
+// The header holds the save date and time and the status text; every row
+// its six fields as they stand. A double quote (the format has no escape)
+// is written as an apostrophe, so that the file reads back row for row.
+QByteArray write(const HistoryModel &history, const QDateTime &now, const QString &statusText);
+
+struct ReadResult
+{
+    bool isHistory = false; // the first field is the signature
+    std::vector<HistoryRow> rows;
+    bool cutShort = false; // the last record ran out of data and was dropped
+};
+
+// Fields are separated by commas or line ends, blanks before a field are
+// skipped, a quoted field runs to the next quote (line breaks included), a
+// date or time between number signs is plain text. Each record takes the
+// fields it needs wherever they stand.
+ReadResult read(QByteArrayView bytes);
+
+} // namespace historyfile

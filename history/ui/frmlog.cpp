@@ -1,0 +1,196 @@
+#include "frmlog.h"
+
+#include "historybrowser.h"
+#include "historymodel.h"
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTreeView>
+
+namespace {
+
+template <typename T> T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QAction *item(QMenu *menu, const char *name, const QString &caption)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+} // namespace
+
+FrmLog::FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent)
+    : QWidget(parent), m_browser(browser)
+{
+    setObjectName(QStringLiteral("FrmLog"));
+    setWindowTitle(QStringLiteral("送受信履歴"));
+
+    menuBar = named(new QMenuBar(this), "menuBar");
+    mnuFile = named(menuBar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)")), "mnuFile");
+    mnuRead = item(mnuFile, "mnuRead", QStringLiteral("読込(&R)"));
+    mnuAdd = item(mnuFile, "mnuAdd", QStringLiteral("追加読込(&A)"));
+    mnuBar1 = mnuFile->addSeparator();
+    mnuBar1->setObjectName(QStringLiteral("mnuBar1"));
+    mnuWrite = item(mnuFile, "mnuWrite", QStringLiteral("保存(&W)"));
+
+    Picture1 = named(new QFrame(this), "Picture1");
+    LvLog = named(new QTreeView(Picture1), "LvLog");
+    LvLog->setModel(&history);
+    LvLog->setRootIsDecorated(false);
+    LvLog->setUniformRowHeights(true); // a million rows scroll without measuring each
+    LvLog->setItemsExpandable(false);
+    LvLog->setAllColumnsShowFocus(true);
+    LvLog->setSelectionBehavior(QAbstractItemView::SelectRows);
+    LvLog->setSelectionMode(QAbstractItemView::SingleSelection);
+    LvLog->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LvLog->header()->setStretchLastSection(false);
+    const QScreen *screen = twips::screenOf(this);
+    for (int c = 0; c < HistoryModel::ColumnCount; ++c)
+        LvLog->setColumnWidth(c, twips::toPixelsX(HistoryModel::ColumnWidths[c], screen));
+
+    PicLog = named(new QFrame(this), "PicLog");
+    LblFrom = named(new QLabel(PicLog), "LblFrom");
+    LblTo = named(new QLabel(PicLog), "LblTo");
+    LblDate = named(new QLabel(PicLog), "LblDate");
+    LblSt = named(new QLabel(PicLog), "LblSt");
+    LblRt = named(new QLabel(PicLog), "LblRt");
+    for (QLabel *label : {LblFrom, LblTo, LblDate, LblSt, LblRt})
+        label->setTextFormat(Qt::PlainText);
+    TxtLog = named(new QPlainTextEdit(PicLog), "TxtLog");
+    TxtLog->setReadOnly(true);
+    TxtLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    PicLog->hide();
+
+    CmdBack = named(new QPushButton(this), "CmdBack");
+    CmdBack->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
+    CmdNext = named(new QPushButton(this), "CmdNext");
+    CmdNext->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    CmdOK = named(new QPushButton(QStringLiteral("OK"), this), "CmdOK");
+    CmdClear = named(new QPushButton(QStringLiteral("履歴ｸﾘｱ"), this), "CmdClear");
+    Image1 = named(new QLabel(this), "Image1");
+
+    StatusBar1 = named(new QStatusBar(this), "StatusBar1");
+    StatusBar1->setSizeGripEnabled(false);
+    panel1 = named(new QLabel(StatusBar1), "panel1");
+    panel2 = named(new QLabel(StatusBar1), "panel2");
+    panel3 = named(new QLabel(StatusBar1), "panel3");
+    for (QLabel *panel : {panel1, panel2, panel3}) {
+        panel->setTextFormat(Qt::PlainText);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+    }
+    StatusBar1->addWidget(panel1, 2);
+    StatusBar1->addWidget(panel2, 1);
+    StatusBar1->addWidget(panel3, 3);
+
+    connect(LvLog, &QTreeView::clicked, this,
+            [this](const QModelIndex &index) { m_browser.openRow(index.row() + 1); });
+    connect(LvLog, &QTreeView::activated, this,
+            [this](const QModelIndex &index) { m_browser.openRow(index.row() + 1); });
+    connect(CmdNext, &QPushButton::clicked, &m_browser, &HistoryBrowser::next);
+    connect(CmdBack, &QPushButton::clicked, &m_browser, &HistoryBrowser::back);
+    connect(CmdOK, &QPushButton::clicked, this, [this] {
+        if (m_browser.ok())
+            hide();
+    });
+    connect(CmdClear, &QPushButton::clicked, &m_browser, &HistoryBrowser::clear);
+    connect(mnuWrite, &QAction::triggered, &m_browser, &HistoryBrowser::save);
+    connect(mnuRead, &QAction::triggered, this, [this] { m_browser.load(false); });
+    connect(mnuAdd, &QAction::triggered, this, [this] { m_browser.load(true); });
+    connect(&m_browser, &HistoryBrowser::changed, this, &FrmLog::refresh);
+
+    const int menuHeight = menuBar->sizeHint().height();
+    resize(twips::toPixelsX(DesignWidth, screen),
+           twips::toPixelsY(DesignHeight, screen) + menuHeight);
+    refresh();
+}
+
+void FrmLog::refresh()
+{
+    const bool detail = m_browser.detailOpen();
+    PicLog->setVisible(detail);
+    Picture1->setVisible(!detail);
+    CmdNext->setVisible(detail);
+    CmdBack->setVisible(detail);
+    CmdClear->setEnabled(!detail);
+    CmdNext->setEnabled(m_browser.nextEnabled());
+    CmdBack->setEnabled(m_browser.backEnabled());
+    panel3->setText(m_browser.statusText());
+    if (!detail)
+        return;
+    LblFrom->setText(m_browser.fromText());
+    LblTo->setText(m_browser.toText());
+    LblDate->setText(m_browser.dateText());
+    LblSt->setText(m_browser.sendTimeText());
+    LblRt->setText(m_browser.receiveTimeText());
+    TxtLog->setPlainText(m_browser.messageText());
+    placeLabels();
+}
+
+void FrmLog::placeLabels()
+{
+    // Each label after its left neighbour; LblFrom keeps its width.
+    const QScreen *screen = twips::screenOf(this);
+    const auto x = [screen](double tw) { return twips::toPixelsX(tw, screen); };
+    const auto y = [screen](double tw) { return twips::toPixelsY(tw, screen); };
+    for (QLabel *label : {LblTo, LblDate, LblSt, LblRt})
+        label->adjustSize();
+    const int h = LblDate->sizeHint().height();
+    LblFrom->setGeometry(x(50), y(100), x(2040), h);
+    LblTo->move(LblFrom->geometry().right() + 1 + x(200), y(100));
+    LblDate->move(x(50), y(300));
+    LblSt->move(LblDate->geometry().right() + 1 + x(100), y(300));
+    LblRt->move(LblSt->geometry().right() + 1 + x(100), y(300));
+}
+
+void FrmLog::closeEvent(QCloseEvent *event)
+{
+    // Hidden, never destroyed: the window keeps its view for the next showing.
+    event->ignore();
+    hide();
+}
+
+void FrmLog::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    relayout();
+}
+
+void FrmLog::relayout()
+{
+    const QScreen *screen = twips::screenOf(this);
+    const int top = menuBar->sizeHint().height();
+    menuBar->setGeometry(0, 0, width(), top);
+    const double sw = twips::fromPixelsX(width(), screen);
+    const double sh = twips::fromPixelsY(height() - top, screen);
+    const auto x = [screen](double tw) { return twips::toPixelsX(std::max(0.0, tw), screen); };
+    const auto y = [screen, top](double tw) { return top + twips::toPixelsY(tw, screen); };
+    const auto len = [screen](double tw) { return twips::toPixelsY(std::max(0.0, tw), screen); };
+    const QRect pane(0, top, x(sw - 1400), len(sh - 440));
+    Picture1->setGeometry(pane);
+    LvLog->setGeometry(0, 0, pane.width(), pane.height());
+    PicLog->setGeometry(pane);
+    TxtLog->setGeometry(0, len(500), pane.width(), std::max(0, pane.height() - len(500)));
+    const QSize button = twips::toPixels(1095, 375, screen);
+    CmdOK->setGeometry(QRect(QPoint(x(sw - 1200), y(sh - 810)), button));
+    CmdClear->setGeometry(QRect(QPoint(x(sw - 1200), y(sh - 1310)), button));
+    const QSize page = twips::toPixels(495, 375, screen);
+    CmdNext->setGeometry(QRect(QPoint(x(sw - 600), y(100)), page));
+    CmdBack->setGeometry(QRect(QPoint(x(sw - 1200), y(100)), page));
+    const int image = twips::toPixelsX(480, screen);
+    Image1->setGeometry(x(sw - 890), y(sh - 1990), image, image);
+    const int barHeight = StatusBar1->sizeHint().height();
+    StatusBar1->setGeometry(0, height() - barHeight, width(), barHeight);
+}

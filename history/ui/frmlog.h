@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QWidget>
+
+class HistoryBrowser;
+class HistoryModel;
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTreeView;
+
+// "送受信履歴": the history as a list, or one row at a time in the detail
+// view, with the file menu. Created on first use, then only hidden.
+class FrmLog : public QWidget
+{
+    Q_OBJECT
+public:
+    // Inner size at creation, in twips.
+    static constexpr double DesignWidth = 5955;
+    static constexpr double DesignHeight = 3540;
+
+    FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent = nullptr);
+
+    QMenuBar *menuBar;
+    QMenu *mnuFile;
+    QAction *mnuRead;
+    QAction *mnuAdd;
+    QAction *mnuBar1;
+    QAction *mnuWrite;
+    QFrame *Picture1;
+    QTreeView *LvLog;
+    QFrame *PicLog;
+    QLabel *LblFrom;
+    QLabel *LblTo;
+    QLabel *LblDate;
+    QLabel *LblSt;
+    QLabel *LblRt;
+    QPlainTextEdit *TxtLog;
+    QPushButton *CmdBack;
+    QPushButton *CmdNext;
+    QPushButton *CmdOK;
+    QPushButton *CmdClear;
+    QLabel *Image1;
+    QStatusBar *StatusBar1;
+    QLabel *panel1;
+    QLabel *panel2;
+    QLabel *panel3;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void refresh();
+    void relayout();
+    void placeLabels();
+
+    HistoryBrowser &m_browser;
+};

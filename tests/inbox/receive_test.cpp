@@ -1,6 +1,7 @@
 // The receiving side of a whole copy: arrival, the received-message window,
 // the answers that go back, and the password gate in front of the body.
 #include "cp932.h"
+#include "frmlog.h"
 #include "frmpw.h"
 #include "frmrecv.h"
 #include "frmsnd.h"
@@ -13,9 +14,13 @@
 #include "receiver.h"
 #include "testprogram.h"
 #include "traycontroller.h"
+#include "twips.h"
 #include "userlistmodel.h"
 
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
+#include <QTreeView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -77,6 +82,7 @@ private slots:
     void passwordPage_data();
     void passwordPage();
     void withoutTrayEverythingStaysReachable();
+    void historyWindowThroughTheGate();
 };
 
 void ReceiveTest::arrivalShowsSenderAsPlainText_data()
@@ -419,6 +425,49 @@ void ReceiveTest::withoutTrayEverythingStaysReachable()
     c.click(c.p().frmMsgOpen()->CmdMsgOpen);
     QVERIFY(c.w().isVisible());
     QTRY_VERIFY(!c.p().frmMsgOpen());
+}
+
+void ReceiveTest::historyWindowThroughTheGate()
+{
+    Copy c;
+    c.t.writeSettings(cp932::encode(u"\"optGFile\"\r\n\"3\"\r\n1,0,1,0,0,0\r\n"
+                                    u"1,\"Pw \",\"\",\"\"\r\n"));
+    QVERIFY(c.t.start());
+    c.t.clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7)));
+    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("9       "),
+             QStringLiteral("一行目\r\n二行目"));
+    c.p().tray().mnuLog->trigger();
+    QVERIFY(!c.p().frmLog());
+    c.p().frmPw()->TxtPw->setText(QStringLiteral("Pw "));
+    c.click(c.p().frmPw()->CmdOK);
+    FrmLog *log = c.p().frmLog();
+    QVERIFY(log && log->isVisible());
+    QCOMPARE(log->windowTitle(), QStringLiteral("送受信履歴"));
+    QCOMPARE(log->panel3->text(), QStringLiteral("送受信件数： 1"));
+    QCOMPARE(log->LvLog->model()->headerData(5, Qt::Horizontal).toString(),
+             QStringLiteral("ﾒｯｾｰｼﾞ"));
+    QCOMPARE(log->LvLog->columnWidth(5), twips::toPixelsX(8820));
+    const QRect first = log->LvLog->visualRect(log->LvLog->model()->index(0, 0));
+    QTest::mouseClick(log->LvLog->viewport(), Qt::LeftButton, {}, first.center());
+    QVERIFY(log->PicLog->isVisible() && !log->LvLog->isVisible());
+    QCOMPARE(log->LblFrom->text(), QStringLiteral("From： Ichi "));
+    QCOMPARE(log->TxtLog->toPlainText(), QStringLiteral("一行目\n二行目"));
+    QCOMPARE(log->panel3->text(), QStringLiteral("送信履歴： 1/1"));
+    // A new row shows in the list at once.
+    c.arrive(QStringLiteral("127.0.9.2"), QStringLiteral("Ni") + sp(18), QStringLiteral("8       "));
+    QCOMPARE(log->LvLog->model()->rowCount(), 2);
+
+    QTemporaryDir dir;
+    c.t.dialogs.fileNames << dir.filePath(QStringLiteral("h.txt"));
+    log->mnuWrite->trigger();
+    QCOMPARE(c.t.dialogs.shown.last().text, QStringLiteral("保存しました。"));
+    QFile saved(dir.filePath(QStringLiteral("h.txt")));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().startsWith(cp932::encode(
+        u"\"FileName:dataFile\",#2026-12-08#,#09:05:07#,\"送信履歴： 1/1\"\r\n"
+        u"\"26/12/08\",\"Ichi \",\"\",\"09:05:07\",\"\",\"一行目\r\n二行目\"\r\n")));
+    QVERIFY(log->close() == false); // only hides
+    QVERIFY(!log->isVisible());
 }
 
 QTEST_MAIN(ReceiveTest)

@@ -5,10 +5,9 @@
 #include "placement.h"
 #include "settingsstore.h"
 
+#include "smalldisk.h"
+
 #include <QFile>
-#include <QProcess>
-#include <QScopeGuard>
-#include <unistd.h>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -276,27 +275,15 @@ void OptFileTest::storeRandomIconIsSavedByTheNextSave()
 
 void OptFileTest::storeOnAFullOrReadOnlyDisk()
 {
-    if (::geteuid() != 0)
+    SmallDisk disk;
+    if (!disk.mounted())
         QSKIP("mounting a small file system needs root");
-    QTemporaryDir dir;
-    const auto mount = [&](const QStringList &options) {
-        return QProcess::execute(QStringLiteral("mount"), options) == 0;
-    };
-    QVERIFY(mount({QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                   QStringLiteral("size=64k"), QStringLiteral("tmpfs"), dir.path()}));
-    const auto unmount = qScopeGuard(
-        [&] { QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), dir.path()}); });
-    const QString path = dir.filePath(QStringLiteral("optGFile.dat"));
-    const QString filler = dir.filePath(QStringLiteral("filler"));
+    const QString path = disk.path(QStringLiteral("optGFile.dat"));
     ScriptedDialogs dialogs;
-    SettingsStore store(dir.path(), dialogs);
+    SettingsStore store(disk.folder(), dialogs);
     store.rdOptSub(QStringLiteral("Noto Sans CJK JP"));
     QVERIFY(store.optWrite());
-    QFile fill(filler);
-    QVERIFY(fill.open(QIODevice::WriteOnly));
-    while (fill.write(QByteArray(4096, 'x')) > 0 && fill.flush()) {
-    }
-    fill.close();
+    disk.fill();
 
     // Cancel: the earlier file stays whole.
     store.settings().setOptName(QStringLiteral("満杯"));
@@ -307,7 +294,7 @@ void OptFileTest::storeOnAFullOrReadOnlyDisk()
     QCOMPARE(dialogs.shown[0].buttons, Dialogs::Buttons::RetryCancel);
     QCOMPARE(readFile(path), DefaultFile);
     // Retry once space has been freed: the new bytes.
-    dialogs.whileShown = [&](const Dialogs::Box &) { QFile::remove(filler); };
+    dialogs.whileShown = [&](const Dialogs::Box &) { disk.free(); };
     dialogs.answerNext(Dialogs::Retry);
     QVERIFY(store.optWrite());
     QCOMPARE(dialogs.shown.size(), 2);
@@ -315,9 +302,9 @@ void OptFileTest::storeOnAFullOrReadOnlyDisk()
 
     // A file not ours that cannot be kept aside is not overwritten either.
     writeFile(path, "not ours\r\n");
-    SettingsStore foreign(dir.path(), dialogs);
+    SettingsStore foreign(disk.folder(), dialogs);
     foreign.rdOptSub(QStringLiteral("x"));
-    QVERIFY(mount({QStringLiteral("-o"), QStringLiteral("remount,ro"), dir.path()}));
+    QVERIFY(disk.readOnly());
     QVERIFY(!foreign.optWrite());
     QCOMPARE(dialogs.shown.last().text,
              QStringLiteral("ぽるとな～のﾌｧｲﾙではない ") + path +

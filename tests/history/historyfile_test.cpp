@@ -1,0 +1,213 @@
+// The history file byte for byte, the history window's detail view, and
+// its file commands through the dialogs double.
+#include "cp932.h"
+#include "fakes.h"
+#include "historybrowser.h"
+#include "historyfile.h"
+#include "historymodel.h"
+#include "smalldisk.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QDateTime SavedAt(QDate(2026, 12, 8), QTime(9, 5, 7));
+
+// Two rows as the program keeps them: a short name's blank, a discard mark,
+// a two-line message, a double quote and a character with no code-page form.
+void fill(HistoryModel &h)
+{
+    h.append({{QStringLiteral("26/12/08"), QStringLiteral("山田 "), QStringLiteral("鈴木"),
+               QStringLiteral("10:15:00"), QStringLiteral("10:16:01*"),
+               QStringLiteral("一行目\r\n二行目")},
+              {QStringLiteral("26/12/09"), QStringLiteral("Taro "), QString(),
+               QStringLiteral("11:00:02"), QString(), QStringLiteral("say \"hi\" 😀")}});
+}
+
+const QByteArray Saved = cp932::encode(
+    u"\"FileName:dataFile\",#2026-12-08#,#09:05:07#,\"送受信件数： 2\"\r\n"
+    u"\"26/12/08\",\"山田 \",\"鈴木\",\"10:15:00\",\"10:16:01*\",\"一行目\r\n二行目\"\r\n"
+    u"\"26/12/09\",\"Taro \",\"\",\"11:00:02\",\"\",\"say 'hi' ?\"\r\n");
+
+// The rows of Saved as they read back: the quote and the emoji as written.
+const QStringList SavedRows{QStringLiteral("26/12/08|山田 |鈴木|10:15:00|10:16:01*|一行目\r\n二行目"),
+                            QStringLiteral("26/12/09|Taro ||11:00:02||say 'hi' ?")};
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList rows(const HistoryModel &h)
+{
+    QStringList out;
+    for (int r = 1; r <= h.rowCount(); ++r) {
+        const HistoryRow &x = h.row(r);
+        out << QStringList{x.date, x.sender, x.recipient, x.sendTime, x.receiveTime, x.message}
+                   .join(u'|');
+    }
+    return out;
+}
+
+} // namespace
+
+class HistoryFileTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void writesAsOtherCopiesDo();
+    void read_data();
+    void read();
+    void detailViewPaging();
+    void saveAndLoadThroughTheDialogs();
+    void saveOnAFullDiskKeepsTheEarlierFile();
+
+private:
+    FakeClock m_clock;
+};
+
+void HistoryFileTest::writesAsOtherCopiesDo()
+{
+    HistoryModel h(m_clock, [] { return QStringLiteral("山田 "); });
+    fill(h);
+    QCOMPARE(historyfile::write(h, SavedAt, QStringLiteral("送受信件数： 2")), Saved);
+}
+
+void HistoryFileTest::read_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("isHistory");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList both = SavedRows;
+    QTest::addRow("what was saved") << Saved << true << both;
+    QTest::addRow("header only") << QByteArray("\"FileName:dataFile\",#2026-12-08#,#09:05:07#,\"\"\r\n")
+                                 << true << QStringList{};
+    QTest::addRow("not a history file") << QByteArray("\"optGFile\"\r\n\"0\"\r\n") << false
+                                        << QStringList{};
+    QTest::addRow("other case") << QByteArray("\"filename:datafile\",1,2,3\r\n") << false
+                                << QStringList{};
+    QTest::addRow("fields spread over lines, blanks, literals, unquoted")
+        << QByteArray("\"FileName:dataFile\",#2026-12-08#\r\n#09:05:07#,\"\"\r\n"
+                      "  \"a\",b ,\r\n\"c\",#10:00:00#,\"\",\"m\"\r\n")
+        << true << QStringList{QStringLiteral("a|b||c|#10:00:00#|")};
+    QTest::addRow("a record that runs out keeps the rows before it")
+        << Saved + QByteArray("\"26/12/10\",\"x\",\"y\"\r\n") << true << both;
+}
+
+void HistoryFileTest::read()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, isHistory);
+    QFETCH(QStringList, expected);
+    const auto result = historyfile::read(bytes);
+    QCOMPARE(result.isHistory, isHistory);
+    HistoryModel h(m_clock, [] { return QString(); });
+    h.append(result.rows);
+    QCOMPARE(rows(h), expected);
+}
+
+void HistoryFileTest::detailViewPaging()
+{
+    ScriptedDialogs dialogs;
+    HistoryModel h(m_clock, [] { return QStringLiteral("山田 "); });
+    HistoryBrowser b(h, m_clock, dialogs);
+    for (int i = 1; i <= 5; ++i)
+        h.logAddRecv(QStringLiteral("p%1 ").arg(i), QStringLiteral("m%1").arg(i));
+    b.openRow(3);
+    QCOMPARE(b.statusText(), QStringLiteral("送信履歴： 3/5"));
+    QVERIFY(b.nextEnabled() && b.backEnabled());
+    QCOMPARE(b.fromText(), QStringLiteral("From： p3 "));
+    b.next();
+    b.next();
+    QCOMPARE(b.statusText(), QStringLiteral("送受信履歴： 5/5"));
+    QCOMPARE(b.messageText(), QStringLiteral("m5"));
+    QVERIFY(!b.nextEnabled());
+    // A row that comes meanwhile: reached after one step back.
+    h.logAddSend(QStringLiteral("q"), QStringLiteral("m6"));
+    QVERIFY(!b.nextEnabled());
+    b.back();
+    b.next();
+    b.next();
+    QCOMPARE(b.currentRow(), 6);
+    QCOMPARE(b.receiveTimeText(), QStringLiteral("受信時間： "));
+    // Cleared under the detail view: back to the list, never a row that is gone.
+    b.clear();
+    QVERIFY(!b.detailOpen());
+    b.back();
+    QVERIFY(b.messageText().isEmpty());
+    b.shown();
+    QCOMPARE(b.statusText(), QStringLiteral("送受信件数： 0"));
+    h.logAddRecv(QStringLiteral("only "), QStringLiteral("x"));
+    b.openRow(1);
+    QVERIFY(!b.nextEnabled() && !b.backEnabled());
+    QVERIFY(!b.ok()); // the detail view closes; the window stays
+    QVERIFY(b.ok());
+}
+
+void HistoryFileTest::saveAndLoadThroughTheDialogs()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("log.txt"));
+    ScriptedDialogs dialogs;
+    HistoryModel h(m_clock, [] { return QString(); });
+    m_clock.set(SavedAt);
+    HistoryBrowser b(h, m_clock, dialogs);
+    b.save();
+    QCOMPARE(dialogs.shown.last().text, QStringLiteral("保存するﾃﾞｰﾀはありません。"));
+    fill(h);
+    b.shown();
+    b.save(); // the dialog is cancelled
+    QCOMPARE(dialogs.shown.last().text, QStringLiteral("保存するﾌｧｲﾙを指定してください。"));
+    dialogs.fileNames << path;
+    b.save();
+    QCOMPARE(dialogs.shown.last().text, QStringLiteral("保存しました。"));
+    QCOMPARE(dialogs.shown.last().title, QStringLiteral("送受信履歴"));
+    QCOMPARE(readFile(path), Saved);
+
+    const QStringList saved = rows(h);
+    QFile foreign(dir.filePath(QStringLiteral("other.txt")));
+    QVERIFY(foreign.open(QIODevice::WriteOnly));
+    foreign.write("\"optGFile\"\r\n");
+    foreign.close();
+    dialogs.fileNames << foreign.fileName() << path << path;
+    b.load(false);
+    QCOMPARE(dialogs.shown.last().text, QStringLiteral("履歴ﾌｧｲﾙではありません"));
+    QCOMPARE(rows(h), saved);
+    b.load(true); // 追加読込 appends
+    QCOMPARE(rows(h), saved + SavedRows);
+    b.load(false); // 読込 replaces
+    QCOMPARE(rows(h), SavedRows);
+    QCOMPARE(b.statusText(), QStringLiteral("送受信件数： 2"));
+    // Each dialog starts from the name chosen last in either.
+    QCOMPARE(dialogs.fileDialogStarts.last(), path);
+}
+
+void HistoryFileTest::saveOnAFullDiskKeepsTheEarlierFile()
+{
+    SmallDisk disk;
+    if (!disk.mounted())
+        QSKIP("mounting a small file system needs root");
+    const QString path = disk.path(QStringLiteral("log.txt"));
+    ScriptedDialogs dialogs;
+    HistoryModel h(m_clock, [] { return QString(); });
+    m_clock.set(SavedAt);
+    HistoryBrowser b(h, m_clock, dialogs);
+    fill(h);
+    b.shown();
+    dialogs.fileNames << path << path;
+    b.save();
+    disk.fill();
+    for (int i = 0; i < 200; ++i)
+        h.logAddRecv(QStringLiteral("x "), QString(300, u'x'));
+    dialogs.answerNext(Dialogs::Cancel);
+    b.save();
+    QCOMPARE(dialogs.shown.last().text, QStringLiteral("ディスクの空き容量が不足しています。"));
+    QCOMPARE(dialogs.shown.last().buttons, Dialogs::Buttons::RetryCancel);
+    QCOMPARE(readFile(path), Saved);
+}
+
+QTEST_MAIN(HistoryFileTest)
+#include "historyfile_test.moc"

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <unistd.h>
+
+// A 64 KiB tmpfs mounted for one test (root only), to save onto a disk that
+// is really full.
+class SmallDisk
+{
+public:
+    SmallDisk()
+    {
+        m_mounted = ::geteuid() == 0 && run({QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                              QStringLiteral("-o"), QStringLiteral("size=64k"),
+                                              QStringLiteral("tmpfs"), m_dir.path()});
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), m_dir.path()});
+    }
+    bool mounted() const { return m_mounted; }
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString folder() const { return m_dir.path(); }
+
+    // Fills what is left; free() gives it back.
+    void fill()
+    {
+        QFile f(path(QStringLiteral("filler")));
+        if (!f.open(QIODevice::WriteOnly))
+            return;
+        while (f.write(QByteArray(4096, 'x')) > 0 && f.flush()) {
+        }
+    }
+    void free() { QFile::remove(path(QStringLiteral("filler"))); }
+    bool readOnly() { return run({QStringLiteral("-o"), QStringLiteral("remount,ro"), m_dir.path()}); }
+
+private:
+    static bool run(const QStringList &args)
+    {
+        return QProcess::execute(QStringLiteral("mount"), args) == 0;
+    }
+
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+};

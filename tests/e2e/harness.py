@@ -108,13 +108,15 @@ class Display:
                            capture_output=True, text=True)
         return r.stdout.rstrip("\n")
 
-    def wait_window(self, pid=None, title=None, timeout=10):
+    def wait_window(self, pid=None, title=None, timeout=10, exclude=()):
         """A visible window of pid whose title matches the regular
         expression title (matched here: xdotool's own matching does not
         know multibyte text)."""
         deadline = time.time() + timeout
         while time.time() < deadline:
             for w in self.windows(pid=pid):
+                if w in exclude:
+                    continue
                 if title is None or re.search(title, self.title(w)):
                     _, _, width, height = self.geometry(w)
                     if width > 64 or height > 64:  # not a tray icon

@@ -142,6 +142,34 @@ class Receive(unittest.TestCase):
                                        + b"78      "))
         self.assertTrue(self.gone(window))
 
+        # ichiro's history, through the tray menu and the real file dialog:
+        # the message to jiro carries the time jiro opened it.
+        self.display.click(a.tray_window(), 10, 10, button=3)
+        time.sleep(0.5)
+        self.display.xdotool("key", "l")
+        log = self.display.wait_window(pid=a.pid, title="^送受信履歴$")
+        self.display.window_shot(log, "window-FrmLog")
+        self.display.focus(log)
+        self.display.xdotool("key", "alt+f")
+        time.sleep(0.4)
+        self.display.xdotool("key", "w")
+        dialog = self.display.wait_window(pid=a.pid, title="^Save As$")
+        self.display.focus(dialog)
+        saved = os.path.join(a.folder, "history.txt")
+        self.display.type_text(saved)
+        self.display.xdotool("key", "Return")
+        done = self.display.wait_window(pid=a.pid, title="^送受信履歴$", exclude=[log])
+        self.display.focus(done)
+        self.display.xdotool("key", "Return")
+        with open(saved, "rb") as f:
+            text = f.read().decode("cp932")
+        self.assertTrue(text.startswith('"FileName:dataFile",#'), text[:60])
+        self.assertRegex(text, r'\r\n"\d\d/\d\d/\d\d","ichiro ","jiro[^"]*","' + TIME + '","'
+                         + TIME + '","こんにちは"\r\n')
+        # The peer's messages: opened, and closed unread ("*").
+        self.assertRegex(text, '"zpeer ","ichiro ","' + TIME + '","' + TIME + '","テスト78"')
+        self.assertRegex(text, '"zpeer ","ichiro ","' + TIME + '","' + TIME + r'\*","テスト80"')
+
     def test_without_a_tray(self):
         self.start(tray=False)
         h = self.lab.host(2)

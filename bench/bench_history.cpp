@@ -1,7 +1,14 @@
 // The history list at a million rows: appending, completing, discarding,
 // and a view over it.
+#include "dialogs.h"
+#include "frmlog.h"
+#include "historybrowser.h"
+#include "historyfile.h"
 #include "historymodel.h"
 #include "systemclock.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -41,6 +48,50 @@ int main(int argc, char *argv[])
     t.restart();
     model.logSetDiscard(); // nothing left to complete: the walk alone
     std::printf("logSetDiscard again (no open rows): %.1f ms\n", t.nsecsElapsed() / 1e6);
+
+    {
+        // The history file at 100,000 rows.
+        HistoryModel small(clock, [] { return QStringLiteral("山田 "); });
+        for (int i = 0; i < 100'000; ++i)
+            small.logAddRecv(QStringLiteral("鈴木 "),
+                             QStringLiteral("はい、元気です。\r\n明日の会議は十時からです。"));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("log.txt"));
+        t.restart();
+        QFile out(path);
+        out.open(QIODevice::WriteOnly);
+        out.write(historyfile::write(small, QDateTime::currentDateTime(), QString()));
+        out.close();
+        std::printf("history file: save 100000 rows: %.1f ms\n", t.nsecsElapsed() / 1e6);
+        t.restart();
+        QFile in(path);
+        in.open(QIODevice::ReadOnly);
+        const auto read = historyfile::read(in.readAll());
+        small.clear();
+        small.append(read.rows);
+        std::printf("history file: load 100000 rows: %.1f ms\n", t.nsecsElapsed() / 1e6);
+    }
+
+    {
+        t.restart();
+        struct : Dialogs
+        {
+            Answer messageBox(const Box &box) override { return box.defaultAnswer; }
+            QString openFileName(const QString &) override { return {}; }
+            QString saveFileName(const QString &) override { return {}; }
+        } dialogs;
+        HistoryBrowser browser(model, clock, dialogs);
+        FrmLog log(model, browser);
+        browser.shown();
+        log.show();
+        log.repaint();
+        std::printf("history window: open on %d rows: %.1f ms\n", model.rowCount(),
+                    t.nsecsElapsed() / 1e6);
+        t.restart();
+        log.LvLog->scrollToBottom();
+        log.repaint();
+        std::printf("history window: scroll to the last row: %.1f ms\n", t.nsecsElapsed() / 1e6);
+    }
 
     QTreeView view;
     view.setUniformRowHeights(true);

@@ -92,7 +92,10 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     connect(m_frmSnd.get(), &FrmSnd::ipSetRequested, this, &Program::openIpSet);
     // Their windows are not part of this program yet.
     connect(m_tray->mnuLog, &QAction::triggered, this, &Program::mnuLog_Click);
-    for (QAction *later : {m_tray->mnuLetter, m_tray->mnuOther})
+    connect(m_tray->mnuLetter, &QAction::triggered, this, &Program::mnuLetter_Click);
+    connect(m_dispatcher.get(), &Dispatcher::awayNoteFetched, this,
+            [this] { m_note->answered(m_env.clock->now()); });
+    for (QAction *later : {m_tray->mnuOther})
         later->setEnabled(false);
 }
 
@@ -102,6 +105,7 @@ Program::~Program()
     delete m_frmIPset;
     delete m_frmMsgOpen;
     delete m_frmPw;
+    delete m_frmLetter;
     m_frmLog.reset(); // its view goes before the model it shows
     if (!m_ended && m_tray)
         m_tray->removeIcon();
@@ -345,4 +349,21 @@ void Program::dspLog()
     w.show();
     w.raise();
     w.activateWindow();
+}
+
+void Program::mnuLetter_Click()
+{
+    m_tray->mnuTray->hide();
+    if (!m_frmLetter) {
+        m_frmLetter = new FrmLetter(*m_note, *m_dialogs);
+        m_frmLetter->setWindowIcon(m_theme->normal());
+        m_frmLetter->Image1->setPixmap(m_theme->normal().pixmap(
+            twips::toPixelsX(480, twips::screenOf(m_frmLetter))));
+    }
+    if (!(m_frmLetter->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        placeWidget(m_frmLetter, m_store->settings());
+    m_frmLetter->show();
+    m_frmLetter->raise();
+    m_frmLetter->activateWindow();
+    m_note->open();
 }

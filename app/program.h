@@ -2,6 +2,7 @@
 
 #include "environment.h"
 #include "frmipset.h"
+#include "frmletter.h"
 #include "frmmsgopen.h"
 #include "frmpw.h"
 #include "frmversion.h"
@@ -72,6 +73,7 @@ public:
     FrmRecv &frmRecv();
     FrmMsgOpen *frmMsgOpen() const { return m_frmMsgOpen; }
     FrmPw *frmPw() const { return m_frmPw; }
+    FrmLetter *frmLetter() const { return m_frmLetter; }
     HistoryBrowser &historyBrowser() { return *m_browser; }
     FrmLog *frmLog() const { return m_frmLog.get(); }
 
@@ -82,6 +84,8 @@ public:
     void applyAppearance();
     // Shows the waiting messages from the first one.
     void dspRecvMsg();
+    // 置き手紙作成: the note window, made when it is not there.
+    void mnuLetter_Click();
     // 送受信履歴表示: through the password gate.
     void mnuLog_Click();
     // Places and shows the history window.
@@ -119,6 +123,7 @@ private:
     std::unique_ptr<FrmLog> m_frmLog;
     QPointer<FrmMsgOpen> m_frmMsgOpen;
     QPointer<FrmPw> m_frmPw;
+    QPointer<FrmLetter> m_frmLetter;
     QString m_weekday;
     QPointer<FrmVersion> m_frmVersion;
     QPointer<FrmIPset> m_frmIPset;

@@ -1,25 +1,42 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
-// The away note that any peer may fetch. Until the user leaves one it is
-// empty and not set.
+// The away note any peer may fetch, and its state as the note window's
+// panel shows it: empty (no note), "未確認", then when and how often it was
+// fetched. A note is on offer while the state is not empty.
 class AwayNote : public QObject
 {
     Q_OBJECT
 public:
+    enum class Ok { Destroyed, Kept, Empty };
+
     using QObject::QObject;
 
     QString text() const { return m_text; }
-    bool isSet() const { return m_set; }
-    void leave(const QString &text);
+    QString state() const { return m_state; }
+    bool isSet() const { return !m_state.isEmpty(); }
+
+    // The note window opens: a note without a state becomes "未確認".
+    void open();
+    // What the user types, as it stands (a peer may fetch it mid-sentence).
+    void setText(const QString &text);
+    // OK: a fetched note is done with; an unfetched one is kept while it has text.
+    Ok ok();
+    // ｷｬﾝｾﾙ or the close box: the note is gone.
     void withdraw();
+    // A peer fetched it at now. A request when there is no note changes
+    // nothing: it must not start announcing a note nobody wrote.
+    void answered(const QDateTime &now);
+    // Writes a note and offers it, as the note window does.
+    void leave(const QString &text);
 
 signals:
     void changed();
 
 private:
     QString m_text;
-    bool m_set = false;
+    QString m_state;
 };

@@ -92,6 +92,16 @@ QByteArray write(const HistoryModel &history, const QDateTime &now, const QStrin
     return cp932::encode(text);
 }
 
+QStringList fields(QByteArrayView bytes)
+{
+    const QString text = cp932::decode(bytes);
+    FieldReader reader(text);
+    QStringList out;
+    while (auto field = reader.next())
+        out << *field;
+    return out;
+}
+
 ReadResult read(QByteArrayView bytes)
 {
     ReadResult result;

@@ -30,4 +30,7 @@ struct ReadResult
 // fields it needs wherever they stand.
 ReadResult read(QByteArrayView bytes);
 
+// Every field of bytes by the same rules, in order.
+QStringList fields(QByteArrayView bytes);
+
 } // namespace historyfile

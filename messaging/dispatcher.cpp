@@ -70,7 +70,8 @@ void Dispatcher::dispatch(const QString &datagram, const QString &source)
         emit awayNoteReceived(QStringLiteral("置き手紙受信内容  => ") + wire::letterText(datagram));
         break;
     case Kind::LetterRequest:
-        send(source, wire::letterReply(m_settings.optName, m_note.text()));
+        if (send(source, wire::letterReply(m_settings.optName, m_note.text())))
+            emit awayNoteFetched();
         break;
     case Kind::Message:
         messageDatagram(datagram, source);

@@ -59,6 +59,8 @@ signals:
     void awayNoteReceived(const QString &text);
     // A message that passed the partner filter, before it is acknowledged.
     void messageArrived(const wire::Message &message, const QString &source);
+    // A peer was sent the away note.
+    void awayNoteFetched();
 
 private:
     void dispatch(const QString &datagram, const QString &source);

@@ -1,6 +1,13 @@
 #include "recvwindowlayout.h"
 
 #include <algorithm>
+#include <cmath>
+
+double dragRecvSplitter(double p, double sh)
+{
+    p = std::nearbyint(p); // halves to even
+    return p <= 500 ? 500 : std::min(p, sh - 900);
+}
 
 RecvWindowLayout layoutRecvWindow(double w, double h, double bodyHeight)
 {

@@ -26,5 +26,10 @@ struct RecvWindowDesign
     static constexpr double ImageSize = 480;
 };
 
+// Where a drag leaves the bar between the body and the reply: p is the
+// bar's top plus the mouse within it, sh the inner height. Never above 500;
+// below that, never closer than 900 to the bottom.
+double dragRecvSplitter(double p, double sh);
+
 RecvWindowLayout layoutRecvWindow(double w, double h,
                                   double bodyHeight = RecvWindowDesign::BodyHeight);

@@ -1,6 +1,13 @@
 #include "sendwindowlayout.h"
 
 #include <algorithm>
+#include <cmath>
+
+double dragSendSplitter(double p, double sw)
+{
+    p = std::nearbyint(p); // halves to even
+    return p <= 600 ? 600 : std::min(p, sw - 1800);
+}
 
 SendWindowLayout layoutSendWindow(double w, double h, double toWidth, double listWidth)
 {

@@ -28,7 +28,14 @@ struct SendWindowDesign
     static constexpr double ButtonHeight = 375;
     static constexpr double ImageTop = 60;
     static constexpr double ImageSize = 480;
+    static constexpr double SplitterLeft = 1815;
+    static constexpr double SplitterWidth = 30;
 };
+
+// Where a drag leaves the bar between the list and the message box: p is
+// the bar's left plus the mouse within it, sw the inner width. Never left of
+// 600, never closer than 1800 to the right edge.
+double dragSendSplitter(double p, double sw);
 
 SendWindowLayout layoutSendWindow(double w, double h, double toWidth = SendWindowDesign::ToWidth,
                                   double listWidth = SendWindowDesign::ListWidth);

@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -37,6 +38,10 @@ FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, QWidget *
     Text1->setPalette(face);
     Text1->hide();
     picSplitter = named(new QWidget(this), "picSplitter");
+    picSplitter->setCursor(Qt::SplitVCursor);
+    picSplitter->setMouseTracking(true); // moves over it re-apply the sizes
+    picSplitter->installEventFilter(this);
+    m_bodyHeight = RecvWindowDesign::BodyHeight;
     Text2 = named(new QPlainTextEdit(this), "Text2");
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
@@ -83,8 +88,11 @@ FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, QWidget *
     connect(&m_inbox, &Inbox::changed, this, &FrmRecv::refresh);
     connect(&m_inbox, &Inbox::replyCleared, Text2, &QPlainTextEdit::clear);
 
-    resize(twips::toPixels(RecvWindowDesign::Width - FrameWidth,
-                           RecvWindowDesign::Height - FrameHeight, twips::screenOf(this)));
+    const QSize design = twips::toPixels(RecvWindowDesign::Width - FrameWidth,
+                                         RecvWindowDesign::Height - FrameHeight,
+                                         twips::screenOf(this));
+    resize(design);
+    setMinimumSize(design); // smaller, the buttons would stand on the boxes
     refresh();
 }
 
@@ -173,12 +181,45 @@ void FrmRecv::resizeEvent(QResizeEvent *event)
     relayout();
 }
 
+bool FrmRecv::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != picSplitter)
+        return QWidget::eventFilter(watched, event);
+    const QScreen *screen = twips::screenOf(this);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        m_dragging = true;
+        return true;
+    case QEvent::MouseButtonRelease:
+        m_dragging = false;
+        return true;
+    case QEvent::MouseMove: {
+        if (m_dragging) {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            const double p =
+                twips::fromPixelsY(picSplitter->y() + int(mouse->position().y()), screen);
+            m_bodyHeight = dragRecvSplitter(p, twips::fromPixelsY(height(), screen));
+        }
+        // Dragged or not, the boxes follow the bar.
+        const double sh = twips::fromPixelsY(height(), screen);
+        const int top = twips::toPixelsY(m_bodyHeight, screen);
+        picSplitter->move(0, top);
+        Text1->resize(Text1->width(), top);
+        Text2->setGeometry(0, top + picSplitter->height(), Text2->width(),
+                           twips::toPixelsY(std::max(0.0, sh - m_bodyHeight - 500), screen));
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
 void FrmRecv::relayout()
 {
     const QScreen *screen = twips::screenOf(this);
     const double w = twips::fromPixelsX(width(), screen) + FrameWidth;
     const double h = twips::fromPixelsY(height(), screen) + FrameHeight;
-    const RecvWindowLayout l = layoutRecvWindow(w, h);
+    const RecvWindowLayout l = layoutRecvWindow(w, h, m_bodyHeight);
     using D = RecvWindowDesign;
     const auto rect = [screen](const QRectF &r) {
         return QRect(twips::toPixelsX(r.x(), screen), twips::toPixelsY(r.y(), screen),

@@ -62,9 +62,12 @@ private:
     void CmdDel_Click();
     void tick();
     void relayout();
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     Inbox &m_inbox;
     Receiver &m_receiver;
     const Clock &m_clock;
     QTimer *m_clockTimer;
+    double m_bodyHeight; // set by the splitter
+    bool m_dragging = false;
 };

@@ -61,6 +61,13 @@ FrmSnd::FrmSnd(Composer &composer, Dispatcher &dispatcher, UserListModel &users,
     Image1 = named(new QLabel(this), "Image1");
     Image1->setAlignment(Qt::AlignCenter);
     Image1->installEventFilter(this);
+    picSplitter = named(new QWidget(this), "picSplitter");
+    picSplitter->setCursor(Qt::SplitHCursor);
+    picSplitter->setAutoFillBackground(true);
+    picSplitter->installEventFilter(this);
+    m_toWidth = SendWindowDesign::ToWidth;
+    m_listWidth = SendWindowDesign::ListWidth;
+    paintSplitter();
 
     StatusBar1 = named(new QStatusBar(this), "StatusBar1");
     StatusBar1->setSizeGripEnabled(false);
@@ -95,8 +102,11 @@ FrmSnd::FrmSnd(Composer &composer, Dispatcher &dispatcher, UserListModel &users,
     connect(&m_dispatcher, &Dispatcher::awayNoteReceived, TxtMsg, &QPlainTextEdit::setPlainText);
 
     const QScreen *screen = twips::screenOf(this);
-    resize(twips::toPixels(SendWindowDesign::Width - FrameWidth,
-                           SendWindowDesign::Height - FrameHeight, screen));
+    const QSize design = twips::toPixels(SendWindowDesign::Width - FrameWidth,
+                                         SendWindowDesign::Height - FrameHeight, screen);
+    picSplitter->move(twips::toPixelsX(SendWindowDesign::SplitterLeft, screen), 0);
+    resize(design);
+    setMinimumSize(design); // smaller, the buttons would stand on the boxes
     for (int col = 0; col < UserListModel::ColumnCount; ++col)
         ListView1->setColumnWidth(col, twips::toPixelsX(col == 0 ? 1100 : 900, screen));
 }
@@ -168,6 +178,8 @@ void FrmSnd::resizeEvent(QResizeEvent *event)
 
 bool FrmSnd::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == picSplitter)
+        return splitterEvent(event);
     if (watched == Image1 && event->type() == QEvent::MouseButtonPress) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::RightButton)
@@ -179,12 +191,51 @@ bool FrmSnd::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+void FrmSnd::paintSplitter()
+{
+    QPalette palette = picSplitter->palette();
+    palette.setColor(QPalette::Window, palette.color(m_dragging ? QPalette::Dark : QPalette::Button));
+    picSplitter->setPalette(palette);
+}
+
+bool FrmSnd::splitterEvent(QEvent *event)
+{
+    const QScreen *screen = twips::screenOf(this);
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        m_dragging = true;
+        paintSplitter();
+        return true;
+    case QEvent::MouseMove: {
+        if (!m_dragging)
+            return true;
+        // Only the bar moves while it is dragged.
+        const double p = twips::fromPixelsX(picSplitter->x() + int(mouse->position().x()), screen);
+        const double left = dragSendSplitter(p, twips::fromPixelsX(width(), screen));
+        picSplitter->move(twips::toPixelsX(left, screen), picSplitter->y());
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        m_dragging = false;
+        paintSplitter();
+        const double left = twips::fromPixelsX(picSplitter->x(), screen);
+        m_toWidth = left - 12;
+        m_listWidth = left + 12;
+        relayout();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
 void FrmSnd::relayout()
 {
     const QScreen *screen = twips::screenOf(this);
     const double w = twips::fromPixelsX(width(), screen) + FrameWidth;
     const double h = twips::fromPixelsY(height(), screen) + FrameHeight;
-    const SendWindowLayout l = layoutSendWindow(w, h);
+    const SendWindowLayout l = layoutSendWindow(w, h, m_toWidth, m_listWidth);
     const auto rect = [screen](const QRectF &r) {
         return QRect(twips::toPixelsX(r.x(), screen), twips::toPixelsY(r.y(), screen),
                      twips::toPixelsX(r.width(), screen), twips::toPixelsY(r.height(), screen));
@@ -197,6 +248,9 @@ void FrmSnd::relayout()
     };
     TxtTO->setGeometry(rect(l.txtTO));
     TxtMsg->setGeometry(rect(l.txtMsg));
+    // The bar stands where it was left; its height follows the message box.
+    picSplitter->resize(twips::toPixelsX(SendWindowDesign::SplitterWidth, screen),
+                        TxtMsg->height());
     ListView1->setGeometry(rect(l.listView1));
     CmdSend->setGeometry(at(l.cmdSend));
     CmdCancel->setGeometry(at(l.cmdCancel));

@@ -35,6 +35,7 @@ public:
     QPushButton *CmdKensaku;
     QPushButton *CmdLetter;
     QLabel *Image1;
+    QWidget *picSplitter;
     QStatusBar *StatusBar1;
     QLabel *panel1;
     QLabel *panel2;
@@ -62,10 +63,16 @@ private:
     void relayout();
     // Out of the way: hidden, or minimised where there is no tray to come back by.
     void putAway();
+    bool splitterEvent(QEvent *event);
+    void paintSplitter();
 
     Composer &m_composer;
     Dispatcher &m_dispatcher;
     UserListModel &m_users;
     const OptSettings &m_settings;
     QMenu *m_trayMenu = nullptr;
+    // Set by the splitter; the design's until it is dragged.
+    double m_toWidth;
+    double m_listWidth;
+    bool m_dragging = false;
 };

@@ -95,8 +95,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     connect(m_tray->mnuLetter, &QAction::triggered, this, &Program::mnuLetter_Click);
     connect(m_dispatcher.get(), &Dispatcher::awayNoteFetched, this,
             [this] { m_note->answered(m_env.clock->now()); });
-    for (QAction *later : {m_tray->mnuOther})
-        later->setEnabled(false);
+    connect(m_tray->mnuOther, &QAction::triggered, this, &Program::mnuOther_Click);
 }
 
 Program::~Program()
@@ -106,6 +105,7 @@ Program::~Program()
     delete m_frmMsgOpen;
     delete m_frmPw;
     delete m_frmLetter;
+    delete m_frmOpt;
     m_frmLog.reset(); // its view goes before the model it shows
     if (!m_ended && m_tray)
         m_tray->removeIcon();
@@ -189,8 +189,12 @@ Program::StartResult Program::start()
 
 void Program::applyAppearance()
 {
-    Appearance::fromSettings(m_store->settings())
-        .applyTo({m_frmSnd->TxtMsg, m_frmSnd->TxtTO, m_frmSnd->ListView1});
+    QList<QWidget *> areas{m_frmSnd->TxtMsg, m_frmSnd->TxtTO, m_frmSnd->ListView1};
+    if (m_frmRecv)
+        areas << m_frmRecv->Text1 << m_frmRecv->Text2;
+    if (m_frmLetter)
+        areas << m_frmLetter->TxtLetter;
+    Appearance::fromSettings(m_store->settings()).applyTo(areas);
 }
 
 void Program::mnuEnd_Click()
@@ -265,6 +269,7 @@ FrmRecv &Program::frmRecv()
         m_frmRecv->setWindowIcon(m_theme->arrival());
         themeChanged();
         connect(m_frmRecv.get(), &FrmRecv::passwordRequested, this, &Program::showPassword);
+        applyAppearance();
     }
     return *m_frmRecv;
 }
@@ -360,10 +365,24 @@ void Program::mnuLetter_Click()
         m_frmLetter->Image1->setPixmap(m_theme->normal().pixmap(
             twips::toPixelsX(480, twips::screenOf(m_frmLetter))));
     }
+    applyAppearance();
     if (!(m_frmLetter->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
         placeWidget(m_frmLetter, m_store->settings());
     m_frmLetter->show();
     m_frmLetter->raise();
     m_frmLetter->activateWindow();
     m_note->open();
+}
+
+void Program::mnuOther_Click()
+{
+    m_tray->mnuTray->hide();
+    if (!m_frmOpt) {
+        m_frmOpt = new FrmOpt(*m_store, *m_dialogs);
+        m_frmOpt->setWindowIcon(m_theme->normal());
+        connect(m_frmOpt, &FrmOpt::appearanceChanged, this, &Program::applyAppearance);
+    } else {
+        m_frmOpt->fill(); // discards what was not saved
+    }
+    showPlaced(m_frmOpt, m_store->settings());
 }

@@ -3,6 +3,7 @@
 #include "environment.h"
 #include "frmipset.h"
 #include "frmletter.h"
+#include "frmopt.h"
 #include "frmmsgopen.h"
 #include "frmpw.h"
 #include "frmversion.h"
@@ -74,6 +75,7 @@ public:
     FrmMsgOpen *frmMsgOpen() const { return m_frmMsgOpen; }
     FrmPw *frmPw() const { return m_frmPw; }
     FrmLetter *frmLetter() const { return m_frmLetter; }
+    FrmOpt *frmOpt() const { return m_frmOpt; }
     HistoryBrowser &historyBrowser() { return *m_browser; }
     FrmLog *frmLog() const { return m_frmLog.get(); }
 
@@ -86,6 +88,8 @@ public:
     void dspRecvMsg();
     // 置き手紙作成: the note window, made when it is not there.
     void mnuLetter_Click();
+    // 動作環境の設定: the options dialog, filled afresh.
+    void mnuOther_Click();
     // 送受信履歴表示: through the password gate.
     void mnuLog_Click();
     // Places and shows the history window.
@@ -124,6 +128,7 @@ private:
     QPointer<FrmMsgOpen> m_frmMsgOpen;
     QPointer<FrmPw> m_frmPw;
     QPointer<FrmLetter> m_frmLetter;
+    QPointer<FrmOpt> m_frmOpt;
     QString m_weekday;
     QPointer<FrmVersion> m_frmVersion;
     QPointer<FrmIPset> m_frmIPset;

@@ -17,6 +17,14 @@ public:
 
     QString openFileName(const QString &start) override { return m_inner.openFileName(start); }
     QString saveFileName(const QString &start) override { return m_inner.saveFileName(start); }
+    std::optional<quint32> chooseColor(quint32 initial) override
+    {
+        return m_inner.chooseColor(initial);
+    }
+    std::optional<Font> chooseFont(const Font &initial) override
+    {
+        return m_inner.chooseFont(initial);
+    }
 
     const QString &lastAnswer() const { return m_lastAnswer; }
 

@@ -32,6 +32,8 @@ struct Boxes final : Dialogs
     Answer messageBox(const Box &box) override { return box.defaultAnswer; }
     QString openFileName(const QString &) override { return {}; }
     QString saveFileName(const QString &) override { return {}; }
+    std::optional<quint32> chooseColor(quint32) override { return {}; }
+    std::optional<Font> chooseFont(const Font &) override { return {}; }
 };
 
 struct FixedClock final : Clock

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 // Modal questions to the user. Logic asks through this, so a test can answer
 // the box and read what it said.
@@ -27,4 +28,19 @@ public:
     // The file dialogs, starting at start; an empty text when cancelled.
     virtual QString openFileName(const QString &start) = 0;
     virtual QString saveFileName(const QString &start) = 0;
+
+    // A font as the settings hold it.
+    struct Font
+    {
+        QString family;
+        double pointSize = 9;
+        bool italic = false;
+        bool bold = false;
+        bool underline = false;
+        bool strikeOut = false;
+    };
+    // The colour and font choosers; nothing when the user cancels. Colours
+    // are 24-bit values as the settings store them (red in the low byte).
+    virtual std::optional<quint32> chooseColor(quint32 initial) = 0;
+    virtual std::optional<Font> chooseFont(const Font &initial) = 0;
 };

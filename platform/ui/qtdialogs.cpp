@@ -1,6 +1,8 @@
 #include "qtdialogs.h"
 
+#include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 
 namespace {
@@ -89,4 +91,29 @@ QString QtDialogs::openFileName(const QString &start)
 QString QtDialogs::saveFileName(const QString &start)
 {
     return QFileDialog::getSaveFileName(nullptr, QString(), start);
+}
+
+std::optional<quint32> QtDialogs::chooseColor(quint32 initial)
+{
+    const QColor chosen = QColorDialog::getColor(
+        QColor(int(initial & 0xFF), int(initial >> 8 & 0xFF), int(initial >> 16 & 0xFF)));
+    if (!chosen.isValid())
+        return std::nullopt;
+    return quint32(chosen.red()) | quint32(chosen.green()) << 8 | quint32(chosen.blue()) << 16;
+}
+
+std::optional<Dialogs::Font> QtDialogs::chooseFont(const Font &initial)
+{
+    QFont font(initial.family);
+    font.setPointSizeF(initial.pointSize > 0 ? initial.pointSize : 9);
+    font.setItalic(initial.italic);
+    font.setBold(initial.bold);
+    font.setUnderline(initial.underline);
+    font.setStrikeOut(initial.strikeOut);
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, font);
+    if (!ok)
+        return std::nullopt;
+    return Font{chosen.family(), chosen.pointSizeF(), chosen.italic(), chosen.bold(),
+                chosen.underline(), chosen.strikeOut()};
 }

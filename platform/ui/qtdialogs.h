@@ -8,4 +8,6 @@ public:
     Answer messageBox(const Box &box) override;
     QString openFileName(const QString &start) override;
     QString saveFileName(const QString &start) override;
+    std::optional<quint32> chooseColor(quint32 initial) override;
+    std::optional<Font> chooseFont(const Font &initial) override;
 };

@@ -34,6 +34,10 @@ public:
     QString openFileName(const QString &start) override;
     QString saveFileName(const QString &start) override;
     QStringList fileNames;
+    std::optional<quint32> chooseColor(quint32) override { return color; }
+    std::optional<Font> chooseFont(const Font &) override { return font; }
+    std::optional<quint32> color; // what the choosers give; nothing: cancelled
+    std::optional<Font> font;
     QStringList fileDialogStarts;
 
     QList<Box> shown;

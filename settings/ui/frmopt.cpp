@@ -1,0 +1,380 @@
+#include "frmopt.h"
+
+#include "dialogs.h"
+#include "passwordgate.h"
+#include "settingsstore.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename T> T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QCheckBox *check(QWidget *parent, const char *name, const QString &caption)
+{
+    return named(new QCheckBox(caption, parent), name);
+}
+
+QString trueFalse(bool on)
+{
+    return on ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+Qt::CheckState state(int value)
+{
+    return value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
+}
+
+int value(const QCheckBox *box)
+{
+    return box->checkState() == Qt::Checked ? 1 : box->checkState() == Qt::PartiallyChecked ? 2 : 0;
+}
+
+} // namespace
+
+FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_store(store), m_dialogs(dialogs)
+{
+    setObjectName(QStringLiteral("FrmOpt"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("ｵﾌﾟｼｮﾝ指定"));
+
+    TabStrip1 = named(new QTabBar(this), "TabStrip1");
+    for (const QString &caption :
+         {QStringLiteral("送受信 "), QStringLiteral("ﾊﾟｽﾜｰﾄﾞ"), QStringLiteral("表示"),
+          QStringLiteral("ﾕｰｻﾞｰ情報"), QStringLiteral("その他 ")})
+        TabStrip1->addTab(caption);
+    const char *pageNames[] = {"Picture1", "Picture2", "Picture3", "Picture4", "Picture5"};
+    for (int i = 0; i < 5; ++i)
+        pages[size_t(i)] = named(new QWidget(this), pageNames[i]);
+
+    // 送受信: the dependent boxes stand inside their sentence's parentheses.
+    QWidget *p = pages[SendRecv];
+    ChkSend = check(p, "ChkSend", QStringLiteral("送信完了確認を行う。（"));
+    ChkSndMin = check(p, "ChkSndMin", QStringLiteral("最小表示）"));
+    ChkRecv = check(p, "ChkRecv", QStringLiteral("受信完了確認を行う。（"));
+    ChkRcvMin = check(p, "ChkRcvMin", QStringLiteral("最小表示"));
+    ChkTime = check(p, "ChkTime", QStringLiteral("10秒で自動消去）"));
+    ChkOther = check(p, "ChkOther", QStringLiteral("お相手以外からのﾒｯｾｰｼﾞは受け付けない。"));
+    ChkDsp = check(p, "ChkDsp", QStringLiteral("ﾒｯｾｰｼﾞ受信時は受信ﾎﾞﾀﾝを表示する。"));
+    ChkBlink = check(p, "ChkBlink", QStringLiteral("ﾒｯｾｰｼﾞ受信時はﾀｽｸﾄﾚｲのｱｲｺﾝを点滅する。"));
+    auto *grid = new QGridLayout(p);
+    grid->addWidget(ChkSend, 0, 0);
+    grid->addWidget(ChkSndMin, 0, 1);
+    grid->addWidget(ChkRecv, 1, 0);
+    grid->addWidget(ChkRcvMin, 1, 1);
+    grid->addWidget(ChkTime, 1, 2);
+    grid->addWidget(ChkOther, 2, 0, 1, 3);
+    grid->addWidget(ChkDsp, 3, 0, 1, 3);
+    grid->addWidget(ChkBlink, 4, 0, 1, 3);
+    grid->setRowStretch(5, 1);
+
+    // ﾊﾟｽﾜｰﾄﾞ
+    p = pages[Password];
+    ChkPw1 = check(p, "ChkPw1",
+                   QStringLiteral("受信ﾒｯｾｰｼﾞ開封時および履歴参照時、ﾊﾟｽﾜｰﾄﾞ入力を行う。"));
+    ChkPw1->setTristate(true);
+    TxtPw1 = named(new QLineEdit(p), "TxtPw1");
+    TxtPw1->setEchoMode(QLineEdit::Password);
+    TxtPw1->setReadOnly(true); // the password in force; nobody types here
+    TxtPw1->setFocusPolicy(Qt::NoFocus);
+    Label1 = named(new QLabel(QStringLiteral("現ﾊﾟｽﾜｰﾄﾞ："), p), "Label1");
+    TxtPw2 = named(new QLineEdit(p), "TxtPw2");
+    Label2 = named(new QLabel(QStringLiteral("新ﾊﾟｽﾜｰﾄﾞ："), p), "Label2");
+    TxtPw3 = named(new QLineEdit(p), "TxtPw3");
+    TxtPw3->setEchoMode(QLineEdit::Password);
+    CmdPok = named(new QPushButton(QStringLiteral("OK"), p), "CmdPok");
+    grid = new QGridLayout(p);
+    grid->addWidget(ChkPw1, 0, 0, 1, 3);
+    grid->addWidget(TxtPw1, 1, 1);
+    grid->addWidget(Label1, 2, 0);
+    grid->addWidget(TxtPw2, 2, 1);
+    grid->addWidget(Label2, 3, 0);
+    grid->addWidget(TxtPw3, 3, 1);
+    grid->addWidget(CmdPok, 3, 2);
+    grid->setRowStretch(4, 1);
+
+    // 表示
+    p = pages[Display];
+    Frame3 = named(new QGroupBox(QStringLiteral("背景色"), p), "Frame3");
+    TxtColor = named(new QLineEdit(Frame3), "TxtColor");
+    TxtColor->setReadOnly(true);
+    TxtColor->setFocusPolicy(Qt::NoFocus);
+    CmdColor = named(new QPushButton(QStringLiteral("参照..."), Frame3), "CmdColor");
+    auto *row = new QHBoxLayout(Frame3);
+    row->addWidget(TxtColor);
+    row->addWidget(CmdColor);
+    Frame2 = named(new QGroupBox(QStringLiteral("ﾌｫﾝﾄ"), p), "Frame2");
+    TxtFont = named(new QLineEdit(Frame2), "TxtFont");
+    TxtSize = named(new QLineEdit(Frame2), "TxtSize");
+    for (QLineEdit *shown : {TxtFont, TxtSize})
+        shown->setReadOnly(true);
+    TxtSize->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00000")));
+    CmdFont = named(new QPushButton(QStringLiteral("参照..."), Frame2), "CmdFont");
+    row = new QHBoxLayout(Frame2);
+    row->addWidget(TxtFont);
+    row->addWidget(TxtSize);
+    row->addWidget(CmdFont);
+    Frame1 = named(new QGroupBox(QStringLiteral("ｳｨﾝﾄﾞｳの表示位置"), p), "Frame1");
+    OptLeftup = named(new QRadioButton(QStringLiteral("左上"), Frame1), "OptLeftup");
+    OptRightup = named(new QRadioButton(QStringLiteral("右上"), Frame1), "OptRightup");
+    OptLeftlow = named(new QRadioButton(QStringLiteral("左下"), Frame1), "OptLeftlow");
+    OptRightlow = named(new QRadioButton(QStringLiteral("右下"), Frame1), "OptRightlow");
+    OptCenter = named(new QRadioButton(QStringLiteral("中央"), Frame1), "OptCenter");
+    auto *positions = new QGridLayout(Frame1);
+    positions->addWidget(OptLeftup, 0, 0);
+    positions->addWidget(OptRightup, 0, 2);
+    positions->addWidget(OptCenter, 1, 1);
+    positions->addWidget(OptLeftlow, 2, 0);
+    positions->addWidget(OptRightlow, 2, 2);
+    grid = new QGridLayout(p);
+    grid->addWidget(Frame3, 0, 0);
+    grid->addWidget(Frame2, 1, 0);
+    grid->addWidget(Frame1, 0, 1, 2, 1);
+
+    // ﾕｰｻﾞｰ情報
+    p = pages[UserInfo];
+    Label4 = named(new QLabel(QStringLiteral("ﾕｰｻﾞｰ名を入力してください。（Max12文字）"), p),
+                   "Label4");
+    TxtName = named(new QLineEdit(p), "TxtName");
+    Label5 = named(new QLabel(QStringLiteral("ここで設定された名前が受信者側へ表示されます。"), p),
+                   "Label5");
+    Label6 = named(new QLabel(QStringLiteral("未入力の場合は、ﾛｸﾞｲﾝ名が表示されます。"), p),
+                   "Label6");
+    auto *column = new QVBoxLayout(p);
+    for (QWidget *w : {static_cast<QWidget *>(Label4), static_cast<QWidget *>(TxtName),
+                       static_cast<QWidget *>(Label5), static_cast<QWidget *>(Label6)})
+        column->addWidget(w);
+    column->addStretch();
+
+    // その他
+    p = pages[Other];
+    ChkIcon = check(p, "ChkIcon", QStringLiteral("起動時、ｱｲｺﾝをﾗﾝﾀﾞﾑに表示させる。"));
+    Label3 = named(new QLabel(QStringLiteral("※次回起動時から有効です。"), p), "Label3");
+    column = new QVBoxLayout(p);
+    column->addWidget(ChkIcon);
+    column->addWidget(Label3);
+    column->addStretch();
+
+    CmdOK = named(new QPushButton(QStringLiteral("OK"), this), "CmdOK");
+    CmdCancel = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), "CmdCancel");
+    CmdWrite = named(new QPushButton(QStringLiteral("更新(&A)"), this), "CmdWrite");
+
+    auto *outer = new QVBoxLayout(this);
+    outer->addWidget(TabStrip1);
+    for (QWidget *page : pages)
+        outer->addWidget(page, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(CmdOK);
+    buttons->addWidget(CmdCancel);
+    buttons->addWidget(CmdWrite);
+    outer->addLayout(buttons);
+
+    for (QLabel *label : findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
+
+    connect(TabStrip1, &QTabBar::currentChanged, this, &FrmOpt::showPage);
+    connect(ChkSend, &QCheckBox::clicked, this,
+            [this] { ChkSndMin->setEnabled(ChkSend->checkState() == Qt::Checked); });
+    connect(ChkRecv, &QCheckBox::clicked, this, [this] {
+        const bool on = ChkRecv->checkState() == Qt::Checked;
+        ChkRcvMin->setEnabled(on);
+        ChkTime->setEnabled(on);
+    });
+    connect(ChkPw1, &QCheckBox::clicked, this, [this] {
+        // The grayed state is only ever shown, never clicked into.
+        if (ChkPw1->checkState() == Qt::PartiallyChecked)
+            ChkPw1->setCheckState(Qt::Checked);
+        PwEnable();
+    });
+    connect(CmdPok, &QPushButton::clicked, this, &FrmOpt::passwordAction);
+    connect(CmdColor, &QPushButton::clicked, this, &FrmOpt::CmdColor_Click);
+    connect(CmdFont, &QPushButton::clicked, this, &FrmOpt::CmdFont_Click);
+    connect(CmdOK, &QPushButton::clicked, this, [this] {
+        if (apply())
+            close();
+    });
+    connect(CmdWrite, &QPushButton::clicked, this, &FrmOpt::apply);
+    connect(CmdCancel, &QPushButton::clicked, this, &QWidget::close);
+
+    fill();
+    showPage(SendRecv);
+}
+
+void FrmOpt::fill()
+{
+    const OptSettings &s = m_store.settings();
+    ChkSend->setCheckState(state(s.sndConfirm));
+    ChkSndMin->setCheckState(state(s.sndConfirmMin));
+    ChkRecv->setCheckState(state(s.rcvConfirm));
+    ChkRcvMin->setCheckState(state(s.rcvConfirmMin));
+    ChkTime->setCheckState(state(s.autoErase));
+    ChkOther->setCheckState(state(s.otherReject));
+    ChkDsp->setCheckState(state(s.rcvButton));
+    ChkSndMin->setEnabled(ChkSend->checkState() == Qt::Checked);
+    ChkRcvMin->setEnabled(ChkRecv->checkState() == Qt::Checked);
+    ChkTime->setEnabled(ChkRecv->checkState() == Qt::Checked);
+    fillPassword();
+    OptLeftup->setChecked(isTrue(s.posLeftUp));
+    OptRightup->setChecked(isTrue(s.posRightUp));
+    OptLeftlow->setChecked(isTrue(s.posLeftLow));
+    OptRightlow->setChecked(isTrue(s.posRightLow));
+    OptCenter->setChecked(isTrue(s.posCenter));
+    ChkIcon->setCheckState(state(s.iconRandom));
+    TxtName->setText(s.optName);
+    ChkBlink->setCheckState(state(s.blinkIcon.toInt()));
+    fillDisplay();
+    PwEnable();
+}
+
+void FrmOpt::fillPassword()
+{
+    const OptSettings &s = m_store.settings();
+    ChkPw1->setCheckState(state(s.pwCheck));
+    TxtPw1->setText(s.pwStored);
+    TxtPw2->setText(s.pwCurrent);
+    TxtPw3->setText(s.pwNew);
+}
+
+void FrmOpt::fillDisplay()
+{
+    const OptSettings &s = m_store.settings();
+    TxtFont->setText(s.fontName);
+    TxtSize->setText(s.fontSize);
+    const quint32 bgr = s.backColor.toUInt();
+    TxtColor->setStyleSheet(QStringLiteral("background-color: rgb(%1, %2, %3)")
+                                .arg(bgr & 0xFF)
+                                .arg(bgr >> 8 & 0xFF)
+                                .arg(bgr >> 16 & 0xFF));
+}
+
+void FrmOpt::showPage(int page)
+{
+    if (m_page == Password && page != Password)
+        fillPassword(); // what was typed and not applied is dropped
+    m_page = page;
+    for (int i = 0; i < int(pages.size()); ++i)
+        pages[size_t(i)]->setVisible(i == page);
+    if (TabStrip1->currentIndex() != page)
+        TabStrip1->setCurrentIndex(page);
+    if (page == Display)
+        fillDisplay();
+    if (page == UserInfo)
+        TxtName->setFocus();
+}
+
+void FrmOpt::PwEnable()
+{
+    const auto e = passwordpage::pwEnable(ChkPw1->checkState() == Qt::Checked,
+                                          !TxtPw1->text().isEmpty());
+    if (e.clearCurrent)
+        TxtPw2->clear();
+    if (e.currentEnabled)
+        TxtPw2->setEnabled(*e.currentEnabled);
+    TxtPw3->setEnabled(e.newEnabled);
+}
+
+void FrmOpt::optGather()
+{
+    if (ChkPw1->checkState() == Qt::Checked && TxtPw1->text().isEmpty()) {
+        ChkPw1->setCheckState(Qt::Unchecked);
+        PwEnable();
+    }
+    OptSettings &s = m_store.settings();
+    s.sndConfirm = value(ChkSend);
+    s.sndConfirmMin = value(ChkSndMin);
+    s.rcvConfirm = value(ChkRecv);
+    s.rcvConfirmMin = value(ChkRcvMin);
+    s.otherReject = value(ChkOther);
+    s.rcvButton = value(ChkDsp);
+    s.pwCheck = value(ChkPw1);
+    s.iconRandom = value(ChkIcon);
+    s.autoErase = value(ChkTime);
+    s.blinkIcon = QString::number(value(ChkBlink));
+    s.pwStored = TxtPw1->text();
+    s.pwCurrent = TxtPw2->text();
+    s.pwNew = TxtPw3->text();
+    s.posLeftUp = trueFalse(OptLeftup->isChecked());
+    s.posLeftLow = trueFalse(OptLeftlow->isChecked());
+    s.posRightUp = trueFalse(OptRightup->isChecked());
+    s.posRightLow = trueFalse(OptRightlow->isChecked());
+    s.posCenter = trueFalse(OptCenter->isChecked());
+    s.setOptName(TxtName->text());
+}
+
+void FrmOpt::passwordAction()
+{
+    const auto o = passwordpage::apply(value(ChkPw1), TxtPw1->text(), TxtPw2->text(),
+                                       TxtPw3->text());
+    if (o.box)
+        m_dialogs.messageBox(*o.box);
+    TxtPw1->setText(o.stored);
+    TxtPw2->setText(o.current);
+    TxtPw3->setText(o.fresh);
+    if (o.disableBoth) {
+        TxtPw2->setEnabled(false);
+        TxtPw3->setEnabled(false);
+    }
+    if (o.enableCurrent)
+        TxtPw2->setEnabled(true);
+    if (o.focus == passwordpage::Focus::Current)
+        TxtPw2->setFocus();
+    else if (o.focus == passwordpage::Focus::New)
+        TxtPw3->setFocus();
+    if (o.save) {
+        optGather();
+        m_store.optWrite();
+    }
+}
+
+bool FrmOpt::apply()
+{
+    if (m_page == Password) {
+        passwordAction();
+        return true;
+    }
+    optGather();
+    // A failed save has been reported; the dialog stays, as nothing was kept.
+    return m_store.optWrite();
+}
+
+void FrmOpt::CmdColor_Click()
+{
+    OptSettings &s = m_store.settings();
+    const auto chosen = m_dialogs.chooseColor(s.backColor.toUInt());
+    if (!chosen)
+        return;
+    s.backColor = QString::number(*chosen);
+    fillDisplay();
+    emit appearanceChanged();
+}
+
+void FrmOpt::CmdFont_Click()
+{
+    OptSettings &s = m_store.settings();
+    const Dialogs::Font current{s.fontName,          s.fontSize.toDouble(), isTrue(s.fontItalic),
+                                isTrue(s.fontBold),  isTrue(s.fontUnderline),
+                                isTrue(s.fontStrikethru)};
+    const Dialogs::Font f = m_dialogs.chooseFont(current).value_or(current);
+    s.fontName = f.family;
+    s.fontSize = QString::number(f.pointSize);
+    s.fontItalic = trueFalse(f.italic);
+    s.fontBold = trueFalse(f.bold);
+    s.fontUnderline = trueFalse(f.underline);
+    s.fontStrikethru = trueFalse(f.strikeOut);
+    fillDisplay();
+    emit appearanceChanged();
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+class Dialogs;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabBar;
+class SettingsStore;
+
+// "ｵﾌﾟｼｮﾝ指定": the settings in five pages. Filled from the settings when
+// opened; OK and 更新(&A) gather and save them, except on the password page,
+// where they run the password action alone.
+class FrmOpt : public QWidget
+{
+    Q_OBJECT
+public:
+    enum Page { SendRecv, Password, Display, UserInfo, Other };
+
+    FrmOpt(SettingsStore &store, Dialogs &dialogs, QWidget *parent = nullptr);
+
+    QTabBar *TabStrip1;
+    std::array<QWidget *, 5> pages; // Picture1 to Picture5
+    // 送受信
+    QCheckBox *ChkSend, *ChkSndMin, *ChkRecv, *ChkRcvMin, *ChkTime, *ChkOther, *ChkDsp,
+        *ChkBlink;
+    // ﾊﾟｽﾜｰﾄﾞ
+    QCheckBox *ChkPw1;
+    QLineEdit *TxtPw1, *TxtPw2, *TxtPw3;
+    QLabel *Label1, *Label2;
+    QPushButton *CmdPok;
+    // 表示
+    QGroupBox *Frame1, *Frame2, *Frame3;
+    QLineEdit *TxtColor, *TxtFont, *TxtSize;
+    QPushButton *CmdColor, *CmdFont;
+    QRadioButton *OptLeftup, *OptRightup, *OptLeftlow, *OptRightlow, *OptCenter;
+    // ﾕｰｻﾞｰ情報
+    QLabel *Label4, *Label5, *Label6;
+    QLineEdit *TxtName;
+    // その他
+    QCheckBox *ChkIcon;
+    QLabel *Label3;
+    QPushButton *CmdOK, *CmdCancel, *CmdWrite;
+
+    // Puts the settings into the controls (also over unsaved edits).
+    void fill();
+    void optGather();
+    void PwEnable();
+
+signals:
+    // A colour or font was chosen: every window shows it at once.
+    void appearanceChanged();
+
+private:
+    void showPage(int page);
+    void passwordAction();
+    void fillPassword();
+    void fillDisplay();
+    void CmdColor_Click();
+    void CmdFont_Click();
+    // OK and 更新: true when the dialog may close.
+    bool apply();
+
+    SettingsStore &m_store;
+    Dialogs &m_dialogs;
+    int m_page = SendRecv;
+};

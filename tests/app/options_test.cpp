@@ -1,0 +1,220 @@
+// The away note, the options dialog and the splitters of a whole copy.
+#include "awaynote.h"
+#include "cp932.h"
+#include "frmletter.h"
+#include "frmopt.h"
+#include "frmsnd.h"
+#include "optsettings.h"
+#include "recvwindowlayout.h"
+#include "sendwindowlayout.h"
+#include "settingsstore.h"
+#include "testprogram.h"
+#include "traycontroller.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+const QString A = QStringLiteral("127.0.4.2");
+const QString Peer = QStringLiteral("127.0.9.7");
+
+struct Copy
+{
+    TestProgram t{A, QString(), true};
+    Program &p() { return *t; }
+    QStringList sent()
+    {
+        QStringList out;
+        for (const auto &[to, bytes] : t.port->sent)
+            out << cp932::decode(bytes);
+        t.port->sent.clear();
+        return out;
+    }
+    void click(QPushButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
+};
+} // namespace
+
+class OptionsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void awayNoteStatesAndExchange();
+    void dropOnTheNote_data();
+    void dropOnTheNote();
+    void optionsDialog();
+    void splitterClamps_data();
+    void splitterClamps();
+};
+
+void OptionsTest::awayNoteStatesAndExchange()
+{
+    Copy c;
+    c.t.writeSettings(cp932::encode(u"\"optGFile\"\r\n\"0\"\r\n1,0,1,0,0,0\r\n0,\"\",\"\",\"\"\r\n"
+                                    u"\"True\",\"False\",\"False\",\"False\",\"False\"\r\n0\r\n"
+                                    u"\"山田                \",0\r\n"));
+    QVERIFY(c.t.start());
+    const QByteArray get = cp932::encode(u"LETTER GET ");
+    const QByteArray search = cp932::encode(u"GROUP検索");
+    const QString reply = QStringLiteral("LETTER 置き手紙山田") + sp(18);
+    // No note: an empty answer, and no note announced afterwards either.
+    c.t.port->feed(get, Peer);
+    c.t.port->feed(search, Peer);
+    QStringList out = c.sent();
+    QCOMPARE(out[0], reply);
+    QVERIFY(out[1].endsWith(QStringLiteral("－")));
+
+    c.p().tray().mnuLetter->trigger();
+    FrmLetter *w = c.p().frmLetter();
+    QVERIFY(w && w->isVisible());
+    QCOMPARE(w->panel1->text(), QStringLiteral("未確認"));
+    c.click(w->CmdOK);
+    QCOMPARE(c.t.dialogs.shown.last().text, QStringLiteral("内容を入力してください。"));
+    w->TxtLetter->setPlainText(QStringLiteral("15時に\n戻ります"));
+    c.click(w->CmdOK);
+    QVERIFY(!w->isVisible());
+    c.t.clock.setTime(QStringLiteral("14:03:05"));
+    c.t.port->feed(search, Peer);
+    c.t.port->feed(get, Peer);
+    c.t.port->feed(get, Peer);
+    out = c.sent();
+    QVERIFY(out[0].endsWith(QStringLiteral("○")));
+    QCOMPARE(out[1], reply + QStringLiteral("15時に\r\n戻ります"));
+    QCOMPARE(out[2], out[1]);
+    QCOMPARE(w->panel1->text(),
+             QStringLiteral("確認されました...  ") +
+                 QLocale().toString(QDate(2026, 12, 8), QLocale::ShortFormat) +
+                 QStringLiteral(" / 14:03:05>"));
+    // Shown again after a fetch, OK ends the note.
+    c.p().tray().mnuLetter->trigger();
+    c.click(w->CmdOK);
+    QTRY_VERIFY(!c.p().frmLetter());
+    c.t.port->feed(get, Peer);
+    QCOMPARE(c.sent(), QStringList{reply});
+    QVERIFY(!c.p().awayNote().isSet());
+}
+
+void OptionsTest::dropOnTheNote_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("box");
+    QTest::addRow("txt") << "memo.txt" << true << "abc" << "";
+    QTest::addRow("upper-case TXT") << "memo.TXT" << true << "" << "";
+    QTest::addRow("doc") << "memo.doc" << true << "" << "";
+    QTest::addRow("unreadable") << "gone.txt" << false << "" << "ﾌｧｲﾙ読込ｴﾗｰ:";
+    QTest::addRow("no file at all") << "" << false << "" << "対象外ﾌｧｲﾙ";
+}
+
+void OptionsTest::dropOnTheNote()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, exists);
+    QFETCH(QString, note);
+    QFETCH(QString, box);
+    Copy c;
+    QVERIFY(c.t.start());
+    c.p().tray().mnuLetter->trigger();
+    FrmLetter *w = c.p().frmLetter();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    if (exists) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("a,b\r\n\"c\"\r\n");
+    }
+    QMimeData data;
+    if (name.isEmpty())
+        data.setText(QStringLiteral("selected text"));
+    else
+        data.setUrls({QUrl::fromLocalFile(path)});
+    w->dropped(&data);
+    QCOMPARE(w->TxtLetter->toPlainText(), note);
+    if (box.isEmpty())
+        QVERIFY(c.t.dialogs.shown.isEmpty());
+    else
+        QCOMPARE(c.t.dialogs.shown.last().text, name.isEmpty() ? box : box + path);
+}
+
+void OptionsTest::optionsDialog()
+{
+    Copy c;
+    c.t.writeSettings(cp932::encode(u"\"optGFile\"\r\n\"0\"\r\n1,1,1,0,0,0\r\n2,\"pw\",\"\",\"\"\r\n"));
+    QVERIFY(c.t.start());
+    c.p().tray().mnuOther->trigger();
+    FrmOpt *o = c.p().frmOpt();
+    QVERIFY(o && o->isVisible());
+    QCOMPARE(o->windowTitle(), QStringLiteral("ｵﾌﾟｼｮﾝ指定"));
+    QCOMPARE(o->TabStrip1->tabText(0), QStringLiteral("送受信 "));
+    // A pending grant shows grayed.
+    QCOMPARE(o->ChkPw1->checkState(), Qt::PartiallyChecked);
+    // Unticking 送信完了確認 grays its dependant, whose tick is kept and saved.
+    o->ChkSend->click();
+    QVERIFY(!o->ChkSndMin->isEnabled() && o->ChkSndMin->isChecked());
+    o->TxtName->setText(QStringLiteral("abcdefghijklmnopqrstuvwxy"));
+    // OK on the password page saves nothing of the other pages.
+    o->TabStrip1->setCurrentIndex(FrmOpt::Password);
+    o->TxtPw2->setText(QStringLiteral("wrong"));
+    c.click(o->CmdOK);
+    QCOMPARE(c.t.dialogs.shown.last().text, QStringLiteral("現ﾊﾟｽﾜｰﾄﾞが誤っています。"));
+    QTRY_VERIFY(!c.p().frmOpt());
+    QCOMPARE(c.p().store().settings().sndConfirm, 1);
+
+    c.p().tray().mnuOther->trigger();
+    o = c.p().frmOpt();
+    o->ChkSend->click();
+    o->TxtName->setText(QStringLiteral("abcdefghijklmnopqrstuvwxy"));
+    // A font chosen shows in the message box at once.
+    c.t.dialogs.font = Dialogs::Font{QStringLiteral("Noto Serif CJK JP"), 14, false, true};
+    o->TabStrip1->setCurrentIndex(FrmOpt::Display);
+    c.click(o->CmdFont);
+    QCOMPARE(o->TxtSize->text(), QStringLiteral("14"));
+    QCOMPARE(c.p().frmSnd().TxtMsg->font().pointSizeF(), 14.0);
+    QVERIFY(c.p().frmSnd().TxtMsg->font().bold());
+    c.click(o->CmdWrite);
+    QVERIFY(o->isVisible());
+    QFile file(c.t.folder.filePath(QStringLiteral("optGFile.dat")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QCOMPARE(lines.at(2), QByteArray("0,1,1,0,0,0\r"));
+    QCOMPARE(lines.at(3), QByteArray("2,\"pw\",\"\",\"\"\r"));
+    QCOMPARE(lines.at(6), QByteArray("\"abcdefghijklmnopqrst\",0\r"));
+    QVERIFY(lines.at(8).startsWith("\"Noto Serif CJK JP\",\"14\",\"0\",\"False\",\"True\""));
+}
+
+void OptionsTest::splitterClamps_data()
+{
+    QTest::addColumn<bool>("send");
+    QTest::addColumn<double>("p");
+    QTest::addColumn<double>("inner");
+    QTest::addColumn<double>("bar");
+    QTest::addRow("send: far left") << true << 100.0 << 6000.0 << 600.0;
+    QTest::addRow("send: free") << true << 2000.5 << 6000.0 << 2000.0;
+    QTest::addRow("send: far right") << true << 5000.0 << 6000.0 << 4200.0;
+    QTest::addRow("recv: top") << false << 12.0 << 4000.0 << 500.0;
+    QTest::addRow("recv: free") << false << 1501.5 << 4000.0 << 1502.0;
+    QTest::addRow("recv: bottom") << false << 3900.0 << 4000.0 << 3100.0;
+    QTest::addRow("recv: short window, above 500") << false << 450.0 << 1200.0 << 500.0;
+    QTest::addRow("recv: short window, below 500") << false << 700.0 << 1200.0 << 300.0;
+}
+
+void OptionsTest::splitterClamps()
+{
+    QFETCH(bool, send);
+    QFETCH(double, p);
+    QFETCH(double, inner);
+    QFETCH(double, bar);
+    QCOMPARE(send ? dragSendSplitter(p, inner) : dragRecvSplitter(p, inner), bar);
+}
+
+QTEST_MAIN(OptionsTest)
+#include "options_test.moc"

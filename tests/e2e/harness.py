@@ -58,7 +58,7 @@ def require_lab():
     """Skips the calling test module where the lab cannot be built."""
     if os.geteuid() != 0:
         raise unittest.SkipTest("needs root for network namespaces")
-    for tool in ("ip", "Xvfb", "trayer", "xdotool", "xmodmap", "import"):
+    for tool in ("ip", "Xvfb", "trayer", "openbox", "xdotool", "xmodmap", "import"):
         if not shutil.which(tool):
             raise unittest.SkipTest("missing " + tool)
 
@@ -66,7 +66,7 @@ def require_lab():
 class Display:
     """A private X server with a tray host in its top-right corner, or none."""
 
-    def __init__(self, tray=True):
+    def __init__(self, tray=True, wm=False):
         for n in range(60, 120):
             if not os.path.exists("/tmp/.X11-unix/X%d" % n) and not os.path.exists("/tmp/.X%d-lock" % n):
                 self.number = n
@@ -81,6 +81,12 @@ class Display:
             time.sleep(0.05)
         self.env = dict(os.environ, DISPLAY=self.name)
         self.trayer = None
+        self.wm = None
+        if wm:
+            # A window manager, for what only one enforces (minimum sizes).
+            self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            time.sleep(0.5)
         if not tray:
             return
         self.trayer = subprocess.Popen(
@@ -179,7 +185,7 @@ class Display:
         return path
 
     def close(self):
-        for p in (self.trayer, self.xvfb):
+        for p in (self.trayer, getattr(self, "wm", None), self.xvfb):
             if p is None:
                 continue
             p.terminate()
@@ -315,7 +321,7 @@ class Copy:
 class Lab:
     counter = 0
 
-    def __init__(self, portana, tray=True):
+    def __init__(self, portana, tray=True, wm=False):
         Lab.counter += 1
         self.id = "pt%d%d" % (os.getpid() % 100000, Lab.counter)
         self.portana = portana
@@ -324,7 +330,7 @@ class Lab:
         run("ip", "netns", "add", self.hub)
         run("ip", "-n", self.hub, "link", "add", "br0", "type", "bridge")
         run("ip", "-n", self.hub, "link", "set", "br0", "up")
-        self.display = Display(tray)
+        self.display = Display(tray, wm)
 
     def host(self, n):
         h = Host(self, n)

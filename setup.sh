@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 BUILD_PACKAGES=(cmake g++ ninja-build qt6-base-dev qt6-qpa-plugins libgl-dev fonts-noto-cjk)
-TEST_PACKAGES=(xvfb trayer openbox xdotool x11-utils x11-xserver-utils imagemagick iproute2 python3)
+TEST_PACKAGES=(xvfb trayer openbox desktop-file-utils appstream dbus xdotool x11-utils x11-xserver-utils imagemagick iproute2 python3)
 
 install_missing() {
     local missing=()

@@ -13,6 +13,10 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
 namespace {
 
 // Beside the executable, as the program has always kept it; where that
@@ -27,10 +31,36 @@ QString settingsFolder()
     return config;
 }
 
+
+// --version and --help answer before anything is opened: no window, no
+// socket, no display needed.
+std::optional<int> answerCommandLine(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("portana %s\n", PORTANA_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("使い方: portana [--help | --version]\n"
+                        "ぽるとな～: 同じネットワークの仲間にメッセージを送るツールです。\n"
+                        "起動するとタスクトレイに入り、アイコンから操作します。\n"
+                        "設定ファイル optGFile.dat は実行ファイルと同じフォルダに、\n"
+                        "書き込めない場合は ~/.config/portana/ に置かれます。\n"
+                        "  --help     この説明を表示して終了します\n"
+                        "  --version  版を表示して終了します\n");
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (const auto answered = answerCommandLine(argc, argv))
+        return *answered;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("portana"));
     QApplication::setQuitOnLastWindowClosed(false);

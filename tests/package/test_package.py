@@ -1,0 +1,74 @@
+"""Install into a staging folder and validate what a desktop reads; build the
+Debian package and check its metadata, its files, and that its program runs
+from the package alone."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+BUILD = os.environ.get("PORTANA_BUILD", os.getcwd())
+
+
+def run(*args, **kw):
+    return subprocess.run(list(args), check=True, capture_output=True, text=True, **kw)
+
+
+class Package(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        for tool in ("desktop-file-validate", "appstreamcli", "cpack", "dpkg-deb"):
+            if not shutil.which(tool):
+                raise unittest.SkipTest("missing " + tool)
+        cls.tmp = tempfile.mkdtemp(prefix="portana-package-")
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.tmp, ignore_errors=True)
+
+    def test_staged_install_validates(self):
+        stage = os.path.join(self.tmp, "stage")
+        run("cmake", "--install", BUILD, "--prefix", stage)
+        share = os.path.join(stage, "share")
+        desktop = os.path.join(share, "applications", "jp.portana.Portana.desktop")
+        run("desktop-file-validate", desktop)
+        run("appstreamcli", "validate", "--no-net",
+            os.path.join(share, "metainfo", "jp.portana.Portana.metainfo.xml"))
+        with open(desktop, encoding="utf-8") as f:
+            entry = f.read()
+        self.assertIn("Name=ぽるとな～\n", entry)
+        self.assertIn("Categories=Network;InstantMessaging;\n", entry)
+        for size in (16, 32, 48, 256):
+            icon = os.path.join(share, "icons", "hicolor", "%dx%d" % (size, size), "apps", "portana.png")
+            with open(icon, "rb") as f:
+                head = f.read(24)
+            self.assertEqual(head[:8], b"\x89PNG\r\n\x1a\n")
+            self.assertEqual(int.from_bytes(head[16:20], "big"), size)
+        self.assertTrue(os.path.exists(os.path.join(share, "man", "man1", "portana.1")))
+
+    def test_debian_package(self):
+        out = os.path.join(self.tmp, "deb")
+        run("cpack", "-G", "DEB", "-B", out, cwd=BUILD)
+        deb = [f for f in os.listdir(out) if f.endswith(".deb")]
+        self.assertEqual(len(deb), 1)
+        deb = os.path.join(out, deb[0])
+        depends = run("dpkg-deb", "-f", deb, "Depends").stdout
+        for name in ("libqt6widgets6", "libqt6network6", "qt6-qpa-plugins", "fonts-noto-cjk"):
+            self.assertIn(name, depends)
+        files = run("dpkg-deb", "-c", deb).stdout
+        for path in ("./usr/bin/portana", "./usr/share/applications/jp.portana.Portana.desktop",
+                     "./usr/share/metainfo/jp.portana.Portana.metainfo.xml",
+                     "./usr/share/icons/hicolor/48x48/apps/portana.png"):
+            self.assertIn(path + "\n", files)
+        # The packaged program answers without a display and without the build tree.
+        root = os.path.join(self.tmp, "root")
+        run("dpkg-deb", "-x", deb, root)
+        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        version = run(os.path.join(root, "usr", "bin", "portana"), "--version", env=env,
+                      cwd=self.tmp).stdout
+        self.assertRegex(version, r"^portana \d+\.\d+\n$")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

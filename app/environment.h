@@ -3,6 +3,9 @@
 #include <QHostAddress>
 #include <QString>
 #include <functional>
+#include <vector>
+
+#include "netinterfaces.h"
 
 class Clock;
 class DatagramPort;
@@ -28,4 +31,6 @@ struct Environment
     DatagramPort *port_ = nullptr;
     // Optional: 0 to 9 for the random icon set.
     std::function<int()> random10;
+    // Optional: the network cards a search goes through besides the broadcast.
+    std::function<std::vector<NetInterface>()> interfaces;
 };

@@ -1,6 +1,7 @@
 #include "cp932.h"
 #include "hostsysteminfo.h"
 #include "lockfileinstanceguard.h"
+#include "netinterfaces.h"
 #include "program.h"
 #include "qtdialogs.h"
 #include "qttrayhost.h"
@@ -85,6 +86,7 @@ int main(int argc, char *argv[])
     env.systemInfo = &systemInfo;
     env.tray = &tray;
     env.instanceGuard = &guard;
+    env.interfaces = hostInterfaces;
 
     Program program(env);
     // exit(), not quit(): quit() first asks every window to close, and the

@@ -66,6 +66,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
                                                 *m_note, *m_dialogs);
     m_composer = std::make_unique<Composer>(*m_dispatcher, settings, *m_user, *m_users, *m_history,
                                             *m_env.clock, *m_dialogs, m_env.broadcastAddress);
+    m_composer->setInterfaces(m_env.interfaces);
     m_gate = std::make_unique<PasswordGate>(m_store->settings());
     m_inbox = std::make_unique<Inbox>();
     m_receiver = std::make_unique<Receiver>(*m_inbox, *m_dispatcher, *m_composer, *m_history,

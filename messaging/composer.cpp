@@ -23,7 +23,9 @@ Composer::Composer(Dispatcher &dispatcher, const OptSettings &settings, const Lo
 void Composer::search()
 {
     m_users.clear();
-    m_dispatcher.send(m_broadcastAddress, wire::searchRequest());
+    const auto interfaces = m_interfaces ? m_interfaces() : std::vector<NetInterface>();
+    for (const QString &address : searchAddresses(m_broadcastAddress, interfaces))
+        m_dispatcher.send(address, wire::searchRequest());
     if (!m_settings.ipSetAddr.isEmpty())
         m_dispatcher.send(m_settings.ipSetAddr, wire::searchRequest());
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "netinterfaces.h"
+
 #include <QString>
+#include <functional>
 
 class Clock;
 class Dialogs;
@@ -21,6 +24,11 @@ public:
 
     // Empties the list and asks the network (and the manual address) who is there.
     void search();
+    // The cards to search through besides the broadcast address.
+    void setInterfaces(std::function<std::vector<NetInterface>()> interfaces)
+    {
+        m_interfaces = std::move(interfaces);
+    }
 
     // 送信: false when a check refused it (the window stays); otherwise the
     // row is recorded and the datagram sent to the selected peer.
@@ -43,4 +51,5 @@ private:
     const Clock &m_clock;
     Dialogs &m_dialogs;
     QString m_broadcastAddress;
+    std::function<std::vector<NetInterface>()> m_interfaces;
 };

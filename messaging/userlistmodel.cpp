@@ -71,6 +71,7 @@ void UserListModel::clear()
     beginResetModel();
     m_rows.clear();
     m_addresses.clear();
+    m_ownAddresses.clear();
     endResetModel();
 }
 
@@ -84,6 +85,13 @@ bool UserListModel::addReplier(QStringView datagram, const QString &source)
     if (m_addresses.contains(source))
         return false;
     const wire::SearchReply reply = wire::readSearchReply(datagram);
+    // A copy on two of the networks searched answers on each, naming the
+    // same own address, login and name: it is listed once.
+    const QString own = reply.address.trimmed().isEmpty()
+                            ? QString()
+                            : reply.loginField + reply.address + reply.nameField;
+    if (!own.isEmpty() && m_ownAddresses.contains(own))
+        return false;
     Row row;
     row.login = reply.loginField.left(CellWidth);
     const QString namePart = reply.nameField.left(CellWidth);
@@ -101,6 +109,8 @@ bool UserListModel::addReplier(QStringView datagram, const QString &source)
     beginInsertRows({}, position, position);
     m_rows.insert(at, std::move(row));
     m_addresses.insert(source);
+    if (!own.isEmpty())
+        m_ownAddresses.insert(own);
     endInsertRows();
     emit countChanged(countText());
     return true;

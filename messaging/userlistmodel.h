@@ -57,6 +57,7 @@ private:
 
     std::vector<Row> m_rows;
     QSet<QString> m_addresses;
+    QSet<QString> m_ownAddresses; // who each listed reply says it is
     int m_sortColumn = -1;
     QString m_selectedPeer;
 };

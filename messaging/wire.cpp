@@ -132,8 +132,8 @@ int resultRow(QStringView d)
 
 SearchReply readSearchReply(QStringView d)
 {
-    return {field(d, 12, NameWidth).toString(), field(d, 72, NameWidth).toString(),
-            field(d, 92, 1).toString()};
+    return {field(d, 12, NameWidth).toString(), field(d, 32, NameWidth).toString(),
+            field(d, 72, NameWidth).toString(), field(d, 92, 1).toString()};
 }
 
 QString letterText(QStringView d)

@@ -70,6 +70,7 @@ int resultRow(QStringView datagram);
 struct SearchReply
 {
     QString loginField; // 12-31
+    QString address;    // 32-51, the replier's own address
     QString nameField;  // 72-91
     QString mark;       // 92
 };

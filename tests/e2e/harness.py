@@ -196,19 +196,27 @@ class Display:
 
 
 class Host:
-    def __init__(self, lab, n):
+    """A machine on network 198.18.k.0/24 for each k of nets (bridge brk)."""
+
+    def __init__(self, lab, n, nets=(0,)):
         self.lab = lab
         self.ns = "%sn%d" % (lab.id, n)
-        self.address = "198.18.0.%d" % n
+        self.address = "198.18.%d.%d" % (nets[0], n)
+        self.addresses = ["198.18.%d.%d" % (k, n) for k in nets]
         run("ip", "netns", "add", self.ns)
-        run("ip", "-n", lab.hub, "link", "add", "p%d" % n, "type", "veth", "peer", "name", "eth0",
-            "netns", self.ns)
-        run("ip", "-n", lab.hub, "link", "set", "p%d" % n, "master", "br0", "up")
         run("ip", "-n", self.ns, "link", "set", "lo", "up")
-        run("ip", "-n", self.ns, "addr", "add", self.address + "/24", "dev", "eth0")
-        run("ip", "-n", self.ns, "link", "set", "eth0", "up")
-        # The limited broadcast goes out on the bridge, never anywhere else.
-        run("ip", "-n", self.ns, "route", "add", "default", "dev", "eth0")
+        for k in nets:
+            lab.bridge(k)
+            hub_end = "p%d_%d" % (k, n)
+            run("ip", "-n", lab.hub, "link", "add", hub_end, "type", "veth", "peer", "name",
+                "eth%d" % k, "netns", self.ns)
+            run("ip", "-n", lab.hub, "link", "set", hub_end, "master", "br%d" % k, "up")
+            run("ip", "-n", self.ns, "addr", "add", "198.18.%d.%d/24" % (k, n), "brd", "+",
+                "dev", "eth%d" % k)
+            run("ip", "-n", self.ns, "link", "set", "eth%d" % k, "up")
+        nets = list(nets)
+        # The limited broadcast goes out on the first bridge, never anywhere else.
+        run("ip", "-n", self.ns, "route", "add", "default", "dev", "eth%d" % nets[0])
 
 
 class Peer:
@@ -327,13 +335,19 @@ class Lab:
         self.portana = portana
         self.hub = self.id + "h"
         self.hosts, self.copies, self.peers = [], [], []
+        self.bridges = set()
         run("ip", "netns", "add", self.hub)
-        run("ip", "-n", self.hub, "link", "add", "br0", "type", "bridge")
-        run("ip", "-n", self.hub, "link", "set", "br0", "up")
+        self.bridge(0)
         self.display = Display(tray, wm)
 
-    def host(self, n):
-        h = Host(self, n)
+    def bridge(self, k):
+        if k not in self.bridges:
+            run("ip", "-n", self.hub, "link", "add", "br%d" % k, "type", "bridge")
+            run("ip", "-n", self.hub, "link", "set", "br%d" % k, "up")
+            self.bridges.add(k)
+
+    def host(self, n, nets=(0,)):
+        h = Host(self, n, nets)
         self.hosts.append(h)
         return h
 

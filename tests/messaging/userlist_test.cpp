@@ -1,4 +1,5 @@
 // The user list as the send window shows it, fed by search replies.
+#include "netinterfaces.h"
 #include "userlistmodel.h"
 #include "wire.h"
 
@@ -47,6 +48,7 @@ private slots:
     void onePerAddress();
     void sorting();
     void selectionSurvivesSearch();
+    void searchGoesThroughEveryNetwork();
 };
 
 void UserListTest::rows_data()
@@ -109,12 +111,16 @@ void UserListTest::onePerAddress()
     // The same copy answering again (broadcast and manual address), even with new names.
     QVERIFY(!m.addReplier(reply(nulFilled(QStringLiteral("b")), QStringLiteral("B"), true),
                           QStringLiteral("198.18.0.5")));
-    QVERIFY(m.addReplier(reply(nulFilled(QStringLiteral("a")), QString()),
+    QVERIFY(m.addReplier(reply(nulFilled(QStringLiteral("c")), QString()),
                          QStringLiteral("198.18.0.6")));
+    // The first copy again through a second network: the same reply from
+    // another address is the same copy.
+    QVERIFY(!m.addReplier(reply(nulFilled(QStringLiteral("a")), QString()),
+                          QStringLiteral("198.18.1.5")));
     QCOMPARE(m.rowCount(), 2);
     QCOMPARE(m.countText(), QStringLiteral("ﾕｰｻﾞｰ数 : 2"));
     QCOMPARE(column(m, UserListModel::NameCol),
-             (QStringList{QStringLiteral("a"), QStringLiteral("a")}));
+             (QStringList{QStringLiteral("a"), QStringLiteral("c")}));
     // A new search shows the new values.
     m.clear();
     QVERIFY(m.addReplier(reply(nulFilled(QStringLiteral("b")), QStringLiteral("B"), true),
@@ -169,6 +175,23 @@ void UserListTest::selectionSurvivesSearch()
     QCOMPARE(m.selectedPeerAddress(), QStringLiteral("198.18.0.5"));
     m.select(3); // no such row
     QCOMPARE(m.selectedPeerAddress(), QStringLiteral("198.18.0.5"));
+}
+
+void UserListTest::searchGoesThroughEveryNetwork()
+{
+    const auto card = [](bool up, bool loopback, bool broadcast, QStringList addresses) {
+        return NetInterface{up, loopback, broadcast, std::move(addresses)};
+    };
+    const std::vector<NetInterface> cards{
+        card(true, false, true, {QStringLiteral("198.18.0.255")}),
+        card(true, true, false, {QStringLiteral("127.255.255.255")}),  // loopback
+        card(false, false, true, {QStringLiteral("198.18.7.255")}),    // down
+        card(true, false, false, {QStringLiteral("198.18.8.255")}),    // point to point
+        card(true, false, true, {QStringLiteral("198.18.1.255"), QStringLiteral("198.18.0.255")}),
+    };
+    QCOMPARE(searchAddresses(QStringLiteral("255.255.255.255"), cards),
+             (QStringList{QStringLiteral("255.255.255.255"), QStringLiteral("198.18.0.255"),
+                          QStringLiteral("198.18.1.255")}));
 }
 
 QTEST_GUILESS_MAIN(UserListTest)

@@ -1,0 +1,67 @@
+"""A copy on two networks finds a peer on each: the limited broadcast leaves
+through one card only, so the search also goes to each card's own
+broadcast address."""
+import os
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import Lab, enc, pad, portana_path, require_lab, settings_file  # noqa: E402
+
+LIST_TOP, HEADER, ROW = 21, 22, 18
+
+
+class Networks(unittest.TestCase):
+    def setUp(self):
+        require_lab()
+        self.lab = Lab(portana_path())
+        self.display = self.lab.display
+
+    def tearDown(self):
+        self.lab.close()
+
+    def test_search_on_every_network(self):
+        ha = self.lab.host(2, nets=(0, 1))
+        a = self.lab.copy(ha, settings_file(optName="ichiro"))
+        b = self.lab.copy(self.lab.host(3), settings_file(optName="jiro"))
+        peer = self.lab.peer(self.lab.host(4, nets=(1,)))
+        a.tray_window()
+        b.tray_window()
+
+        self.display.click(a.tray_window(), 10, 10)
+        window = self.display.wait_window(pid=a.pid, title="^送信ﾒｯｾｰｼﾞ$")
+        src, data = peer.recv()
+        self.assertEqual((src, data), ("198.18.1.2", enc("GROUP検索")))
+        peer.send(src, enc("GROUP  検索結果") + b"peer" + b"\0" * 16 + pad("198.18.1.4").encode()
+                  + b" " * 20 + pad("zpeer").encode() + enc("－"))
+        time.sleep(1.0)
+        self.assertEqual(peer.drain(0.3), [], "one search request reaches the second network")
+        self.display.window_shot(window, "window-FrmSnd-two-networks")
+
+        # Rows by name: ichiro (once, though it hears itself on both), jiro, zpeer.
+        self.display.click(window, 20, LIST_TOP + HEADER // 2)
+        time.sleep(0.3)
+        self.display.click(window, 20, LIST_TOP + HEADER + ROW * 2 + ROW // 2)
+        time.sleep(0.3)
+        self.display.type_text("hello")
+        self.display.xdotool("key", "alt+s")
+        src, data = peer.recv()
+        self.assertEqual(src, "198.18.1.2")
+        self.assertEqual(data[:20], pad("ichiro").encode())
+        self.assertEqual(data[36:], b"hello")
+
+        # The peer on the first network is there too.
+        self.display.click(a.tray_window(), 10, 10)
+        window = self.display.wait_window(pid=a.pid, title="^送信ﾒｯｾｰｼﾞ$")
+        peer.recv()
+        time.sleep(1.0)
+        self.display.click(window, 20, LIST_TOP + HEADER + ROW * 1 + ROW // 2)
+        time.sleep(0.3)
+        self.display.type_text("hi")
+        self.display.xdotool("key", "alt+s")
+        self.display.wait_window(pid=a.pid, title="^To jiro $")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

@@ -11,6 +11,7 @@ class Clock;
 class DatagramPort;
 class Dialogs;
 class InstanceGuard;
+class Notifier;
 class SystemInfo;
 class TrayHost;
 
@@ -27,6 +28,8 @@ struct Environment
     SystemInfo *systemInfo = nullptr;
     TrayHost *tray = nullptr;
     InstanceGuard *instanceGuard = nullptr;
+    // Optional: desktop notifications, used where there is no tray.
+    Notifier *notifier = nullptr;
     // Optional: a datagram port of the test's own; otherwise a real one.
     DatagramPort *port_ = nullptr;
     // Optional: 0 to 9 for the random icon set.

@@ -1,4 +1,5 @@
 #include "cp932.h"
+#include "dbusnotifier.h"
 #include "hostsysteminfo.h"
 #include "lockfileinstanceguard.h"
 #include "netinterfaces.h"
@@ -87,6 +88,8 @@ int main(int argc, char *argv[])
     env.tray = &tray;
     env.instanceGuard = &guard;
     env.interfaces = hostInterfaces;
+    DBusNotifier notifier;
+    env.notifier = &notifier;
 
     Program program(env);
     // exit(), not quit(): quit() first asks every window to close, and the

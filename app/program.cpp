@@ -17,6 +17,7 @@
 #include "inbox.h"
 #include "instanceguard.h"
 #include "localuser.h"
+#include "notifier.h"
 #include "passwordgate.h"
 #include "receiver.h"
 #include "recordingdialogs.h"
@@ -81,6 +82,9 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     connect(m_tray.get(), &TrayController::sendWindowRequested, this, &Program::openSendWindow);
     connect(m_tray.get(), &TrayController::recvWindowRequested, this, &Program::dspRecvMsg);
     connect(m_receiver.get(), &Receiver::arrived, this, &Program::messageArrived);
+    connect(m_receiver.get(), &Receiver::arrived, this, &Program::notifyArrival);
+    if (m_env.notifier)
+        connect(m_env.notifier, &Notifier::activated, this, &Program::dspRecvMsg);
     connect(m_receiver.get(), &Receiver::alertReset, m_tray.get(),
             &TrayController::messagesDealtWith);
     connect(m_receiver.get(), &Receiver::replied, m_frmSnd->TxtMsg,
@@ -296,6 +300,15 @@ void Program::messageArrived()
     }
     if (!m_hasTray)
         m_env.tray->demandAttention(m_frmSnd.get());
+}
+
+void Program::notifyArrival(const QString &senderName, const QString &address)
+{
+    // Without a tray the desktop is told too; with one, the tray alone.
+    if (m_hasTray || !m_env.notifier)
+        return;
+    const QString who = senderName.trimmed().isEmpty() ? address : senderName.trimmed();
+    m_env.notifier->notify(ProgramName, who + QStringLiteral(" からメッセージが届きました"));
 }
 
 void Program::dspRecvMsg()

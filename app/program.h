@@ -102,6 +102,7 @@ private:
     void themeChanged();
     void messageArrived();
     void showPassword();
+    void notifyArrival(const QString &senderName, const QString &address);
 
     Environment m_env;
     std::unique_ptr<RecordingDialogs> m_dialogs;

@@ -51,7 +51,7 @@ void Receiver::addRecvMsg(const wire::Message &message, const QString &source)
     const int row = m_history.logAddRecv(e.recvName, e.body);
     if (at > 0)
         m_inbox.entry(at).recvLogRow = row;
-    emit arrived();
+    emit arrived(e.recvName, e.recvIp);
 }
 
 void Receiver::resetTrayIcon()

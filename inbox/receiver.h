@@ -49,7 +49,7 @@ public:
     static QString quote(const QString &body, const QString &reply);
 
 signals:
-    void arrived();
+    void arrived(const QString &senderName, const QString &address);
     // The tray goes back to its normal picture.
     void alertReset();
     // A reply left: its text goes into the send window's message box.

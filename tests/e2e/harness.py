@@ -262,7 +262,7 @@ class Copy:
     """One real portana, from a folder of its own (its settings file lives
     beside the executable)."""
 
-    def __init__(self, lab, host, settings=None, folder=None):
+    def __init__(self, lab, host, settings=None, folder=None, env=None):
         self.lab = lab
         self.host = host
         self.folder = folder or tempfile.mkdtemp(prefix="portana-e2e-")
@@ -277,9 +277,11 @@ class Copy:
                 f.write(settings)
         runtime = os.path.join(self.folder, "run")
         os.makedirs(runtime, mode=0o700, exist_ok=True)
+        extra_env = env
         env = dict(lab.display.env, QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=runtime, HOME=self.folder,
                    LANG="C.UTF-8", LC_ALL="C.UTF-8", QT_ACCESSIBILITY="0", NO_AT_BRIDGE="1")
         env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        env.update(extra_env or {})
         self.logpath = os.path.join(self.folder, "portana-%d.log" % len(lab.copies))
         self.logfile = open(self.logpath, "w")
         self.proc = subprocess.Popen(["ip", "netns", "exec", host.ns, exe], env=env,
@@ -356,8 +358,8 @@ class Lab:
         self.peers.append(p)
         return p
 
-    def copy(self, host, settings=None, folder=None):
-        return Copy(self, host, settings, folder)
+    def copy(self, host, settings=None, folder=None, env=None):
+        return Copy(self, host, settings, folder, env)
 
     def close(self):
         for c in self.copies:

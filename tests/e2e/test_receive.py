@@ -200,6 +200,46 @@ class Receive(unittest.TestCase):
         self.assertIn("送信ﾒｯｾｰｼﾞ", titles)
         self.display.screenshot("no-tray-after-reply")
 
+    def test_desktop_notification_without_a_tray(self):
+        """A session bus and a notification server that records what it is
+        asked to show and then activates it."""
+        import shutil
+        import subprocess
+        import tempfile
+        notifyd = os.environ.get("NOTIFYD")
+        if not notifyd or not shutil.which("dbus-daemon"):
+            self.skipTest("needs dbus-daemon and the notifyd helper")
+        self.start(tray=False)
+        tmp = tempfile.mkdtemp(prefix="portana-bus-")
+        bus = "unix:path=" + os.path.join(tmp, "bus")
+        daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--address=" + bus],
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        record = os.path.join(tmp, "shown.txt")
+        server = subprocess.Popen([notifyd, record], stdout=subprocess.PIPE, text=True,
+                                  env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus,
+                                           NOTIFYD_ACTIVATE="1"))
+        try:
+            self.assertEqual(server.stdout.readline().strip(), "ready")
+            h = self.lab.host(2)
+            c = self.lab.copy(h, settings_file(optName="solo"),
+                              env={"DBUS_SESSION_BUS_ADDRESS": bus})
+            peer = self.lab.peer(self.lab.host(9))
+            time.sleep(1.5)
+            peer.send(h.address, message("<b>Z</b> x", "5", "届いた"))
+            peer.recv()
+            # Activating the notification shows the messages.
+            recv = self.display.wait_window(pid=c.pid, title=r"^ From <b>Z</b>  TIME: 09:08:07$")
+            self.display.window_shot(recv, "window-FrmRecv-from-notification")
+            with open(record, encoding="utf-8") as f:
+                shown = f.read().splitlines()
+            self.assertEqual(shown, ["ぽるとな～\tぽるとな～\t&lt;b&gt;Z&lt;/b&gt; からメッセージが届きました"])
+        finally:
+            for p in (server, daemon):
+                p.terminate()
+                p.wait(5)
+            server.stdout.close()
+            shutil.rmtree(tmp, ignore_errors=True)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

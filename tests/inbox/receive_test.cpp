@@ -114,6 +114,7 @@ void ReceiveTest::arrivalShowsSenderAsPlainText()
     QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.9|送信         ") + Taro});
     QVERIFY(c.p().tray().arrivalUp());
     QCOMPARE(c.t.tray.attentionAsked, 0); // the tray tells of it
+    QVERIFY(c.t.notifier.shown.isEmpty());
     QVERIFY(c.p().tray().mnuRecvMsg->isEnabled());
     QCOMPARE(c.p().history().row(1).sender, historySender);
     QCOMPARE(c.p().history().row(1).message, body);
@@ -419,9 +420,16 @@ void ReceiveTest::withoutTrayEverythingStaysReachable()
     snd.TxtMsg->setPlainText(QStringLiteral("hello"));
     c.click(snd.CmdSend);
     QVERIFY(snd.isVisible() && snd.isMinimized());
-    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("9       "));
+    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("<b>I</b> ") + sp(11),
+             QStringLiteral("9       "));
     QVERIFY(c.p().frmMsgOpen() && c.p().frmMsgOpen()->isVisible());
     QCOMPARE(c.t.tray.attentionAsked, 1);
+    // The desktop hears of it too, as text; activating it shows the messages.
+    QCOMPARE(c.t.notifier.shown,
+             QStringList{QStringLiteral("ぽるとな～|<b>I</b> からメッセージが届きました")});
+    c.t.notifier.activate();
+    QVERIFY(c.w().isVisible());
+    c.w().hide();
     c.click(c.p().frmMsgOpen()->CmdMsgOpen);
     QVERIFY(c.w().isVisible());
     QTRY_VERIFY(!c.p().frmMsgOpen());

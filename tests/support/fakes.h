@@ -4,6 +4,7 @@
 #include "datagramport.h"
 #include "dialogs.h"
 #include "instanceguard.h"
+#include "notifier.h"
 #include "systeminfo.h"
 #include "trayhost.h"
 
@@ -103,6 +104,16 @@ public:
     QIcon icon;
     int modifications = 0;
     int attentionAsked = 0;
+};
+
+// Keeps what it was asked to show; the test activates it.
+class FakeNotifier final : public Notifier
+{
+    Q_OBJECT
+public:
+    void notify(const QString &summary, const QString &body) override { shown << summary + u'|' + body; }
+    void activate() { emit activated(); }
+    QStringList shown;
 };
 
 // n spaces: the fill of fixed-width fields.

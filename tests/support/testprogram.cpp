@@ -12,6 +12,7 @@ TestProgram::TestProgram(const QString &address, const QString &broadcast, bool 
     env.systemInfo = &systemInfo;
     env.tray = &tray;
     env.instanceGuard = &guard;
+    env.notifier = &notifier;
     if (recording)
         port = std::make_unique<RecordingPort>();
     env.port_ = port.get();

@@ -20,6 +20,7 @@ struct TestProgram
     FakeSystemInfo systemInfo;
     FakeTrayHost tray;
     FakeInstanceGuard guard;
+    FakeNotifier notifier;
     std::unique_ptr<RecordingPort> port;
     Environment env;
     std::unique_ptr<Program> program;

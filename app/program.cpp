@@ -75,8 +75,8 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_browser = std::make_unique<HistoryBrowser>(*m_history, *m_env.clock, *m_dialogs);
     m_results = std::make_unique<ResultPresenter>(*m_dispatcher, settings, *m_env.clock);
     m_tray = std::make_unique<TrayController>(*m_env.tray, *m_theme);
-    m_frmSnd = std::make_unique<FrmSnd>(*m_composer, *m_dispatcher, *m_users, settings);
-    m_frmOption = std::make_unique<FrmOption>(*m_theme, *m_tray, *m_store, *m_dialogs);
+    // The windows are made when first needed: a copy that only waits in the
+    // tray never builds them (nor loads their fonts).
 
     connect(m_theme.get(), &IconTheme::changed, this, &Program::themeChanged);
     connect(m_tray.get(), &TrayController::sendWindowRequested, this, &Program::openSendWindow);
@@ -87,14 +87,13 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
         connect(m_env.notifier, &Notifier::activated, this, &Program::dspRecvMsg);
     connect(m_receiver.get(), &Receiver::alertReset, m_tray.get(),
             &TrayController::messagesDealtWith);
-    connect(m_receiver.get(), &Receiver::replied, m_frmSnd->TxtMsg,
-            &QPlainTextEdit::setPlainText);
+    connect(m_receiver.get(), &Receiver::replied, this,
+            [this](const QString &text) { frmSnd().TxtMsg->setPlainText(text); });
     connect(m_inbox.get(), &Inbox::changed, this,
             [this] { m_tray->mnuRecvMsg->setEnabled(m_inbox->isLive()); });
     connect(m_tray->mnuEnd, &QAction::triggered, this, &Program::mnuEnd_Click);
     connect(m_tray->mnuIcon, &QAction::triggered, this, &Program::openIconDialog);
     connect(m_tray->mnuAbout, &QAction::triggered, this, &Program::openVersion);
-    connect(m_frmSnd.get(), &FrmSnd::ipSetRequested, this, &Program::openIpSet);
     // Their windows are not part of this program yet.
     connect(m_tray->mnuLog, &QAction::triggered, this, &Program::mnuLog_Click);
     connect(m_tray->mnuLetter, &QAction::triggered, this, &Program::mnuLetter_Click);
@@ -142,7 +141,7 @@ Program::StartResult Program::start()
     m_theme->apply(0);
     if (const auto set = m_store->rdOptSub(QApplication::font().family())) {
         m_theme->apply(*set);
-        m_frmOption->select(*set);
+        m_storedSet = *set;
     }
     applyAppearance();
 
@@ -167,25 +166,13 @@ Program::StartResult Program::start()
 
     m_hasTray = m_env.tray->available();
     m_tray->addIcon();
-    m_frmSnd->TxtMsg->clear();
     m_weekday = setWeekday(m_env.clock->now().date());
-    m_frmSnd->setWeekday(m_weekday);
     m_note->withdraw();
-
-    const QScreen *screen = twips::screenOf(m_frmSnd.get());
-    if (screen) {
-        const QSize size = m_frmSnd->size();
-        const QRect area = screen->geometry();
-        m_frmSnd->move(area.x() + area.width() / 2 - size.width() / 2,
-                       area.y() + area.height() / 2 - size.height() / 2);
-    }
-    if (m_hasTray) {
-        m_frmSnd->hide();
-    } else {
+    if (!m_hasTray) {
         // No notification area: the window stays reachable, minimised, and
         // its picture opens the tray menu.
-        m_frmSnd->setTrayMenu(m_tray->mnuTray);
-        m_frmSnd->showMinimized();
+        frmSnd().setTrayMenu(m_tray->mnuTray);
+        frmSnd().showMinimized();
     }
     m_tray->Timer2->stop();
     m_user->take(m_env.systemInfo->loginNameBuffer(), m_port->localAddress());
@@ -194,7 +181,9 @@ Program::StartResult Program::start()
 
 void Program::applyAppearance()
 {
-    QList<QWidget *> areas{m_frmSnd->TxtMsg, m_frmSnd->TxtTO, m_frmSnd->ListView1};
+    QList<QWidget *> areas;
+    if (m_frmSnd)
+        areas << m_frmSnd->TxtMsg << m_frmSnd->TxtTO << m_frmSnd->ListView1;
     if (m_frmRecv)
         areas << m_frmRecv->Text1 << m_frmRecv->Text2;
     if (m_frmLetter)
@@ -225,7 +214,7 @@ void Program::end()
 
 void Program::openSendWindow()
 {
-    m_frmSnd->open();
+    frmSnd().open();
 }
 
 void Program::openIpSet()
@@ -239,7 +228,7 @@ void Program::openIpSet()
 void Program::openIconDialog()
 {
     m_tray->mnuTray->hide();
-    m_frmOption->open();
+    frmOption().open();
 }
 
 void Program::openVersion()
@@ -252,9 +241,11 @@ void Program::openVersion()
 
 void Program::themeChanged()
 {
-    m_frmSnd->setWindowIcon(m_theme->normal());
-    m_frmSnd->Image1->setPixmap(
-        m_theme->normal().pixmap(twips::toPixelsX(480, twips::screenOf(m_frmSnd.get()))));
+    if (m_frmSnd) {
+        m_frmSnd->setWindowIcon(m_theme->normal());
+        m_frmSnd->Image1->setPixmap(
+            m_theme->normal().pixmap(twips::toPixelsX(480, twips::screenOf(m_frmSnd.get()))));
+    }
     m_results->setWindowIcon(m_theme->normal());
     if (m_frmLog)
         m_frmLog->setWindowIcon(m_theme->normal());
@@ -299,7 +290,7 @@ void Program::messageArrived()
         m_frmMsgOpen->show();
     }
     if (!m_hasTray)
-        m_env.tray->demandAttention(m_frmSnd.get());
+        m_env.tray->demandAttention(&frmSnd());
 }
 
 void Program::notifyArrival(const QString &senderName, const QString &address)
@@ -399,4 +390,35 @@ void Program::mnuOther_Click()
         m_frmOpt->fill(); // discards what was not saved
     }
     showPlaced(m_frmOpt, m_store->settings());
+}
+
+FrmSnd &Program::frmSnd()
+{
+    if (!m_frmSnd) {
+        m_frmSnd = std::make_unique<FrmSnd>(*m_composer, *m_dispatcher, *m_users,
+                                            m_store->settings());
+        connect(m_frmSnd.get(), &FrmSnd::ipSetRequested, this, &Program::openIpSet);
+        m_frmSnd->setWeekday(m_weekday);
+        // Centred until the placement rule moves it.
+        if (const QScreen *screen = twips::screenOf(m_frmSnd.get())) {
+            const QSize size = m_frmSnd->size();
+            const QRect area = screen->geometry();
+            m_frmSnd->move(area.x() + area.width() / 2 - size.width() / 2,
+                           area.y() + area.height() / 2 - size.height() / 2);
+        }
+        themeChanged();
+        applyAppearance();
+    }
+    return *m_frmSnd;
+}
+
+FrmOption &Program::frmOption()
+{
+    if (!m_frmOption) {
+        m_frmOption = std::make_unique<FrmOption>(*m_theme, *m_tray, *m_store, *m_dialogs);
+        // The set the settings named (none without a settings file).
+        if (m_storedSet)
+            m_frmOption->select(*m_storedSet);
+    }
+    return *m_frmOption;
 }

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 #include <memory>
+#include <optional>
 
 class AwayNote;
 class Composer;
@@ -63,8 +64,9 @@ public:
     ResultPresenter &results() { return *m_results; }
     TrayController &tray() { return *m_tray; }
     IconTheme &theme() { return *m_theme; }
-    FrmSnd &frmSnd() { return *m_frmSnd; }
-    FrmOption &frmOption() { return *m_frmOption; }
+    // Made on first use.
+    FrmSnd &frmSnd();
+    FrmOption &frmOption();
     FrmVersion *frmVersion() const { return m_frmVersion; }
     FrmIPset *frmIPset() const { return m_frmIPset; }
     Inbox &inbox() { return *m_inbox; }
@@ -131,6 +133,7 @@ private:
     QPointer<FrmLetter> m_frmLetter;
     QPointer<FrmOpt> m_frmOpt;
     QString m_weekday;
+    std::optional<int> m_storedSet;
     QPointer<FrmVersion> m_frmVersion;
     QPointer<FrmIPset> m_frmIPset;
     int m_versionPhase = 0;

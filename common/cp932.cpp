@@ -26,18 +26,19 @@ constexpr quint16 NoCode = 0xFFFF; // no lead byte is FF
 // character, and the answers are kept in two tables. Decoding and encoding
 // are then one look-up a character, whatever the bytes: a run of stray bytes
 // costs what well-formed text costs.
-struct Tables
+// Decoding and encoding have a table each, each built on its first use: a
+// program that has only read so far has not paid for the other.
+struct DecodeTable
 {
     std::array<char16_t, 256> single{};
-    std::array<char16_t, 64 * 256> pair{}; // (lead - 0x80 or lead - 0xC0) * 256 + trail
-    std::array<quint16, 0x10000> code{};   // a character's bytes: < 0x100 single, else lead-trail
+    std::array<char16_t, 64 * 256> pair{}; // (lead - 0x81 or lead - 0xE0 + 0x1F) * 256 + trail
 
     static int pairIndex(uchar lead, uchar trail)
     {
         return (lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 0x1F) * 256 + trail;
     }
 
-    Tables()
+    DecodeTable()
     {
         // Every valid pair, each behind a line feed (never part of a pair),
         // in one call to the codec.
@@ -79,9 +80,25 @@ struct Tables
         single[0xFD] = 0xF8F1;
         single[0xFE] = 0xF8F2;
         single[0xFF] = 0xF8F3;
+    }
+};
 
-        // Encoding, as the codec writes each character; where two code
-        // points hold one character, its choice is the one Windows makes.
+const DecodeTable &decodeTable()
+{
+    static const auto t = std::make_unique<DecodeTable>();
+    return *t;
+}
+
+struct EncodeTable
+{
+    std::array<quint16, 0x10000> code{}; // a character's bytes: < 0x100 single, else lead-trail
+
+    // As the codec writes each character; where two code points hold one
+    // character, its choice is the one Windows makes.
+    explicit EncodeTable(const DecodeTable &d)
+    {
+        const auto &single = d.single;
+        const auto &pair = d.pair;
         code.fill(NoCode);
         QString all;
         all.reserve(2 * 0x10000);
@@ -105,7 +122,7 @@ struct Tables
             if (one.size() == 1 && single[uchar(one[0])] == c)
                 code[c] = uchar(one[0]);
             else if (one.size() == 2 && isLead(uchar(one[0])) && isTrail(uchar(one[1])) &&
-                     pair[size_t(pairIndex(uchar(one[0]), uchar(one[1])))] == c)
+                     pair[size_t(DecodeTable::pairIndex(uchar(one[0]), uchar(one[1])))] == c)
                 code[c] = quint16(uchar(one[0]) << 8 | uchar(one[1]));
         }
         for (int b = 0; b < 0x80; ++b)
@@ -131,9 +148,9 @@ struct Tables
     }
 };
 
-const Tables &tables()
+const EncodeTable &encodeTable()
 {
-    static const auto t = std::make_unique<Tables>();
+    static const auto t = std::make_unique<EncodeTable>(decodeTable());
     return *t;
 }
 
@@ -146,7 +163,7 @@ bool available()
 
 QString decode(QByteArrayView bytes)
 {
-    const Tables &t = tables();
+    const DecodeTable &t = decodeTable();
     QString out(bytes.size(), Qt::Uninitialized);
     char16_t *o = reinterpret_cast<char16_t *>(out.data());
     qsizetype n = 0;
@@ -155,7 +172,7 @@ QString decode(QByteArrayView bytes)
         // A lead byte without its trail (a stray byte, or cut off at the
         // end) is one U+FFFD; the byte after it is read afresh.
         if (isLead(b) && i + 1 < bytes.size() && isTrail(uchar(bytes[i + 1]))) {
-            o[n++] = t.pair[size_t(Tables::pairIndex(b, uchar(bytes[i + 1])))];
+            o[n++] = t.pair[size_t(DecodeTable::pairIndex(b, uchar(bytes[i + 1])))];
             ++i;
         } else {
             o[n++] = isLead(b) ? Invalid : t.single[b];
@@ -167,7 +184,7 @@ QString decode(QByteArrayView bytes)
 
 QByteArray encode(QStringView text)
 {
-    const Tables &t = tables();
+    const EncodeTable &t = encodeTable();
     QByteArray out;
     out.reserve(text.size() * 2);
     for (qsizetype i = 0; i < text.size(); ++i) {

@@ -10,18 +10,18 @@ const QString Service = QStringLiteral("org.freedesktop.Notifications");
 const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 } // namespace
 
-DBusNotifier::DBusNotifier(QObject *parent) : Notifier(parent)
-{
-    QDBusConnection::sessionBus().connect(Service, Path, Service,
-                                          QStringLiteral("ActionInvoked"), this,
-                                          SLOT(actionInvoked(uint, QString)));
-}
+DBusNotifier::DBusNotifier(QObject *parent) : Notifier(parent) {}
 
 void DBusNotifier::notify(const QString &summary, const QString &body)
 {
+    // The bus is reached at the first notification, not at start-up: most
+    // copies never need it.
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
+    if (!m_listening)
+        m_listening = bus.connect(Service, Path, Service, QStringLiteral("ActionInvoked"), this,
+                                  SLOT(actionInvoked(uint, QString)));
     QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Service,
                                                         QStringLiteral("Notify"));
     // Some servers read markup in the body: what a peer sent is escaped.

@@ -17,4 +17,5 @@ private slots:
 
 private:
     uint m_last = 0;
+    bool m_listening = false;
 };

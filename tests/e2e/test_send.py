@@ -40,6 +40,9 @@ class Send(unittest.TestCase):
         """The scripted peer answers the search as a copy named zpeer would."""
         src, data = self.peer.recv()
         self.assertEqual((src, data), (sender, enc("GROUP検索")))
+        # The same search again through the card's own broadcast address.
+        for extra in self.peer.drain(0.3):
+            self.assertEqual(extra, (sender, enc("GROUP検索")))
         reply = (enc("GROUP  検索結果") + b"peer" + b"\0" * 16 + pad("198.18.0.9").encode()
                  + b" " * 20 + pad("zpeer").encode() + enc("－"))
         self.peer.send(sender, reply)

@@ -33,7 +33,6 @@ QString settingsFolder()
     return config;
 }
 
-
 // --version and --help answer before anything is opened: no window, no
 // socket, no display needed.
 std::optional<int> answerCommandLine(int argc, char *argv[])

@@ -346,8 +346,8 @@ void Program::dspLog()
     if (!m_frmLog) {
         m_frmLog = std::make_unique<FrmLog>(*m_history, *m_browser);
         m_frmLog->setWindowIcon(m_theme->normal());
-        m_frmLog->Image1->setPixmap(m_theme->normal().pixmap(
-            twips::toPixelsX(480, twips::screenOf(m_frmLog.get()))));
+        m_frmLog->Image1->setPixmap(
+            m_theme->normal().pixmap(twips::toPixelsX(480, twips::screenOf(m_frmLog.get()))));
     }
     FrmLog &w = *m_frmLog;
     if (!(w.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
@@ -367,8 +367,8 @@ void Program::mnuLetter_Click()
     if (!m_frmLetter) {
         m_frmLetter = new FrmLetter(*m_note, *m_dialogs);
         m_frmLetter->setWindowIcon(m_theme->normal());
-        m_frmLetter->Image1->setPixmap(m_theme->normal().pixmap(
-            twips::toPixelsX(480, twips::screenOf(m_frmLetter))));
+        m_frmLetter->Image1->setPixmap(
+            m_theme->normal().pixmap(twips::toPixelsX(480, twips::screenOf(m_frmLetter))));
     }
     applyAppearance();
     if (!(m_frmLetter->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
@@ -395,8 +395,8 @@ void Program::mnuOther_Click()
 FrmSnd &Program::frmSnd()
 {
     if (!m_frmSnd) {
-        m_frmSnd = std::make_unique<FrmSnd>(*m_composer, *m_dispatcher, *m_users,
-                                            m_store->settings());
+        m_frmSnd =
+            std::make_unique<FrmSnd>(*m_composer, *m_dispatcher, *m_users, m_store->settings());
         connect(m_frmSnd.get(), &FrmSnd::ipSetRequested, this, &Program::openIpSet);
         m_frmSnd->setWeekday(m_weekday);
         // Centred until the placement rule moves it.

@@ -3,8 +3,8 @@
 #include "environment.h"
 #include "frmipset.h"
 #include "frmletter.h"
-#include "frmopt.h"
 #include "frmmsgopen.h"
+#include "frmopt.h"
 #include "frmpw.h"
 #include "frmversion.h"
 

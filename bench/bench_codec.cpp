@@ -46,7 +46,8 @@ int main()
         {"0x1A", repeat("\x1a", Size)},
         {"lead byte and bad trail", repeat("\x81\x20", Size)},
     };
-    const double base = std::max(microsPerDecode(shapes[0].bytes), microsPerDecode(shapes[1].bytes));
+    const double base =
+        std::max(microsPerDecode(shapes[0].bytes), microsPerDecode(shapes[1].bytes));
     std::printf("decode of a %d-byte datagram:\n", Size);
     for (const auto &s : shapes) {
         const double us = microsPerDecode(s.bytes);

@@ -79,8 +79,8 @@ int main(int argc, char *argv[])
             Answer messageBox(const Box &box) override { return box.defaultAnswer; }
             QString openFileName(const QString &) override { return {}; }
             QString saveFileName(const QString &) override { return {}; }
-    std::optional<quint32> chooseColor(quint32) override { return {}; }
-    std::optional<Font> chooseFont(const Font &) override { return {}; }
+            std::optional<quint32> chooseColor(quint32) override { return {}; }
+            std::optional<Font> chooseFont(const Font &) override { return {}; }
         } dialogs;
         HistoryBrowser browser(model, clock, dialogs);
         FrmLog log(model, browser);

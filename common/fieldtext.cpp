@@ -62,7 +62,8 @@ int rowNumber(QStringView field)
 QString crlf(QStringView text)
 {
     QString out = text.toString();
-    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\n', QStringLiteral("\r\n"));
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(u'\n', QStringLiteral("\r\n"));
     return out;
 }
 

@@ -165,10 +165,10 @@ void HistoryBrowser::save()
     }
     m_lastPath = path;
     const QByteArray bytes = historyfile::write(m_history, m_clock.now(), m_status);
-    const auto outcome = savefile::save(
-        path, bytes, m_dialogs,
-        {QStringLiteral("ディスクの空き容量が不足しています。"), ErrorTitle, Dialogs::Icon::None,
-         Dialogs::Buttons::RetryCancel, Dialogs::Retry});
+    const auto outcome =
+        savefile::save(path, bytes, m_dialogs,
+                       {QStringLiteral("ディスクの空き容量が不足しています。"), ErrorTitle,
+                        Dialogs::Icon::None, Dialogs::Buttons::RetryCancel, Dialogs::Retry});
     switch (outcome.result) {
     case savefile::Result::Saved:
         m_dialogs.messageBox({QStringLiteral("保存しました。"), QStringLiteral("送受信履歴"),
@@ -193,8 +193,8 @@ void HistoryBrowser::load(bool append)
     QFile file(path);
     // Only a plain file is read: a device or a pipe could be endless.
     if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
-        m_dialogs.messageBox(error(QStringLiteral("ﾌｧｲﾙを開けませんでした。\r") + path,
-                                   Dialogs::Icon::Critical));
+        m_dialogs.messageBox(
+            error(QStringLiteral("ﾌｧｲﾙを開けませんでした。\r") + path, Dialogs::Icon::Critical));
         return;
     }
     if (info.size() > MaxFileBytes) {

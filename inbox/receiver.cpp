@@ -27,9 +27,8 @@ QString senderShortName(const QString &nameField)
 
 } // namespace
 
-Receiver::Receiver(Inbox &inbox, Dispatcher &dispatcher, Composer &composer,
-                   HistoryModel &history, const LocalUser &user, Dialogs &dialogs,
-                   PasswordGate &gate, QObject *parent)
+Receiver::Receiver(Inbox &inbox, Dispatcher &dispatcher, Composer &composer, HistoryModel &history,
+                   const LocalUser &user, Dialogs &dialogs, PasswordGate &gate, QObject *parent)
     : QObject(parent), m_inbox(inbox), m_dispatcher(dispatcher), m_composer(composer),
       m_history(history), m_user(user), m_dialogs(dialogs), m_gate(gate)
 {

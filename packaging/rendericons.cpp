@@ -17,9 +17,8 @@ int main(int argc, char *argv[])
     const QDir out(QString::fromLocal8Bit(argv[1]));
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const QString folder = QStringLiteral("%1x%1/apps").arg(size);
-        if (!out.mkpath(folder) ||
-            !iconsets::normal(0).pixmap(size).toImage().save(
-                out.filePath(folder + QStringLiteral("/portana.png"))))
+        if (!out.mkpath(folder) || !iconsets::normal(0).pixmap(size).toImage().save(
+                                       out.filePath(folder + QStringLiteral("/portana.png"))))
             return 1;
     }
     return 0;

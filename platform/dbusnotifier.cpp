@@ -22,21 +22,20 @@ void DBusNotifier::notify(const QString &summary, const QString &body)
     if (!m_listening)
         m_listening = bus.connect(Service, Path, Service, QStringLiteral("ActionInvoked"), this,
                                   SLOT(actionInvoked(uint, QString)));
-    QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Service,
-                                                        QStringLiteral("Notify"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(Service, Path, Service, QStringLiteral("Notify"));
     // Some servers read markup in the body: what a peer sent is escaped.
     call << QStringLiteral("ぽるとな～") << m_last << QStringLiteral("portana")
          << summary.toHtmlEscaped() << body.toHtmlEscaped()
          << QStringList{QStringLiteral("default"), QStringLiteral("表示")} << QVariantMap()
          << qint32(-1);
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this](QDBusPendingCallWatcher *w) {
-                const QDBusPendingReply<uint> reply = *w;
-                if (reply.isValid())
-                    m_last = reply.value();
-                w->deleteLater();
-            });
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *w) {
+        const QDBusPendingReply<uint> reply = *w;
+        if (reply.isValid())
+            m_last = reply.value();
+        w->deleteLater();
+    });
 }
 
 void DBusNotifier::actionInvoked(uint id, const QString &action)

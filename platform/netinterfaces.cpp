@@ -25,7 +25,8 @@ std::vector<NetInterface> hostInterfaces()
         i.loopback = flags.testFlag(QNetworkInterface::IsLoopBack);
         i.canBroadcast = flags.testFlag(QNetworkInterface::CanBroadcast);
         for (const QNetworkAddressEntry &entry : qi.addressEntries())
-            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol && !entry.broadcast().isNull())
+            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol &&
+                !entry.broadcast().isNull())
                 i.broadcasts << entry.broadcast().toString();
         out.push_back(i);
     }

@@ -77,11 +77,11 @@ bool SettingsStore::optWrite()
         m_keepForeignFile = false;
     }
     // Owner-only: it holds the password.
-    const auto outcome = savefile::save(
-        filePath(), bytes, m_dialogs,
-        {QStringLiteral("ﾃﾞｨｽｸの空き容量が不足しています。"), ErrorTitle, Dialogs::Icon::None,
-         Dialogs::Buttons::RetryCancel, Dialogs::Retry},
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const auto outcome =
+        savefile::save(filePath(), bytes, m_dialogs,
+                       {QStringLiteral("ﾃﾞｨｽｸの空き容量が不足しています。"), ErrorTitle,
+                        Dialogs::Icon::None, Dialogs::Buttons::RetryCancel, Dialogs::Retry},
+                       QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (outcome.result == savefile::Result::Failed)
         m_dialogs.messageBox({QStringLiteral("設定を保存できませんでした。\r") + outcome.error,
                               ErrorTitle, Dialogs::Icon::Critical, Dialogs::Buttons::Ok,

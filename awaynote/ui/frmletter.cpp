@@ -1,6 +1,7 @@
 #include "frmletter.h"
 
 #include "awaynote.h"
+#include "controls.h"
 #include "dialogs.h"
 #include "fieldtext.h"
 #include "letterfile.h"
@@ -19,12 +20,6 @@ namespace {
 
 const QString ErrorTitle = QStringLiteral("ｴﾗｰ確認");
 
-template <typename T> T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
 } // namespace
 
 FrmLetter::FrmLetter(AwayNote &note, Dialogs &dialogs, QWidget *parent)
@@ -42,11 +37,7 @@ FrmLetter::FrmLetter(AwayNote &note, Dialogs &dialogs, QWidget *parent)
     CmdCancel = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), "CmdCancel");
     CmdCancel->setToolTip(QStringLiteral("内容は消去されます。"));
     Image1 = named(new QLabel(this), "Image1");
-    StatusBar1 = named(new QStatusBar(this), "StatusBar1");
-    StatusBar1->setSizeGripEnabled(false);
-    panel1 = named(new QLabel(StatusBar1), "panel1");
-    panel1->setTextFormat(Qt::PlainText);
-    StatusBar1->addWidget(panel1, 1);
+    StatusBar1 = statusBar(this, {{&panel1, 1}});
 
     connect(TxtLetter, &QPlainTextEdit::textChanged, this,
             [this] { m_note.setText(fieldtext::crlf(TxtLetter->toPlainText())); });

@@ -1,5 +1,6 @@
 #include "frmlog.h"
 
+#include "controls.h"
 #include "historybrowser.h"
 #include "historymodel.h"
 #include "twips.h"
@@ -15,12 +16,6 @@
 #include <QTreeView>
 
 namespace {
-
-template <typename T> T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QAction *item(QMenu *menu, const char *name, const QString &caption)
 {
@@ -81,19 +76,7 @@ FrmLog::FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent)
     CmdClear = named(new QPushButton(QStringLiteral("履歴ｸﾘｱ"), this), "CmdClear");
     Image1 = named(new QLabel(this), "Image1");
 
-    StatusBar1 = named(new QStatusBar(this), "StatusBar1");
-    StatusBar1->setSizeGripEnabled(false);
-    panel1 = named(new QLabel(StatusBar1), "panel1");
-    panel2 = named(new QLabel(StatusBar1), "panel2");
-    panel3 = named(new QLabel(StatusBar1), "panel3");
-    for (QLabel *panel : {panel1, panel2, panel3}) {
-        panel->setTextFormat(Qt::PlainText);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-    }
-    StatusBar1->addWidget(panel1, 2);
-    StatusBar1->addWidget(panel2, 1);
-    StatusBar1->addWidget(panel3, 3);
+    StatusBar1 = statusBar(this, {{&panel1, 2}, {&panel2, 1}, {&panel3, 3}});
 
     connect(LvLog, &QTreeView::clicked, this,
             [this](const QModelIndex &index) { m_browser.openRow(index.row() + 1); });

@@ -1,6 +1,7 @@
 #include "frmrecv.h"
 
 #include "clock.h"
+#include "controls.h"
 #include "inbox.h"
 #include "plaintitle.h"
 #include "receiver.h"
@@ -16,12 +17,6 @@
 #include <QTimer>
 
 namespace {
-
-template <typename T> T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 } // namespace
 
@@ -57,21 +52,7 @@ FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, QWidget *
     Image1 = named(new QLabel(this), "Image1");
     Image2 = named(new QLabel(this), "Image2");
 
-    StatusBar1 = named(new QStatusBar(this), "StatusBar1");
-    StatusBar1->setSizeGripEnabled(false);
-    panel1 = named(new QLabel(StatusBar1), "panel1");
-    panel2 = named(new QLabel(StatusBar1), "panel2");
-    panel3 = named(new QLabel(StatusBar1), "panel3");
-    panel4 = named(new QLabel(StatusBar1), "panel4");
-    for (QLabel *panel : {panel1, panel2, panel3, panel4}) {
-        panel->setTextFormat(Qt::PlainText);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-    }
-    StatusBar1->addWidget(panel1, 3);
-    StatusBar1->addWidget(panel2, 1);
-    StatusBar1->addWidget(panel3, 2);
-    StatusBar1->addWidget(panel4, 4);
+    StatusBar1 = statusBar(this, {{&panel1, 3}, {&panel2, 1}, {&panel3, 2}, {&panel4, 4}});
 
     // The date and time panels keep themselves current, while the window is up.
     m_clockTimer = new QTimer(this);
@@ -88,9 +69,9 @@ FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, QWidget *
     connect(&m_inbox, &Inbox::changed, this, &FrmRecv::refresh);
     connect(&m_inbox, &Inbox::replyCleared, Text2, &QPlainTextEdit::clear);
 
-    const QSize design = twips::toPixels(RecvWindowDesign::Width - FrameWidth,
-                                         RecvWindowDesign::Height - FrameHeight,
-                                         twips::screenOf(this));
+    const QSize design =
+        twips::toPixels(RecvWindowDesign::Width - FrameWidth,
+                        RecvWindowDesign::Height - FrameHeight, twips::screenOf(this));
     resize(design);
     setMinimumSize(design); // smaller, the buttons would stand on the boxes
     refresh();
@@ -231,8 +212,10 @@ void FrmRecv::relayout()
     Text1->setGeometry(rect(l.text1));
     Text2->setGeometry(rect(l.text2));
     picSplitter->setGeometry(rect(l.picSplitter));
-    for (auto [button, p] : {std::pair{CmdOPCL, l.cmdOPCL}, {CmdCancel, l.cmdCancel},
-                             {CmdDel, l.cmdDel}, {CmdCback, l.cmdCback}})
+    for (auto [button, p] : {std::pair{CmdOPCL, l.cmdOPCL},
+                             {CmdCancel, l.cmdCancel},
+                             {CmdDel, l.cmdDel},
+                             {CmdCback, l.cmdCback}})
         button->setGeometry(at(p, D::WideButtonWidth, D::ButtonHeight));
     CmdBack->setGeometry(at(l.cmdBack, D::PageButtonWidth, D::ButtonHeight));
     CmdNext->setGeometry(at(l.cmdNext, D::PageButtonWidth, D::ButtonHeight));

@@ -1,6 +1,7 @@
 #include "frmsnd.h"
 
 #include "composer.h"
+#include "controls.h"
 #include "dispatcher.h"
 #include "optsettings.h"
 #include "sendwindowlayout.h"
@@ -22,12 +23,6 @@
 #include <QTreeView>
 
 namespace {
-
-template <typename T> T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 } // namespace
 
@@ -69,19 +64,7 @@ FrmSnd::FrmSnd(Composer &composer, Dispatcher &dispatcher, UserListModel &users,
     m_listWidth = SendWindowDesign::ListWidth;
     paintSplitter();
 
-    StatusBar1 = named(new QStatusBar(this), "StatusBar1");
-    StatusBar1->setSizeGripEnabled(false);
-    panel1 = named(new QLabel(StatusBar1), "panel1");
-    panel2 = named(new QLabel(StatusBar1), "panel2");
-    panel3 = named(new QLabel(StatusBar1), "panel3");
-    for (QLabel *panel : {panel1, panel2, panel3}) {
-        panel->setTextFormat(Qt::PlainText);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-    }
-    StatusBar1->addWidget(panel1, 3);
-    StatusBar1->addWidget(panel2, 2);
-    StatusBar1->addWidget(panel3, 1);
+    StatusBar1 = statusBar(this, {{&panel1, 3}, {&panel2, 2}, {&panel3, 1}});
 
     mnuSend = named(new QMenu(QStringLiteral("送信"), this), "mnuSend");
     QAction *mnuIp = mnuSend->addAction(QStringLiteral("IPｱﾄﾞﾚｽ指定(&I)"));
@@ -194,7 +177,8 @@ bool FrmSnd::eventFilter(QObject *watched, QEvent *event)
 void FrmSnd::paintSplitter()
 {
     QPalette palette = picSplitter->palette();
-    palette.setColor(QPalette::Window, palette.color(m_dragging ? QPalette::Dark : QPalette::Button));
+    palette.setColor(QPalette::Window,
+                     palette.color(m_dragging ? QPalette::Dark : QPalette::Button));
     picSplitter->setPalette(palette);
 }
 

@@ -114,6 +114,6 @@ std::optional<Dialogs::Font> QtDialogs::chooseFont(const Font &initial)
     const QFont chosen = QFontDialog::getFont(&ok, font);
     if (!ok)
         return std::nullopt;
-    return Font{chosen.family(), chosen.pointSizeF(), chosen.italic(), chosen.bold(),
-                chosen.underline(), chosen.strikeOut()};
+    return Font{chosen.family(), chosen.pointSizeF(), chosen.italic(),
+                chosen.bold(),   chosen.underline(),  chosen.strikeOut()};
 }

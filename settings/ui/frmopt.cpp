@@ -1,5 +1,6 @@
 #include "frmopt.h"
 
+#include "controls.h"
 #include "dialogs.h"
 #include "passwordgate.h"
 #include "settingsstore.h"
@@ -15,12 +16,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <typename T> T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QCheckBox *check(QWidget *parent, const char *name, const QString &caption)
 {
@@ -83,8 +78,8 @@ FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, QWidget *parent)
 
     // ﾊﾟｽﾜｰﾄﾞ
     p = pages[Password];
-    ChkPw1 = check(p, "ChkPw1",
-                   QStringLiteral("受信ﾒｯｾｰｼﾞ開封時および履歴参照時、ﾊﾟｽﾜｰﾄﾞ入力を行う。"));
+    ChkPw1 =
+        check(p, "ChkPw1", QStringLiteral("受信ﾒｯｾｰｼﾞ開封時および履歴参照時、ﾊﾟｽﾜｰﾄﾞ入力を行う。"));
     ChkPw1->setTristate(true);
     TxtPw1 = named(new QLineEdit(p), "TxtPw1");
     TxtPw1->setEchoMode(QLineEdit::Password);
@@ -146,13 +141,13 @@ FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, QWidget *parent)
 
     // ﾕｰｻﾞｰ情報
     p = pages[UserInfo];
-    Label4 = named(new QLabel(QStringLiteral("ﾕｰｻﾞｰ名を入力してください。（Max12文字）"), p),
-                   "Label4");
+    Label4 =
+        named(new QLabel(QStringLiteral("ﾕｰｻﾞｰ名を入力してください。（Max12文字）"), p), "Label4");
     TxtName = named(new QLineEdit(p), "TxtName");
     Label5 = named(new QLabel(QStringLiteral("ここで設定された名前が受信者側へ表示されます。"), p),
                    "Label5");
-    Label6 = named(new QLabel(QStringLiteral("未入力の場合は、ﾛｸﾞｲﾝ名が表示されます。"), p),
-                   "Label6");
+    Label6 =
+        named(new QLabel(QStringLiteral("未入力の場合は、ﾛｸﾞｲﾝ名が表示されます。"), p), "Label6");
     auto *column = new QVBoxLayout(p);
     for (QWidget *w : {static_cast<QWidget *>(Label4), static_cast<QWidget *>(TxtName),
                        static_cast<QWidget *>(Label5), static_cast<QWidget *>(Label6)})
@@ -278,8 +273,8 @@ void FrmOpt::showPage(int page)
 
 void FrmOpt::PwEnable()
 {
-    const auto e = passwordpage::pwEnable(ChkPw1->checkState() == Qt::Checked,
-                                          !TxtPw1->text().isEmpty());
+    const auto e =
+        passwordpage::pwEnable(ChkPw1->checkState() == Qt::Checked, !TxtPw1->text().isEmpty());
     if (e.clearCurrent)
         TxtPw2->clear();
     if (e.currentEnabled)
@@ -317,8 +312,8 @@ void FrmOpt::optGather()
 
 void FrmOpt::passwordAction()
 {
-    const auto o = passwordpage::apply(value(ChkPw1), TxtPw1->text(), TxtPw2->text(),
-                                       TxtPw3->text());
+    const auto o =
+        passwordpage::apply(value(ChkPw1), TxtPw1->text(), TxtPw2->text(), TxtPw3->text());
     if (o.box)
         m_dialogs.messageBox(*o.box);
     TxtPw1->setText(o.stored);
@@ -365,9 +360,9 @@ void FrmOpt::CmdColor_Click()
 void FrmOpt::CmdFont_Click()
 {
     OptSettings &s = m_store.settings();
-    const Dialogs::Font current{s.fontName,          s.fontSize.toDouble(), isTrue(s.fontItalic),
-                                isTrue(s.fontBold),  isTrue(s.fontUnderline),
-                                isTrue(s.fontStrikethru)};
+    const Dialogs::Font current{
+        s.fontName,         s.fontSize.toDouble(),   isTrue(s.fontItalic),
+        isTrue(s.fontBold), isTrue(s.fontUnderline), isTrue(s.fontStrikethru)};
     const Dialogs::Font f = m_dialogs.chooseFont(current).value_or(current);
     s.fontName = f.family;
     s.fontSize = QString::number(f.pointSize);

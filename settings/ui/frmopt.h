@@ -27,8 +27,7 @@ public:
     QTabBar *TabStrip1;
     std::array<QWidget *, 5> pages; // Picture1 to Picture5
     // 送受信
-    QCheckBox *ChkSend, *ChkSndMin, *ChkRecv, *ChkRcvMin, *ChkTime, *ChkOther, *ChkDsp,
-        *ChkBlink;
+    QCheckBox *ChkSend, *ChkSndMin, *ChkRecv, *ChkRcvMin, *ChkTime, *ChkOther, *ChkDsp, *ChkBlink;
     // ﾊﾟｽﾜｰﾄﾞ
     QCheckBox *ChkPw1;
     QLineEdit *TxtPw1, *TxtPw2, *TxtPw3;

@@ -174,7 +174,8 @@ void ComposeTest::refusals()
         bool refused;
         QString box;
     } cases[] = {
-        {QString(), QStringLiteral("hello"), false, QStringLiteral("送信先を一覧からｸﾘｯｸしてください。")},
+        {QString(), QStringLiteral("hello"), false,
+         QStringLiteral("送信先を一覧からｸﾘｯｸしてください。")},
         {B, huge, false, QStringLiteral("ﾒｯｾｰｼﾞが長すぎます。\r65507 ﾊﾞｲﾄ以内にしてください。")},
         {B, QStringLiteral("hello"), true,
          QStringLiteral("ﾒｯｾｰｼﾞを送信できませんでした。\r入力した内容は残してあります。")},

@@ -89,10 +89,9 @@ void OptionsTest::awayNoteStatesAndExchange()
     QVERIFY(out[0].endsWith(QStringLiteral("○")));
     QCOMPARE(out[1], reply + QStringLiteral("15時に\r\n戻ります"));
     QCOMPARE(out[2], out[1]);
-    QCOMPARE(w->panel1->text(),
-             QStringLiteral("確認されました...  ") +
-                 QLocale().toString(QDate(2026, 12, 8), QLocale::ShortFormat) +
-                 QStringLiteral(" / 14:03:05>"));
+    QCOMPARE(w->panel1->text(), QStringLiteral("確認されました...  ") +
+                                    QLocale().toString(QDate(2026, 12, 8), QLocale::ShortFormat) +
+                                    QStringLiteral(" / 14:03:05>"));
     // Shown again after a fetch, OK ends the note.
     c.p().tray().mnuLetter->trigger();
     c.click(w->CmdOK);
@@ -108,11 +107,16 @@ void OptionsTest::dropOnTheNote_data()
     QTest::addColumn<bool>("exists");
     QTest::addColumn<QString>("note");
     QTest::addColumn<QString>("box");
-    QTest::addRow("txt") << "memo.txt" << true << "abc" << "";
-    QTest::addRow("upper-case TXT") << "memo.TXT" << true << "" << "";
-    QTest::addRow("doc") << "memo.doc" << true << "" << "";
-    QTest::addRow("unreadable") << "gone.txt" << false << "" << "ﾌｧｲﾙ読込ｴﾗｰ:";
-    QTest::addRow("no file at all") << "" << false << "" << "対象外ﾌｧｲﾙ";
+    QTest::addRow("txt") << "memo.txt" << true << "abc"
+                         << "";
+    QTest::addRow("upper-case TXT") << "memo.TXT" << true << ""
+                                    << "";
+    QTest::addRow("doc") << "memo.doc" << true << ""
+                         << "";
+    QTest::addRow("unreadable") << "gone.txt" << false << ""
+                                << "ﾌｧｲﾙ読込ｴﾗｰ:";
+    QTest::addRow("no file at all") << "" << false << ""
+                                    << "対象外ﾌｧｲﾙ";
 }
 
 void OptionsTest::dropOnTheNote()
@@ -148,7 +152,8 @@ void OptionsTest::dropOnTheNote()
 void OptionsTest::optionsDialog()
 {
     Copy c;
-    c.t.writeSettings(cp932::encode(u"\"optGFile\"\r\n\"0\"\r\n1,1,1,0,0,0\r\n2,\"pw\",\"\",\"\"\r\n"));
+    c.t.writeSettings(
+        cp932::encode(u"\"optGFile\"\r\n\"0\"\r\n1,1,1,0,0,0\r\n2,\"pw\",\"\",\"\"\r\n"));
     QVERIFY(c.t.start());
     c.p().tray().mnuOther->trigger();
     FrmOpt *o = c.p().frmOpt();

@@ -32,8 +32,9 @@ const QByteArray Saved = cp932::encode(
     u"\"26/12/09\",\"Taro \",\"\",\"11:00:02\",\"\",\"say 'hi' ?\"\r\n");
 
 // The rows of Saved as they read back: the quote and the emoji as written.
-const QStringList SavedRows{QStringLiteral("26/12/08|山田 |鈴木|10:15:00|10:16:01*|一行目\r\n二行目"),
-                            QStringLiteral("26/12/09|Taro ||11:00:02||say 'hi' ?")};
+const QStringList SavedRows{
+    QStringLiteral("26/12/08|山田 |鈴木|10:15:00|10:16:01*|一行目\r\n二行目"),
+    QStringLiteral("26/12/09|Taro ||11:00:02||say 'hi' ?")};
 
 QByteArray readFile(const QString &path)
 {
@@ -83,10 +84,11 @@ void HistoryFileTest::read_data()
     QTest::addColumn<QStringList>("expected");
     const QStringList both = SavedRows;
     QTest::addRow("what was saved") << Saved << true << both;
-    QTest::addRow("header only") << QByteArray("\"FileName:dataFile\",#2026-12-08#,#09:05:07#,\"\"\r\n")
+    QTest::addRow("header only") << QByteArray(
+                                        "\"FileName:dataFile\",#2026-12-08#,#09:05:07#,\"\"\r\n")
                                  << true << QStringList{};
-    QTest::addRow("not a history file") << QByteArray("\"optGFile\"\r\n\"0\"\r\n") << false
-                                        << QStringList{};
+    QTest::addRow("not a history file")
+        << QByteArray("\"optGFile\"\r\n\"0\"\r\n") << false << QStringList{};
     QTest::addRow("other case") << QByteArray("\"filename:datafile\",1,2,3\r\n") << false
                                 << QStringList{};
     QTest::addRow("fields spread over lines, blanks, literals, unquoted")

@@ -1,5 +1,6 @@
 // The receiving side of a whole copy: arrival, the received-message window,
 // the answers that go back, and the password gate in front of the body.
+#include "composer.h"
 #include "cp932.h"
 #include "frmlog.h"
 #include "frmpw.h"
@@ -7,11 +8,10 @@
 #include "frmsnd.h"
 #include "historymodel.h"
 #include "inbox.h"
-#include "composer.h"
 #include "optsettings.h"
-#include "settingsstore.h"
 #include "passwordgate.h"
 #include "receiver.h"
+#include "settingsstore.h"
 #include "testprogram.h"
 #include "traycontroller.h"
 #include "twips.h"
@@ -19,12 +19,12 @@
 
 #include <QFile>
 #include <QLabel>
-#include <QTemporaryDir>
-#include <QTreeView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -92,14 +92,14 @@ void ReceiveTest::arrivalShowsSenderAsPlainText_data()
     QTest::addColumn<QString>("historySender");
     QTest::addRow("name and blanks") << QStringLiteral("Taro") + sp(16)
                                      << QStringLiteral(" From Taro  TIME: 12:34:56") << u"Taro "_s;
-    QTest::addRow("markup is text") << QStringLiteral("<b>x</b> [*]") + sp(8)
-                                    << QStringLiteral(" From <b>x</b>  TIME: 12:34:56")
-                                    << u"<b>x</b> "_s;
+    QTest::addRow("markup is text")
+        << QStringLiteral("<b>x</b> [*]") + sp(8)
+        << QStringLiteral(" From <b>x</b>  TIME: 12:34:56") << u"<b>x</b> "_s;
     QTest::addRow("20 blanks: the address")
         << sp(20) << QStringLiteral(" From 127.0.9.9 TIME: 12:34:56") << u""_s;
-    QTest::addRow("no blank: the address") << QStringLiteral("abcdefghijklmnopqrst")
-                                           << QStringLiteral(" From 127.0.9.9 TIME: 12:34:56")
-                                           << u""_s;
+    QTest::addRow("no blank: the address")
+        << QStringLiteral("abcdefghijklmnopqrst")
+        << QStringLiteral(" From 127.0.9.9 TIME: 12:34:56") << u""_s;
 }
 
 void ReceiveTest::arrivalShowsSenderAsPlainText()
@@ -121,8 +121,7 @@ void ReceiveTest::arrivalShowsSenderAsPlainText()
 
     c.t.tray.press(TrayHost::Event::LeftButtonDown);
     QVERIFY(c.w().isVisible());
-    QCOMPARE(c.w().windowTitle().replace(QStringLiteral("[*][*]"), QStringLiteral("[*]")),
-             caption);
+    QCOMPARE(c.w().windowTitle().replace(QStringLiteral("[*][*]"), QStringLiteral("[*]")), caption);
     QCOMPARE(c.w().CmdCback->toolTip(), QStringLiteral("127.0.9.9へ返信"));
     QCOMPARE(c.w().panel4->text(), QStringLiteral("受信件数：1"));
     QVERIFY(!c.w().Text1->isVisible());
@@ -137,7 +136,8 @@ void ReceiveTest::eleventhMessageIsAcknowledgedButNotKept()
     Copy c;
     QVERIFY(c.t.start());
     for (int i = 1; i <= 11; ++i)
-        c.arrive(QStringLiteral("127.0.9.%1").arg(i), QStringLiteral("p%1 ").arg(i).leftJustified(20),
+        c.arrive(QStringLiteral("127.0.9.%1").arg(i),
+                 QStringLiteral("p%1 ").arg(i).leftJustified(20),
                  QStringLiteral("%1").arg(100 + i).leftJustified(8), QStringLiteral("m%1").arg(i));
     QCOMPARE(c.sent().size(), 11); // every one acknowledged
     QCOMPARE(c.p().history().rowCount(), 11);
@@ -161,8 +161,10 @@ void ReceiveTest::discardDropsAllAndTheNextArrivalStartsAgain()
     QVERIFY(c.t.start());
     c.p().users().setSelectedPeerAddress(QStringLiteral("127.0.9.8"));
     QVERIFY(c.p().composer().send(QStringLiteral("hana"), QStringLiteral("sent by me")));
-    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("31      "));
-    c.arrive(QStringLiteral("127.0.9.2"), QStringLiteral("Ni") + sp(18), QStringLiteral("32      "));
+    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16),
+             QStringLiteral("31      "));
+    c.arrive(QStringLiteral("127.0.9.2"), QStringLiteral("Ni") + sp(18),
+             QStringLiteral("32      "));
     c.sent();
     c.t.clock.setTime(QStringLiteral("11:00:00"));
     c.p().dspRecvMsg();
@@ -177,8 +179,8 @@ void ReceiveTest::discardDropsAllAndTheNextArrivalStartsAgain()
     QCOMPARE(c.p().history().row(3).receiveTime, QStringLiteral("11:00:00*"));
     QCOMPARE(c.p().history().row(1).receiveTime, QString()); // sent: waits for its peer
 
-    c.arrive(QStringLiteral("127.0.9.3"), QStringLiteral("San") + sp(17), QStringLiteral("33      "),
-             QStringLiteral("new"));
+    c.arrive(QStringLiteral("127.0.9.3"), QStringLiteral("San") + sp(17),
+             QStringLiteral("33      "), QStringLiteral("new"));
     c.p().dspRecvMsg();
     QCOMPARE(c.w().panel4->text(), QStringLiteral("受信件数：1"));
     QCOMPARE(c.w().windowTitle(), QStringLiteral(" From San  TIME: 12:34:56"));
@@ -190,8 +192,10 @@ void ReceiveTest::openConfirmationOncePerEntryAlsoWhenPaging()
 {
     Copy c;
     QVERIFY(c.t.start());
-    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("41      "));
-    c.arrive(QStringLiteral("127.0.9.2"), QStringLiteral("Ni") + sp(18), QStringLiteral("42      "));
+    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16),
+             QStringLiteral("41      "));
+    c.arrive(QStringLiteral("127.0.9.2"), QStringLiteral("Ni") + sp(18),
+             QStringLiteral("42      "));
     c.sent();
     c.p().dspRecvMsg();
     c.t.clock.setTime(QStringLiteral("12:00:01"));
@@ -217,7 +221,8 @@ void ReceiveTest::openConfirmationThatCannotLeaveIsRetried()
 {
     Copy c;
     QVERIFY(c.t.start());
-    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("5       "));
+    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16),
+             QStringLiteral("5       "));
     c.sent();
     c.p().dspRecvMsg();
     c.port().refuse = true;
@@ -237,8 +242,8 @@ void ReceiveTest::openConfirmationThatCannotLeaveIsRetried()
 void ReceiveTest::reply_data()
 {
     QTest::addColumn<int>("position");
-    QTest::addColumn<QString>("left");     // captions' names of what remains, in order
-    QTest::addColumn<QString>("shown");    // the entry on display afterwards
+    QTest::addColumn<QString>("left");  // captions' names of what remains, in order
+    QTest::addColumn<QString>("shown"); // the entry on display afterwards
     QTest::addColumn<bool>("nextEnabled");
     QTest::addColumn<bool>("backEnabled");
     QTest::addRow("first") << 1 << u"B C"_s << u"B"_s << true << false;
@@ -256,8 +261,8 @@ void ReceiveTest::reply()
     Copy c;
     QVERIFY(c.t.start());
     for (const QString &n : {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")})
-        c.arrive(QStringLiteral("127.0.9.") + QString::number(n[0].unicode() - 'A' + 1),
-                 n + sp(19), QStringLiteral("8       "));
+        c.arrive(QStringLiteral("127.0.9.") + QString::number(n[0].unicode() - 'A' + 1), n + sp(19),
+                 QStringLiteral("8       "));
     c.sent();
     c.p().dspRecvMsg();
     for (int i = 1; i < position; ++i)
@@ -301,7 +306,8 @@ void ReceiveTest::holdTellsTheSenderOncePerArrival()
 {
     Copy c;
     QVERIFY(c.t.start());
-    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("9       "));
+    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16),
+             QStringLiteral("9       "));
     c.sent();
     c.p().dspRecvMsg();
     c.click(c.w().CmdCancel);
@@ -336,7 +342,8 @@ void ReceiveTest::passwordGateGrantsOneOpening()
                                     u"1,\"Pw \",\"\",\"\"\r\n"));
     QVERIFY(c.t.start());
     QCOMPARE(c.p().store().settings().pwStored, QStringLiteral("Pw "));
-    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("9       "));
+    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16),
+             QStringLiteral("9       "));
     c.sent();
     c.p().dspRecvMsg();
     c.click(c.w().CmdOPCL);
@@ -374,25 +381,28 @@ void ReceiveTest::passwordPage_data()
     QTest::addColumn<QStringList>("after");
     QTest::addColumn<bool>("save");
     const QStringList abc{u"old"_s, u"old"_s, u"new"_s};
-    QTest::addRow("nothing to do") << 0 << QStringList{u""_s, u""_s, u""_s} << u""_s << QStringList{u""_s, u""_s, u""_s}
-                                   << false;
-    QTest::addRow("first password") << 1 << QStringList{u""_s, u""_s, u"new"_s} << u"ﾊﾟｽﾜｰﾄﾞは設定されました。"_s
-                                    << QStringList{u"new"_s, u""_s, u""_s} << true;
-    QTest::addRow("ticked, both empty") << 1 << QStringList{u""_s, u""_s, u""_s}
-                                        << u"新ﾊﾟｽﾜｰﾄﾞを入力してください。"_s
-                                        << QStringList{u""_s, u""_s, u""_s} << false;
-    QTest::addRow("ticked, wrong current") << 1 << QStringList{u"old"_s, u"Old"_s, u"new"_s}
-                                           << u"現ﾊﾟｽﾜｰﾄﾞが誤っています。"_s
-                                           << QStringList{u"old"_s, u"Old"_s, u""_s} << false;
-    QTest::addRow("double quote refused") << 1 << QStringList{u"old"_s, u"old"_s, u"a\"b"_s}
-                                          << u"ﾊﾟｽﾜｰﾄﾞに \" は使えません。"_s
-                                          << QStringList{u"old"_s, u"old"_s, u"a\"b"_s} << false;
-    QTest::addRow("removed") << 0 << QStringList{u"old"_s, u"old"_s, u""_s} << u"ﾊﾟｽﾜｰﾄﾞは解除されました。"_s
-                             << QStringList{u""_s, u""_s, u""_s} << true;
-    QTest::addRow("grayed, new typed") << 2 << abc << u"ｽﾍﾟｰｽを入力してください。"_s << abc << false;
-    QTest::addRow("unticked, wrong current") << 0 << QStringList{u"old"_s, u"x"_s, u"new"_s}
-                                             << u"現ﾊﾟｽﾜｰﾄﾞが誤っています。"_s
-                                             << QStringList{u"old"_s, u"x"_s, u"new"_s} << false;
+    QTest::addRow("nothing to do") << 0 << QStringList{u""_s, u""_s, u""_s} << u""_s
+                                   << QStringList{u""_s, u""_s, u""_s} << false;
+    QTest::addRow("first password")
+        << 1 << QStringList{u""_s, u""_s, u"new"_s} << u"ﾊﾟｽﾜｰﾄﾞは設定されました。"_s
+        << QStringList{u"new"_s, u""_s, u""_s} << true;
+    QTest::addRow("ticked, both empty")
+        << 1 << QStringList{u""_s, u""_s, u""_s} << u"新ﾊﾟｽﾜｰﾄﾞを入力してください。"_s
+        << QStringList{u""_s, u""_s, u""_s} << false;
+    QTest::addRow("ticked, wrong current")
+        << 1 << QStringList{u"old"_s, u"Old"_s, u"new"_s} << u"現ﾊﾟｽﾜｰﾄﾞが誤っています。"_s
+        << QStringList{u"old"_s, u"Old"_s, u""_s} << false;
+    QTest::addRow("double quote refused")
+        << 1 << QStringList{u"old"_s, u"old"_s, u"a\"b"_s} << u"ﾊﾟｽﾜｰﾄﾞに \" は使えません。"_s
+        << QStringList{u"old"_s, u"old"_s, u"a\"b"_s} << false;
+    QTest::addRow("removed") << 0 << QStringList{u"old"_s, u"old"_s, u""_s}
+                             << u"ﾊﾟｽﾜｰﾄﾞは解除されました。"_s << QStringList{u""_s, u""_s, u""_s}
+                             << true;
+    QTest::addRow("grayed, new typed")
+        << 2 << abc << u"ｽﾍﾟｰｽを入力してください。"_s << abc << false;
+    QTest::addRow("unticked, wrong current")
+        << 0 << QStringList{u"old"_s, u"x"_s, u"new"_s} << u"現ﾊﾟｽﾜｰﾄﾞが誤っています。"_s
+        << QStringList{u"old"_s, u"x"_s, u"new"_s} << false;
 }
 
 void ReceiveTest::passwordPage()
@@ -442,8 +452,8 @@ void ReceiveTest::historyWindowThroughTheGate()
                                     u"1,\"Pw \",\"\",\"\"\r\n"));
     QVERIFY(c.t.start());
     c.t.clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7)));
-    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16), QStringLiteral("9       "),
-             QStringLiteral("一行目\r\n二行目"));
+    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16),
+             QStringLiteral("9       "), QStringLiteral("一行目\r\n二行目"));
     c.p().tray().mnuLog->trigger();
     QVERIFY(!c.p().frmLog());
     c.p().frmPw()->TxtPw->setText(QStringLiteral("Pw "));
@@ -462,7 +472,8 @@ void ReceiveTest::historyWindowThroughTheGate()
     QCOMPARE(log->TxtLog->toPlainText(), QStringLiteral("一行目\n二行目"));
     QCOMPARE(log->panel3->text(), QStringLiteral("送信履歴： 1/1"));
     // A new row shows in the list at once.
-    c.arrive(QStringLiteral("127.0.9.2"), QStringLiteral("Ni") + sp(18), QStringLiteral("8       "));
+    c.arrive(QStringLiteral("127.0.9.2"), QStringLiteral("Ni") + sp(18),
+             QStringLiteral("8       "));
     QCOMPARE(log->LvLog->model()->rowCount(), 2);
 
     QTemporaryDir dir;
@@ -471,9 +482,9 @@ void ReceiveTest::historyWindowThroughTheGate()
     QCOMPARE(c.t.dialogs.shown.last().text, QStringLiteral("保存しました。"));
     QFile saved(dir.filePath(QStringLiteral("h.txt")));
     QVERIFY(saved.open(QIODevice::ReadOnly));
-    QVERIFY(saved.readAll().startsWith(cp932::encode(
-        u"\"FileName:dataFile\",#2026-12-08#,#09:05:07#,\"送信履歴： 1/1\"\r\n"
-        u"\"26/12/08\",\"Ichi \",\"\",\"09:05:07\",\"\",\"一行目\r\n二行目\"\r\n")));
+    QVERIFY(saved.readAll().startsWith(
+        cp932::encode(u"\"FileName:dataFile\",#2026-12-08#,#09:05:07#,\"送信履歴： 1/1\"\r\n"
+                      u"\"26/12/08\",\"Ichi \",\"\",\"09:05:07\",\"\",\"一行目\r\n二行目\"\r\n")));
     QVERIFY(log->close() == false); // only hides
     QVERIFY(!log->isVisible());
 }

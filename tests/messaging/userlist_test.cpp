@@ -184,9 +184,9 @@ void UserListTest::searchGoesThroughEveryNetwork()
     };
     const std::vector<NetInterface> cards{
         card(true, false, true, {QStringLiteral("198.18.0.255")}),
-        card(true, true, false, {QStringLiteral("127.255.255.255")}),  // loopback
-        card(false, false, true, {QStringLiteral("198.18.7.255")}),    // down
-        card(true, false, false, {QStringLiteral("198.18.8.255")}),    // point to point
+        card(true, true, false, {QStringLiteral("127.255.255.255")}), // loopback
+        card(false, false, true, {QStringLiteral("198.18.7.255")}),   // down
+        card(true, false, false, {QStringLiteral("198.18.8.255")}),   // point to point
         card(true, false, true, {QStringLiteral("198.18.1.255"), QStringLiteral("198.18.0.255")}),
     };
     QCOMPARE(searchAddresses(QStringLiteral("255.255.255.255"), cards),

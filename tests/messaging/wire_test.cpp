@@ -268,7 +268,9 @@ void WireTest::everySequenceRoundTrips()
                 continue;
             // Two code points for one character: Windows writes the JIS one,
             // then NEC's row 13, then IBM's, never the NEC-selected copy.
-            const auto rank = [](uchar l) { return l == 0x87 ? 1 : l >= 0xFA ? 2 : l >= 0xED && l <= 0xEE ? 3 : 0; };
+            const auto rank = [](uchar l) {
+                return l == 0x87 ? 1 : l >= 0xFA ? 2 : l >= 0xED && l <= 0xEE ? 3 : 0;
+            };
             QVERIFY2(rank(uchar(back[0])) < rank(uchar(lead)), bytes.toHex().constData());
             QCOMPARE(cp932::decode(back), text);
         }
@@ -286,9 +288,9 @@ void WireTest::everySequenceRoundTrips()
 void WireTest::everyCharacterKeepsItsPlace_data()
 {
     QTest::addColumn<QString>("character");
-    for (char32_t c : {0x00AD, 0x034F, 0x061C, 0x115F, 0x1160, 0x17B4, 0x17B5, 0x180B, 0x180F,
-                       0x200B, 0x200F, 0x202A, 0x202E, 0x2060, 0x206F, 0x3164, 0xFE00, 0xFE0F,
-                       0xFEFF, 0xFFA0, 0xFFF0, 0xFFF8, 0xFFFD, 0x1F600})
+    for (char32_t c : {0x00AD, 0x034F, 0x061C, 0x115F, 0x1160, 0x17B4, 0x17B5, 0x180B,
+                       0x180F, 0x200B, 0x200F, 0x202A, 0x202E, 0x2060, 0x206F, 0x3164,
+                       0xFE00, 0xFE0F, 0xFEFF, 0xFFA0, 0xFFF0, 0xFFF8, 0xFFFD, 0x1F600})
         QTest::addRow("U+%04X", unsigned(c))
             << (c > 0xFFFF ? QString::fromUcs4(&c, 1) : QString(QChar(char16_t(c))));
     QTest::addRow("lone surrogate") << QString(QChar(0xD800));
@@ -299,9 +301,9 @@ void WireTest::everyCharacterKeepsItsPlace()
     QFETCH(QString, character);
     QCOMPARE(cp932::encode(character), QByteArray("?"));
     // A name with it fills its field exactly: the time after it stays in place.
-    const QByteArray bytes = cp932::encode(
-        wire::message(QStringLiteral("a") + character, QStringLiteral("10:15:00"),
-                      wire::refField(3), QStringLiteral("x")));
+    const QByteArray bytes =
+        cp932::encode(wire::message(QStringLiteral("a") + character, QStringLiteral("10:15:00"),
+                                    wire::refField(3), QStringLiteral("x")));
     QCOMPARE(bytes, QByteArray("a?                  10:15:003       x"));
 }
 

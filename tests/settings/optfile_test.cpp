@@ -103,12 +103,12 @@ void OptFileTest::everyFieldInItsPlace()
     s.fontStrikethru = QStringLiteral("S");
     s.backColor = QStringLiteral("65280");
 
-    const QByteArray expected =
-        cp932::encode(u"\"optGFile\"\r\n\"7\"\r\n10,11,12,13,14,15\r\n2,\"ﾊﾟｽ word\",\"a\",\"b\"\r\n"
-                      u"\"False\",\"True\",\"TRUE\",\"false\",\"-1\"\r\n16\r\n"
-                      u"\"山田太郎ABCDEFGH        \",17\r\n\"遠い人\",\"198.18.5.5\",\"1\"\r\n"
-                      u"\"ＭＳ ゴシック\",\"10.5\",\"255\",\"I\",\"B\",\"U\",\"S\","
-                      u"\"65280\"\r\n");
+    const QByteArray expected = cp932::encode(
+        u"\"optGFile\"\r\n\"7\"\r\n10,11,12,13,14,15\r\n2,\"ﾊﾟｽ word\",\"a\",\"b\"\r\n"
+        u"\"False\",\"True\",\"TRUE\",\"false\",\"-1\"\r\n16\r\n"
+        u"\"山田太郎ABCDEFGH        \",17\r\n\"遠い人\",\"198.18.5.5\",\"1\"\r\n"
+        u"\"ＭＳ ゴシック\",\"10.5\",\"255\",\"I\",\"B\",\"U\",\"S\","
+        u"\"65280\"\r\n");
     QCOMPARE(optfile::serialise(s), expected);
 
     // Read from the literal bytes, not from what the writer made.

@@ -9,8 +9,8 @@
 #include "trayhost.h"
 
 #include <QList>
-#include <functional>
 #include <QPair>
+#include <functional>
 
 // A clock the test sets.
 class FakeClock final : public Clock
@@ -83,7 +83,10 @@ class FakeInstanceGuard final : public InstanceGuard
 {
 public:
     Claim claim() override { return result; }
-    QString errorText() const override { return QStringLiteral("/run/user/1000 は読み取り専用です。"); }
+    QString errorText() const override
+    {
+        return QStringLiteral("/run/user/1000 は読み取り専用です。");
+    }
     Claim result = Claim::Claimed;
 };
 
@@ -111,7 +114,10 @@ class FakeNotifier final : public Notifier
 {
     Q_OBJECT
 public:
-    void notify(const QString &summary, const QString &body) override { shown << summary + u'|' + body; }
+    void notify(const QString &summary, const QString &body) override
+    {
+        shown << summary + u'|' + body;
+    }
     void activate() { emit activated(); }
     QStringList shown;
 };

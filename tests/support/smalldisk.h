@@ -13,9 +13,9 @@ class SmallDisk
 public:
     SmallDisk()
     {
-        m_mounted = ::geteuid() == 0 && run({QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                              QStringLiteral("-o"), QStringLiteral("size=64k"),
-                                              QStringLiteral("tmpfs"), m_dir.path()});
+        m_mounted = ::geteuid() == 0 &&
+                    run({QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                         QStringLiteral("size=64k"), QStringLiteral("tmpfs"), m_dir.path()});
     }
     ~SmallDisk()
     {
@@ -36,7 +36,10 @@ public:
         }
     }
     void free() { QFile::remove(path(QStringLiteral("filler"))); }
-    bool readOnly() { return run({QStringLiteral("-o"), QStringLiteral("remount,ro"), m_dir.path()}); }
+    bool readOnly()
+    {
+        return run({QStringLiteral("-o"), QStringLiteral("remount,ro"), m_dir.path()});
+    }
 
 private:
     static bool run(const QStringList &args)

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QLabel>
+#include <QStatusBar>
+#include <initializer_list>
+
+// Controls carry the names the program gives them, so tests and
+// accessibility tools find them.
+template <typename T> T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+// A status bar without a size grip; each panel a sunken plain-text label
+// named panel1, panel2, … with its share of the width.
+inline QStatusBar *statusBar(QWidget *parent,
+                             std::initializer_list<std::pair<QLabel **, int>> panels)
+{
+    auto *bar = named(new QStatusBar(parent), "StatusBar1");
+    bar->setSizeGripEnabled(false);
+    int n = 0;
+    for (auto [panel, stretch] : panels) {
+        const QByteArray name = "panel" + QByteArray::number(++n);
+        *panel = named(new QLabel(bar), name.constData());
+        (*panel)->setTextFormat(Qt::PlainText);
+        (*panel)->setFrameShape(QFrame::Panel);
+        (*panel)->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(*panel, stretch);
+    }
+    return bar;
+}

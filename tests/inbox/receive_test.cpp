@@ -17,12 +17,10 @@
 #include "twips.h"
 #include "userlistmodel.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 
@@ -75,7 +73,6 @@ private slots:
     void openConfirmationThatCannotLeaveIsRetried();
     void reply_data();
     void reply();
-    void holdTellsTheSenderOncePerArrival();
     void quote_data();
     void quote();
     void passwordGateGrantsOneOpening();
@@ -302,23 +299,6 @@ void ReceiveTest::reply()
     QVERIFY(!c.p().tray().mnuRecvMsg->isEnabled());
 }
 
-void ReceiveTest::holdTellsTheSenderOncePerArrival()
-{
-    Copy c;
-    QVERIFY(c.t.start());
-    c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16),
-             QStringLiteral("9       "));
-    c.sent();
-    c.p().dspRecvMsg();
-    c.click(c.w().CmdCancel);
-    QVERIFY(!c.w().isVisible());
-    QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.1|保留         ") + Taro});
-    c.p().dspRecvMsg();
-    c.click(c.w().CmdCancel);
-    QVERIFY(c.sent().isEmpty());
-    QVERIFY(c.p().tray().mnuRecvMsg->isEnabled()); // still waiting
-}
-
 void ReceiveTest::quote_data()
 {
     QTest::addColumn<QString>("body");
@@ -476,15 +456,6 @@ void ReceiveTest::historyWindowThroughTheGate()
              QStringLiteral("8       "));
     QCOMPARE(log->LvLog->model()->rowCount(), 2);
 
-    QTemporaryDir dir;
-    c.t.dialogs.fileNames << dir.filePath(QStringLiteral("h.txt"));
-    log->mnuWrite->trigger();
-    QCOMPARE(c.t.dialogs.shown.last().text, QStringLiteral("保存しました。"));
-    QFile saved(dir.filePath(QStringLiteral("h.txt")));
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QVERIFY(saved.readAll().startsWith(
-        cp932::encode(u"\"FileName:dataFile\",#2026-12-08#,#09:05:07#,\"送信履歴： 1/1\"\r\n"
-                      u"\"26/12/08\",\"Ichi \",\"\",\"09:05:07\",\"\",\"一行目\r\n二行目\"\r\n")));
     QVERIFY(log->close() == false); // only hides
     QVERIFY(!log->isVisible());
 }

@@ -185,7 +185,6 @@ void FrmSnd::paintSplitter()
 bool FrmSnd::splitterEvent(QEvent *event)
 {
     const QScreen *screen = twips::screenOf(this);
-    const auto *mouse = static_cast<QMouseEvent *>(event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         m_dragging = true;
@@ -195,6 +194,7 @@ bool FrmSnd::splitterEvent(QEvent *event)
         if (!m_dragging)
             return true;
         // Only the bar moves while it is dragged.
+        const auto *mouse = static_cast<QMouseEvent *>(event);
         const double p = twips::fromPixelsX(picSplitter->x() + int(mouse->position().x()), screen);
         const double left = dragSendSplitter(p, twips::fromPixelsX(width(), screen));
         picSplitter->move(twips::toPixelsX(left, screen), picSplitter->y());

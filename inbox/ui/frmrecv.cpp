@@ -202,10 +202,7 @@ void FrmRecv::relayout()
     const double h = twips::fromPixelsY(height(), screen) + FrameHeight;
     const RecvWindowLayout l = layoutRecvWindow(w, h, m_bodyHeight);
     using D = RecvWindowDesign;
-    const auto rect = [screen](const QRectF &r) {
-        return QRect(twips::toPixelsX(r.x(), screen), twips::toPixelsY(r.y(), screen),
-                     twips::toPixelsX(r.width(), screen), twips::toPixelsY(r.height(), screen));
-    };
+    const auto rect = [screen](const QRectF &r) { return twips::toPixels(r, screen); };
     const auto at = [&rect](const QPointF &p, double width, double height) {
         return rect(QRectF(p, QSizeF(width, height)));
     };

@@ -220,10 +220,7 @@ void FrmSnd::relayout()
     const double w = twips::fromPixelsX(width(), screen) + FrameWidth;
     const double h = twips::fromPixelsY(height(), screen) + FrameHeight;
     const SendWindowLayout l = layoutSendWindow(w, h, m_toWidth, m_listWidth);
-    const auto rect = [screen](const QRectF &r) {
-        return QRect(twips::toPixelsX(r.x(), screen), twips::toPixelsY(r.y(), screen),
-                     twips::toPixelsX(r.width(), screen), twips::toPixelsY(r.height(), screen));
-    };
+    const auto rect = [screen](const QRectF &r) { return twips::toPixels(r, screen); };
     const QSize button =
         twips::toPixels(SendWindowDesign::ButtonWidth, SendWindowDesign::ButtonHeight, screen);
     const auto at = [screen, button](const QPointF &p) {

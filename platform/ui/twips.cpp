@@ -52,6 +52,12 @@ QSize toPixels(double width, double height, const QScreen *screen)
     return {toPixelsX(width, screen), toPixelsY(height, screen)};
 }
 
+QRect toPixels(const QRectF &tw, const QScreen *screen)
+{
+    return QRect(toPixelsX(tw.x(), screen), toPixelsY(tw.y(), screen),
+                 toPixelsX(tw.width(), screen), toPixelsY(tw.height(), screen));
+}
+
 QScreen *screenOf(const QWidget *widget)
 {
     if (widget && widget->screen())

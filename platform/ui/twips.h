@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 
 class QScreen;
@@ -17,6 +18,7 @@ int toPixelsY(double tw, const QScreen *screen = nullptr);
 double fromPixelsX(int px, const QScreen *screen = nullptr);
 double fromPixelsY(int px, const QScreen *screen = nullptr);
 QSize toPixels(double width, double height, const QScreen *screen = nullptr);
+QRect toPixels(const QRectF &tw, const QScreen *screen = nullptr);
 
 // The screen a widget is on, or the primary screen.
 QScreen *screenOf(const QWidget *widget);

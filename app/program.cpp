@@ -30,6 +30,7 @@
 #include "userlistmodel.h"
 #include "weekday.h"
 #include "windowplacement.h"
+#include "wire.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -193,7 +194,7 @@ void Program::applyAppearance()
 
 void Program::mnuEnd_Click()
 {
-    if (m_tray->arrivalUp()) {
+    if (m_receiver->alertUp()) {
         const auto answer = m_dialogs->messageBox(
             {QStringLiteral("未確認のﾒｯｾｰｼﾞがあります...\r終了しますか？"), ProgramName,
              Dialogs::Icon::Question, Dialogs::Buttons::YesNo, Dialogs::No});
@@ -286,6 +287,7 @@ void Program::messageArrived()
             m_frmMsgOpen = new FrmMsgOpen(m_theme->arrival());
             connect(m_frmMsgOpen, &FrmMsgOpen::openRequested, this, &Program::dspRecvMsg);
         }
+        m_frmMsgOpen->adjustSize(); // placed at its real size, not Qt's default
         placeWidget(m_frmMsgOpen, settings);
         m_frmMsgOpen->show();
     }
@@ -383,7 +385,7 @@ void Program::mnuOther_Click()
 {
     m_tray->mnuTray->hide();
     if (!m_frmOpt) {
-        m_frmOpt = new FrmOpt(*m_store, *m_dialogs);
+        m_frmOpt = new FrmOpt(*m_store, *m_dialogs, wire::nameLeadsMessage);
         m_frmOpt->setWindowIcon(m_theme->normal());
         connect(m_frmOpt, &FrmOpt::appearanceChanged, this, &Program::applyAppearance);
     } else {

@@ -207,6 +207,12 @@ void HistoryBrowser::load(bool append)
         m_dialogs.messageBox(error(QStringLiteral("履歴ﾌｧｲﾙではありません"), Dialogs::Icon::None));
         return;
     }
+    if (read.cutShort) {
+        m_dialogs.messageBox(
+            error(QStringLiteral("履歴ﾌｧｲﾙが途中で切れているため、読み込みませんでした。\r") + path,
+                  Dialogs::Icon::Critical));
+        return;
+    }
     if (!append)
         m_history.clear();
     m_history.append(read.rows);

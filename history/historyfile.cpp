@@ -34,12 +34,14 @@ public:
             const qsizetype end = close < 0 ? m_text.size() : close;
             field = m_text.mid(m_at + 1, end - m_at - 1).toString();
             m_at = close < 0 ? end : end + 1;
+            m_unclosed = m_unclosed || close < 0;
         } else if (m_text[m_at] == u'#') {
             // A date or time literal: read as text, never used.
             const qsizetype close = m_text.indexOf(u'#', m_at + 1);
             const qsizetype end = close < 0 ? m_text.size() : close + 1;
             field = m_text.mid(m_at, end - m_at).toString();
             m_at = end;
+            m_unclosed = m_unclosed || close < 0;
         } else {
             qsizetype end = m_at;
             while (end < m_text.size() && m_text[end] != u',' && !isLineEnd(m_text[end]))
@@ -60,12 +62,16 @@ public:
         return field;
     }
 
+    // A quote or number sign ran to the end of the data.
+    bool unclosed() const { return m_unclosed; }
+
 private:
     static bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
 
     QStringView m_text;
     qsizetype m_at = 0;
     bool m_afterSeparator = false;
+    bool m_unclosed = false;
 };
 
 } // namespace
@@ -111,9 +117,14 @@ ReadResult read(QByteArrayView bytes)
     if (!signature || *signature != QLatin1String(Signature))
         return result;
     result.isHistory = true;
+    const auto cut = [&result] {
+        result.cutShort = true;
+        result.rows.clear();
+        return result;
+    };
     for (int i = 0; i < 3; ++i)
         if (!fields.next())
-            return result;
+            return cut();
     for (;;) {
         QString f[6];
         int got = 0;
@@ -125,10 +136,8 @@ ReadResult read(QByteArrayView bytes)
         }
         if (got == 0)
             break;
-        if (got < 6) {
-            result.cutShort = true;
-            break;
-        }
+        if (got < 6 || fields.unclosed())
+            return cut();
         HistoryRow row{f[0], f[1], f[2], f[3], f[4], f[5]};
         // A row still waiting with nobody in it as recipient came from a peer.
         row.received = row.recipient.isEmpty();

@@ -21,7 +21,9 @@ struct ReadResult
 {
     bool isHistory = false; // the first field is the signature
     std::vector<HistoryRow> rows;
-    bool cutShort = false; // the last record ran out of data and was dropped
+    // The file ends inside its header or a record (a quote never closed
+    // counts too): a part of a file, so none of its rows are given.
+    bool cutShort = false;
 };
 
 // Fields are separated by commas or line ends, blanks before a field are

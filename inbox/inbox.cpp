@@ -1,7 +1,8 @@
 #include "inbox.h"
 
-int Inbox::store(const InboxEntry &e)
+int Inbox::store(InboxEntry e)
 {
+    e.serial = ++m_serials;
     int at = 0;
     if (!m_live) {
         // A fresh table; the body box already holds the newcomer.
@@ -53,6 +54,7 @@ void Inbox::recvSet()
 
 void Inbox::showFirst()
 {
+    m_bodyVisible = false; // a fresh showing starts sealed
     m_next = recvCount() >= 2;
     m_back = false;
     m_dix = 1;

@@ -14,6 +14,7 @@ struct InboxEntry
     QString body;
     bool recvOpen = false; // the open confirmation has gone out
     int recvLogRow = 0;    // this message's own history row
+    quint64 serial = 0;    // tells this entry from every other one of this run
 };
 
 // The ten-entry table of waiting messages and what the received-message
@@ -39,7 +40,7 @@ public:
     InboxEntry &current() { return entry(m_dix); }
 
     // Stores an arrival; nothing when the table is full. Returns its position, or 0.
-    int store(const InboxEntry &e);
+    int store(InboxEntry e);
     // Drops every entry at once (閉じる).
     void drop();
 
@@ -72,6 +73,7 @@ private:
     std::array<InboxEntry, Capacity> m_entries;
     int m_recvCount = 0;
     int m_dix = 1;
+    quint64 m_serials = 0;
     bool m_live = false;
     bool m_bodyVisible = false;
     bool m_next = false;

@@ -82,15 +82,31 @@ Receiver::Opening Receiver::CmdOPCL()
     Opening result = Opening::Closed;
     if (m_inbox.bodyVisible()) {
         m_inbox.setBodyVisible(false);
-    } else if (!m_gate.requestMessage()) {
+    } else if (!m_gate.requestMessage(m_inbox.current().serial)) {
         return Opening::AskPassword;
     } else {
         m_inbox.setBodyVisible(true);
         sendOpenConfirm();
         result = Opening::Opened;
     }
-    m_gate.useGrant();
+    m_gate.endGrant();
     return result;
+}
+
+void Receiver::seal()
+{
+    m_gate.endGrant();
+    if (m_inbox.bodyVisible())
+        m_inbox.setBodyVisible(false);
+}
+
+std::optional<QString> Receiver::CmdInyo(const QString &reply)
+{
+    if (m_gate.isOn() && !m_inbox.bodyVisible()) {
+        m_dialogs.messageBox(warning(QStringLiteral("ﾒｯｾｰｼﾞを開いてから引用してください。")));
+        return std::nullopt;
+    }
+    return quote(m_inbox.bodyText(), reply);
 }
 
 void Receiver::CmdNext()

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class Composer;
 class Dialogs;
@@ -45,8 +46,14 @@ public:
     // 閉じる: drops every entry; tells the sender once per alert.
     void CmdDel();
 
-    // 引用: the body, each line behind ">", above what the reply box held.
+    // 引用 with the reply box's text: what the box is to hold, or nothing
+    // while the gate keeps the body closed (a box says why).
+    std::optional<QString> CmdInyo(const QString &reply);
+    // The body, each line behind ">", above what the reply box held.
     static QString quote(const QString &body, const QString &reply);
+    // The window went out of sight: the body closes and a grant ends, so
+    // the next sight of any body goes through the gate again.
+    void seal();
 
 signals:
     void arrived(const QString &senderName, const QString &address);

@@ -109,6 +109,11 @@ QString message(const QString &nameField, const QString &time, const QString &re
     return pad(nameField, NameWidth) + pad(time, 8) + pad(refField, RefWidth) + text;
 }
 
+bool nameLeadsMessage(const QString &displayName)
+{
+    return classify(pad(displayName, NameWidth)) == Kind::Message;
+}
+
 QString refField(int rowNo)
 {
     return pad(QString::number(rowNo), RefWidth);

@@ -49,6 +49,10 @@ QString letterReply(const QString &displayName, const QString &note);
 QString message(const QString &nameField, const QString &time, const QString &refField,
                 const QString &text);
 
+// Whether a display name can lead a message: its name field must not read
+// as a kind ("送信" would make every message from it an acknowledgement).
+bool nameLeadsMessage(const QString &displayName);
+
 // A row number as the 8-character history reference.
 QString refField(int rowNo);
 

@@ -120,7 +120,8 @@ QByteArray serialise(const OptSettings &s)
         quoted(s.iconNo),
         num(s.sndConfirm) + n + num(s.sndConfirmMin) + n + num(s.rcvConfirm) + n +
             num(s.rcvConfirmMin) + n + num(s.otherReject) + n + num(s.rcvButton),
-        num(s.pwCheck) + n + quoted(s.pwStored) + n + quoted(s.pwCurrent) + n + quoted(s.pwNew),
+        num(s.pwCheck == 2 ? 1 : s.pwCheck) + n + quoted(s.pwStored) + n + quoted(s.pwCurrent) + n +
+            quoted(s.pwNew),
         quoted(s.posCenter) + n + quoted(s.posLeftUp) + n + quoted(s.posLeftLow) + n +
             quoted(s.posRightUp) + n + quoted(s.posRightLow),
         num(s.iconRandom),
@@ -176,6 +177,9 @@ ParseResult parse(const QByteArray &bytes, OptSettings &s)
         }
     }
     s.optName = fieldtext::pad(s.optName, fieldtext::NameWidth);
+    // 2 was a granted opening that older copies saved; the gate stays on.
+    if (s.pwCheck == 2)
+        s.pwCheck = 1;
     return ParseResult::Read;
 }
 

@@ -20,23 +20,29 @@ Dialogs::Box done(const QString &text)
 
 } // namespace
 
-bool PasswordGate::requestMessage()
+bool PasswordGate::isOn() const
 {
-    if (m_settings.pwCheck != 1)
+    return m_settings.pwCheck == 1;
+}
+
+bool PasswordGate::requestMessage(quint64 entry)
+{
+    if (!isOn() || m_granted == entry)
         return true;
     m_mode = Mode::Message;
+    m_askedFor = entry;
     return false;
 }
 
-void PasswordGate::useGrant()
+void PasswordGate::endGrant()
 {
-    if (m_settings.pwCheck == 2)
-        m_settings.pwCheck = 1;
+    m_askedFor.reset();
+    m_granted.reset();
 }
 
 bool PasswordGate::requestHistory()
 {
-    if (m_settings.pwCheck != 1)
+    if (!isOn())
         return true;
     m_mode = Mode::History;
     return false;
@@ -50,7 +56,7 @@ PasswordGate::Verdict PasswordGate::check(const QString &typed)
         return Verdict::Wrong;
     if (m_mode == Mode::History)
         return Verdict::History;
-    m_settings.pwCheck = 2;
+    m_granted = m_askedFor; // nothing, when the window it was asked from went away
     return Verdict::Message;
 }
 

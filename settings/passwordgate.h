@@ -7,35 +7,41 @@
 
 struct OptSettings;
 
-// The password that guards received messages and the history. Its outcome
-// travels only through pwCheck and the gate mode: the password window asks
-// without blocking, and the caller learns of a grant on the next try.
+// The password that guards received messages and the history. The password
+// window asks without blocking, and the caller learns of a grant on the next
+// try. A grant opens the one message it was asked for, once, and lives only
+// in memory: it never opens the history and never reaches the settings file.
 class PasswordGate
 {
 public:
     enum class Mode { History = 1, Message = 2 };
     enum class Verdict { Empty, Wrong, History, Message };
 
-    explicit PasswordGate(OptSettings &settings) : m_settings(settings) {}
+    explicit PasswordGate(const OptSettings &settings) : m_settings(settings) {}
 
-    // OPEN on a closed message: true when it may open now. Otherwise the
-    // gate mode is set and the password window is to be shown.
-    bool requestMessage();
-    // After OPEN opened or CLOSE closed the body: a granted opening is used up.
-    void useGrant();
+    bool isOn() const;
+    // OPEN on closed message `entry`: true when it may open now (gate off,
+    // or granted for that entry). Otherwise the gate mode is set and the
+    // password window is to be shown.
+    bool requestMessage(quint64 entry);
+    // The body was opened or closed, or the window went out of sight: a
+    // grant, or one being asked for, is gone.
+    void endGrant();
     // The history: true when it may open now; otherwise ask.
     bool requestHistory();
 
     Mode pwGateMode() const { return m_mode; }
-    // OK in the password window. A right password grants one message
-    // opening (pwCheck 2) or, for the history, opens it at once.
+    // OK in the password window. A right password grants one opening of
+    // the message it was asked for or, for the history, opens it at once.
     Verdict check(const QString &typed);
     // The box each refusal shows.
     static Dialogs::Box refusal(Verdict verdict);
 
 private:
-    OptSettings &m_settings;
+    const OptSettings &m_settings;
     Mode m_mode = Mode::Message;
+    std::optional<quint64> m_askedFor;
+    std::optional<quint64> m_granted;
 };
 
 // The password page of the options dialog, as logic: which boxes can be

@@ -102,7 +102,6 @@ void TrayController::onEvent(TrayHost::Event event)
 
 void TrayController::messageArrived(bool blinkIcon, bool recvWindowVisible)
 {
-    m_arrivalUp = true;
     show(true);
     if (blinkIcon && !recvWindowVisible)
         Timer2->start();
@@ -118,14 +117,13 @@ void TrayController::messagesShown()
 
 void TrayController::messagesDealtWith()
 {
-    m_arrivalUp = false;
     Timer2->stop();
     show(false);
 }
 
 void TrayController::iconSetChanged()
 {
-    show(mnuRecvMsg->isEnabled());
+    show(m_showsArrival); // the same picture, of the new set
 }
 
 void TrayController::Timer2_Timer()

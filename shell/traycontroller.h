@@ -35,14 +35,13 @@ public:
     void addIcon();
     void removeIcon();
 
-    // Icon changes the other parts ask for.
+    // Icon changes the other parts ask for. The alert itself (a message
+    // waits unanswered) is the receiver's; the tray only shows it.
     void messageArrived(bool blinkIcon, bool recvWindowVisible);
     void messagesShown();
     void messagesDealtWith();
     void iconSetChanged();
 
-    // Messages wait: the arrival picture is up, steady or blinking.
-    bool arrivalUp() const { return m_arrivalUp; }
     // Which picture the tray shows this moment.
     bool showsArrivalPicture() const { return m_showsArrival; }
     int blinkPhase() const { return m_blinkPhase; }
@@ -59,7 +58,6 @@ private:
     TrayHost &m_host;
     IconTheme &m_theme;
     bool m_added = false;
-    bool m_arrivalUp = false;
     bool m_showsArrival = false;
     int m_blinkPhase = 0; // never reset: each blink goes on where the last stopped
 };

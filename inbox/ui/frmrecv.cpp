@@ -16,10 +16,6 @@
 #include <QStatusBar>
 #include <QTimer>
 
-namespace {
-
-} // namespace
-
 FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, QWidget *parent)
     : QWidget(parent), m_inbox(inbox), m_receiver(receiver), m_clock(clock)
 {
@@ -106,7 +102,8 @@ void FrmRecv::CmdOPCL_Click()
 
 void FrmRecv::CmdInyo_Click()
 {
-    Text2->setPlainText(Receiver::quote(m_inbox.bodyText(), Text2->toPlainText()));
+    if (const auto quoted = m_receiver.CmdInyo(Text2->toPlainText()))
+        Text2->setPlainText(*quoted);
     Text2->moveCursor(QTextCursor::End);
     Text2->setFocus();
 }
@@ -146,6 +143,9 @@ void FrmRecv::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
     m_clockTimer->stop();
+    // Put away by the program or the user (not minimised by the desktop).
+    if (!event->spontaneous())
+        m_receiver.seal();
 }
 
 void FrmRecv::tick()

@@ -74,15 +74,17 @@ FrmSnd::FrmSnd(Composer &composer, Dispatcher &dispatcher, UserListModel &users,
     connect(CmdSend, &QPushButton::clicked, this, &FrmSnd::CmdSend_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &FrmSnd::putAway);
     connect(CmdKensaku, &QPushButton::clicked, this, [this] { m_composer.search(); });
-    connect(CmdLetter, &QPushButton::clicked, this,
-            [this] { m_dispatcher.send(m_users.selectedPeerAddress(), wire::letterRequest()); });
+    connect(CmdLetter, &QPushButton::clicked, this, [this] {
+        if (m_dispatcher.send(m_users.selectedPeerAddress(), wire::letterRequest()))
+            ++m_notesAsked;
+    });
     connect(ListView1, &QTreeView::clicked, this, &FrmSnd::ListView1_ItemClick);
     // Enter on a row chooses it as a click does, for those who use the keyboard.
     connect(ListView1, &QTreeView::activated, this, &FrmSnd::ListView1_ItemClick);
     connect(ListView1->header(), &QHeaderView::sectionClicked, &m_users,
             &UserListModel::sortByColumn);
     connect(&m_users, &UserListModel::countChanged, panel1, &QLabel::setText);
-    connect(&m_dispatcher, &Dispatcher::awayNoteReceived, TxtMsg, &QPlainTextEdit::setPlainText);
+    connect(&m_dispatcher, &Dispatcher::awayNoteReceived, this, &FrmSnd::showAwayNote);
 
     const QScreen *screen = twips::screenOf(this);
     const QSize design = twips::toPixels(SendWindowDesign::Width - FrameWidth,
@@ -115,10 +117,25 @@ void FrmSnd::open()
     ListView1->horizontalScrollBar()->setValue(0);
     TxtMsg->clear();
     CmdLetter->setEnabled(false);
+    m_notesAsked = 0;
     show();
     raise();
     activateWindow();
     TxtMsg->setFocus();
+}
+
+void FrmSnd::showAwayNote(const QString &text)
+{
+    if (m_notesAsked == 0)
+        return; // nobody asked for it from here
+    --m_notesAsked;
+    // The note takes the box's place, but what the user typed stays below it.
+    const QString typed = TxtMsg->toPlainText();
+    if (typed.isEmpty() || typed == m_noteShown)
+        TxtMsg->setPlainText(text);
+    else
+        TxtMsg->setPlainText(text + u'\n' + typed);
+    m_noteShown = TxtMsg->toPlainText();
 }
 
 void FrmSnd::CmdSend_Click()

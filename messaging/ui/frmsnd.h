@@ -59,6 +59,8 @@ protected:
 
 private:
     void CmdSend_Click();
+    // An away note arrived: shown only when asked for from this window.
+    void showAwayNote(const QString &text);
     void ListView1_ItemClick(const QModelIndex &index);
     void relayout();
     // Out of the way: hidden, or minimised where there is no tray to come back by.
@@ -74,5 +76,7 @@ private:
     // Set by the splitter; the design's until it is dragged.
     double m_toWidth;
     double m_listWidth;
+    int m_notesAsked = 0; // 置き手紙参照 presses not yet answered
+    QString m_noteShown;  // the box as the last note left it
     bool m_dragging = false;
 };

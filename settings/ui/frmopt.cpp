@@ -39,8 +39,9 @@ int value(const QCheckBox *box)
 
 } // namespace
 
-FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_store(store), m_dialogs(dialogs)
+FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_store(store), m_dialogs(dialogs),
+      m_nameUsable(std::move(nameUsable))
 {
     setObjectName(QStringLiteral("FrmOpt"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -80,7 +81,6 @@ FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, QWidget *parent)
     p = pages[Password];
     ChkPw1 =
         check(p, "ChkPw1", QStringLiteral("受信ﾒｯｾｰｼﾞ開封時および履歴参照時、ﾊﾟｽﾜｰﾄﾞ入力を行う。"));
-    ChkPw1->setTristate(true);
     TxtPw1 = named(new QLineEdit(p), "TxtPw1");
     TxtPw1->setEchoMode(QLineEdit::Password);
     TxtPw1->setReadOnly(true); // the password in force; nobody types here
@@ -189,12 +189,8 @@ FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, QWidget *parent)
         ChkRcvMin->setEnabled(on);
         ChkTime->setEnabled(on);
     });
-    connect(ChkPw1, &QCheckBox::clicked, this, [this] {
-        // The grayed state is only ever shown, never clicked into.
-        if (ChkPw1->checkState() == Qt::PartiallyChecked)
-            ChkPw1->setCheckState(Qt::Checked);
-        PwEnable();
-    });
+    // Ticked by the user or put back by the code: the boxes follow.
+    connect(ChkPw1, &QCheckBox::stateChanged, this, &FrmOpt::PwEnable);
     connect(CmdPok, &QPushButton::clicked, this, &FrmOpt::passwordAction);
     connect(CmdColor, &QPushButton::clicked, this, &FrmOpt::CmdColor_Click);
     connect(CmdFont, &QPushButton::clicked, this, &FrmOpt::CmdFont_Click);
@@ -232,16 +228,16 @@ void FrmOpt::fill()
     TxtName->setText(s.optName);
     ChkBlink->setCheckState(state(s.blinkIcon.toInt()));
     fillDisplay();
-    PwEnable();
 }
 
 void FrmOpt::fillPassword()
 {
     const OptSettings &s = m_store.settings();
-    ChkPw1->setCheckState(state(s.pwCheck));
     TxtPw1->setText(s.pwStored);
     TxtPw2->setText(s.pwCurrent);
     TxtPw3->setText(s.pwNew);
+    ChkPw1->setCheckState(s.pwCheck == 1 ? Qt::Checked : Qt::Unchecked);
+    PwEnable(); // also when the tick stayed and the password changed
 }
 
 void FrmOpt::fillDisplay()
@@ -307,7 +303,8 @@ void FrmOpt::optGather()
     s.posRightUp = trueFalse(OptRightup->isChecked());
     s.posRightLow = trueFalse(OptRightlow->isChecked());
     s.posCenter = trueFalse(OptCenter->isChecked());
-    s.setOptName(TxtName->text());
+    if (m_nameUsable(TxtName->text()))
+        s.setOptName(TxtName->text());
 }
 
 void FrmOpt::passwordAction()
@@ -340,6 +337,14 @@ bool FrmOpt::apply()
     if (m_page == Password) {
         passwordAction();
         return true;
+    }
+    if (!m_nameUsable(TxtName->text())) {
+        m_dialogs.messageBox({QStringLiteral("「") + TxtName->text().trimmed() +
+                                  QStringLiteral("」は通知の言葉と同じため、名前に使えません。"),
+                              QStringLiteral("ｴﾗｰ確認"), Dialogs::Icon::Critical,
+                              Dialogs::Buttons::Ok, Dialogs::Ok});
+        showPage(UserInfo);
+        return false;
     }
     optGather();
     // A failed save has been reported; the dialog stays, as nothing was kept.

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class Dialogs;
 class QCheckBox;
@@ -22,7 +23,11 @@ class FrmOpt : public QWidget
 public:
     enum Page { SendRecv, Password, Display, UserInfo, Other };
 
-    FrmOpt(SettingsStore &store, Dialogs &dialogs, QWidget *parent = nullptr);
+    // Whether a display name can stand in a message's name field (a name
+    // that reads as a notice word would make every message a notice).
+    using NameCheck = std::function<bool(const QString &name)>;
+
+    FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, QWidget *parent = nullptr);
 
     QTabBar *TabStrip1;
     std::array<QWidget *, 5> pages; // Picture1 to Picture5
@@ -67,5 +72,6 @@ private:
 
     SettingsStore &m_store;
     Dialogs &m_dialogs;
+    NameCheck m_nameUsable;
     int m_page = SendRecv;
 };

@@ -281,9 +281,17 @@ void ComposeTest::awayNoteFetch()
     QTRY_COMPARE(pa.users().rowCount(), 1);
     QCOMPARE(pa.users().index(0, UserListModel::MarkCol).data().toString(), QStringLiteral("○"));
     clickRow(pa.frmSnd().ListView1, 0);
+    // Nobody asked: not shown. Asked: shown above what the user had typed.
+    const QByteArray unasked =
+        cp932::encode(QStringLiteral("LETTER 置き手紙") + sp(20) + QStringLiteral("押し売り"));
+    pa.dispatcher().handle(unasked, B);
+    pa.frmSnd().TxtMsg->setPlainText(QStringLiteral("書きかけ"));
     QTest::mouseClick(pa.frmSnd().CmdLetter, Qt::LeftButton);
     QTRY_COMPARE(pa.frmSnd().TxtMsg->toPlainText(),
-                 QStringLiteral("置き手紙受信内容  => 15時に戻ります"));
+                 QStringLiteral("置き手紙受信内容  => 15時に戻ります\n書きかけ"));
+    pa.dispatcher().handle(unasked, B);
+    QCOMPARE(pa.frmSnd().TxtMsg->toPlainText(),
+             QStringLiteral("置き手紙受信内容  => 15時に戻ります\n書きかけ"));
     // A row without a note disables the button again.
     pb.awayNote().withdraw();
     pa.frmSnd().CmdKensaku->click();

@@ -51,6 +51,8 @@ private slots:
     void dropOnTheNote_data();
     void dropOnTheNote();
     void optionsDialog();
+    void noticeWordsAreNoNames_data();
+    void noticeWordsAreNoNames();
     void splitterClamps_data();
     void splitterClamps();
 };
@@ -160,8 +162,15 @@ void OptionsTest::optionsDialog()
     QVERIFY(o && o->isVisible());
     QCOMPARE(o->windowTitle(), QStringLiteral("ｵﾌﾟｼｮﾝ指定"));
     QCOMPARE(o->TabStrip1->tabText(0), QStringLiteral("送受信 "));
-    // A pending grant shows grayed.
-    QCOMPARE(o->ChkPw1->checkState(), Qt::PartiallyChecked);
+    // 2 (a grant older copies saved) reads as the gate on, and is saved as 1.
+    QCOMPARE(o->ChkPw1->checkState(), Qt::Checked);
+    // Leaving the page puts the settings back, and the boxes follow the tick.
+    o->TabStrip1->setCurrentIndex(FrmOpt::Password);
+    o->ChkPw1->click();
+    QVERIFY(o->TxtPw2->isEnabled() && !o->TxtPw3->isEnabled());
+    o->TabStrip1->setCurrentIndex(FrmOpt::Display);
+    o->TabStrip1->setCurrentIndex(FrmOpt::Password);
+    QVERIFY(o->ChkPw1->isChecked() && o->TxtPw3->isEnabled());
     // Unticking 送信完了確認 grays its dependant, whose tick is kept and saved.
     o->ChkSend->click();
     QVERIFY(!o->ChkSndMin->isEnabled() && o->ChkSndMin->isChecked());
@@ -191,9 +200,39 @@ void OptionsTest::optionsDialog()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
     QCOMPARE(lines.at(2), QByteArray("0,1,1,0,0,0\r"));
-    QCOMPARE(lines.at(3), QByteArray("2,\"pw\",\"\",\"\"\r"));
+    QCOMPARE(lines.at(3), QByteArray("1,\"pw\",\"\",\"\"\r"));
     QCOMPARE(lines.at(6), QByteArray("\"abcdefghijklmnopqrst\",0\r"));
     QVERIFY(lines.at(8).startsWith("\"Noto Serif CJK JP\",\"14\",\"0\",\"False\",\"True\""));
+}
+
+void OptionsTest::noticeWordsAreNoNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("refused");
+    QTest::addRow("送信") << QStringLiteral("送信") << true;
+    QTest::addRow("Open確認") << QStringLiteral("Open確認") << true;
+    QTest::addRow("LETTER GET x") << QStringLiteral("LETTER GET x") << true;
+    QTest::addRow("送信者") << QStringLiteral("送信者") << false;
+}
+
+void OptionsTest::noticeWordsAreNoNames()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, refused);
+    Copy c;
+    QVERIFY(c.t.start());
+    c.p().tray().mnuOther->trigger();
+    FrmOpt *o = c.p().frmOpt();
+    o->TxtName->setText(name);
+    c.click(o->CmdOK);
+    QCOMPARE(c.p().store().settings().optName.trimmed(), refused ? QString() : name);
+    QCOMPARE(o->isVisible(), refused);
+    if (refused) {
+        QCOMPARE(c.t.dialogs.shown.last().text,
+                 QStringLiteral("「") + name +
+                     QStringLiteral("」は通知の言葉と同じため、名前に使えません。"));
+        QCOMPARE(o->TabStrip1->currentIndex(), int(FrmOpt::UserInfo));
+    }
 }
 
 void OptionsTest::splitterClamps_data()

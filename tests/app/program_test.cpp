@@ -149,7 +149,7 @@ void ProgramTest::endAsksOnlyWhileMessagesWait()
     Program &p = *t;
     QSignalSpy ended(&p, &Program::ended);
 
-    p.tray().messageArrived(false, false);
+    p.dispatcher().handle(cp932::encode(u"Ichi                12:34:569       本文"), B);
     t.dialogs.answerNext(Dialogs::No);
     action(p.tray().mnuTray, QStringLiteral("mnuEnd"))->trigger();
     QCOMPARE(t.dialogs.shown.size(), 1);

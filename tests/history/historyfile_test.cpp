@@ -82,21 +82,26 @@ void HistoryFileTest::read_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("isHistory");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<bool>("cut");
     const QStringList both = SavedRows;
-    QTest::addRow("what was saved") << Saved << true << both;
+    QTest::addRow("what was saved") << Saved << true << both << false;
     QTest::addRow("header only") << QByteArray(
                                         "\"FileName:dataFile\",#2026-12-08#,#09:05:07#,\"\"\r\n")
-                                 << true << QStringList{};
+                                 << true << QStringList{} << false;
     QTest::addRow("not a history file")
-        << QByteArray("\"optGFile\"\r\n\"0\"\r\n") << false << QStringList{};
+        << QByteArray("\"optGFile\"\r\n\"0\"\r\n") << false << QStringList{} << false;
     QTest::addRow("other case") << QByteArray("\"filename:datafile\",1,2,3\r\n") << false
-                                << QStringList{};
+                                << QStringList{} << false;
     QTest::addRow("fields spread over lines, blanks, literals, unquoted")
         << QByteArray("\"FileName:dataFile\",#2026-12-08#\r\n#09:05:07#,\"\"\r\n"
-                      "  \"a\",b ,\r\n\"c\",#10:00:00#,\"\",\"m\"\r\n")
-        << true << QStringList{QStringLiteral("a|b||c|#10:00:00#|")};
-    QTest::addRow("a record that runs out keeps the rows before it")
-        << Saved + QByteArray("\"26/12/10\",\"x\",\"y\"\r\n") << true << both;
+                      "  \"a\",b ,\r\n\"c\",#10:00:00#,\"\"\r\n")
+        << true << QStringList{QStringLiteral("a|b||c|#10:00:00#|")} << false;
+    QTest::addRow("cut inside the header")
+        << QByteArray("\"FileName:dataFile\",#2025-01-01#") << true << QStringList{} << true;
+    QTest::addRow("cut inside a record")
+        << Saved + QByteArray("\"26/12/10\",\"x\",\"y\"\r\n") << true << QStringList{} << true;
+    QTest::addRow("last record without its closing quote")
+        << Saved.left(Saved.size() - 3) << true << QStringList{} << true;
 }
 
 void HistoryFileTest::read()
@@ -104,8 +109,10 @@ void HistoryFileTest::read()
     QFETCH(QByteArray, bytes);
     QFETCH(bool, isHistory);
     QFETCH(QStringList, expected);
+    QFETCH(bool, cut);
     const auto result = historyfile::read(bytes);
     QCOMPARE(result.isHistory, isHistory);
+    QCOMPARE(result.cutShort, cut);
     HistoryModel h(m_clock, [] { return QString(); });
     h.append(result.rows);
     QCOMPARE(rows(h), expected);
@@ -177,6 +184,17 @@ void HistoryFileTest::saveAndLoadThroughTheDialogs()
     dialogs.fileNames << foreign.fileName() << path << path;
     b.load(false);
     QCOMPARE(dialogs.shown.last().text, QStringLiteral("履歴ﾌｧｲﾙではありません"));
+    QCOMPARE(rows(h), saved);
+    // A file cut short changes nothing, and says so.
+    QFile cut(dir.filePath(QStringLiteral("cut.txt")));
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write("\"FileName:dataFile\",#2025-01-01#");
+    cut.close();
+    dialogs.fileNames.prepend(cut.fileName());
+    b.load(false);
+    QCOMPARE(dialogs.shown.last().text,
+             QStringLiteral("履歴ﾌｧｲﾙが途中で切れているため、読み込みませんでした。\r") +
+                 cut.fileName());
     QCOMPARE(rows(h), saved);
     b.load(true); // 追加読込 appends
     QCOMPARE(rows(h), saved + SavedRows);

@@ -76,6 +76,8 @@ private slots:
     void quote_data();
     void quote();
     void passwordGateGrantsOneOpening();
+    void gateHoldsOnEveryPath_data();
+    void gateHoldsOnEveryPath();
     void passwordPage_data();
     void passwordPage();
     void withoutTrayEverythingStaysReachable();
@@ -109,7 +111,7 @@ void ReceiveTest::arrivalShowsSenderAsPlainText()
     const QString body = QStringLiteral("<b>x</b> &amp;\r\n二行目");
     c.arrive(QStringLiteral("127.0.9.9"), nameField, QStringLiteral("7       "), body);
     QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.9|送信         ") + Taro});
-    QVERIFY(c.p().tray().arrivalUp());
+    QVERIFY(c.p().receiver().alertUp());
     QCOMPARE(c.t.tray.attentionAsked, 0); // the tray tells of it
     QVERIFY(c.t.notifier.shown.isEmpty());
     QVERIFY(c.p().tray().mnuRecvMsg->isEnabled());
@@ -171,7 +173,7 @@ void ReceiveTest::discardDropsAllAndTheNextArrivalStartsAgain()
     QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.1|破棄         ") + Taro +
                                    QStringLiteral("31      ")});
     QVERIFY(!c.p().tray().mnuRecvMsg->isEnabled());
-    QVERIFY(!c.p().tray().arrivalUp());
+    QVERIFY(!c.p().receiver().alertUp());
     QCOMPARE(c.p().history().row(2).receiveTime, QStringLiteral("11:00:00*"));
     QCOMPARE(c.p().history().row(3).receiveTime, QStringLiteral("11:00:00*"));
     QCOMPARE(c.p().history().row(1).receiveTime, QString()); // sent: waits for its peer
@@ -201,7 +203,7 @@ void ReceiveTest::openConfirmationOncePerEntryAlsoWhenPaging()
     c.click(c.w().CmdOPCL); // OPEN: no second confirmation
     QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.1|Open確認     ") + Taro +
                                    QStringLiteral("41      ")});
-    QVERIFY(!c.p().tray().arrivalUp());
+    QVERIFY(!c.p().receiver().alertUp());
     QCOMPARE(c.p().history().row(1).recipient, QStringLiteral("taro "));
     QCOMPARE(c.p().history().row(1).receiveTime, QStringLiteral("12:00:01"));
     // Body open: the next entry counts as opened at once; back again sends nothing.
@@ -227,13 +229,13 @@ void ReceiveTest::openConfirmationThatCannotLeaveIsRetried()
     QCOMPARE(c.t.dialogs.shown.size(), 1);
     QCOMPARE(c.t.dialogs.shown[0].text,
              QStringLiteral("開封確認を送信できませんでした。\r次に開いた時にもう一度送ります。"));
-    QVERIFY(c.p().tray().arrivalUp());
+    QVERIFY(c.p().receiver().alertUp());
     QVERIFY(c.p().history().row(1).receiveTime.isEmpty());
     c.port().refuse = false;
     c.click(c.w().CmdOPCL);
     c.click(c.w().CmdOPCL);
     QCOMPARE(c.sent().size(), 1);
-    QVERIFY(!c.p().tray().arrivalUp());
+    QVERIFY(!c.p().receiver().alertUp());
 }
 
 void ReceiveTest::reply_data()
@@ -343,7 +345,6 @@ void ReceiveTest::passwordGateGrantsOneOpening()
     c.click(pw->CmdOK);
     QTRY_VERIFY(!c.p().frmPw());
     QVERIFY(c.sent().isEmpty() && !c.w().Text1->isVisible()); // granted, not yet opened
-    QVERIFY(c.p().gate().requestHistory()); // a pending grant lets the history through
     c.click(c.w().CmdOPCL);
     QVERIFY(c.w().Text1->isVisible());
     QCOMPARE(c.sent().size(), 1);
@@ -351,6 +352,81 @@ void ReceiveTest::passwordGateGrantsOneOpening()
     c.click(c.w().CmdOPCL); // asks again
     QVERIFY(c.p().frmPw() && !c.w().Text1->isVisible());
     QVERIFY(!c.p().gate().requestHistory());
+}
+
+void ReceiveTest::gateHoldsOnEveryPath_data()
+{
+    QTest::addColumn<int>("pwCheck"); // as the settings file holds it
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<bool>("bodyShown");
+    QTest::addColumn<bool>("passwordAsked");
+    QTest::addColumn<QString>("replyBox");
+    QTest::addColumn<QStringList>("sent"); // besides acknowledgements
+    const QString open1 = u"127.0.9.1|Open確認     "_s + Taro + u"1       "_s;
+    QTest::addRow("quote on a closed body")
+        << 1 << u"show quote"_s << false << false << u""_s << QStringList{};
+    QTest::addRow("quote on an opened body") << 1 << u"show open pw open quote"_s << true << false
+                                             << u">SECRET-ONE\n"_s << QStringList{open1};
+    QTest::addRow("hold, show, page") << 1 << u"show open pw open hold show next"_s << false
+                                      << false << u""_s << QStringList{open1};
+    QTest::addRow("grant, then the history")
+        << 1 << u"show open pw history"_s << false << true << u""_s << QStringList{};
+    QTest::addRow("grant, 閉じる, a new message, OPEN")
+        << 1 << u"show open pw close arrive show open"_s << false << true << u""_s
+        << QStringList{u"127.0.9.1|破棄         "_s + Taro + u"1       "_s};
+    QTest::addRow("grant for one entry, OPEN on another")
+        << 1 << u"show open pw next open"_s << false << true << u""_s << QStringList{};
+    QTest::addRow("file with 2") << 2 << u"show open"_s << false << true << u""_s << QStringList{};
+}
+
+void ReceiveTest::gateHoldsOnEveryPath()
+{
+    QFETCH(int, pwCheck);
+    QFETCH(QString, steps);
+    QFETCH(bool, bodyShown);
+    QFETCH(bool, passwordAsked);
+    QFETCH(QString, replyBox);
+    QFETCH(QStringList, sent);
+    Copy c;
+    c.t.writeSettings(cp932::encode(u"\"optGFile\"\r\n\"3\"\r\n1,0,1,0,0,0\r\n"_s +
+                                    QString::number(pwCheck) + u",\"Pw\",\"\",\"\"\r\n"_s));
+    QVERIFY(c.t.start());
+    const auto arrive = [&c] {
+        c.arrive(u"127.0.9.1"_s, u"Ichi"_s + sp(16), u"1       "_s, u"SECRET-ONE"_s);
+        c.arrive(u"127.0.9.2"_s, u"Ni"_s + sp(18), u"2       "_s, u"SECRET-TWO"_s);
+    };
+    arrive();
+    for (const QString &step : steps.split(u' ')) {
+        if (step == u"show")
+            c.p().dspRecvMsg();
+        else if (step == u"arrive")
+            arrive();
+        else if (step == u"open")
+            c.click(c.w().CmdOPCL);
+        else if (step == u"quote")
+            c.click(c.w().CmdInyo);
+        else if (step == u"next")
+            c.click(c.w().CmdNext);
+        else if (step == u"hold")
+            c.click(c.w().CmdCancel);
+        else if (step == u"close")
+            c.click(c.w().CmdDel);
+        else if (step == u"history")
+            c.p().tray().mnuLog->trigger();
+        else if (step == u"pw") {
+            c.p().frmPw()->TxtPw->setText(u"Pw"_s);
+            c.click(c.p().frmPw()->CmdOK);
+        }
+    }
+    QCOMPARE(c.w().Text1->isVisible(), bodyShown);
+    QCOMPARE(c.p().frmPw() && c.p().frmPw()->isVisible(), passwordAsked);
+    QVERIFY(!c.p().frmLog() || !c.p().frmLog()->isVisible());
+    QCOMPARE(c.w().Text2->toPlainText(), replyBox);
+    if (steps.endsWith(u"show quote"))
+        QCOMPARE(c.t.dialogs.shown.last().text, u"ﾒｯｾｰｼﾞを開いてから引用してください。"_s);
+    QStringList answers = c.sent();
+    answers.removeIf([](const QString &d) { return d.contains(u"|送信         "); });
+    QCOMPARE(answers, sent);
 }
 
 void ReceiveTest::passwordPage_data()
@@ -413,6 +489,10 @@ void ReceiveTest::withoutTrayEverythingStaysReachable()
     c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("<b>I</b> ") + sp(11),
              QStringLiteral("9       "));
     QVERIFY(c.p().frmMsgOpen() && c.p().frmMsgOpen()->isVisible());
+    // Placed by the rule (centred) at its own size.
+    const QPoint middle = c.p().frmMsgOpen()->screen()->geometry().center();
+    // (within the frame the desktop adds after placing)
+    QVERIFY((c.p().frmMsgOpen()->frameGeometry().center() - middle).manhattanLength() <= 10);
     QCOMPARE(c.t.tray.attentionAsked, 1);
     // The desktop hears of it too, as text; activating it shows the messages.
     QCOMPARE(c.t.notifier.shown,

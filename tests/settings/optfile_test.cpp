@@ -79,7 +79,7 @@ void OptFileTest::everyFieldInItsPlace()
     s.rcvConfirmMin = 13;
     s.otherReject = 14;
     s.rcvButton = 15;
-    s.pwCheck = 2;
+    s.pwCheck = 1;
     s.pwStored = QStringLiteral("ﾊﾟｽ word");
     s.pwCurrent = QStringLiteral("a");
     s.pwNew = QStringLiteral("b");
@@ -104,7 +104,7 @@ void OptFileTest::everyFieldInItsPlace()
     s.backColor = QStringLiteral("65280");
 
     const QByteArray expected = cp932::encode(
-        u"\"optGFile\"\r\n\"7\"\r\n10,11,12,13,14,15\r\n2,\"ﾊﾟｽ word\",\"a\",\"b\"\r\n"
+        u"\"optGFile\"\r\n\"7\"\r\n10,11,12,13,14,15\r\n1,\"ﾊﾟｽ word\",\"a\",\"b\"\r\n"
         u"\"False\",\"True\",\"TRUE\",\"false\",\"-1\"\r\n16\r\n"
         u"\"山田太郎ABCDEFGH        \",17\r\n\"遠い人\",\"198.18.5.5\",\"1\"\r\n"
         u"\"ＭＳ ゴシック\",\"10.5\",\"255\",\"I\",\"B\",\"U\",\"S\","
@@ -154,6 +154,13 @@ void OptFileTest::parse_data()
     badIntFile.replace("1,0,1,0,0,0", "0,x,0,1,1,1").replace("\r\n0\r\n", "\r\n1\r\n");
     QTest::addRow("not a number: rest of the record keeps its defaults")
         << badIntFile << false << badInt;
+
+    OptSettings gate = d;
+    gate.pwCheck = 1;
+    gate.pwStored = QStringLiteral("pw");
+    QTest::addRow("a grant an older copy saved (2) reads as the gate on")
+        << QByteArray("\"optGFile\"\r\n\"0\"\r\n1,0,1,0,0,0\r\n2,\"pw\",\"\",\"\"\r\n") << false
+        << gate;
 
     OptSettings comma = d;
     comma.ipSetName = QStringLiteral("a, b");

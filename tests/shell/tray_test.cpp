@@ -1,8 +1,10 @@
 // The tray icon, its menus and blinking, the icon sets, the icon dialog,
 // the version window and the appearance, on a whole program.
 #include "appearance.h"
+#include "cp932.h"
 #include "dispatcher.h"
 #include "frmoption.h"
+#include "frmrecv.h"
 #include "frmsnd.h"
 #include "frmversion.h"
 #include "iconsets.h"
@@ -245,9 +247,9 @@ void TrayTest::iconDialogAppliesEverywhere()
     FrmVersion *version = p.frmVersion();
     QVERIFY(version);
 
-    // Messages wait: the tray takes the new set's arrival picture.
-    p.tray().mnuRecvMsg->setEnabled(true);
-    p.tray().messageArrived(false, false);
+    // A message waits: the tray takes the new set's arrival picture.
+    p.dispatcher().handle(cp932::encode(u"Ichi                12:34:569       x"),
+                          QStringLiteral("127.0.3.9"));
     const auto options = dialog.findChildren<QRadioButton *>(QStringLiteral("Option1"));
     QCOMPARE(options.size(), 10);
     QCOMPARE(options[3]->property("Index").toInt(), 3);
@@ -275,8 +277,10 @@ void TrayTest::iconDialogAppliesEverywhere()
     QTRY_VERIFY(p.results().sndOk());
     QVERIFY(sameIcon(p.results().sndOk()->windowIcon(), iconsets::normal(3)));
 
-    // No message waits: the normal picture. The same set again still saves and says so.
-    p.tray().mnuRecvMsg->setEnabled(false);
+    // Opened, it is answered though it still waits: the normal picture.
+    // The same set again still saves and says so.
+    p.dspRecvMsg();
+    QTest::mouseClick(p.frmRecv().CmdOPCL, Qt::LeftButton);
     QTest::mouseClick(dialog.CmdOK, Qt::LeftButton);
     QVERIFY(sameIcon(t.tray.icon, iconsets::normal(3)));
     QCOMPARE(t.dialogs.shown.size(), 2);

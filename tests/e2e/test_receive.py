@@ -16,6 +16,7 @@ from harness import Lab, enc, pad, portana_path, require_lab, settings_file  # n
 OPEN = (324, 49)
 HOLD = (324, 79)
 CLOSE = (324, 108)
+QUOTE = (346, 136)
 TIME = r"\d\d:\d\d:\d\d"
 
 
@@ -64,6 +65,24 @@ class Receive(unittest.TestCase):
         a.tray_window()
         b.tray_window()
         self.display.screenshot("receive-tray-before")
+
+        # Behind the password, 引用 on an unopened message quotes nothing:
+        # the reply carries none of the body.
+        peer.send(hb.address, message("zpeer", "5", "SECRET-ONE"))
+        peer.recv()
+        recv = self.open_messages(b, r"^ From zpeer  TIME: 09:08:07$")
+        self.press(recv, QUOTE)
+        box = self.display.wait_window(pid=b.pid, title="^ぽるとな～$")
+        self.display.window_shot(box, "box-quote-closed")
+        self.display.focus(box)
+        self.display.xdotool("key", "Return")
+        self.assertTrue(self.gone(box))
+        self.display.focus(recv)
+        self.display.type_text("いいえ")
+        self.display.xdotool("key", "alt+s")
+        src, data = peer.recv()
+        self.assertEqual((src, data[:20], data[36:]), (hb.address, pad("jiro").encode(),
+                                                       enc("いいえ")))
 
         # ichiro sends through its send window (its list: ichiro, jiro).
         self.display.click(a.tray_window(), 10, 10)
@@ -212,8 +231,11 @@ class Receive(unittest.TestCase):
         self.start(tray=False)
         tmp = tempfile.mkdtemp(prefix="portana-bus-")
         bus = "unix:path=" + os.path.join(tmp, "bus")
-        daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--address=" + bus],
-                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # The daemon prints its address once it listens: nothing asks it before.
+        daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--address=" + bus,
+                                   "--print-address=1"],
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.assertTrue(daemon.stdout.readline().startswith("unix:"), "the bus listens")
         record = os.path.join(tmp, "shown.txt")
         server = subprocess.Popen([notifyd, record], stdout=subprocess.PIPE, text=True,
                                   env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus,
@@ -238,6 +260,7 @@ class Receive(unittest.TestCase):
                 p.terminate()
                 p.wait(5)
             server.stdout.close()
+            daemon.stdout.close()
             shutil.rmtree(tmp, ignore_errors=True)
 
 

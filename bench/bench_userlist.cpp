@@ -24,14 +24,15 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     constexpr int Peers = 1000;
+    constexpr quint16 PortNo = 50319;
     const QHostAddress listener(QStringLiteral("127.0.0.2"));
 
     OptSettings settings;
     FakeClock clock;
     ScriptedDialogs dialogs;
-    UdpDatagramPort port(listener, wire::Port);
+    UdpDatagramPort port(listener, PortNo);
     if (port.bind() != DatagramPort::BindResult::Bound) {
-        std::fprintf(stderr, "cannot bind 127.0.0.2:%d\n", wire::Port);
+        std::fprintf(stderr, "cannot bind 127.0.0.2:%d\n", PortNo);
         return 1;
     }
     LocalUser user(QByteArray(20, '\0'), QStringLiteral("127.0.0.2"), settings);
@@ -67,7 +68,7 @@ int main(int argc, char *argv[])
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < Peers; ++i)
-        peers[size_t(i)]->writeDatagram(replies[size_t(i)], listener, wire::Port);
+        peers[size_t(i)]->writeDatagram(replies[size_t(i)], listener, PortNo);
     loop.exec();
     const double ms = t.nsecsElapsed() / 1e6;
 

@@ -32,7 +32,6 @@ public:
     // it again at position 1.
     bool isLive() const { return m_live; }
     int recvCount() const { return m_live ? m_recvCount : 0; }
-    int dix() const { return m_dix; }
     // Entry n, 1 to recvCount.
     const InboxEntry &entry(int n) const { return m_entries[size_t(n - 1)]; }
     InboxEntry &entry(int n) { return m_entries[size_t(n - 1)]; }

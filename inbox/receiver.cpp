@@ -17,14 +17,6 @@ Dialogs::Box warning(const QString &text)
             Dialogs::Ok};
 }
 
-// Up to and including the first blank; a blank or unbroken name field names nobody.
-QString senderShortName(const QString &nameField)
-{
-    if (nameField.size() == fieldtext::NameWidth && fieldtext::isBlank(nameField))
-        return {};
-    return fieldtext::shortName(nameField);
-}
-
 } // namespace
 
 Receiver::Receiver(Inbox &inbox, Dispatcher &dispatcher, Composer &composer, HistoryModel &history,
@@ -40,7 +32,7 @@ Receiver::Receiver(Inbox &inbox, Dispatcher &dispatcher, Composer &composer, His
 void Receiver::addRecvMsg(const wire::Message &message, const QString &source)
 {
     InboxEntry e;
-    e.recvName = senderShortName(message.nameField);
+    e.recvName = message.name.nobody ? QString() : message.name.shortName;
     e.recvIp = source;
     e.recvSendTime = message.time;
     e.recvRowNo = message.refField;

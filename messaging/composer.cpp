@@ -30,6 +30,11 @@ void Composer::search()
         m_dispatcher.send(m_settings.ipSetAddr, wire::searchRequest());
 }
 
+bool Composer::askNote()
+{
+    return m_dispatcher.send(m_users.selectedPeerAddress(), wire::letterRequest());
+}
+
 bool Composer::send(const QString &recipient, const QString &typed)
 {
     const QString text = fieldtext::crlf(typed);

@@ -30,6 +30,9 @@ public:
         m_interfaces = std::move(interfaces);
     }
 
+    // 置き手紙参照: asks the selected peer for its note; false when it did not leave.
+    bool askNote();
+
     // 送信: false when a check refused it (the window stays); otherwise the
     // row is recorded and the datagram sent to the selected peer.
     bool send(const QString &recipient, const QString &text);

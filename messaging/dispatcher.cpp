@@ -4,7 +4,6 @@
 #include "cp932.h"
 #include "datagramport.h"
 #include "dialogs.h"
-#include "fieldtext.h"
 #include "historymodel.h"
 #include "localuser.h"
 #include "optsettings.h"
@@ -31,10 +30,50 @@ bool Dispatcher::sendBytes(const QString &address, const QByteArray &bytes)
     return m_port.send(address, bytes);
 }
 
+// Each record to its handler; a kind without one does not build.
+struct Dispatcher::Visitor
+{
+    Dispatcher &d;
+    const QString &source;
+
+    void operator()(const wire::Ack &ack) const { d.deliveryResult(ack); }
+    void operator()(const wire::Rejection &) const { d.rejectionResult(); }
+    void operator()(const wire::Open &o) const
+    {
+        d.openHoldDiscardResult(wire::Kind::OpenConfirm, o.name, o.row);
+    }
+    // A hold notice carries no reference, so it names no row.
+    void operator()(const wire::Hold &h) const
+    {
+        d.openHoldDiscardResult(wire::Kind::Hold, h.name, 0);
+    }
+    void operator()(const wire::Discard &x) const
+    {
+        d.openHoldDiscardResult(wire::Kind::Discard, x.name, x.row);
+    }
+    void operator()(const wire::Search &) const
+    {
+        d.send(source, wire::searchReply(d.m_user.loginField(), d.m_user.localAddress(),
+                                         d.m_users.selectedPeerAddress(), d.m_settings.optName,
+                                         d.m_note.isSet()));
+    }
+    void operator()(const wire::SearchReply &reply) const { d.m_users.addReplier(reply, source); }
+    void operator()(const wire::Note &note) const
+    {
+        emit d.awayNoteReceived(QStringLiteral("置き手紙受信内容  => ") + note.text);
+    }
+    void operator()(const wire::NoteRequest &) const
+    {
+        if (d.send(source, wire::letterReply(d.m_settings.optName, d.m_note.text())))
+            emit d.awayNoteFetched();
+    }
+    void operator()(const wire::Message &message) const { d.messageDatagram(message, source); }
+};
+
 void Dispatcher::handle(const QByteArray &bytes, const QString &source)
 {
     try {
-        dispatch(cp932::decode(bytes), source);
+        std::visit(Visitor{*this, source}, wire::read(bytes));
     } catch (const std::exception &e) {
         qWarning("portana: datagram from %s not handled: %s", qPrintable(source), e.what());
         m_dialogs.messageBox({QStringLiteral("受信ﾒｯｾｰｼﾞｴﾗｰ！"), QStringLiteral("ぽるとな～"),
@@ -42,46 +81,10 @@ void Dispatcher::handle(const QByteArray &bytes, const QString &source)
     }
 }
 
-void Dispatcher::dispatch(const QString &datagram, const QString &source)
+void Dispatcher::deliveryResult(const wire::Ack &ack)
 {
-    using wire::Kind;
-    const Kind kind = wire::classify(datagram);
-    switch (kind) {
-    case Kind::Ack:
-        deliveryResult(datagram);
-        break;
-    case Kind::Reject:
-        rejectionResult();
-        break;
-    case Kind::OpenConfirm:
-    case Kind::Hold:
-    case Kind::Discard:
-        openHoldDiscardResult(kind, datagram);
-        break;
-    case Kind::SearchRequest:
-        send(source,
-             wire::searchReply(m_user.loginField(), m_user.localAddress(),
-                               m_users.selectedPeerAddress(), m_settings.optName, m_note.isSet()));
-        break;
-    case Kind::SearchReply:
-        m_users.addReplier(datagram, source);
-        break;
-    case Kind::LetterReply:
-        emit awayNoteReceived(QStringLiteral("置き手紙受信内容  => ") + wire::letterText(datagram));
-        break;
-    case Kind::LetterRequest:
-        if (send(source, wire::letterReply(m_settings.optName, m_note.text())))
-            emit awayNoteFetched();
-        break;
-    case Kind::Message:
-        messageDatagram(datagram, source);
-        break;
-    }
-}
-
-void Dispatcher::deliveryResult(const QString &datagram)
-{
-    m_resultPeerName = fieldtext::shortName(wire::resultNameField(datagram));
+    // A rejection names nobody: it is shown under the last name acknowledged.
+    m_resultPeerName = ack.name.shortName;
     SendResult result;
     result.label = QStringLiteral("メッセージは正しく送信されました。");
     result.peerName = m_resultPeerName;
@@ -101,7 +104,7 @@ void Dispatcher::rejectionResult()
     emit sendResult(result);
 }
 
-void Dispatcher::openHoldDiscardResult(wire::Kind kind, const QString &datagram)
+void Dispatcher::openHoldDiscardResult(wire::Kind kind, const wire::Name &name, int row)
 {
     ReceiveResult result;
     result.kind = kind;
@@ -116,22 +119,21 @@ void Dispatcher::openHoldDiscardResult(wire::Kind kind, const QString &datagram)
         result.label = QStringLiteral("メッセージは未確認のまま閉じられました。");
         break;
     }
-    result.nameField = wire::resultNameField(datagram);
-    // A hold notice carries no reference, so it names no row; neither does a
-    // number outside the list.
-    m_history.logSetResult(wire::resultRow(datagram), kind == wire::Kind::Discard);
+    result.name = name;
+    // A number outside the list names no row.
+    m_history.logSetResult(row, kind == wire::Kind::Discard);
     if (m_settings.rcvConfirm == 1)
         result.display = m_settings.rcvConfirmMin == 1 ? Display::Small : Display::Full;
     result.autoClose = m_settings.autoErase == 1;
     emit receiveResult(result);
 }
 
-void Dispatcher::messageDatagram(const QString &datagram, const QString &source)
+void Dispatcher::messageDatagram(const wire::Message &message, const QString &source)
 {
     if (m_settings.otherReject == 1 && source != m_users.selectedPeerAddress()) {
         send(source, wire::reject());
         return;
     }
-    emit messageArrived(wire::readMessage(datagram), source);
+    emit messageArrived(message, source);
     send(source, wire::ack(m_user.sendName()));
 }

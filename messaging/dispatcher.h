@@ -35,7 +35,7 @@ public:
     {
         wire::Kind kind = wire::Kind::OpenConfirm;
         QString label;
-        QString nameField; // positions 12-31 as they stand
+        wire::Name name;
         Display display = Display::None;
         bool autoClose = false;
     };
@@ -50,8 +50,6 @@ public:
     bool send(const QString &address, const QString &text);
     bool sendBytes(const QString &address, const QByteArray &bytes);
 
-    const QString &resultPeerName() const { return m_resultPeerName; }
-
 signals:
     void sendResult(const Dispatcher::SendResult &result);
     void receiveResult(const Dispatcher::ReceiveResult &result);
@@ -63,11 +61,11 @@ signals:
     void awayNoteFetched();
 
 private:
-    void dispatch(const QString &datagram, const QString &source);
-    void deliveryResult(const QString &datagram);
+    struct Visitor;
+    void deliveryResult(const wire::Ack &ack);
     void rejectionResult();
-    void openHoldDiscardResult(wire::Kind kind, const QString &datagram);
-    void messageDatagram(const QString &datagram, const QString &source);
+    void openHoldDiscardResult(wire::Kind kind, const wire::Name &name, int row);
+    void messageDatagram(const wire::Message &message, const QString &source);
 
     DatagramPort &m_port;
     const OptSettings &m_settings;

@@ -20,7 +20,6 @@ public:
 
     // The raw 20-byte buffer decoded: name, NULs, spaces to 20 characters.
     const QString &loginField() const { return m_loginField; }
-    const QString &usrName() const { return m_usrName; }
     const QString &localAddress() const { return m_localAddress; }
 
     // Display name when set, else the login name; 20 characters.

@@ -1,28 +1,8 @@
 #include "userlistmodel.h"
 
-#include "fieldtext.h"
 #include "wire.h"
 
 #include <algorithm>
-
-namespace {
-
-// A cell shows its text up to the first NUL.
-QString upToNul(QStringView text)
-{
-    const qsizetype nul = text.indexOf(QChar(u'\0'));
-    return (nul < 0 ? text : text.left(nul)).toString();
-}
-
-QString trimmedRight(QStringView text)
-{
-    qsizetype n = text.size();
-    while (n > 0 && text[n - 1] == u' ')
-        --n;
-    return text.left(n).toString();
-}
-
-} // namespace
 
 int UserListModel::rowCount(const QModelIndex &parent) const
 {
@@ -52,7 +32,7 @@ QVariant UserListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole)
         return {};
-    return upToNul(cell(m_rows[size_t(index.row())], index.column()));
+    return cell(m_rows[size_t(index.row())], index.column());
 }
 
 QVariant UserListModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -77,28 +57,21 @@ void UserListModel::clear()
 
 bool UserListModel::lessThan(const Row &a, const Row &b) const
 {
-    return QString::compare(upToNul(cell(a, m_sortColumn)), upToNul(cell(b, m_sortColumn))) < 0;
+    return QString::compare(cell(a, m_sortColumn), cell(b, m_sortColumn)) < 0;
 }
 
-bool UserListModel::addReplier(QStringView datagram, const QString &source)
+bool UserListModel::addReplier(const wire::SearchReply &reply, const QString &source)
 {
     if (m_addresses.contains(source))
         return false;
-    const wire::SearchReply reply = wire::readSearchReply(datagram);
     // A copy on two of the networks searched answers on each, naming the
     // same own address, login and name: it is listed once.
     const QString own = reply.address.trimmed().isEmpty()
                             ? QString()
-                            : reply.loginField + reply.address + reply.nameField;
+                            : reply.loginField + reply.address + reply.name.field;
     if (!own.isEmpty() && m_ownAddresses.contains(own))
         return false;
-    Row row;
-    row.login = reply.loginField.left(CellWidth);
-    const QString namePart = reply.nameField.left(CellWidth);
-    // No display name (or a reply cut short before it): the login name.
-    row.name = fieldtext::isBlank(namePart) ? row.login : trimmedRight(namePart);
-    row.mark = reply.mark;
-    row.address = source;
+    Row row{reply.nameCell, reply.mark, source, reply.loginCell};
 
     // Arrival order until a column is chosen; sorted (stable) after that.
     auto at = m_rows.end();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wire.h"
+
 #include <QAbstractTableModel>
 #include <QSet>
 #include <QString>
@@ -12,7 +14,6 @@ class UserListModel : public QAbstractTableModel
 public:
     enum Column { NameCol, MarkCol, AddressCol, LoginCol };
     static constexpr int ColumnCount = 4;
-    static constexpr int CellWidth = 12;
 
     struct Row
     {
@@ -35,10 +36,9 @@ public:
     // peer stay.
     void clear();
     // A search reply from source; false when that address is listed already.
-    bool addReplier(QStringView datagram, const QString &source);
+    bool addReplier(const wire::SearchReply &reply, const QString &source);
     // Sorts ascending by column, now and for every row added later.
     void sortByColumn(int column);
-    int sortColumn() const { return m_sortColumn; }
 
     // The row clicked last becomes the recipient.
     void select(int row);

@@ -1,5 +1,6 @@
 #include "wire.h"
 
+#include "cp932.h"
 #include "fieldtext.h"
 
 using fieldtext::field;
@@ -15,38 +16,32 @@ struct KindEntry
     QString text;
 };
 
-const KindEntry &entry(int i)
-{
-    static const KindEntry table[] = {
-        {Kind::Ack, QStringLiteral("送信         ")},
-        {Kind::Reject, QStringLiteral("OTHER送信")},
-        {Kind::OpenConfirm, QStringLiteral("Open確認     ")},
-        {Kind::Hold, QStringLiteral("保留         ")},
-        {Kind::Discard, QStringLiteral("破棄         ")},
-        {Kind::SearchRequest, QStringLiteral("GROUP検索")},
-        {Kind::SearchReply, QStringLiteral("GROUP  検索結果")},
-        {Kind::LetterReply, QStringLiteral("LETTER 置き手紙")},
-        {Kind::LetterRequest, QStringLiteral("LETTER GET ")},
-    };
-    return table[i];
-}
-constexpr int KindCount = 9;
+const KindEntry table[] = {
+    {Kind::Ack, QStringLiteral("送信         ")},
+    {Kind::Reject, QStringLiteral("OTHER送信")},
+    {Kind::OpenConfirm, QStringLiteral("Open確認     ")},
+    {Kind::Hold, QStringLiteral("保留         ")},
+    {Kind::Discard, QStringLiteral("破棄         ")},
+    {Kind::SearchRequest, QStringLiteral("GROUP検索")},
+    {Kind::SearchReply, QStringLiteral("GROUP  検索結果")},
+    {Kind::LetterReply, QStringLiteral("LETTER 置き手紙")},
+    {Kind::LetterRequest, QStringLiteral("LETTER GET ")},
+};
 
 } // namespace
 
 QString kindText(Kind kind)
 {
-    for (int i = 0; i < KindCount; ++i)
-        if (entry(i).kind == kind)
-            return entry(i).text;
+    for (const KindEntry &e : table)
+        if (e.kind == kind)
+            return e.text;
     return {};
 }
 
 Kind classify(QStringView datagram)
 {
     const QStringView head = datagram.left(KindWidth);
-    for (int i = 0; i < KindCount; ++i) {
-        const KindEntry &e = entry(i);
+    for (const KindEntry &e : table) {
         // A kind shorter than 11 characters can equal the head only when it
         // is the whole datagram.
         if (head == e.text)
@@ -119,31 +114,84 @@ QString refField(int rowNo)
     return pad(QString::number(rowNo), RefWidth);
 }
 
-Message readMessage(QStringView d)
+namespace {
+
+Name name(QStringView d, int pos)
 {
-    return {field(d, 1, NameWidth).toString(), field(d, 21, 8).toString(),
-            field(d, 29, RefWidth).toString(), fieldtext::tail(d, 37).toString()};
+    const QStringView f = field(d, pos, NameWidth);
+    return {f.toString(), fieldtext::shortName(f), f.size() == NameWidth && fieldtext::isBlank(f)};
 }
 
-QString resultNameField(QStringView d)
-{
-    return field(d, 12, NameWidth).toString();
-}
-
-int resultRow(QStringView d)
+int row(QStringView d)
 {
     return fieldtext::rowNumber(field(d, 32, RefWidth));
 }
 
-SearchReply readSearchReply(QStringView d)
+// A list cell shows its text up to the first NUL.
+QString upToNul(QStringView text)
 {
-    return {field(d, 12, NameWidth).toString(), field(d, 32, NameWidth).toString(),
-            field(d, 72, NameWidth).toString(), field(d, 92, 1).toString()};
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    return (nul < 0 ? text : text.left(nul)).toString();
 }
 
-QString letterText(QStringView d)
+QStringView trimmedRight(QStringView text)
 {
-    return fieldtext::tail(d, 32).toString();
+    qsizetype n = text.size();
+    while (n > 0 && text[n - 1] == u' ')
+        --n;
+    return text.left(n);
+}
+
+SearchReply searchReply(QStringView d)
+{
+    constexpr int Cell = 12;
+    SearchReply r{field(d, 12, NameWidth).toString(),
+                  field(d, 32, NameWidth).toString(),
+                  name(d, 72),
+                  field(d, 92, 1).toString(),
+                  {},
+                  {}};
+    const QStringView login = QStringView(r.loginField).left(Cell);
+    const QStringView display = QStringView(r.name.field).left(Cell);
+    r.loginCell = upToNul(login);
+    // No display name (or a reply cut short before it): the login name.
+    r.nameCell = upToNul(fieldtext::isBlank(display) ? login : trimmedRight(display));
+    return r;
+}
+
+} // namespace
+
+Record read(const QByteArray &bytes)
+{
+    return read(cp932::decode(bytes));
+}
+
+Record read(QStringView d)
+{
+    switch (classify(d)) {
+    case Kind::Ack:
+        return Ack{name(d, 12)};
+    case Kind::Reject:
+        return Rejection{};
+    case Kind::OpenConfirm:
+        return Open{name(d, 12), row(d)};
+    case Kind::Hold:
+        return Hold{name(d, 12)};
+    case Kind::Discard:
+        return Discard{name(d, 12), row(d)};
+    case Kind::SearchRequest:
+        return Search{};
+    case Kind::SearchReply:
+        return searchReply(d);
+    case Kind::LetterReply:
+        return Note{name(d, 12), fieldtext::tail(d, 32).toString()};
+    case Kind::LetterRequest:
+        return NoteRequest{};
+    case Kind::Message:
+        break;
+    }
+    return Message{name(d, 1), field(d, 21, 8).toString(), field(d, 29, RefWidth).toString(),
+                   fieldtext::tail(d, 37).toString()};
 }
 
 } // namespace wire

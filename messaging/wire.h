@@ -3,17 +3,16 @@
 #include <QMetaType>
 #include <QString>
 #include <QStringView>
+#include <variant>
 
 // The datagrams copies exchange: fixed-width text fields, positions counted
 // in characters of the decoded text, 1-based.
 namespace wire {
 
-constexpr quint16 Port = 50319;
 constexpr int KindWidth = 11;
 constexpr int RefWidth = 8;
 // What one UDP datagram over IPv4 carries.
 constexpr qsizetype MaxDatagramBytes = 65507;
-inline const QString BroadcastAddress = QStringLiteral("255.255.255.255");
 
 enum class Kind {
     Ack,
@@ -56,32 +55,73 @@ bool nameLeadsMessage(const QString &displayName);
 // A row number as the 8-character history reference.
 QString refField(int rowNo);
 
-// Readers: a field beyond the end of the datagram gives what is there.
-struct Message
+// A name field (positions given by its datagram), read once.
+struct Name
 {
-    QString nameField; // 1-20
-    QString time;      // 21-28
-    QString refField;  // 29-36
-    QString text;      // 37-end
+    QString field;       // as it stands: 20 characters, fewer in a datagram cut short
+    QString shortName;   // up to and including the first blank; empty without one
+    bool nobody = false; // 20 blanks: the sender gave no name
 };
-Message readMessage(QStringView datagram);
 
-// Positions 12-31 of acknowledgements and open, hold and discard notices.
-QString resultNameField(QStringView datagram);
-// The row named by positions 32-39; 0 when it names none.
-int resultRow(QStringView datagram);
-
+// One record per kind. Readers are bounded: a field beyond the end of the
+// datagram gives what is there.
+struct Search
+{
+};
 struct SearchReply
 {
     QString loginField; // 12-31
     QString address;    // 32-51, the replier's own address
-    QString nameField;  // 72-91
+    Name name;          // 72-91
     QString mark;       // 92
+    // The user list's cells: the first 12 characters up to a NUL, the
+    // login where no display name was given.
+    QString loginCell;
+    QString nameCell;
 };
-SearchReply readSearchReply(QStringView datagram);
+struct Message
+{
+    Name name;        // 1-20
+    QString time;     // 21-28
+    QString refField; // 29-36
+    QString text;     // 37-end
+};
+struct Ack
+{
+    Name name; // 12-31
+};
+struct Rejection
+{
+};
+struct Open
+{
+    Name name; // 12-31
+    int row;   // 32-39; 0 when it names none
+};
+struct Hold
+{
+    Name name; // 12-31
+};
+struct Discard
+{
+    Name name;
+    int row;
+};
+struct NoteRequest
+{
+};
+struct Note
+{
+    Name name;    // 12-31
+    QString text; // 32-end
+};
+using Record = std::variant<Search, SearchReply, Message, Ack, Rejection, Open, Hold, Discard,
+                            NoteRequest, Note>;
 
-// Positions 32-end of an away-note reply.
-QString letterText(QStringView datagram);
+// The one reading of a datagram: decoded from code page 932 on its own,
+// told apart by kind, every field cut once.
+Record read(const QByteArray &bytes);
+Record read(QStringView datagram);
 
 } // namespace wire
 Q_DECLARE_METATYPE(wire::Message)

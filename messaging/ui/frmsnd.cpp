@@ -8,7 +8,6 @@
 #include "twips.h"
 #include "userlistmodel.h"
 #include "windowplacement.h"
-#include "wire.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -75,7 +74,7 @@ FrmSnd::FrmSnd(Composer &composer, Dispatcher &dispatcher, UserListModel &users,
     connect(CmdCancel, &QPushButton::clicked, this, &FrmSnd::putAway);
     connect(CmdKensaku, &QPushButton::clicked, this, [this] { m_composer.search(); });
     connect(CmdLetter, &QPushButton::clicked, this, [this] {
-        if (m_dispatcher.send(m_users.selectedPeerAddress(), wire::letterRequest()))
+        if (m_composer.askNote())
             ++m_notesAsked;
     });
     connect(ListView1, &QTreeView::clicked, this, &FrmSnd::ListView1_ItemClick);

@@ -92,8 +92,8 @@ void ResultPresenter::showReceiveResult(const Dispatcher::ReceiveResult &result)
     else
         m_rcvOk->Timer1->stop();
     // A blank name keeps the caption the window has.
-    if (!(result.nameField.size() == fieldtext::NameWidth && fieldtext::isBlank(result.nameField)))
-        m_rcvOk->setWindowTitle(plainTitle(QStringLiteral("From ") + result.nameField));
+    if (!result.name.nobody)
+        m_rcvOk->setWindowTitle(plainTitle(QStringLiteral("From ") + result.name.field));
     present(m_rcvOk);
 }
 

@@ -250,7 +250,7 @@ void DispatcherTest::openHoldDiscard()
     QVERIFY(m_history->row(1).receiveTime.isEmpty());
     const auto r = results[0][0].value<Dispatcher::ReceiveResult>();
     QCOMPARE(r.label, label);
-    QCOMPARE(r.nameField, QStringLiteral("鈴木") + sp(18));
+    QCOMPARE(r.name.field, QStringLiteral("鈴木") + sp(18));
     QCOMPARE(int(r.display), int(Dispatcher::Display::Full));
     QVERIFY(r.autoClose);
     QVERIFY(m_port->sent.isEmpty());
@@ -296,7 +296,7 @@ void DispatcherTest::malformedIsAMessage()
     m_port->feed(QByteArray("\xff\xfe garbage", 10), Peer);
     m_port->feed(QByteArray(), Peer);
     QCOMPARE(arrived.size(), 2);
-    QCOMPARE(arrived[0][0].value<wire::Message>().nameField,
+    QCOMPARE(arrived[0][0].value<wire::Message>().name.field,
              QStringLiteral("\uF8F3\uF8F2 garbage")); // as Windows reads them
     QCOMPARE(m_port->sent.size(), 2);
     QVERIFY(m_dialogs->shown.isEmpty());

@@ -10,10 +10,20 @@
 
 namespace {
 
-QString reply(const QString &loginField, const QString &displayName, bool note = false)
+QString replyText(const QString &loginField, const QString &displayName, bool note = false)
 {
     return wire::searchReply(loginField, QStringLiteral("198.18.0.99"), QString(), displayName,
                              note);
+}
+
+wire::SearchReply parsed(const QString &datagram)
+{
+    return std::get<wire::SearchReply>(wire::read(datagram));
+}
+
+wire::SearchReply reply(const QString &loginField, const QString &displayName, bool note = false)
+{
+    return parsed(replyText(loginField, displayName, note));
 }
 
 QString nulFilled(const QString &login)
@@ -57,35 +67,35 @@ void UserListTest::rows_data()
     QTest::addColumn<QStringList>("cells");
     const QString src = QStringLiteral("198.18.0.5");
     QTest::addRow("display name and login name")
-        << reply(nulFilled(QStringLiteral("hanako")), QStringLiteral("山田 花子"), true)
+        << replyText(nulFilled(QStringLiteral("hanako")), QStringLiteral("山田 花子"), true)
         << QStringList{QStringLiteral("山田 花子"), QStringLiteral("○"), src,
                        QStringLiteral("hanako")};
     QTest::addRow("no display name: the login name twice")
-        << reply(nulFilled(QStringLiteral("taro")), QString())
+        << replyText(nulFilled(QStringLiteral("taro")), QString())
         << QStringList{QStringLiteral("taro"), QStringLiteral("－"), src, QStringLiteral("taro")};
     QTest::addRow("display name of 12 shown whole")
-        << reply(nulFilled(QStringLiteral("x")), QStringLiteral("ABCDEFGHIJKL"))
+        << replyText(nulFilled(QStringLiteral("x")), QStringLiteral("ABCDEFGHIJKL"))
         << QStringList{QStringLiteral("ABCDEFGHIJKL"), QStringLiteral("－"), src,
                        QStringLiteral("x")};
     QTest::addRow("longer display name cut to 12")
-        << reply(nulFilled(QStringLiteral("x")), QStringLiteral("ABCDEFGHIJKLMNOPQRST"))
+        << replyText(nulFilled(QStringLiteral("x")), QStringLiteral("ABCDEFGHIJKLMNOPQRST"))
         << QStringList{QStringLiteral("ABCDEFGHIJKL"), QStringLiteral("－"), src,
                        QStringLiteral("x")};
     QTest::addRow("long login without NUL cut to 12")
-        << reply(QStringLiteral("abcdefghijklmnopqrs") + QChar(0), QString())
+        << replyText(QStringLiteral("abcdefghijklmnopqrs") + QChar(0), QString())
         << QStringList{QStringLiteral("abcdefghijkl"), QStringLiteral("－"), src,
                        QStringLiteral("abcdefghijkl")};
     QTest::addRow("login field all NUL (a name that did not fit)")
-        << reply(QString(20, QChar(0)), QString())
+        << replyText(QString(20, QChar(0)), QString())
         << QStringList{QString(), QStringLiteral("－"), src, QString()};
     QTest::addRow("trailing spaces of the display name dropped")
-        << reply(nulFilled(QStringLiteral("y")), QStringLiteral("鈴木  "))
+        << replyText(nulFilled(QStringLiteral("y")), QStringLiteral("鈴木  "))
         << QStringList{QStringLiteral("鈴木"), QStringLiteral("－"), src, QStringLiteral("y")};
     QTest::addRow("reply cut short")
         << QStringLiteral("GROUP  検索結果tar")
         << QStringList{QStringLiteral("tar"), QString(), src, QStringLiteral("tar")};
     QTest::addRow("markup stays text")
-        << reply(nulFilled(QStringLiteral("<i>")), QStringLiteral("<b>x</b>"))
+        << replyText(nulFilled(QStringLiteral("<i>")), QStringLiteral("<b>x</b>"))
         << QStringList{QStringLiteral("<b>x</b>"), QStringLiteral("－"), src,
                        QStringLiteral("<i>")};
 }
@@ -97,7 +107,7 @@ void UserListTest::rows()
     UserListModel m;
     QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QSignalSpy count(&m, &UserListModel::countChanged);
-    QVERIFY(m.addReplier(datagram, QStringLiteral("198.18.0.5")));
+    QVERIFY(m.addReplier(parsed(datagram), QStringLiteral("198.18.0.5")));
     QCOMPARE(row(m, 0), cells);
     QCOMPARE(count.size(), 1);
     QCOMPARE(count[0][0].toString(), QStringLiteral("ﾕｰｻﾞｰ数 : 1"));

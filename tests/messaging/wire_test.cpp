@@ -156,8 +156,9 @@ void WireTest::everyKindRoundTrips()
     // Readers see what the builders wrote; a name is read up to its first space.
     const QString open = wire::openConfirm(name, wire::refField(7));
     QCOMPARE(open.size(), 39);
-    QCOMPARE(fieldtext::shortName(wire::resultNameField(open)), QStringLiteral("Taro "));
-    QCOMPARE(wire::resultRow(open), 7);
+    const auto opened = std::get<wire::Open>(wire::read(open));
+    QCOMPARE(opened.name.shortName, QStringLiteral("Taro "));
+    QCOMPARE(opened.row, 7);
     QCOMPARE(wire::hold(name).size(), 31);
     QCOMPARE(wire::searchReply(sp(20), sp(20), sp(20), sp(20), false).size(), 92);
 }
@@ -166,27 +167,29 @@ void WireTest::readsFieldsWithinBounds()
 {
     // A message shorter than 37 characters carries empty text, and each
     // field gives only what is there.
-    const wire::Message shortOne = wire::readMessage(u"山田                  10:0");
-    QCOMPARE(shortOne.nameField, QStringLiteral("山田") + sp(18));
+    const auto message = [](QStringView d) { return std::get<wire::Message>(wire::read(d)); };
+    const wire::Message shortOne = message(u"山田                  10:0");
+    QCOMPARE(shortOne.name.field, QStringLiteral("山田") + sp(18));
     QCOMPARE(shortOne.time, QStringLiteral("10:0"));
     QCOMPARE(shortOne.refField, QString());
     QCOMPARE(shortOne.text, QString());
 
-    const wire::Message empty = wire::readMessage(u"");
-    QVERIFY(empty.nameField.isEmpty() && empty.text.isEmpty());
+    const wire::Message empty = message(u"");
+    QVERIFY(empty.name.field.isEmpty() && empty.text.isEmpty() && !empty.name.nobody);
 
     // A long one is read whole, CR LF included.
     const QString body = QString(60000, u'あ') + QStringLiteral("\r\nend");
-    const wire::Message longOne = wire::readMessage(
+    const wire::Message longOne = message(
         wire::message(QStringLiteral("a"), QStringLiteral("01:02:03"), wire::refField(9), body));
     QCOMPARE(longOne.text, body);
     QCOMPARE(fieldtext::rowNumber(longOne.refField), 9);
 
-    const wire::SearchReply cut = wire::readSearchReply(u"GROUP  検索結果abc");
+    const auto cut = std::get<wire::SearchReply>(wire::read(u"GROUP  検索結果abc"));
     QCOMPARE(cut.loginField, QStringLiteral("abc"));
-    QVERIFY(cut.nameField.isEmpty());
+    QVERIFY(cut.name.field.isEmpty());
     QVERIFY(cut.mark.isEmpty());
-    QCOMPARE(wire::letterText(wire::letterReply(sp(20), QString())), QString());
+    QCOMPARE(std::get<wire::Note>(wire::read(wire::letterReply(sp(20), QString()))).text,
+             QString());
 }
 
 void WireTest::historyReference_data()
@@ -208,7 +211,7 @@ void WireTest::historyReference()
     QFETCH(QString, field);
     QFETCH(int, row);
     const QString datagram = QStringLiteral("Open確認     ") + sp(20) + field;
-    QCOMPARE(wire::resultRow(datagram), row);
+    QCOMPARE(std::get<wire::Open>(wire::read(datagram)).row, row);
 }
 
 void WireTest::codePage932()

@@ -275,14 +275,14 @@ void Program::messageArrived()
 {
     const OptSettings &settings = m_store->settings();
     const bool shown = m_frmRecv && m_frmRecv->isVisible();
-    m_tray->messageArrived(settings.blinkIcon == QLatin1String("1"), shown);
+    m_tray->messageArrived(settings.blinkIcon, shown);
     if (m_frmRecv)
         m_frmRecv->setWindowIcon(m_theme->arrival());
     if (shown)
         return;
     // Without a notification area nothing else would tell of it: the
     // button window comes up, and the send window asks for attention.
-    if (settings.rcvButton == 1 || !m_hasTray) {
+    if (settings.rcvButton || !m_hasTray) {
         if (!m_frmMsgOpen) {
             m_frmMsgOpen = new FrmMsgOpen(m_theme->arrival());
             connect(m_frmMsgOpen, &FrmMsgOpen::openRequested, this, &Program::dspRecvMsg);
@@ -319,7 +319,7 @@ void Program::dspRecvMsg()
     w.raise();
     w.activateWindow();
     w.Text2->setFocus();
-    if (m_store->settings().rcvButton == 1)
+    if (m_store->settings().rcvButton)
         w.CmdOPCL->setFocus();
     if (m_frmMsgOpen)
         m_frmMsgOpen->close();

@@ -1,6 +1,7 @@
 #include "letterfile.h"
 
-#include "historyfile.h"
+#include "cp932.h"
+#include "recordfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -23,7 +24,10 @@ std::optional<QString> rdLetterFile(const QString &path)
     QFile file(path);
     if (!info.isFile() || info.size() > MaxBytes || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return historyfile::fields(file.readAll()).join(QString());
+    // Read as a record file, the way the history file is: quotes and
+    // commas go, the text between them stays.
+    return recordfile::fields(cp932::decode(file.readAll()), recordfile::HistoryDialect)
+        .join(QString());
 }
 
 } // namespace letterfile

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Boxes boxes;
     FixedClock clock;
     OptSettings settings;
-    settings.rcvButton = 1;
+    settings.rcvButton = true;
     LocalUser user(QByteArray("fuzz"), QStringLiteral("198.18.0.1"), settings);
     HistoryModel history(clock, [&user] { return user.shortName(); });
     history.logAddSend(QStringLiteral("peer "), QStringLiteral("sent"));

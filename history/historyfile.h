@@ -32,7 +32,4 @@ struct ReadResult
 // fields it needs wherever they stand.
 ReadResult read(QByteArrayView bytes);
 
-// Every field of bytes by the same rules, in order.
-QStringList fields(QByteArrayView bytes);
-
 } // namespace historyfile

@@ -88,8 +88,8 @@ void Dispatcher::deliveryResult(const wire::Ack &ack)
     SendResult result;
     result.label = QStringLiteral("メッセージは正しく送信されました。");
     result.peerName = m_resultPeerName;
-    if (m_settings.sndConfirm == 1)
-        result.display = m_settings.sndConfirmMin == 1 ? Display::Small : Display::Full;
+    if (m_settings.sndConfirm)
+        result.display = m_settings.sndConfirmMin ? Display::Small : Display::Full;
     emit sendResult(result);
 }
 
@@ -122,15 +122,15 @@ void Dispatcher::openHoldDiscardResult(wire::Kind kind, const wire::Name &name, 
     result.name = name;
     // A number outside the list names no row.
     m_history.logSetResult(row, kind == wire::Kind::Discard);
-    if (m_settings.rcvConfirm == 1)
-        result.display = m_settings.rcvConfirmMin == 1 ? Display::Small : Display::Full;
-    result.autoClose = m_settings.autoErase == 1;
+    if (m_settings.rcvConfirm)
+        result.display = m_settings.rcvConfirmMin ? Display::Small : Display::Full;
+    result.autoClose = m_settings.autoErase;
     emit receiveResult(result);
 }
 
 void Dispatcher::messageDatagram(const wire::Message &message, const QString &source)
 {
-    if (m_settings.otherReject == 1 && source != m_users.selectedPeerAddress()) {
+    if (m_settings.otherReject && source != m_users.selectedPeerAddress()) {
         send(source, wire::reject());
         return;
     }

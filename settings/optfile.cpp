@@ -2,184 +2,150 @@
 
 #include "cp932.h"
 #include "fieldtext.h"
+#include "recordfile.h"
 
-#include <functional>
+#include <variant>
 #include <vector>
 
 namespace optfile {
 namespace {
 
-QString quoted(const QString &value)
-{
-    return u'"' + storable(value) + u'"';
-}
-
-// Fields of the file in order, as the reader of the old program saw them: a
-// field ends at a comma or a line end; a quoted field runs to the next quote.
-class FieldReader
-{
-public:
-    explicit FieldReader(QString text) : m_text(std::move(text)) {}
-
-    bool atEnd()
-    {
-        skipBlanks();
-        return m_pos >= m_text.size();
-    }
-
-    // Reads one field; lineEnded tells whether it closed its line.
-    QString next(bool &lineEnded)
-    {
-        skipBlanks();
-        QString value;
-        if (m_pos < m_text.size() && m_text[m_pos] == u'"') {
-            const qsizetype close = m_text.indexOf(u'"', m_pos + 1);
-            const qsizetype end = close < 0 ? m_text.size() : close;
-            value = m_text.mid(m_pos + 1, end - m_pos - 1);
-            m_pos = close < 0 ? m_text.size() : close + 1;
-            // Anything between the closing quote and the delimiter is dropped.
-            while (m_pos < m_text.size() && !isDelimiter(m_text[m_pos]))
-                ++m_pos;
-        } else {
-            const qsizetype start = m_pos;
-            while (m_pos < m_text.size() && !isDelimiter(m_text[m_pos]))
-                ++m_pos;
-            value = m_text.mid(start, m_pos - start).trimmed();
-        }
-        lineEnded = consumeDelimiter();
-        return value;
-    }
-
-    void skipLine()
-    {
-        while (m_pos < m_text.size() && !isLineEnd(m_text[m_pos]))
-            ++m_pos;
-        consumeDelimiter();
-    }
-
-private:
-    static bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
-    static bool isDelimiter(QChar c) { return c == u',' || isLineEnd(c); }
-
-    void skipBlanks()
-    {
-        while (m_pos < m_text.size() && (m_text[m_pos] == u' ' || m_text[m_pos] == u'\t'))
-            ++m_pos;
-    }
-
-    bool consumeDelimiter()
-    {
-        if (m_pos >= m_text.size())
-            return true;
-        const QChar c = m_text[m_pos++];
-        if (c == u'\r' && m_pos < m_text.size() && m_text[m_pos] == u'\n')
-            ++m_pos;
-        return c != u',';
-    }
-
-    QString m_text;
-    qsizetype m_pos = 0;
+// How a field stands in the file.
+enum class Form {
+    Text,       // "text"
+    Number,     // 0, 1 (unquoted; a value that is not a number ends its record)
+    Gate,       // as Number; 2, a grant older copies saved, reads as on
+    QuotedFlag, // "1" / "0"
+    TrueFalse,  // "True" / "False"
+    Name,       // "name" padded to 20
 };
 
-using Assign = std::function<bool(const QString &)>;
-
-Assign text(QString &field)
+struct Field
 {
-    return [&field](const QString &v) {
-        field = v;
-        return true;
+    Form form;
+    std::variant<QString OptSettings::*, bool OptSettings::*> member;
+};
+
+using Record = std::vector<Field>;
+
+// The file, after its identification record: one entry a line.
+const std::vector<Record> &layout()
+{
+    using S = OptSettings;
+    using F = Form;
+    static const std::vector<Record> records = {
+        {{F::Text, &S::iconNo}},
+        {{F::Number, &S::sndConfirm},
+         {F::Number, &S::sndConfirmMin},
+         {F::Number, &S::rcvConfirm},
+         {F::Number, &S::rcvConfirmMin},
+         {F::Number, &S::otherReject},
+         {F::Number, &S::rcvButton}},
+        {{F::Gate, &S::pwCheck},
+         {F::Text, &S::pwStored},
+         {F::Text, &S::pwCurrent},
+         {F::Text, &S::pwNew}},
+        {{F::TrueFalse, &S::posCenter},
+         {F::TrueFalse, &S::posLeftUp},
+         {F::TrueFalse, &S::posLeftLow},
+         {F::TrueFalse, &S::posRightUp},
+         {F::TrueFalse, &S::posRightLow}},
+        {{F::Number, &S::iconRandom}},
+        {{F::Name, &S::optName}, {F::Number, &S::autoErase}},
+        {{F::Text, &S::ipSetName}, {F::Text, &S::ipSetAddr}, {F::QuotedFlag, &S::blinkIcon}},
+        {{F::Text, &S::fontName},
+         {F::Text, &S::fontSize},
+         {F::Text, &S::fontColor},
+         {F::Text, &S::fontItalic},
+         {F::Text, &S::fontBold},
+         {F::Text, &S::fontUnderline},
+         {F::Text, &S::fontStrikethru},
+         {F::Text, &S::backColor}},
     };
+    return records;
 }
 
-Assign integer(int &field)
+QString written(const Field &f, const OptSettings &s)
 {
-    return [&field](const QString &v) {
+    if (const auto *text = std::get_if<QString OptSettings::*>(&f.member)) {
+        const QString &value = s.*(*text);
+        return recordfile::quoted(f.form == Form::Name ? fieldtext::pad(value, fieldtext::NameWidth)
+                                                       : value);
+    }
+    const bool on = s.*std::get<bool OptSettings::*>(f.member);
+    switch (f.form) {
+    case Form::QuotedFlag:
+        return recordfile::quoted(on ? QStringLiteral("1") : QStringLiteral("0"));
+    case Form::TrueFalse:
+        return recordfile::quoted(on ? QStringLiteral("True") : QStringLiteral("False"));
+    default:
+        return on ? QStringLiteral("1") : QStringLiteral("0");
+    }
+}
+
+// False when the value is not a number where one belongs.
+bool take(const Field &f, const QString &value, OptSettings &s)
+{
+    if (const auto *text = std::get_if<QString OptSettings::*>(&f.member)) {
+        s.*(*text) = value;
+        return true;
+    }
+    bool &on = s.*std::get<bool OptSettings::*>(f.member);
+    switch (f.form) {
+    case Form::QuotedFlag:
+        on = value == QLatin1String("1");
+        return true;
+    case Form::TrueFalse:
+        on = isTrue(value);
+        return true;
+    default: {
         bool ok = false;
-        const int n = v.toInt(&ok);
+        const int n = value.toInt(&ok);
         if (ok)
-            field = n;
+            on = n == 1 || (f.form == Form::Gate && n == 2);
         return ok;
-    };
+    }
+    }
 }
 
 } // namespace
 
-QString storable(const QString &value)
-{
-    QString out = value;
-    out.replace(u'"', u'\'');
-    return out;
-}
-
 QByteArray serialise(const OptSettings &s)
 {
-    const QString n = QStringLiteral(",");
-    const auto num = [](int v) { return QString::number(v); };
-    const QStringList lines = {
-        quoted(QStringLiteral("optGFile")),
-        quoted(s.iconNo),
-        num(s.sndConfirm) + n + num(s.sndConfirmMin) + n + num(s.rcvConfirm) + n +
-            num(s.rcvConfirmMin) + n + num(s.otherReject) + n + num(s.rcvButton),
-        num(s.pwCheck == 2 ? 1 : s.pwCheck) + n + quoted(s.pwStored) + n + quoted(s.pwCurrent) + n +
-            quoted(s.pwNew),
-        quoted(s.posCenter) + n + quoted(s.posLeftUp) + n + quoted(s.posLeftLow) + n +
-            quoted(s.posRightUp) + n + quoted(s.posRightLow),
-        num(s.iconRandom),
-        quoted(fieldtext::pad(s.optName, fieldtext::NameWidth)) + n + num(s.autoErase),
-        quoted(s.ipSetName) + n + quoted(s.ipSetAddr) + n + quoted(s.blinkIcon),
-        quoted(s.fontName) + n + quoted(s.fontSize) + n + quoted(s.fontColor) + n +
-            quoted(s.fontItalic) + n + quoted(s.fontBold) + n + quoted(s.fontUnderline) + n +
-            quoted(s.fontStrikethru) + n + quoted(s.backColor),
-    };
-    QByteArray out;
-    for (const QString &line : lines)
-        out += cp932::encode(line) + "\r\n";
-    return out;
+    QStringList lines{recordfile::quoted(QStringLiteral("optGFile"))};
+    for (const Record &record : layout()) {
+        QStringList fields;
+        for (const Field &f : record)
+            fields << written(f, s);
+        lines << fields.join(u',');
+    }
+    return recordfile::encodeLines(lines);
 }
 
 ParseResult parse(const QByteArray &bytes, OptSettings &s)
 {
-    FieldReader reader(cp932::decode(bytes));
-    bool lineEnded = false;
-    if (reader.atEnd() || reader.next(lineEnded) != QLatin1String("optGFile"))
+    recordfile::Reader reader(cp932::decode(bytes), recordfile::SettingsDialect);
+    if (reader.next() != QLatin1String("optGFile"))
         return ParseResult::Foreign;
-    if (!lineEnded)
+    if (!reader.lineEnded())
         reader.skipLine();
-
-    const std::vector<std::vector<Assign>> records = {
-        {text(s.iconNo)},
-        {integer(s.sndConfirm), integer(s.sndConfirmMin), integer(s.rcvConfirm),
-         integer(s.rcvConfirmMin), integer(s.otherReject), integer(s.rcvButton)},
-        {integer(s.pwCheck), text(s.pwStored), text(s.pwCurrent), text(s.pwNew)},
-        {text(s.posCenter), text(s.posLeftUp), text(s.posLeftLow), text(s.posRightUp),
-         text(s.posRightLow)},
-        {integer(s.iconRandom)},
-        {text(s.optName), integer(s.autoErase)},
-        {text(s.ipSetName), text(s.ipSetAddr), text(s.blinkIcon)},
-        {text(s.fontName), text(s.fontSize), text(s.fontColor), text(s.fontItalic),
-         text(s.fontBold), text(s.fontUnderline), text(s.fontStrikethru), text(s.backColor)},
-    };
     // Only the eight records after the identification are read; more lines
     // are ignored.
-    for (const auto &record : records) {
-        if (reader.atEnd())
-            break;
-        for (const Assign &assign : record) {
-            if (reader.atEnd())
+    for (const Record &record : layout()) {
+        for (const Field &f : record) {
+            const auto value = reader.next();
+            if (!value)
                 break;
-            if (!assign(reader.next(lineEnded))) {
+            if (!take(f, *value, s)) {
                 // A value that is not a number: the rest of this record keeps
                 // what it had, and reading goes on with the next line.
-                if (!lineEnded)
+                if (!reader.lineEnded())
                     reader.skipLine();
                 break;
             }
         }
     }
     s.optName = fieldtext::pad(s.optName, fieldtext::NameWidth);
-    // 2 was a granted opening that older copies saved; the gate stays on.
-    if (s.pwCheck == 2)
-        s.pwCheck = 1;
     return ParseResult::Read;
 }
 

@@ -6,30 +6,32 @@
 struct OptSettings
 {
     QString iconNo = QStringLiteral("0");
-    int sndConfirm = 1;
-    int sndConfirmMin = 0;
-    int rcvConfirm = 1;
-    int rcvConfirmMin = 0;
-    int otherReject = 0;
-    int rcvButton = 0;
-    int pwCheck = 0;
+    bool sndConfirm = true;
+    bool sndConfirmMin = false;
+    bool rcvConfirm = true;
+    bool rcvConfirmMin = false;
+    bool otherReject = false;
+    bool rcvButton = false;
+    bool pwCheck = false; // the gate is on
     QString pwStored;
     QString pwCurrent;
     QString pwNew;
-    QString posCenter = QStringLiteral("True");
-    QString posLeftUp = QStringLiteral("False");
-    QString posLeftLow = QStringLiteral("False");
-    QString posRightUp = QStringLiteral("False");
-    QString posRightLow = QStringLiteral("False");
-    int iconRandom = 0;
+    bool posCenter = true;
+    bool posLeftUp = false;
+    bool posLeftLow = false;
+    bool posRightUp = false;
+    bool posRightLow = false;
+    bool iconRandom = false;
     QString optName = QString(20, u' ');
-    int autoErase = 0;
+    bool autoErase = false;
     QString ipSetName;
     QString ipSetAddr;
-    QString blinkIcon = QStringLiteral("0");
+    bool blinkIcon = false;
     QString fontName;
     QString fontSize = QStringLiteral("9");
     QString fontColor = QStringLiteral("0");
+    // Kept as written: a value that is not "True" or "False" stops the
+    // appearance from being applied further.
     QString fontItalic = QStringLiteral("False");
     QString fontBold = QStringLiteral("False");
     QString fontUnderline = QStringLiteral("False");

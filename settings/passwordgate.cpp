@@ -22,7 +22,7 @@ Dialogs::Box done(const QString &text)
 
 bool PasswordGate::isOn() const
 {
-    return m_settings.pwCheck == 1;
+    return m_settings.pwCheck;
 }
 
 bool PasswordGate::requestMessage(quint64 entry)

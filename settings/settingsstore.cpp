@@ -60,7 +60,7 @@ std::optional<int> SettingsStore::rdOptSub(const QString &windowFontName)
 
     if (m_settings.fontName.isEmpty())
         m_settings.fontName = windowFontName;
-    if (m_settings.iconRandom == 1)
+    if (m_settings.iconRandom)
         m_settings.iconNo = QString::number(m_random10());
     bool ok = false;
     const int n = m_settings.iconNo.toInt(&ok);

@@ -27,16 +27,6 @@ QString trueFalse(bool on)
     return on ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-Qt::CheckState state(int value)
-{
-    return value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
-}
-
-int value(const QCheckBox *box)
-{
-    return box->checkState() == Qt::Checked ? 1 : box->checkState() == Qt::PartiallyChecked ? 2 : 0;
-}
-
 } // namespace
 
 FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, QWidget *parent)
@@ -208,25 +198,25 @@ FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, QWi
 void FrmOpt::fill()
 {
     const OptSettings &s = m_store.settings();
-    ChkSend->setCheckState(state(s.sndConfirm));
-    ChkSndMin->setCheckState(state(s.sndConfirmMin));
-    ChkRecv->setCheckState(state(s.rcvConfirm));
-    ChkRcvMin->setCheckState(state(s.rcvConfirmMin));
-    ChkTime->setCheckState(state(s.autoErase));
-    ChkOther->setCheckState(state(s.otherReject));
-    ChkDsp->setCheckState(state(s.rcvButton));
+    ChkSend->setChecked(s.sndConfirm);
+    ChkSndMin->setChecked(s.sndConfirmMin);
+    ChkRecv->setChecked(s.rcvConfirm);
+    ChkRcvMin->setChecked(s.rcvConfirmMin);
+    ChkTime->setChecked(s.autoErase);
+    ChkOther->setChecked(s.otherReject);
+    ChkDsp->setChecked(s.rcvButton);
     ChkSndMin->setEnabled(ChkSend->checkState() == Qt::Checked);
     ChkRcvMin->setEnabled(ChkRecv->checkState() == Qt::Checked);
     ChkTime->setEnabled(ChkRecv->checkState() == Qt::Checked);
     fillPassword();
-    OptLeftup->setChecked(isTrue(s.posLeftUp));
-    OptRightup->setChecked(isTrue(s.posRightUp));
-    OptLeftlow->setChecked(isTrue(s.posLeftLow));
-    OptRightlow->setChecked(isTrue(s.posRightLow));
-    OptCenter->setChecked(isTrue(s.posCenter));
-    ChkIcon->setCheckState(state(s.iconRandom));
+    OptLeftup->setChecked(s.posLeftUp);
+    OptRightup->setChecked(s.posRightUp);
+    OptLeftlow->setChecked(s.posLeftLow);
+    OptRightlow->setChecked(s.posRightLow);
+    OptCenter->setChecked(s.posCenter);
+    ChkIcon->setChecked(s.iconRandom);
     TxtName->setText(s.optName);
-    ChkBlink->setCheckState(state(s.blinkIcon.toInt()));
+    ChkBlink->setChecked(s.blinkIcon);
     fillDisplay();
 }
 
@@ -236,7 +226,7 @@ void FrmOpt::fillPassword()
     TxtPw1->setText(s.pwStored);
     TxtPw2->setText(s.pwCurrent);
     TxtPw3->setText(s.pwNew);
-    ChkPw1->setCheckState(s.pwCheck == 1 ? Qt::Checked : Qt::Unchecked);
+    ChkPw1->setChecked(s.pwCheck);
     PwEnable(); // also when the tick stayed and the password changed
 }
 
@@ -285,32 +275,32 @@ void FrmOpt::optGather()
         PwEnable();
     }
     OptSettings &s = m_store.settings();
-    s.sndConfirm = value(ChkSend);
-    s.sndConfirmMin = value(ChkSndMin);
-    s.rcvConfirm = value(ChkRecv);
-    s.rcvConfirmMin = value(ChkRcvMin);
-    s.otherReject = value(ChkOther);
-    s.rcvButton = value(ChkDsp);
-    s.pwCheck = value(ChkPw1);
-    s.iconRandom = value(ChkIcon);
-    s.autoErase = value(ChkTime);
-    s.blinkIcon = QString::number(value(ChkBlink));
+    s.sndConfirm = ChkSend->isChecked();
+    s.sndConfirmMin = ChkSndMin->isChecked();
+    s.rcvConfirm = ChkRecv->isChecked();
+    s.rcvConfirmMin = ChkRcvMin->isChecked();
+    s.otherReject = ChkOther->isChecked();
+    s.rcvButton = ChkDsp->isChecked();
+    s.pwCheck = ChkPw1->isChecked();
+    s.iconRandom = ChkIcon->isChecked();
+    s.autoErase = ChkTime->isChecked();
+    s.blinkIcon = ChkBlink->isChecked();
     s.pwStored = TxtPw1->text();
     s.pwCurrent = TxtPw2->text();
     s.pwNew = TxtPw3->text();
-    s.posLeftUp = trueFalse(OptLeftup->isChecked());
-    s.posLeftLow = trueFalse(OptLeftlow->isChecked());
-    s.posRightUp = trueFalse(OptRightup->isChecked());
-    s.posRightLow = trueFalse(OptRightlow->isChecked());
-    s.posCenter = trueFalse(OptCenter->isChecked());
+    s.posLeftUp = OptLeftup->isChecked();
+    s.posLeftLow = OptLeftlow->isChecked();
+    s.posRightUp = OptRightup->isChecked();
+    s.posRightLow = OptRightlow->isChecked();
+    s.posCenter = OptCenter->isChecked();
     if (m_nameUsable(TxtName->text()))
         s.setOptName(TxtName->text());
 }
 
 void FrmOpt::passwordAction()
 {
-    const auto o =
-        passwordpage::apply(value(ChkPw1), TxtPw1->text(), TxtPw2->text(), TxtPw3->text());
+    const auto o = passwordpage::apply(ChkPw1->isChecked() ? 1 : 0, TxtPw1->text(), TxtPw2->text(),
+                                       TxtPw3->text());
     if (o.box)
         m_dialogs.messageBox(*o.box);
     TxtPw1->setText(o.stored);

@@ -70,30 +70,31 @@ void OptFileTest::defaultsAreTheNineLines()
 
 void OptFileTest::everyFieldInItsPlace()
 {
-    // Every field holds a value no other field holds, so a swap shows.
+    // Text fields hold values no other field holds and on/off fields
+    // alternate, so a swap shows.
     OptSettings s = defaults();
     s.iconNo = QStringLiteral("7");
-    s.sndConfirm = 10;
-    s.sndConfirmMin = 11;
-    s.rcvConfirm = 12;
-    s.rcvConfirmMin = 13;
-    s.otherReject = 14;
-    s.rcvButton = 15;
-    s.pwCheck = 1;
+    s.sndConfirm = false;
+    s.sndConfirmMin = true;
+    s.rcvConfirm = false;
+    s.rcvConfirmMin = true;
+    s.otherReject = true;
+    s.rcvButton = false;
+    s.pwCheck = true;
     s.pwStored = QStringLiteral("ﾊﾟｽ word");
     s.pwCurrent = QStringLiteral("a");
     s.pwNew = QStringLiteral("b");
-    s.posCenter = QStringLiteral("False");
-    s.posLeftUp = QStringLiteral("True");
-    s.posLeftLow = QStringLiteral("TRUE");
-    s.posRightUp = QStringLiteral("false");
-    s.posRightLow = QStringLiteral("-1");
-    s.iconRandom = 16;
+    s.posCenter = false;
+    s.posLeftUp = true;
+    s.posLeftLow = false;
+    s.posRightUp = true;
+    s.posRightLow = false;
+    s.iconRandom = true;
     s.setOptName(QStringLiteral("山田太郎ABCDEFGH")); // 12 characters
-    s.autoErase = 17;
+    s.autoErase = true;
     s.ipSetName = QStringLiteral("遠い人");
     s.ipSetAddr = QStringLiteral("198.18.5.5");
-    s.blinkIcon = QStringLiteral("1");
+    s.blinkIcon = true;
     s.fontName = QStringLiteral("ＭＳ ゴシック");
     s.fontSize = QStringLiteral("10.5");
     s.fontColor = QStringLiteral("255");
@@ -103,12 +104,12 @@ void OptFileTest::everyFieldInItsPlace()
     s.fontStrikethru = QStringLiteral("S");
     s.backColor = QStringLiteral("65280");
 
-    const QByteArray expected = cp932::encode(
-        u"\"optGFile\"\r\n\"7\"\r\n10,11,12,13,14,15\r\n1,\"ﾊﾟｽ word\",\"a\",\"b\"\r\n"
-        u"\"False\",\"True\",\"TRUE\",\"false\",\"-1\"\r\n16\r\n"
-        u"\"山田太郎ABCDEFGH        \",17\r\n\"遠い人\",\"198.18.5.5\",\"1\"\r\n"
-        u"\"ＭＳ ゴシック\",\"10.5\",\"255\",\"I\",\"B\",\"U\",\"S\","
-        u"\"65280\"\r\n");
+    const QByteArray expected =
+        cp932::encode(u"\"optGFile\"\r\n\"7\"\r\n0,1,0,1,1,0\r\n1,\"ﾊﾟｽ word\",\"a\",\"b\"\r\n"
+                      u"\"False\",\"True\",\"False\",\"True\",\"False\"\r\n1\r\n"
+                      u"\"山田太郎ABCDEFGH        \",1\r\n\"遠い人\",\"198.18.5.5\",\"1\"\r\n"
+                      u"\"ＭＳ ゴシック\",\"10.5\",\"255\",\"I\",\"B\",\"U\",\"S\","
+                      u"\"65280\"\r\n");
     QCOMPARE(optfile::serialise(s), expected);
 
     // Read from the literal bytes, not from what the writer made.
@@ -339,10 +340,7 @@ void OptFileTest::placement()
     const QStringList flags = trueFlags.split(u',');
     QFETCH(QPointF, expected);
     OptSettings s;
-    const auto flag = [&](const char *name) {
-        return flags.contains(QLatin1String(name)) ? QStringLiteral("True")
-                                                   : QStringLiteral("False");
-    };
+    const auto flag = [&](const char *name) { return flags.contains(QLatin1String(name)); };
     s.posCenter = flag("center");
     s.posRightUp = flag("rightup");
     s.posRightLow = flag("rightlow");

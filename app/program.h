@@ -1,27 +1,16 @@
 #pragma once
 
 #include "environment.h"
-#include "frmipset.h"
-#include "frmletter.h"
-#include "frmmsgopen.h"
-#include "frmopt.h"
-#include "frmpw.h"
-#include "frmversion.h"
+#include "windows.h"
 
 #include <QObject>
-#include <QPointer>
 #include <memory>
-#include <optional>
 
 class AwayNote;
 class Composer;
 class DatagramPort;
 class Dispatcher;
-class FrmLog;
-class FrmOption;
 class HistoryBrowser;
-class FrmRecv;
-class FrmSnd;
 class HistoryModel;
 class IconTheme;
 class Inbox;
@@ -34,8 +23,9 @@ class SettingsStore;
 class TrayController;
 class UserListModel;
 
-// One copy of the program: builds every service from its environment, starts,
-// and ends. The only place that knows all the parts.
+// One copy of the program: builds every service from its environment, wires
+// them to each other and to the windows, starts, and ends. The only place
+// that knows all the parts.
 class Program : public QObject
 {
     Q_OBJECT
@@ -52,8 +42,10 @@ public:
     void end();
 
     bool hasTray() const { return m_hasTray; }
+    // The code of the last message-box answer.
     QString lastAnswer() const;
 
+    // The services, for the tests that drive a whole copy.
     SettingsStore &store() { return *m_store; }
     HistoryModel &history() { return *m_history; }
     UserListModel &users() { return *m_users; }
@@ -64,47 +56,39 @@ public:
     ResultPresenter &results() { return *m_results; }
     TrayController &tray() { return *m_tray; }
     IconTheme &theme() { return *m_theme; }
-    // Made on first use.
-    FrmSnd &frmSnd();
-    FrmOption &frmOption();
-    FrmVersion *frmVersion() const { return m_frmVersion; }
-    FrmIPset *frmIPset() const { return m_frmIPset; }
     Inbox &inbox() { return *m_inbox; }
     Receiver &receiver() { return *m_receiver; }
     PasswordGate &gate() { return *m_gate; }
-    // Made on first use, then only hidden.
-    FrmRecv &frmRecv();
-    FrmMsgOpen *frmMsgOpen() const { return m_frmMsgOpen; }
-    FrmPw *frmPw() const { return m_frmPw; }
-    FrmLetter *frmLetter() const { return m_frmLetter; }
-    FrmOpt *frmOpt() const { return m_frmOpt; }
-    HistoryBrowser &historyBrowser() { return *m_browser; }
-    FrmLog *frmLog() const { return m_frmLog.get(); }
+
+    // The windows (see Windows).
+    FrmSnd &frmSnd() { return m_windows->frmSnd(); }
+    FrmRecv &frmRecv() { return m_windows->frmRecv(); }
+    FrmOption &frmOption() { return m_windows->frmOption(); }
+    FrmLog *frmLog() const { return m_windows->frmLog(); }
+    FrmMsgOpen *frmMsgOpen() const { return m_windows->frmMsgOpen(); }
+    FrmPw *frmPw() const { return m_windows->frmPw(); }
+    FrmLetter *frmLetter() const { return m_windows->frmLetter(); }
+    FrmOpt *frmOpt() const { return m_windows->frmOpt(); }
+    FrmVersion *frmVersion() const { return m_windows->frmVersion(); }
+    FrmIPset *frmIPset() const { return m_windows->frmIPset(); }
 
     void openSendWindow();
-    void openIpSet();
-    void openIconDialog();
-    void openVersion();
-    void applyAppearance();
+    void openIpSet() { m_windows->openIpSet(); }
+    void openIconDialog() { m_windows->openIconDialog(); }
+    void openVersion() { m_windows->openVersion(); }
     // Shows the waiting messages from the first one.
     void dspRecvMsg();
-    // 置き手紙作成: the note window, made when it is not there.
-    void mnuLetter_Click();
-    // 動作環境の設定: the options dialog, filled afresh.
-    void mnuOther_Click();
-    // 送受信履歴表示: through the password gate.
-    void mnuLog_Click();
-    // Places and shows the history window.
-    void dspLog();
 
 signals:
     void ended();
 
 private:
+    void connectParts();
     void themeChanged();
     void messageArrived();
-    void showPassword();
     void notifyArrival(const QString &senderName, const QString &address);
+    // 送受信履歴表示: through the password gate.
+    void mnuLog_Click();
 
     Environment m_env;
     std::unique_ptr<RecordingDialogs> m_dialogs;
@@ -124,19 +108,8 @@ private:
     std::unique_ptr<Composer> m_composer;
     std::unique_ptr<ResultPresenter> m_results;
     std::unique_ptr<TrayController> m_tray;
-    std::unique_ptr<FrmSnd> m_frmSnd;
-    std::unique_ptr<FrmOption> m_frmOption;
-    std::unique_ptr<FrmRecv> m_frmRecv;
-    std::unique_ptr<FrmLog> m_frmLog;
-    QPointer<FrmMsgOpen> m_frmMsgOpen;
-    QPointer<FrmPw> m_frmPw;
-    QPointer<FrmLetter> m_frmLetter;
-    QPointer<FrmOpt> m_frmOpt;
-    QString m_weekday;
-    std::optional<int> m_storedSet;
-    QPointer<FrmVersion> m_frmVersion;
-    QPointer<FrmIPset> m_frmIPset;
-    int m_versionPhase = 0;
+    // Last: the windows go before the services they show.
+    std::unique_ptr<Windows> m_windows;
     bool m_hasTray = true;
     bool m_ended = false;
 };

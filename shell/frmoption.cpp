@@ -1,12 +1,13 @@
 #include "frmoption.h"
 
+#include "controls.h"
+
 #include "dialogs.h"
 #include "iconsets.h"
 #include "icontheme.h"
 #include "settingsstore.h"
 #include "traycontroller.h"
 #include "twips.h"
-#include "windowplacement.h"
 
 #include <QButtonGroup>
 #include <QFrame>
@@ -31,27 +32,22 @@ FrmOption::FrmOption(IconTheme &theme, TrayController &tray, SettingsStore &stor
         Option1[size_t(i)]->setObjectName(QStringLiteral("Option1"));
         Option1[size_t(i)]->setProperty("Index", i);
         group->addButton(Option1[size_t(i)], i);
-        Image1[size_t(i)] = new QLabel(this);
-        Image1[size_t(i)]->setObjectName(QStringLiteral("Image1"));
+        Image1[size_t(i)] = named(new QLabel(this), "Image1");
         Image1[size_t(i)]->setProperty("Index", i);
         Image1[size_t(i)]->setPixmap(iconsets::normal(i).pixmap(picture));
-        Image2[size_t(i)] = new QLabel(this);
-        Image2[size_t(i)]->setObjectName(QStringLiteral("Image2"));
+        Image2[size_t(i)] = named(new QLabel(this), "Image2");
         Image2[size_t(i)]->setProperty("Index", i);
         Image2[size_t(i)]->setPixmap(iconsets::arrival(i).pixmap(picture));
         grid->addWidget(Option1[size_t(i)], row, col);
         grid->addWidget(Image1[size_t(i)], row, col + 1);
         grid->addWidget(Image2[size_t(i)], row, col + 2);
     }
-    Line1 = new QFrame(this);
-    Line1->setObjectName(QStringLiteral("Line1"));
+    Line1 = named(new QFrame(this), "Line1");
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Sunken);
     grid->addWidget(Line1, 5, 0, 1, 6);
-    CmdOK = new QPushButton(QStringLiteral("OK"), this);
-    CmdOK->setObjectName(QStringLiteral("CmdOK"));
-    CmdCancel = new QPushButton(QStringLiteral("閉じる"), this);
-    CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
+    CmdOK = named(new QPushButton(QStringLiteral("OK"), this), "CmdOK");
+    CmdCancel = named(new QPushButton(QStringLiteral("閉じる"), this), "CmdCancel");
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(CmdOK);
@@ -69,11 +65,6 @@ void FrmOption::select(int set)
 {
     if (iconsets::isValid(set))
         Option1[size_t(set)]->setChecked(true);
-}
-
-void FrmOption::open()
-{
-    showPlaced(this, m_store.settings());
 }
 
 void FrmOption::CmdOK_Click()

@@ -30,7 +30,6 @@ public:
     QPushButton *CmdCancel;
 
     void select(int set);
-    void open();
 
 private:
     void CmdOK_Click();

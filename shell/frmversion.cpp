@@ -1,5 +1,7 @@
 #include "frmversion.h"
 
+#include "controls.h"
+
 #include "icontheme.h"
 #include "twips.h"
 
@@ -9,7 +11,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-FrmVersion::FrmVersion(IconTheme &theme, int &phase, QWidget *parent)
+FrmVersion::FrmVersion(IconTheme &theme, int phase, QWidget *parent)
     : QWidget(parent, Qt::Window), m_theme(theme), m_phase(phase)
 {
     setObjectName(QStringLiteral("FrmVersion"));
@@ -34,19 +36,15 @@ FrmVersion::FrmVersion(IconTheme &theme, int &phase, QWidget *parent)
     Label1->setFont(big);
     Label2 = label("Label2");
     Label2->setText(QStringLiteral("Version 1.13"));
-    Line1 = new QFrame(this);
-    Line1->setObjectName(QStringLiteral("Line1"));
-    Line2 = new QFrame(this);
-    Line2->setObjectName(QStringLiteral("Line2"));
+    Line1 = named(new QFrame(this), "Line1");
+    Line2 = named(new QFrame(this), "Line2");
     for (QFrame *line : {Line1, Line2}) {
         line->setFrameShape(QFrame::HLine);
         line->setFrameShadow(QFrame::Sunken);
     }
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1 = named(new QPushButton(QStringLiteral("OK"), this), "Command1");
     Command1->setDefault(true);
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(AnimationMs);
 
     auto *grid = new QGridLayout(this);
@@ -86,4 +84,5 @@ void FrmVersion::Timer1_Timer()
         m_showsArrival = true;
         Image1->setPixmap(Image2->pixmap());
     }
+    emit phaseChanged(m_phase);
 }

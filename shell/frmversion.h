@@ -16,8 +16,8 @@ class FrmVersion : public QWidget
 public:
     static constexpr int AnimationMs = 1000;
 
-    // phase outlives the window: a later opening goes on where it stopped.
-    FrmVersion(IconTheme &theme, int &phase, QWidget *parent = nullptr);
+    // phase: where the last window left the animation, which goes on from there.
+    FrmVersion(IconTheme &theme, int phase, QWidget *parent = nullptr);
 
     QLabel *Label1;
     QLabel *Label2;
@@ -32,11 +32,14 @@ public:
     // The picture Image1 shows now: false normal, true arrival.
     bool showsArrival() const { return m_showsArrival; }
 
+signals:
+    void phaseChanged(int phase);
+
 private:
     void Timer1_Timer();
     void setPictures();
 
     IconTheme &m_theme;
-    int &m_phase;
+    int m_phase;
     bool m_showsArrival = false;
 };

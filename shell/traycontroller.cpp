@@ -51,8 +51,28 @@ TrayController::TrayController(TrayHost &host, IconTheme &theme, QObject *parent
 
     connect(&m_host, &TrayHost::event, this, &TrayController::onEvent);
     connect(Timer2, &QTimer::timeout, this, &TrayController::Timer2_Timer);
-    connect(mnuSendMsg, &QAction::triggered, this, &TrayController::sendWindowRequested);
-    connect(mnuRecvMsg, &QAction::triggered, this, &TrayController::recvWindowRequested);
+    for (auto [action, chosen] : {std::pair{mnuSendMsg, &TrayController::sendWindowRequested},
+                                  {mnuRecvMsg, &TrayController::recvWindowRequested},
+                                  {mnuLetter, &TrayController::letterRequested},
+                                  {mnuLog, &TrayController::logRequested},
+                                  {mnuIcon, &TrayController::iconDialogRequested},
+                                  {mnuOther, &TrayController::optionsRequested},
+                                  {mnuAbout, &TrayController::aboutRequested},
+                                  {mnuEnd, &TrayController::endRequested}})
+        connect(action, &QAction::triggered, this, [this, chosen] {
+            hideMenu();
+            emit(this->*chosen)();
+        });
+}
+
+void TrayController::hideMenu()
+{
+    mnuTray->hide();
+}
+
+void TrayController::setMessagesWaiting(bool waiting)
+{
+    mnuRecvMsg->setEnabled(waiting);
 }
 
 TrayController::~TrayController()

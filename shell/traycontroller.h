@@ -34,6 +34,10 @@ public:
 
     void addIcon();
     void removeIcon();
+    QMenu *menu() const { return mnuTray; }
+    void hideMenu();
+    // 受信ﾒｯｾｰｼﾞの表示 can be chosen while messages wait.
+    void setMessagesWaiting(bool waiting);
 
     // Icon changes the other parts ask for. The alert itself (a message
     // waits unanswered) is the receiver's; the tray only shows it.
@@ -47,8 +51,15 @@ public:
     int blinkPhase() const { return m_blinkPhase; }
 
 signals:
+    // The menu's choices (the menu is put away first).
     void sendWindowRequested();
     void recvWindowRequested();
+    void letterRequested();
+    void logRequested();
+    void iconDialogRequested();
+    void optionsRequested();
+    void aboutRequested();
+    void endRequested();
 
 private:
     void onEvent(TrayHost::Event event);

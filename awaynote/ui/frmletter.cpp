@@ -1,5 +1,6 @@
 #include "frmletter.h"
 
+#include "appearance.h"
 #include "awaynote.h"
 #include "controls.h"
 #include "dialogs.h"
@@ -67,6 +68,17 @@ void FrmLetter::CmdOK_Click()
                               Dialogs::Icon::Exclamation, Dialogs::Buttons::Ok, Dialogs::Ok});
         break;
     }
+}
+
+void FrmLetter::applyIcon(const QIcon &normal)
+{
+    setWindowIcon(normal);
+    setPicture(Image1, normal);
+}
+
+void FrmLetter::applyAppearance(const Appearance &appearance)
+{
+    appearance.applyTo({TxtLetter});
 }
 
 void FrmLetter::closeEvent(QCloseEvent *event)

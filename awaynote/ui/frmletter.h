@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+struct Appearance;
 class AwayNote;
 class Dialogs;
 class QLabel;
@@ -20,6 +21,9 @@ public:
     static constexpr double DesignHeight = 2190;
 
     FrmLetter(AwayNote &note, Dialogs &dialogs, QWidget *parent = nullptr);
+
+    void applyIcon(const QIcon &normal);
+    void applyAppearance(const Appearance &appearance);
 
     QPlainTextEdit *TxtLetter;
     QPushButton *CmdOK;

@@ -6,8 +6,10 @@
 #include "twips.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -136,6 +138,18 @@ void FrmLog::placeLabels()
     LblDate->move(x(50), y(300));
     LblSt->move(LblDate->geometry().right() + 1 + x(100), y(300));
     LblRt->move(LblSt->geometry().right() + 1 + x(100), y(300));
+}
+
+void FrmLog::applyIcon(const QIcon &normal)
+{
+    setWindowIcon(normal);
+    setPicture(Image1, normal);
+}
+
+void FrmLog::stamp(const QDateTime &when)
+{
+    panel1->setText(QLocale().toString(when.date(), QLocale::ShortFormat));
+    panel2->setText(QLocale().toString(when.time(), QLocale::ShortFormat));
 }
 
 void FrmLog::closeEvent(QCloseEvent *event)

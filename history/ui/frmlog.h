@@ -26,6 +26,10 @@ public:
 
     FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent = nullptr);
 
+    void applyIcon(const QIcon &normal);
+    // Shown now: the date and time panels as of when.
+    void stamp(const QDateTime &when);
+
     QMenuBar *menuBar;
     QMenu *mnuFile;
     QAction *mnuRead;

@@ -1,5 +1,7 @@
 #include "frmmsgopen.h"
 
+#include "controls.h"
+
 #include <QHBoxLayout>
 #include <QPushButton>
 
@@ -10,8 +12,7 @@ FrmMsgOpen::FrmMsgOpen(const QIcon &picture, QWidget *parent) : QWidget(parent, 
     setWindowTitle(QStringLiteral("受信"));
     setWindowIcon(picture);
 
-    CmdMsgOpen = new QPushButton(this);
-    CmdMsgOpen->setObjectName(QStringLiteral("CmdMsgOpen"));
+    CmdMsgOpen = named(new QPushButton(this), "CmdMsgOpen");
     CmdMsgOpen->setIcon(picture);
     CmdMsgOpen->setIconSize(QSize(48, 48));
     CmdMsgOpen->setDefault(true);

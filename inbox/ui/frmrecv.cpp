@@ -1,5 +1,6 @@
 #include "frmrecv.h"
 
+#include "appearance.h"
 #include "clock.h"
 #include "controls.h"
 #include "inbox.h"
@@ -76,6 +77,25 @@ FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, QWidget *
 void FrmRecv::setWeekday(const QString &weekday)
 {
     panel2->setText(weekday);
+}
+
+void FrmRecv::applyIcons(const QIcon &normal, const QIcon &arrival)
+{
+    setPicture(Image1, normal);
+    setPicture(Image2, arrival);
+}
+
+void FrmRecv::applyAppearance(const Appearance &appearance)
+{
+    appearance.applyTo({Text1, Text2});
+}
+
+void FrmRecv::setReadingFocus(bool onOpen)
+{
+    if (onOpen)
+        CmdOPCL->setFocus();
+    else
+        Text2->setFocus();
 }
 
 void FrmRecv::refresh()

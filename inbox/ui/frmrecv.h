@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+struct Appearance;
 class Clock;
 class Inbox;
 class QLabel;
@@ -42,6 +43,11 @@ public:
     QLabel *Image2;
 
     void setWeekday(const QString &weekday);
+    // The set's pictures beside the buttons.
+    void applyIcons(const QIcon &normal, const QIcon &arrival);
+    void applyAppearance(const Appearance &appearance);
+    // Shown for reading: the focus in the reply box, or on OPEN.
+    void setReadingFocus(bool onOpen);
 
 signals:
     // OPEN met the password gate: the password window is to be shown.

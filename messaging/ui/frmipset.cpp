@@ -1,5 +1,7 @@
 #include "frmipset.h"
 
+#include "controls.h"
+
 #include "settingsstore.h"
 
 #include <QGridLayout>
@@ -16,15 +18,11 @@ FrmIPset::FrmIPset(SettingsStore &store, QWidget *parent)
 
     auto *nameLabel = new QLabel(QStringLiteral("氏名"), this);
     auto *ipLabel = new QLabel(QStringLiteral("IPｱﾄﾞﾚｽ"), this);
-    TxtName = new QLineEdit(store.settings().ipSetName, this);
-    TxtName->setObjectName(QStringLiteral("TxtName"));
-    TxtIP = new QLineEdit(store.settings().ipSetAddr, this);
-    TxtIP->setObjectName(QStringLiteral("TxtIP"));
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    TxtName = named(new QLineEdit(store.settings().ipSetName, this), "TxtName");
+    TxtIP = named(new QLineEdit(store.settings().ipSetAddr, this), "TxtIP");
+    Command1 = named(new QPushButton(QStringLiteral("OK"), this), "Command1");
     Command1->setDefault(true);
-    Command2 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2 = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), "Command2");
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(nameLabel, 0, 0);

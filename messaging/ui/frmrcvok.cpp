@@ -1,5 +1,10 @@
 #include "frmrcvok.h"
 
+#include "controls.h"
+
+#include "plaintitle.h"
+#include "wire.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -12,22 +17,16 @@ FrmRcvOK::FrmRcvOK(QWidget *parent) : QWidget(parent, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("着信確認"));
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1 = named(new QLabel(this), "Image1");
     Image1->setPixmap(style()->standardIcon(QStyle::SP_DialogApplyButton).pixmap(32));
-    Label1 = new QLabel(QStringLiteral("メッセージは確認されました。"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label2 = new QLabel(QStringLiteral("99.99.99"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label3 = new QLabel(QStringLiteral("12:34"), this);
-    Label3->setObjectName(QStringLiteral("Label3"));
+    Label1 = named(new QLabel(QStringLiteral("メッセージは確認されました。"), this), "Label1");
+    Label2 = named(new QLabel(QStringLiteral("99.99.99"), this), "Label2");
+    Label3 = named(new QLabel(QStringLiteral("12:34"), this), "Label3");
     for (QLabel *label : {Label1, Label2, Label3})
         label->setTextFormat(Qt::PlainText);
-    CmdOK = new QPushButton(QStringLiteral("OK"), this);
-    CmdOK->setObjectName(QStringLiteral("CmdOK"));
+    CmdOK = named(new QPushButton(QStringLiteral("OK"), this), "CmdOK");
     CmdOK->setDefault(true);
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(CloseAfterMs);
     Timer1->setSingleShot(true);
 
@@ -41,4 +40,18 @@ FrmRcvOK::FrmRcvOK(QWidget *parent) : QWidget(parent, Qt::Window)
 
     connect(CmdOK, &QPushButton::clicked, this, &QWidget::close);
     connect(Timer1, &QTimer::timeout, this, &QWidget::close);
+}
+
+void FrmRcvOK::showResult(const QString &label, const wire::Name &name, const QString &date,
+                          const QString &time, bool autoClose)
+{
+    Label1->setText(label);
+    Label2->setText(date);
+    Label3->setText(time);
+    if (autoClose)
+        Timer1->start();
+    else
+        Timer1->stop();
+    if (!name.nobody)
+        setWindowTitle(plainTitle(QStringLiteral("From ") + name.field));
 }

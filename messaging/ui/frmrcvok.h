@@ -2,6 +2,9 @@
 
 #include <QWidget>
 
+namespace wire {
+struct Name;
+}
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -14,6 +17,11 @@ public:
     static constexpr int CloseAfterMs = 10000;
 
     explicit FrmRcvOK(QWidget *parent = nullptr);
+
+    // The result at date and time; a name field that names nobody keeps the
+    // title the window has. autoClose: it goes by itself after ten seconds.
+    void showResult(const QString &label, const wire::Name &name, const QString &date,
+                    const QString &time, bool autoClose);
 
     QLabel *Label1;
     QLabel *Label2;

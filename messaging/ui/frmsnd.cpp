@@ -1,5 +1,6 @@
 #include "frmsnd.h"
 
+#include "appearance.h"
 #include "composer.h"
 #include "controls.h"
 #include "dispatcher.h"
@@ -104,6 +105,22 @@ void FrmSnd::setTrayMenu(QMenu *menu)
 {
     m_trayMenu = menu;
     Image1->setToolTip(QStringLiteral("ぽるとな～"));
+}
+
+void FrmSnd::applyIcon(const QIcon &normal)
+{
+    setWindowIcon(normal);
+    setPicture(Image1, normal);
+}
+
+void FrmSnd::applyAppearance(const Appearance &appearance)
+{
+    appearance.applyTo({TxtMsg, TxtTO, ListView1});
+}
+
+void FrmSnd::setReplyText(const QString &text)
+{
+    TxtMsg->setPlainText(text);
 }
 
 void FrmSnd::open()

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+struct Appearance;
 class Composer;
 class Dispatcher;
 class QLabel;
@@ -48,6 +49,11 @@ public:
     // Without a notification area the window is the way in: its picture
     // opens the tray menu, and closing it only minimises it.
     void setTrayMenu(QMenu *menu);
+    // The icon set's normal picture, as the window's icon and its picture.
+    void applyIcon(const QIcon &normal);
+    void applyAppearance(const Appearance &appearance);
+    // A reply left from the received-message window: its text stays here.
+    void setReplyText(const QString &text);
 
 signals:
     void ipSetRequested();

@@ -1,5 +1,9 @@
 #include "frmsndok.h"
 
+#include "controls.h"
+
+#include "plaintitle.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -11,19 +15,14 @@ FrmSndOK::FrmSndOK(QWidget *parent) : QWidget(parent, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("送信確認 "));
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1 = named(new QLabel(this), "Image1");
     Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32));
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label2 = new QLabel(QStringLiteral("99/99/99"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label3 = new QLabel(QStringLiteral("99：99"), this);
-    Label3->setObjectName(QStringLiteral("Label3"));
+    Label1 = named(new QLabel(this), "Label1");
+    Label2 = named(new QLabel(QStringLiteral("99/99/99"), this), "Label2");
+    Label3 = named(new QLabel(QStringLiteral("99：99"), this), "Label3");
     for (QLabel *label : {Label1, Label2, Label3})
         label->setTextFormat(Qt::PlainText);
-    CmdOk = new QPushButton(QStringLiteral("OK"), this);
-    CmdOk->setObjectName(QStringLiteral("CmdOk"));
+    CmdOk = named(new QPushButton(QStringLiteral("OK"), this), "CmdOk");
     CmdOk->setDefault(true);
 
     auto *grid = new QGridLayout(this);
@@ -35,4 +34,13 @@ FrmSndOK::FrmSndOK(QWidget *parent) : QWidget(parent, Qt::Window)
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(CmdOk, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void FrmSndOK::showResult(const QString &label, const QString &peerName, const QString &date,
+                          const QString &time)
+{
+    Label1->setText(label);
+    setWindowTitle(plainTitle(QStringLiteral("To ") + peerName));
+    Label2->setText(date);
+    Label3->setText(time);
 }

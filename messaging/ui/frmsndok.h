@@ -12,6 +12,10 @@ class FrmSndOK : public QWidget
 public:
     explicit FrmSndOK(QWidget *parent = nullptr);
 
+    // The result, under the title "To " and the peer's name, at date and time.
+    void showResult(const QString &label, const QString &peerName, const QString &date,
+                    const QString &time);
+
     QLabel *Label1;
     QLabel *Label2;
     QLabel *Label3;

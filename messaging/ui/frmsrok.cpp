@@ -1,5 +1,7 @@
 #include "frmsrok.h"
 
+#include "controls.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -12,27 +14,21 @@ FrmSROK::FrmSROK(QWidget *parent) : QWidget(parent, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Form1"));
 
-    Picture1 = new QWidget(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Image1 = new QLabel(Picture1);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    Picture1 = named(new QWidget(this), "Picture1");
+    Image1 = named(new QLabel(Picture1), "Image1");
     Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(24));
-    Image2 = new QLabel(Picture1);
-    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2 = named(new QLabel(Picture1), "Image2");
     Image2->setPixmap(style()->standardIcon(QStyle::SP_DialogApplyButton).pixmap(24));
     auto *pictures = new QHBoxLayout(Picture1);
     pictures->setContentsMargins(0, 0, 0, 0);
     pictures->addWidget(Image1);
     pictures->addWidget(Image2);
 
-    Label1 = new QLabel(QStringLiteral("11:22:33"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1 = named(new QLabel(QStringLiteral("11:22:33"), this), "Label1");
     Label1->setTextFormat(Qt::PlainText);
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1 = named(new QPushButton(QStringLiteral("OK"), this), "Command1");
     Command1->setDefault(true);
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(CloseAfterMs);
     Timer1->setSingleShot(true);
 
@@ -44,4 +40,15 @@ FrmSROK::FrmSROK(QWidget *parent) : QWidget(parent, Qt::Window)
 
     connect(Command1, &QPushButton::clicked, this, &QWidget::close);
     connect(Timer1, &QTimer::timeout, this, &QWidget::close);
+}
+
+void FrmSROK::showResult(bool deliveryPicture, const QString &time, bool autoClose)
+{
+    if (autoClose)
+        Timer1->start();
+    else
+        Timer1->stop();
+    Image1->setVisible(deliveryPicture);
+    Image2->setVisible(!deliveryPicture);
+    Label1->setText(time);
 }

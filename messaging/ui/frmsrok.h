@@ -15,6 +15,9 @@ public:
 
     explicit FrmSROK(QWidget *parent = nullptr);
 
+    // A delivery result's picture or a reader's answer's, and the time.
+    void showResult(bool deliveryPicture, const QString &time, bool autoClose);
+
     QLabel *Label1;
     QLabel *Image1; // delivery results
     QLabel *Image2; // open, hold and discard results

@@ -6,12 +6,9 @@
 #include "frmsndok.h"
 #include "frmsrok.h"
 #include "optsettings.h"
-#include "plaintitle.h"
 #include "windowplacement.h"
 
-#include <QLabel>
 #include <QLocale>
-#include <QTimer>
 
 namespace {
 
@@ -64,10 +61,7 @@ void ResultPresenter::showSendResult(const Dispatcher::SendResult &result)
         m_sndOk->setWindowIcon(m_icon);
     }
     const QDateTime now = m_clock.now();
-    m_sndOk->Label1->setText(result.label);
-    m_sndOk->setWindowTitle(plainTitle(QStringLiteral("To ") + result.peerName));
-    m_sndOk->Label2->setText(dateShown(now));
-    m_sndOk->Label3->setText(fieldtext::timeText(now));
+    m_sndOk->showResult(result.label, result.peerName, dateShown(now), fieldtext::timeText(now));
     present(m_sndOk);
 }
 
@@ -84,16 +78,8 @@ void ResultPresenter::showReceiveResult(const Dispatcher::ReceiveResult &result)
         m_rcvOk->setWindowIcon(m_icon);
     }
     const QDateTime now = m_clock.now();
-    m_rcvOk->Label1->setText(result.label);
-    m_rcvOk->Label2->setText(dateShown(now));
-    m_rcvOk->Label3->setText(fieldtext::timeText(now));
-    if (result.autoClose)
-        m_rcvOk->Timer1->start();
-    else
-        m_rcvOk->Timer1->stop();
-    // A blank name keeps the caption the window has.
-    if (!result.name.nobody)
-        m_rcvOk->setWindowTitle(plainTitle(QStringLiteral("From ") + result.name.field));
+    m_rcvOk->showResult(result.label, result.name, dateShown(now), fieldtext::timeText(now),
+                        result.autoClose);
     present(m_rcvOk);
 }
 
@@ -101,12 +87,6 @@ void ResultPresenter::showSmall(bool deliveryPicture, bool autoClose)
 {
     if (!m_srOk)
         m_srOk = new FrmSROK;
-    if (autoClose)
-        m_srOk->Timer1->start();
-    else
-        m_srOk->Timer1->stop();
-    m_srOk->Image1->setVisible(deliveryPicture);
-    m_srOk->Image2->setVisible(!deliveryPicture);
-    m_srOk->Label1->setText(fieldtext::timeText(m_clock.now()));
+    m_srOk->showResult(deliveryPicture, fieldtext::timeText(m_clock.now()), autoClose);
     present(m_srOk);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "twips.h"
+
+#include <QIcon>
 #include <QLabel>
 #include <QStatusBar>
 #include <initializer_list>
@@ -29,4 +32,10 @@ inline QStatusBar *statusBar(QWidget *parent,
         bar->addWidget(*panel, stretch);
     }
     return bar;
+}
+
+// A window's picture: the icon drawn 480 twips square.
+inline void setPicture(QLabel *label, const QIcon &icon)
+{
+    label->setPixmap(icon.pixmap(twips::toPixelsX(480, twips::screenOf(label))));
 }

@@ -1,5 +1,7 @@
 #include "frmpw.h"
 
+#include "controls.h"
+
 #include "passwordgate.h"
 
 #include <QGridLayout>
@@ -15,22 +17,16 @@ FrmPw::FrmPw(PasswordGate &gate, Dialogs &dialogs, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("ﾊﾟｽﾜｰﾄﾞ入力"));
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1 = named(new QLabel(this), "Image1");
     Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32));
-    Label2 = new QLabel(QStringLiteral("ﾊﾟｽﾜｰﾄﾞを入力してください。"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label1 = new QLabel(QStringLiteral("ﾊﾟｽﾜｰﾄﾞ："), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    TxtPw = new QLineEdit(this);
-    TxtPw->setObjectName(QStringLiteral("TxtPw"));
+    Label2 = named(new QLabel(QStringLiteral("ﾊﾟｽﾜｰﾄﾞを入力してください。"), this), "Label2");
+    Label1 = named(new QLabel(QStringLiteral("ﾊﾟｽﾜｰﾄﾞ："), this), "Label1");
+    TxtPw = named(new QLineEdit(this), "TxtPw");
     TxtPw->setEchoMode(QLineEdit::Password);
-    CmdOK = new QPushButton(QStringLiteral("OK"), this);
-    CmdOK->setObjectName(QStringLiteral("CmdOK"));
+    CmdOK = named(new QPushButton(QStringLiteral("OK"), this), "CmdOK");
     CmdOK->setDefault(true);
     CmdOK->setAutoDefault(true);
-    Command2 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2 = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), "Command2");
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(Image1, 0, 0, 2, 1, Qt::AlignTop);

@@ -1,5 +1,6 @@
 // The history list as the history window and the wire see it.
 #include "fakes.h"
+#include "historyfile.h"
 #include "historymodel.h"
 
 #include <QAbstractItemModelTester>
@@ -119,6 +120,18 @@ void HistoryTest::discardCompletesWaitingReceivedRows()
     m_model->logSetResult(sent, false);
     QCOMPARE(m_model->row(sent).receiveTime, QStringLiteral("10:06:00"));
     QCOMPARE(m_model->row(sent).recipient, QStringLiteral("C"));
+
+    // Rows loaded from a file: waiting with nobody as recipient, a peer's;
+    // with one, this user's own, still waiting for its peer.
+    const auto loaded =
+        historyfile::read("\"FileName:dataFile\",#2026-12-08#,#09:05:07#,\"\"\r\n"
+                          "\"26/12/07\",\"F \",\"\",\"08:00:00\",\"\",\"6\"\r\n"
+                          "\"26/12/07\",\"山田 \",\"G\",\"08:01:00\",\"\",\"7\"\r\n");
+    m_model->append(loaded.rows);
+    m_clock.setTime(QStringLiteral("10:07:00"));
+    m_model->logSetDiscard();
+    QCOMPARE(m_model->row(last + 1).receiveTime, QStringLiteral("10:07:00*"));
+    QCOMPARE(m_model->row(last + 2).receiveTime, QString());
 }
 
 void HistoryTest::resultFromPeer_data()

@@ -3,6 +3,7 @@
 #include "composer.h"
 #include "cp932.h"
 #include "frmlog.h"
+#include "frmmsgopen.h"
 #include "frmpw.h"
 #include "frmrecv.h"
 #include "frmsnd.h"

@@ -1,0 +1,244 @@
+#include "windows.h"
+
+#include "appearance.h"
+#include "awaynote.h"
+#include "clock.h"
+#include "frmipset.h"
+#include "frmletter.h"
+#include "frmlog.h"
+#include "frmmsgopen.h"
+#include "frmopt.h"
+#include "frmoption.h"
+#include "frmpw.h"
+#include "frmrecv.h"
+#include "frmsnd.h"
+#include "frmversion.h"
+#include "historybrowser.h"
+#include "icontheme.h"
+#include "inbox.h"
+#include "settingsstore.h"
+#include "twips.h"
+#include "windowplacement.h"
+#include "wire.h"
+
+#include <QScreen>
+
+Windows::Windows(Parts parts, QObject *parent) : QObject(parent), m_parts(parts) {}
+
+Windows::~Windows()
+{
+    // The views go before the models they show.
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_frmSnd, m_frmRecv, m_frmOption, m_frmLog, m_frmMsgOpen,
+                                          m_frmPw, m_frmLetter, m_frmOpt, m_frmVersion, m_frmIPset})
+        delete w;
+}
+
+FrmLog *Windows::frmLog() const
+{
+    return m_frmLog;
+}
+FrmMsgOpen *Windows::frmMsgOpen() const
+{
+    return m_frmMsgOpen;
+}
+FrmPw *Windows::frmPw() const
+{
+    return m_frmPw;
+}
+FrmLetter *Windows::frmLetter() const
+{
+    return m_frmLetter;
+}
+FrmOpt *Windows::frmOpt() const
+{
+    return m_frmOpt;
+}
+FrmVersion *Windows::frmVersion() const
+{
+    return m_frmVersion;
+}
+FrmIPset *Windows::frmIPset() const
+{
+    return m_frmIPset;
+}
+
+void Windows::present(QWidget *window, bool fit, bool activate)
+{
+    if (fit)
+        window->adjustSize();
+    if (!(window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        placeWidget(window, m_parts.store.settings());
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    if (!activate)
+        return;
+    window->raise();
+    window->activateWindow();
+}
+
+FrmSnd &Windows::frmSnd()
+{
+    if (!m_frmSnd) {
+        m_frmSnd = new FrmSnd(m_parts.composer, m_parts.dispatcher, m_parts.users,
+                              m_parts.store.settings());
+        connect(m_frmSnd, &FrmSnd::ipSetRequested, this, &Windows::openIpSet);
+        m_frmSnd->setWeekday(m_weekday);
+        // Centred until the placement rule moves it.
+        if (const QScreen *screen = twips::screenOf(m_frmSnd)) {
+            const QRect area = screen->geometry();
+            const QSize size = m_frmSnd->size();
+            m_frmSnd->move(area.x() + area.width() / 2 - size.width() / 2,
+                           area.y() + area.height() / 2 - size.height() / 2);
+        }
+        applyIcons();
+        applyAppearance();
+    }
+    return *m_frmSnd;
+}
+
+FrmRecv &Windows::frmRecv()
+{
+    if (!m_frmRecv) {
+        m_frmRecv = new FrmRecv(m_parts.inbox, m_parts.receiver, m_parts.clock);
+        m_frmRecv->setWeekday(m_weekday);
+        // Made after an arrival: it wears the arrival picture.
+        markArrival();
+        applyIcons();
+        connect(m_frmRecv, &FrmRecv::passwordRequested, this, &Windows::openPassword);
+        applyAppearance();
+    }
+    return *m_frmRecv;
+}
+
+FrmOption &Windows::frmOption()
+{
+    if (!m_frmOption) {
+        m_frmOption = new FrmOption(m_parts.theme, m_parts.tray, m_parts.store, m_parts.dialogs);
+        // The set the settings named (none without a settings file).
+        if (m_storedSet)
+            m_frmOption->select(*m_storedSet);
+    }
+    return *m_frmOption;
+}
+
+void Windows::openIpSet()
+{
+    if (!m_frmIPset)
+        m_frmIPset = new FrmIPset(m_parts.store);
+    present(m_frmIPset, true);
+}
+
+void Windows::openIconDialog()
+{
+    present(&frmOption(), true);
+}
+
+void Windows::openVersion()
+{
+    if (!m_frmVersion) {
+        m_frmVersion = new FrmVersion(m_parts.theme, m_versionPhase);
+        connect(m_frmVersion, &FrmVersion::phaseChanged, this,
+                [this](int phase) { m_versionPhase = phase; });
+    }
+    present(m_frmVersion, true);
+}
+
+void Windows::openPassword()
+{
+    if (!m_frmPw) {
+        m_frmPw = new FrmPw(m_parts.gate, m_parts.dialogs);
+        connect(m_frmPw, &FrmPw::historyGranted, this, &Windows::openLog);
+    }
+    present(m_frmPw, true);
+}
+
+void Windows::openLog()
+{
+    if (!m_frmLog) {
+        m_frmLog = new FrmLog(m_parts.history, m_parts.browser);
+        m_frmLog->applyIcon(m_parts.theme.normal());
+    }
+    m_frmLog->stamp(m_parts.clock.now());
+    m_parts.browser.shown();
+    present(m_frmLog, false);
+}
+
+void Windows::openLetter()
+{
+    if (!m_frmLetter) {
+        m_frmLetter = new FrmLetter(m_parts.note, m_parts.dialogs);
+        m_frmLetter->applyIcon(m_parts.theme.normal());
+    }
+    applyAppearance();
+    present(m_frmLetter, false);
+    m_parts.note.open();
+}
+
+void Windows::openOptions()
+{
+    if (!m_frmOpt) {
+        m_frmOpt = new FrmOpt(m_parts.store, m_parts.dialogs, wire::nameLeadsMessage);
+        m_frmOpt->setWindowIcon(m_parts.theme.normal());
+        connect(m_frmOpt, &FrmOpt::appearanceChanged, this, &Windows::applyAppearance);
+    } else {
+        m_frmOpt->fill(); // discards what was not saved
+    }
+    present(m_frmOpt, true);
+}
+
+void Windows::showMessages()
+{
+    FrmRecv &w = frmRecv();
+    present(&w, false);
+    w.setReadingFocus(m_parts.store.settings().rcvButton);
+    closeArrivalButton();
+}
+
+void Windows::showArrivalButton()
+{
+    if (!m_frmMsgOpen) {
+        m_frmMsgOpen = new FrmMsgOpen(m_parts.theme.arrival());
+        connect(m_frmMsgOpen, &FrmMsgOpen::openRequested, this, &Windows::messagesRequested);
+    }
+    present(m_frmMsgOpen, true, false);
+}
+
+void Windows::closeArrivalButton()
+{
+    if (m_frmMsgOpen)
+        m_frmMsgOpen->close();
+}
+
+bool Windows::messagesShown() const
+{
+    return m_frmRecv && m_frmRecv->isVisible();
+}
+
+void Windows::applyIcons()
+{
+    const QIcon normal = m_parts.theme.normal();
+    if (m_frmSnd)
+        m_frmSnd->applyIcon(normal);
+    if (m_frmLog)
+        m_frmLog->applyIcon(normal);
+    if (m_frmRecv)
+        m_frmRecv->applyIcons(normal, m_parts.theme.arrival());
+}
+
+void Windows::markArrival()
+{
+    if (m_frmRecv)
+        m_frmRecv->setWindowIcon(m_parts.theme.arrival());
+}
+
+void Windows::applyAppearance()
+{
+    const Appearance appearance = Appearance::fromSettings(m_parts.store.settings());
+    if (m_frmSnd)
+        m_frmSnd->applyAppearance(appearance);
+    if (m_frmRecv)
+        m_frmRecv->applyAppearance(appearance);
+    if (m_frmLetter)
+        m_frmLetter->applyAppearance(appearance);
+}

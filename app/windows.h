@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <optional>
+
+class AwayNote;
+class Clock;
+class Composer;
+class Dialogs;
+class Dispatcher;
+class FrmIPset;
+class FrmLetter;
+class FrmLog;
+class FrmMsgOpen;
+class FrmOpt;
+class FrmOption;
+class FrmPw;
+class FrmRecv;
+class FrmSnd;
+class FrmVersion;
+class HistoryBrowser;
+class HistoryModel;
+class IconTheme;
+class Inbox;
+class PasswordGate;
+class QWidget;
+class Receiver;
+class SettingsStore;
+class TrayController;
+class UserListModel;
+
+// The program's windows: each made at its first use and owned here (held by
+// QPointer, whether it lives on hidden or goes when closed), wearing the
+// icon set and the appearance, placed by the placement rule and shown by
+// one helper. Windows open when the program says so; what they do is theirs.
+class Windows : public QObject
+{
+    Q_OBJECT
+public:
+    // What the windows are made from.
+    struct Parts
+    {
+        SettingsStore &store;
+        Dialogs &dialogs;
+        const Clock &clock;
+        IconTheme &theme;
+        TrayController &tray;
+        Composer &composer;
+        Dispatcher &dispatcher;
+        UserListModel &users;
+        Inbox &inbox;
+        Receiver &receiver;
+        PasswordGate &gate;
+        HistoryModel &history;
+        HistoryBrowser &browser;
+        AwayNote &note;
+    };
+
+    explicit Windows(Parts parts, QObject *parent = nullptr);
+    ~Windows() override;
+
+    // Known before the first window is made.
+    void setWeekday(const QString &weekday) { m_weekday = weekday; }
+    // The set the settings file named, preselected in the icon dialog.
+    void setStoredIconSet(int set) { m_storedSet = set; }
+
+    // Made on first use, then only hidden.
+    FrmSnd &frmSnd();
+    FrmRecv &frmRecv();
+    FrmOption &frmOption();
+    // There while open (FrmLog: once made).
+    FrmLog *frmLog() const;
+    FrmMsgOpen *frmMsgOpen() const;
+    FrmPw *frmPw() const;
+    FrmLetter *frmLetter() const;
+    FrmOpt *frmOpt() const;
+    FrmVersion *frmVersion() const;
+    FrmIPset *frmIPset() const;
+
+    void openIpSet();
+    void openIconDialog();
+    void openVersion();
+    void openPassword();
+    void openLog();
+    // The note window, made when it is not there.
+    void openLetter();
+    // The options dialog, filled afresh.
+    void openOptions();
+    // The received-message window, up front.
+    void showMessages();
+    // A message arrived while the received-message window is away: the
+    // button window comes up, when asked for.
+    void showArrivalButton();
+    void closeArrivalButton();
+    bool messagesShown() const;
+
+    // The icon set changed, or a message arrived (the received-message
+    // window wears the arrival picture).
+    void applyIcons();
+    void markArrival();
+    void applyAppearance();
+
+signals:
+    // The button window's button, or the password that opens the history.
+    void messagesRequested();
+
+private:
+    // Placed by the rule (unless minimised or maximised), shown, raised.
+    // fit: sized to its contents first, so the rule works from its real size.
+    void present(QWidget *window, bool fit, bool activate = true);
+
+    Parts m_parts;
+    QString m_weekday;
+    std::optional<int> m_storedSet;
+    int m_versionPhase = 0;
+    QPointer<FrmSnd> m_frmSnd;
+    QPointer<FrmRecv> m_frmRecv;
+    QPointer<FrmOption> m_frmOption;
+    QPointer<FrmLog> m_frmLog;
+    QPointer<FrmMsgOpen> m_frmMsgOpen;
+    QPointer<FrmPw> m_frmPw;
+    QPointer<FrmLetter> m_frmLetter;
+    QPointer<FrmOpt> m_frmOpt;
+    QPointer<FrmVersion> m_frmVersion;
+    QPointer<FrmIPset> m_frmIPset;
+};

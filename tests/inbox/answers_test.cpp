@@ -1,0 +1,94 @@
+// The receiver's answers as the sender sees them on the wire, over the
+// inbox alone: no window, no program.
+#include "awaynote.h"
+#include "composer.h"
+#include "cp932.h"
+#include "dispatcher.h"
+#include "fakes.h"
+#include "historymodel.h"
+#include "inbox.h"
+#include "localuser.h"
+#include "optsettings.h"
+#include "passwordgate.h"
+#include "receiver.h"
+#include "userlistmodel.h"
+
+#include <QTest>
+
+class AnswersTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void answers_data();
+    void answers();
+};
+
+void AnswersTest::answers_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QStringList>("sent"); // after the acknowledgements
+    QTest::addColumn<bool>("bodyOpen");
+    const QString name = QStringLiteral("hanako") + QString(14, u' ');
+    QTest::addRow("hold tells of the hold")
+        << QStringLiteral("hold") << QStringList{QStringLiteral("保留         ") + name} << false;
+    QTest::addRow("閉じる tells of the discard")
+        << QStringLiteral("close")
+        << QStringList{QStringLiteral("破棄         ") + name + QStringLiteral("4       ")}
+        << false;
+    QTest::addRow("an arrival closes the body being read")
+        << QStringLiteral("open arrive")
+        << QStringList{QStringLiteral("Open確認     ") + name + QStringLiteral("4       ")}
+        << false;
+    QTest::addRow("the body stays open while nothing arrives")
+        << QStringLiteral("open")
+        << QStringList{QStringLiteral("Open確認     ") + name + QStringLiteral("4       ")}
+        << true;
+}
+
+void AnswersTest::answers()
+{
+    QFETCH(QString, steps);
+    QFETCH(QStringList, sent);
+    QFETCH(bool, bodyOpen);
+    RecordingPort port;
+    ScriptedDialogs dialogs;
+    FakeClock clock;
+    OptSettings settings;
+    settings.setOptName(QStringLiteral("hanako"));
+    LocalUser user(QByteArray("taro"), QStringLiteral("198.18.0.10"), settings);
+    HistoryModel history(clock, [&user] { return user.shortName(); });
+    UserListModel users;
+    AwayNote note;
+    Dispatcher dispatcher(port, settings, user, users, history, note, dialogs);
+    Composer composer(dispatcher, settings, user, users, history, clock, dialogs,
+                      QStringLiteral("198.18.0.255"));
+    PasswordGate gate(settings);
+    Inbox inbox;
+    Receiver receiver(inbox, dispatcher, composer, history, user, dialogs, gate);
+    const auto arrive = [&port] {
+        port.feed(cp932::encode(QStringLiteral("Ichi") + QString(16, u' ') +
+                                QStringLiteral("12:34:564       本文")),
+                  QStringLiteral("198.18.0.7"));
+    };
+    arrive();
+    inbox.showFirst();
+    for (const QString &step : steps.split(u' ')) {
+        if (step == u"hold")
+            receiver.CmdCancel();
+        else if (step == u"close")
+            receiver.CmdDel();
+        else if (step == u"open")
+            receiver.CmdOPCL();
+        else if (step == u"arrive")
+            arrive();
+    }
+    QStringList answers;
+    for (const auto &[to, bytes] : port.sent)
+        if (!bytes.startsWith(cp932::encode(u"送信")))
+            answers << cp932::decode(bytes);
+    QCOMPARE(answers, sent);
+    QCOMPARE(inbox.bodyVisible(), bodyOpen);
+}
+
+QTEST_GUILESS_MAIN(AnswersTest)
+#include "answers_test.moc"

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// The one record of user preferences, held as the settings file stores them.
+// The one record of user preferences. On/off settings are bool; the
+// settings file's own spellings of them ("1", "True") live in optfile.
 struct OptSettings
 {
     QString iconNo = QStringLiteral("0");

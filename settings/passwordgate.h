@@ -71,8 +71,8 @@ struct Outcome
     bool save = false;
 };
 
-// The password action with the tick state of ChkPw1 (0, 1, or 2 for the
-// grayed state of a pending grant) and the three boxes: S in force,
+// The password action with the tick state of ChkPw1 (0 or 1; 2, the
+// grayed state older copies showed, counts as unticked) and the three boxes: S in force,
 // K current, N new.
 Outcome apply(int tick, const QString &stored, const QString &current, const QString &fresh);
 

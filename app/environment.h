@@ -19,7 +19,13 @@ class TrayHost;
 // program fills it from the system; a test fills it with doubles.
 struct Environment
 {
+    // The user's configuration folder, and the executable's (where a
+    // portable copy of the settings may stand; empty: none is looked for).
     QString settingsFolder;
+    QString programFolder;
+    // The user's autostart folder, and the executable an entry there starts.
+    QString autostartFolder;
+    QString programPath;
     QHostAddress bindAddress = QHostAddress(QHostAddress::AnyIPv4);
     quint16 port = 50319;
     QString broadcastAddress = QStringLiteral("255.255.255.255");

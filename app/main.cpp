@@ -12,8 +12,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstring>
@@ -21,19 +23,9 @@
 
 namespace {
 
-// Beside the executable, as the program has always kept it; where that
-// folder cannot be written, in the user's configuration folder.
-QString settingsFolder()
-{
-    const QString beside = QCoreApplication::applicationDirPath();
-    if (QFileInfo(beside).isWritable())
-        return beside;
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir().mkpath(config);
-    return config;
-}
+const char Usage[] = "使い方: portana [--help | --version]\n";
 
-// --version and --help answer before anything is opened: no window, no
+// The command line is answered before anything is opened: no window, no
 // socket, no display needed.
 std::optional<int> answerCommandLine(int argc, char *argv[])
 {
@@ -43,17 +35,29 @@ std::optional<int> answerCommandLine(int argc, char *argv[])
             return 0;
         }
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::printf("使い方: portana [--help | --version]\n"
+            std::printf("%s"
                         "ぽるとな～: 同じネットワークの仲間にメッセージを送るツールです。\n"
                         "起動するとタスクトレイに入り、アイコンから操作します。\n"
-                        "設定ファイル optGFile.dat は実行ファイルと同じフォルダに、\n"
-                        "書き込めない場合は ~/.config/portana/ に置かれます。\n"
+                        "設定ファイル optGFile.dat は ~/.config/portana/ に置かれます\n"
+                        "(実行ファイルと同じフォルダにあれば、そちらを使います)。\n"
                         "  --help     この説明を表示して終了します\n"
-                        "  --version  版を表示して終了します\n");
+                        "  --version  版を表示して終了します\n",
+                        Usage);
             return 0;
         }
+        std::fprintf(stderr, "portana: 不明な引数です: %s\n%s", argv[i], Usage);
+        return 2;
     }
     return std::nullopt;
+}
+
+// Every text of the program is Japanese: Qt's own (standard buttons, the
+// file, colour and font choosers) are too, whatever the locale.
+void loadQtJapanese(QApplication &app)
+{
+    auto *qt = new QTranslator(&app);
+    if (qt->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qt);
 }
 
 } // namespace
@@ -64,6 +68,10 @@ int main(int argc, char *argv[])
         return *answered;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("portana"));
+    // Ties the windows to the desktop entry (Wayland's app id; X11 matches
+    // the entry's StartupWMClass).
+    QGuiApplication::setDesktopFileName(QStringLiteral("jp.portana.Portana"));
+    loadQtJapanese(app);
     QApplication::setQuitOnLastWindowClosed(false);
 
     if (!cp932::available()) {
@@ -80,7 +88,11 @@ int main(int argc, char *argv[])
     LockFileInstanceGuard guard;
 
     Environment env;
-    env.settingsFolder = settingsFolder();
+    env.settingsFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    env.programFolder = QCoreApplication::applicationDirPath();
+    env.autostartFolder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                          QStringLiteral("/autostart");
+    env.programPath = QCoreApplication::applicationFilePath();
     env.clock = &clock;
     env.dialogs = &dialogs;
     env.systemInfo = &systemInfo;

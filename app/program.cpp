@@ -1,5 +1,6 @@
 #include "program.h"
 
+#include "autostart.h"
 #include "awaynote.h"
 #include "clock.h"
 #include "composer.h"
@@ -38,7 +39,8 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
         m_ownPort = std::make_unique<UdpDatagramPort>(m_env.bindAddress, m_env.port);
         m_port = m_ownPort.get();
     }
-    m_store = std::make_unique<SettingsStore>(m_env.settingsFolder, *m_dialogs, m_env.random10);
+    m_store = std::make_unique<SettingsStore>(
+        locateSettings(m_env.programFolder, m_env.settingsFolder), *m_dialogs, m_env.random10);
     const OptSettings &settings = m_store->settings();
     m_theme = std::make_unique<IconTheme>();
     m_user = std::make_unique<LocalUser>(settings);
@@ -58,11 +60,12 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_browser = std::make_unique<HistoryBrowser>(*m_history, *m_env.clock, *m_dialogs);
     m_results = std::make_unique<ResultPresenter>(*m_dispatcher, settings, *m_env.clock);
     m_tray = std::make_unique<TrayController>(*m_env.tray, *m_theme);
+    m_autostart = std::make_unique<Autostart>(m_env.autostartFolder, m_env.programPath);
     // The windows are made when first needed: a copy that only waits in the
     // tray never builds them (nor loads their fonts).
     m_windows = std::make_unique<Windows>(Windows::Parts{
         *m_store, *m_dialogs, *m_env.clock, *m_theme, *m_tray, *m_composer, *m_dispatcher, *m_users,
-        *m_inbox, *m_receiver, *m_gate, *m_history, *m_browser, *m_note});
+        *m_inbox, *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart});
     connectParts();
 }
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <memory>
 
+class Autostart;
 class AwayNote;
 class Composer;
 class DatagramPort;
@@ -108,6 +109,7 @@ private:
     std::unique_ptr<Composer> m_composer;
     std::unique_ptr<ResultPresenter> m_results;
     std::unique_ptr<TrayController> m_tray;
+    std::unique_ptr<Autostart> m_autostart;
     // Last: the windows go before the services they show.
     std::unique_ptr<Windows> m_windows;
     bool m_hasTray = true;

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <optional>
 
+class Autostart;
 class AwayNote;
 class Clock;
 class Composer;
@@ -55,6 +56,7 @@ public:
         HistoryModel &history;
         HistoryBrowser &browser;
         AwayNote &note;
+        Autostart &autostart;
     };
 
     explicit Windows(Parts parts, QObject *parent = nullptr);

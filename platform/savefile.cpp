@@ -1,5 +1,7 @@
 #include "savefile.h"
 
+#include "fileerror.h"
+
 #include <QSaveFile>
 
 namespace savefile {
@@ -21,9 +23,10 @@ Outcome save(const QString &path, const QByteArray &bytes, Dialogs &dialogs,
         if (ok && file.commit())
             return {Result::Saved, {}};
         const bool full = file.error() == QFileDevice::ResourceError; // no space left
-        const QString error = file.errorString();
+        qWarning("portana: %s not saved: %s", qUtf8Printable(path),
+                 qUtf8Printable(file.errorString()));
+        const QString error = fileerror::saveReason(path, file.error());
         file.cancelWriting();
-        qWarning("portana: %s not saved: %s", qUtf8Printable(path), qUtf8Printable(error));
         if (!full)
             return {Result::Failed, error};
         if (dialogs.messageBox(diskFull) != Dialogs::Retry)

@@ -17,7 +17,7 @@ enum class Result { Saved, Cancelled, Failed };
 struct Outcome
 {
     Result result = Result::Failed;
-    QString error; // why it failed
+    QString error; // why it failed, in Japanese
 };
 
 Outcome save(const QString &path, const QByteArray &bytes, Dialogs &dialogs,

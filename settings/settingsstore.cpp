@@ -1,6 +1,7 @@
 #include "settingsstore.h"
 
 #include "dialogs.h"
+#include "fileerror.h"
 #include "optfile.h"
 #include "savefile.h"
 
@@ -16,8 +17,10 @@ const QString ErrorTitle = QStringLiteral("ｴﾗｰ確認");
 constexpr qint64 MaxFileBytes = 64 * 1024;
 } // namespace
 
-SettingsStore::SettingsStore(QString folder, Dialogs &dialogs, std::function<int()> random10)
-    : m_folder(std::move(folder)), m_dialogs(dialogs), m_random10(std::move(random10))
+SettingsStore::SettingsStore(SettingsLocation location, Dialogs &dialogs,
+                             std::function<int()> random10)
+    : m_location(std::move(location)), m_dialogs(dialogs), m_random10(std::move(random10)),
+      m_tellMoved(m_location.moved)
 {
     if (!m_random10)
         m_random10 = [] { return int(QRandomGenerator::global()->bounded(10)); };
@@ -25,7 +28,7 @@ SettingsStore::SettingsStore(QString folder, Dialogs &dialogs, std::function<int
 
 QString SettingsStore::filePath() const
 {
-    return QDir(m_folder).filePath(QString::fromLatin1(optfile::FileName));
+    return QDir(m_location.writeFolder).filePath(QString::fromLatin1(optfile::FileName));
 }
 
 std::optional<int> SettingsStore::rdOptSub(const QString &windowFontName)
@@ -33,15 +36,25 @@ std::optional<int> SettingsStore::rdOptSub(const QString &windowFontName)
     m_settings = OptSettings{};
     m_settings.fontName = windowFontName;
 
-    QFile file(filePath());
-    if (!file.exists())
+    QFile file(m_location.readPath);
+    const QFileInfo info(file);
+    if (!info.exists() && !info.isSymLink())
         return std::nullopt;
+    // Only a plain file is read: a device or a pipe in its place could be endless.
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        // Never passed over in silence: it may hold a password, which is not
+        // in force now; nor is it replaced by the defaults at the next save.
+        m_keepForeignFile = m_location.readPath == filePath();
+        m_dialogs.messageBox({QStringLiteral("設定ﾌｧｲﾙを読めません。\r") + m_location.readPath +
+                                  u'\r' + fileerror::readReason(m_location.readPath) +
+                                  QStringLiteral("\rﾊﾟｽﾜｰﾄﾞを含め、設定は既定のままです。"),
+                              ErrorTitle, Dialogs::Icon::Critical, Dialogs::Buttons::Ok,
+                              Dialogs::Ok});
+        return std::nullopt;
+    }
 
     optfile::ParseResult result = optfile::ParseResult::Foreign;
-    // Only a plain file of a sensible size is read: a device or a pipe in its
-    // place could be endless.
-    const QFileInfo info(file);
-    if (info.isFile() && info.size() <= MaxFileBytes && file.open(QIODevice::ReadOnly)) {
+    if (info.size() <= MaxFileBytes) {
         const QByteArray bytes = file.read(MaxFileBytes + 1);
         OptSettings read = m_settings;
         if (bytes.size() <= MaxFileBytes)
@@ -50,9 +63,9 @@ std::optional<int> SettingsStore::rdOptSub(const QString &windowFontName)
             m_settings = read;
     }
     if (result == optfile::ParseResult::Foreign) {
-        // The file is not ours (or cannot be read): it is kept aside at the
-        // first save rather than silently replaced.
-        m_keepForeignFile = true;
+        // The file is not ours: it is kept aside at the first save rather
+        // than silently replaced.
+        m_keepForeignFile = m_location.readPath == filePath();
         m_dialogs.messageBox({QStringLiteral("ぽるとな～のﾌｧｲﾙではありません"), ErrorTitle,
                               Dialogs::Icon::None, Dialogs::Buttons::Ok, Dialogs::Ok});
         return std::nullopt;
@@ -70,7 +83,7 @@ std::optional<int> SettingsStore::rdOptSub(const QString &windowFontName)
 bool SettingsStore::optWrite()
 {
     const QByteArray bytes = optfile::serialise(m_settings);
-    QDir().mkpath(m_folder);
+    QDir().mkpath(m_location.writeFolder);
     if (m_keepForeignFile) {
         if (!keepForeignFileAside())
             return false;
@@ -86,7 +99,17 @@ bool SettingsStore::optWrite()
         m_dialogs.messageBox({QStringLiteral("設定を保存できませんでした。\r") + outcome.error,
                               ErrorTitle, Dialogs::Icon::Critical, Dialogs::Buttons::Ok,
                               Dialogs::Ok});
-    return outcome.result == savefile::Result::Saved;
+    if (outcome.result != savefile::Result::Saved)
+        return false;
+    if (m_tellMoved) {
+        m_tellMoved = false;
+        m_dialogs.messageBox({m_location.readPath +
+                                  QStringLiteral(" には書き込めないため、設定は\r") + filePath() +
+                                  QStringLiteral(" に保存しました。以後はこちらを使います。"),
+                              QStringLiteral("確認"), Dialogs::Icon::Information,
+                              Dialogs::Buttons::Ok, Dialogs::Ok});
+    }
+    return true;
 }
 
 bool SettingsStore::keepForeignFileAside()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "optsettings.h"
+#include "settingslocation.h"
 
 #include <QString>
 #include <functional>
@@ -14,10 +15,16 @@ class SettingsStore
 {
 public:
     // random10 gives 0 to 9, uniformly; the default draws from the system.
-    SettingsStore(QString folder, Dialogs &dialogs, std::function<int()> random10 = {});
+    SettingsStore(SettingsLocation location, Dialogs &dialogs, std::function<int()> random10 = {});
+    // Read and saved in folder.
+    SettingsStore(const QString &folder, Dialogs &dialogs, std::function<int()> random10 = {})
+        : SettingsStore(locateSettings({}, folder), dialogs, std::move(random10))
+    {
+    }
 
     OptSettings &settings() { return m_settings; }
     const OptSettings &settings() const { return m_settings; }
+    // Where the settings are saved.
     QString filePath() const;
 
     // Fills the record from the file or the defaults. Returns the icon set to
@@ -31,9 +38,10 @@ public:
 private:
     bool keepForeignFileAside();
 
-    QString m_folder;
+    SettingsLocation m_location;
     Dialogs &m_dialogs;
     std::function<int()> m_random10;
     OptSettings m_settings;
     bool m_keepForeignFile = false;
+    bool m_tellMoved = false;
 };

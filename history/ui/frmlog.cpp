@@ -9,7 +9,6 @@
 #include <QDateTime>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -148,8 +147,9 @@ void FrmLog::applyIcon(const QIcon &normal)
 
 void FrmLog::stamp(const QDateTime &when)
 {
-    panel1->setText(QLocale().toString(when.date(), QLocale::ShortFormat));
-    panel2->setText(QLocale().toString(when.time(), QLocale::ShortFormat));
+    // As the received-message window shows them, whatever the locale.
+    panel1->setText(when.date().toString(QStringLiteral("yyyy/MM/dd")));
+    panel2->setText(when.time().toString(QStringLiteral("HH:mm")));
 }
 
 void FrmLog::closeEvent(QCloseEvent *event)

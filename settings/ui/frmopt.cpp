@@ -1,5 +1,6 @@
 #include "frmopt.h"
 
+#include "autostart.h"
 #include "controls.h"
 #include "dialogs.h"
 #include "passwordgate.h"
@@ -29,9 +30,10 @@ QString trueFalse(bool on)
 
 } // namespace
 
-FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, QWidget *parent)
+FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, Autostart &autostart,
+               QWidget *parent)
     : QWidget(parent, Qt::Window), m_store(store), m_dialogs(dialogs),
-      m_nameUsable(std::move(nameUsable))
+      m_nameUsable(std::move(nameUsable)), m_autostart(autostart)
 {
     setObjectName(QStringLiteral("FrmOpt"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -148,9 +150,11 @@ FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, QWi
     p = pages[Other];
     ChkIcon = check(p, "ChkIcon", QStringLiteral("起動時、ｱｲｺﾝをﾗﾝﾀﾞﾑに表示させる。"));
     Label3 = named(new QLabel(QStringLiteral("※次回起動時から有効です。"), p), "Label3");
+    ChkStartup = check(p, "ChkStartup", QStringLiteral("ﾛｸﾞｲﾝ時に自動で起動する。"));
     column = new QVBoxLayout(p);
     column->addWidget(ChkIcon);
     column->addWidget(Label3);
+    column->addWidget(ChkStartup);
     column->addStretch();
 
     CmdOK = named(new QPushButton(QStringLiteral("OK"), this), "CmdOK");
@@ -184,6 +188,7 @@ FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, QWi
     connect(CmdPok, &QPushButton::clicked, this, &FrmOpt::passwordAction);
     connect(CmdColor, &QPushButton::clicked, this, &FrmOpt::CmdColor_Click);
     connect(CmdFont, &QPushButton::clicked, this, &FrmOpt::CmdFont_Click);
+    connect(ChkStartup, &QCheckBox::clicked, this, &FrmOpt::ChkStartup_Click);
     connect(CmdOK, &QPushButton::clicked, this, [this] {
         if (apply())
             close();
@@ -217,6 +222,7 @@ void FrmOpt::fill()
     ChkIcon->setChecked(s.iconRandom);
     TxtName->setText(s.optName);
     ChkBlink->setChecked(s.blinkIcon);
+    ChkStartup->setChecked(m_autostart.isEnabled());
     fillDisplay();
 }
 
@@ -339,6 +345,18 @@ bool FrmOpt::apply()
     optGather();
     // A failed save has been reported; the dialog stays, as nothing was kept.
     return m_store.optWrite();
+}
+
+void FrmOpt::ChkStartup_Click()
+{
+    // Written or removed at once: it is no setting to save.
+    const QString failed = m_autostart.setEnabled(ChkStartup->isChecked());
+    if (failed.isEmpty())
+        return;
+    ChkStartup->setChecked(m_autostart.isEnabled());
+    m_dialogs.messageBox({QStringLiteral("ﾛｸﾞｲﾝ時の起動を設定できませんでした。\r") + failed,
+                          QStringLiteral("ｴﾗｰ確認"), Dialogs::Icon::Critical, Dialogs::Buttons::Ok,
+                          Dialogs::Ok});
 }
 
 void FrmOpt::CmdColor_Click()

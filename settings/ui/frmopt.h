@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 
+class Autostart;
 class Dialogs;
 class QCheckBox;
 class QGroupBox;
@@ -27,7 +28,8 @@ public:
     // that reads as a notice word would make every message a notice).
     using NameCheck = std::function<bool(const QString &name)>;
 
-    FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, QWidget *parent = nullptr);
+    FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, Autostart &autostart,
+           QWidget *parent = nullptr);
 
     QTabBar *TabStrip1;
     std::array<QWidget *, 5> pages; // Picture1 to Picture5
@@ -48,6 +50,7 @@ public:
     QLineEdit *TxtName;
     // その他
     QCheckBox *ChkIcon;
+    QCheckBox *ChkStartup; // kept as the autostart entry, not in the settings file
     QLabel *Label3;
     QPushButton *CmdOK, *CmdCancel, *CmdWrite;
 
@@ -67,11 +70,13 @@ private:
     void fillDisplay();
     void CmdColor_Click();
     void CmdFont_Click();
+    void ChkStartup_Click();
     // OK and 更新: true when the dialog may close.
     bool apply();
 
     SettingsStore &m_store;
     Dialogs &m_dialogs;
     NameCheck m_nameUsable;
+    Autostart &m_autostart;
     int m_page = SendRecv;
 };

@@ -17,7 +17,9 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,6 +53,7 @@ private slots:
     void dropOnTheNote_data();
     void dropOnTheNote();
     void optionsDialog();
+    void startAtLogin();
     void noticeWordsAreNoNames_data();
     void noticeWordsAreNoNames();
     void splitterClamps_data();
@@ -203,6 +206,33 @@ void OptionsTest::optionsDialog()
     QCOMPARE(lines.at(3), QByteArray("1,\"pw\",\"\",\"\"\r"));
     QCOMPARE(lines.at(6), QByteArray("\"abcdefghijklmnopqrst\",0\r"));
     QVERIFY(lines.at(8).startsWith("\"Noto Serif CJK JP\",\"14\",\"0\",\"False\",\"True\""));
+}
+
+void OptionsTest::startAtLogin()
+{
+    Copy c;
+    QVERIFY(c.t.start());
+    c.p().tray().mnuOther->trigger();
+    FrmOpt *o = c.p().frmOpt();
+    const QString entry =
+        c.t.folder.filePath(QStringLiteral("autostart/jp.portana.Portana.desktop"));
+    QVERIFY(!o->ChkStartup->isChecked());
+    o->ChkStartup->click();
+    QFile file(entry);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    file.close();
+    QVERIFY(text.startsWith("[Desktop Entry]\nType=Application\n"));
+    QVERIFY(text.contains(QStringLiteral("\nExec=\"/opt/ぽるとな～ 1/portana\"\n").toUtf8()));
+    if (!QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate")).isEmpty())
+        QCOMPARE(QProcess::execute(QStringLiteral("desktop-file-validate"), {entry}), 0);
+    // Not a setting: the settings file never hears of it.
+    QVERIFY(!QFile::exists(c.t.folder.filePath(QStringLiteral("optGFile.dat"))));
+    o->close();
+    c.p().tray().mnuOther->trigger();
+    QVERIFY(c.p().frmOpt()->ChkStartup->isChecked());
+    c.p().frmOpt()->ChkStartup->click();
+    QVERIFY(!QFile::exists(entry));
 }
 
 void OptionsTest::noticeWordsAreNoNames_data()

@@ -522,6 +522,7 @@ void ReceiveTest::historyWindowThroughTheGate()
     FrmLog *log = c.p().frmLog();
     QVERIFY(log && log->isVisible());
     QCOMPARE(log->windowTitle(), QStringLiteral("送受信履歴"));
+    QCOMPARE(log->panel1->text() + u' ' + log->panel2->text(), QStringLiteral("2026/12/08 09:05"));
     QCOMPARE(log->panel3->text(), QStringLiteral("送受信件数： 1"));
     QCOMPARE(log->LvLog->model()->headerData(5, Qt::Horizontal).toString(),
              QStringLiteral("ﾒｯｾｰｼﾞ"));

@@ -1,5 +1,6 @@
 // The options dialog on its own: each check box lands in its own place of
 // the settings file.
+#include "autostart.h"
 #include "fakes.h"
 #include "frmopt.h"
 #include "settingsstore.h"
@@ -50,7 +51,9 @@ void FrmOptTest::eachBoxItsOwnField()
     ScriptedDialogs dialogs;
     SettingsStore store(dir.path(), dialogs);
     store.settings().fontName = QStringLiteral("F");
-    FrmOpt w(store, dialogs, [](const QString &) { return true; });
+    Autostart autostart(dir.filePath(QStringLiteral("autostart")), QStringLiteral("/p"));
+    FrmOpt w(
+        store, dialogs, [](const QString &) { return true; }, autostart);
     QVERIFY(store.optWrite());
     QFile file(store.filePath());
     QVERIFY(file.open(QIODevice::ReadOnly));

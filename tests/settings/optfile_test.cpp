@@ -3,13 +3,17 @@
 #include "fakes.h"
 #include "optfile.h"
 #include "placement.h"
+#include "settingslocation.h"
 #include "settingsstore.h"
 
 #include "smalldisk.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 namespace {
 
@@ -59,6 +63,8 @@ private slots:
     void storeSavesOwnerOnlyAndIdentically();
     void storeRandomIconIsSavedByTheNextSave();
     void storeOnAFullOrReadOnlyDisk();
+    void settingsLocation_data();
+    void settingsLocation();
     void placement_data();
     void placement();
 };
@@ -318,6 +324,61 @@ void OptFileTest::storeOnAFullOrReadOnlyDisk()
              QStringLiteral("ぽるとな～のﾌｧｲﾙではない ") + path +
                  QStringLiteral(" を残せないため、設定を保存しませんでした。"));
     QCOMPARE(readFile(path), QByteArray("not ours\r\n"));
+}
+
+void OptFileTest::settingsLocation_data()
+{
+    QTest::addColumn<QString>("beside"); // what stands beside the executable
+    QTest::addColumn<int>("iconSet");    // what was read (-1: nothing)
+    QTest::addColumn<bool>("savedBeside");
+    QTest::addColumn<QString>("box"); // the first box shown, from start to first save
+    QTest::addRow("none") << "none" << -1 << false << "";
+    QTest::addRow("in a writable folder: portable") << "writable" << 5 << true << "";
+    QTest::addRow("in a read-only folder") << "read-only" << 5 << false << "には書き込めないため";
+    QTest::addRow("under /usr") << "usr" << 5 << false << "には書き込めないため";
+    QTest::addRow("unreadable") << "unreadable" << -1 << true << "設定ﾌｧｲﾙを読めません。";
+}
+
+void OptFileTest::settingsLocation()
+{
+    QFETCH(QString, beside);
+    QFETCH(int, iconSet);
+    QFETCH(bool, savedBeside);
+    QFETCH(QString, box);
+    QTemporaryDir config;
+    std::unique_ptr<SmallDisk> disk;
+    std::unique_ptr<QTemporaryDir> folder;
+    if (beside == u"read-only") {
+        disk = std::make_unique<SmallDisk>();
+        if (!disk->mounted())
+            QSKIP("mounting a small file system needs root");
+    }
+    folder = std::make_unique<QTemporaryDir>(
+        beside == u"usr" ? QStringLiteral("/usr/local/portana-test-XXXXXX") : QString());
+    if (!folder->isValid())
+        QSKIP("cannot make a folder under /usr");
+    const QString program = disk ? disk->folder() : folder->path();
+    const QString file = QDir(program).filePath(QStringLiteral("optGFile.dat"));
+    if (beside == u"unreadable")
+        QVERIFY(QDir().mkpath(file)); // a folder where the file should be
+    else if (beside != u"none")
+        writeFile(file, "\"optGFile\"\r\n\"5\"\r\n");
+    if (disk)
+        QVERIFY(disk->readOnly());
+
+    ScriptedDialogs dialogs;
+    SettingsStore store(locateSettings(program, config.path()), dialogs);
+    QCOMPARE(store.rdOptSub(QStringLiteral("F")).value_or(-1), iconSet);
+    QVERIFY(store.optWrite());
+    QVERIFY(store.optWrite()); // told once
+    QCOMPARE(store.filePath(),
+             QDir(savedBeside ? program : config.path()).filePath(QStringLiteral("optGFile.dat")));
+    QVERIFY(readFile(store.filePath()).startsWith("\"optGFile\""));
+    QCOMPARE(dialogs.shown.size(), box.isEmpty() ? 0 : 1);
+    if (!box.isEmpty())
+        QVERIFY2(dialogs.shown[0].text.contains(box), qPrintable(dialogs.shown[0].text));
+    if (beside == u"unreadable") // kept aside, not replaced
+        QVERIFY(QFileInfo(file + QStringLiteral(".bak")).isDir());
 }
 
 void OptFileTest::placement_data()

@@ -5,6 +5,8 @@
 TestProgram::TestProgram(const QString &address, const QString &broadcast, bool recording)
 {
     env.settingsFolder = folder.path();
+    env.autostartFolder = folder.filePath(QStringLiteral("autostart"));
+    env.programPath = QStringLiteral("/opt/ぽるとな～ 1/portana");
     env.bindAddress = QHostAddress(address);
     env.broadcastAddress = broadcast.isEmpty() ? address : broadcast;
     env.clock = &clock;

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Set-up for a fresh Debian 12 machine.
-#   ./setup.sh run    install what is missing, build, and start portana
-#   ./setup.sh test   install what is missing, build, and run the whole test
-#                     suite, then again under AddressSanitizer and UBSan
+#   ./setup.sh run    install what is missing, build the program, and start it
+#   ./setup.sh test   install what is missing, build everything, and run the
+#                     whole test suite, then again under AddressSanitizer and UBSan
 set -euo pipefail
 cd "$(dirname "$0")"
 
-BUILD_PACKAGES=(cmake g++ ninja-build qt6-base-dev qt6-qpa-plugins libgl-dev fonts-noto-cjk)
-TEST_PACKAGES=(xvfb trayer openbox desktop-file-utils appstream dbus xdotool x11-utils x11-xserver-utils imagemagick iproute2 python3)
+# What the program needs to build and run.
+RUN_PACKAGES=(cmake g++ ninja-build qt6-base-dev libgl-dev fonts-noto-cjk qt6-translations-l10n)
+# What the tests need besides.
+TEST_PACKAGES=(python3 xvfb trayer openbox desktop-file-utils appstream dbus xdotool x11-utils
+    x11-xserver-utils imagemagick iproute2 lintian dpkg-dev)
 
 install_missing() {
     local missing=()
@@ -15,11 +18,17 @@ install_missing() {
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "setup.sh: as root, install first: apt-get install ${missing[*]}" >&2
+            exit 1
+        fi
+        sudo=(sudo)
+    fi
     echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+    "${sudo[@]}" apt-get update -qq
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
 build() { # build <dir> [cmake options...]
@@ -31,12 +40,12 @@ build() { # build <dir> [cmake options...]
 
 case "${1:-}" in
 run)
-    install_missing "${BUILD_PACKAGES[@]}"
-    build build
-    exec ./build/portana
+    install_missing "${RUN_PACKAGES[@]}"
+    build build-run -DPORTANA_TESTS=OFF
+    exec ./build-run/portana
     ;;
 test)
-    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    install_missing "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     build build -DPORTANA_WERROR=ON
     (cd build && ctest --output-on-failure -j"$(nproc)")
     build build-asan -DPORTANA_WERROR=ON -DPORTANA_SANITIZE=ON

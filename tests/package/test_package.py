@@ -45,7 +45,7 @@ class Package(unittest.TestCase):
                 head = f.read(24)
             self.assertEqual(head[:8], b"\x89PNG\r\n\x1a\n")
             self.assertEqual(int.from_bytes(head[16:20], "big"), size)
-        self.assertTrue(os.path.exists(os.path.join(share, "man", "man1", "portana.1")))
+        self.assertTrue(os.path.exists(os.path.join(share, "man", "man1", "portana.1.gz")))
 
     def test_debian_package(self):
         out = os.path.join(self.tmp, "deb")
@@ -54,20 +54,59 @@ class Package(unittest.TestCase):
         self.assertEqual(len(deb), 1)
         deb = os.path.join(out, deb[0])
         depends = run("dpkg-deb", "-f", deb, "Depends").stdout
-        for name in ("libqt6widgets6", "libqt6network6", "qt6-qpa-plugins", "fonts-noto-cjk"):
+        for name in ("libqt6widgets6", "libqt6network6", "qt6-translations-l10n",
+                     "fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic"):
             self.assertIn(name, depends)
+        self.assertNotIn("qt6-qpa-plugins", depends)
+        self.assertEqual(run("dpkg-deb", "-f", deb, "Recommends").stdout, "qt6-wayland\n")
         files = run("dpkg-deb", "-c", deb).stdout
         for path in ("./usr/bin/portana", "./usr/share/applications/jp.portana.Portana.desktop",
                      "./usr/share/metainfo/jp.portana.Portana.metainfo.xml",
-                     "./usr/share/icons/hicolor/48x48/apps/portana.png"):
+                     "./usr/share/icons/hicolor/48x48/apps/portana.png",
+                     "./usr/share/man/man1/portana.1.gz", "./usr/share/doc/portana/copyright",
+                     "./usr/share/doc/portana/changelog.gz"):
             self.assertIn(path + "\n", files)
+        if shutil.which("lintian"):
+            report = subprocess.run(["lintian", deb], capture_output=True, text=True)
+            tags = [line for line in report.stdout.splitlines() if line[:2] in ("E:", "W:")]
+            self.assertEqual(tags, [], report.stdout)
         # The packaged program answers without a display and without the build tree.
         root = os.path.join(self.tmp, "root")
         run("dpkg-deb", "-x", deb, root)
+        program = os.path.join(root, "usr", "bin", "portana")
         env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
-        version = run(os.path.join(root, "usr", "bin", "portana"), "--version", env=env,
-                      cwd=self.tmp).stdout
+        version = run(program, "--version", env=env, cwd=self.tmp).stdout
         self.assertRegex(version, r"^portana \d+\.\d+\n$")
+        wrong = subprocess.run([program, "--bogus"], env=env, capture_output=True, text=True)
+        self.assertEqual((wrong.returncode, wrong.stdout), (2, ""))
+        self.assertIn("使い方: portana", wrong.stderr)
+        if os.geteuid() == 0 and not os.path.exists("/usr/bin/portana"):
+            self.installed_program_reads_the_config_folder(deb, env)
+
+    def installed_program_reads_the_config_folder(self, deb, env):
+        """Installed under /usr, it reads $XDG_CONFIG_HOME/portana/optGFile.dat
+        (one that is not ours, which it reports) and writes nothing beside itself."""
+        run("dpkg", "-i", deb)
+        try:
+            config = os.path.join(self.tmp, "config")
+            os.makedirs(os.path.join(config, "portana"))
+            with open(os.path.join(config, "portana", "optGFile.dat"), "wb") as f:
+                f.write(b"[not ours]\r\n")
+            runtime = os.path.join(self.tmp, "runtime")
+            os.makedirs(runtime, mode=0o700)
+            env = dict(env, XDG_CONFIG_HOME=config, XDG_RUNTIME_DIR=runtime,
+                       QT_QPA_PLATFORM="offscreen")
+            p = subprocess.Popen(["/usr/bin/portana"], env=env, stderr=subprocess.PIPE, text=True)
+            try:
+                line = p.stderr.readline()  # the box is said on stderr as it shows
+            finally:
+                p.kill()
+                p.wait()
+                p.stderr.close()
+            self.assertIn("ぽるとな～のﾌｧｲﾙではありません", line)
+            self.assertFalse(os.path.exists("/usr/bin/optGFile.dat"))
+        finally:
+            run("dpkg", "-r", "portana")
 
 
 if __name__ == "__main__":

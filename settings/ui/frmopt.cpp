@@ -5,6 +5,7 @@
 #include "dialogs.h"
 #include "passwordgate.h"
 #include "settingsstore.h"
+#include "twips.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -154,6 +155,7 @@ FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, Aut
     column = new QVBoxLayout(p);
     column->addWidget(ChkIcon);
     column->addWidget(Label3);
+    column->addSpacing(twips::toPixelsY(180)); // the note above is the random icon's
     column->addWidget(ChkStartup);
     column->addStretch();
 

@@ -172,7 +172,9 @@ class Receive(unittest.TestCase):
         self.display.xdotool("key", "alt+f")
         time.sleep(0.4)
         self.display.xdotool("key", "w")
-        dialog = self.display.wait_window(pid=a.pid, title="^Save As$")
+        # Qt's own file chooser speaks Japanese too.
+        dialog = self.display.wait_window(pid=a.pid, title="^名前を付けて保存$")
+        self.display.window_shot(dialog, "window-save-dialog")
         self.display.focus(dialog)
         saved = os.path.join(a.folder, "history.txt")
         self.display.type_text(saved)

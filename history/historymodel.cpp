@@ -1,5 +1,7 @@
 #include "historymodel.h"
 
+#include <algorithm>
+
 #include "clock.h"
 #include "fieldtext.h"
 
@@ -67,11 +69,24 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 
 int HistoryModel::appendRow(HistoryRow row)
 {
+    row.key = m_nextKey++;
     const int at = int(m_rows.size());
     beginInsertRows({}, at, at);
     m_rows.push_back(std::move(row));
     endInsertRows();
     return at + 1;
+}
+
+qint64 HistoryModel::keyOf(int rowNo) const
+{
+    return rowNo >= 1 && rowNo <= rowCount() ? m_rows[size_t(rowNo - 1)].key : 0;
+}
+
+int HistoryModel::rowOf(qint64 key) const
+{
+    const auto at = std::lower_bound(m_rows.begin(), m_rows.end(), key,
+                                     [](const HistoryRow &r, qint64 k) { return r.key < k; });
+    return at != m_rows.end() && at->key == key ? int(at - m_rows.begin()) + 1 : 0;
 }
 
 void HistoryModel::rowChanged(int rowNo)
@@ -83,8 +98,10 @@ int HistoryModel::logAddSend(const QString &recipient, const QString &message)
 {
     const QDateTime now = m_clock.now();
     const QString time = fieldtext::timeText(now);
-    return appendRow(
+    const int rowNo = appendRow(
         {fieldtext::dateText(now), m_localShortName(), recipient, time, QString(), message});
+    m_sent.insert(rowNo, m_rows.back().key);
+    return rowNo;
 }
 
 int HistoryModel::logAddRecv(const QString &senderShortName, const QString &message)
@@ -94,9 +111,10 @@ int HistoryModel::logAddRecv(const QString &senderShortName, const QString &mess
                       fieldtext::timeText(now), QString(), message, true});
 }
 
-void HistoryModel::logSetOpen(int rowNo)
+void HistoryModel::logSetOpen(qint64 key)
 {
-    if (rowNo < 1 || rowNo > rowCount())
+    const int rowNo = rowOf(key);
+    if (rowNo == 0)
         return;
     HistoryRow &r = m_rows[size_t(rowNo - 1)];
     r.recipient = m_localShortName();
@@ -132,9 +150,10 @@ void HistoryModel::logSetDiscard()
     report(int(m_rows.size()));
 }
 
-void HistoryModel::logSetResult(int rowNo, bool discarded)
+void HistoryModel::logSetResult(int sentRowNo, bool discarded)
 {
-    if (rowNo < 1 || rowNo > rowCount())
+    const int rowNo = rowOf(m_sent.value(sentRowNo));
+    if (rowNo == 0)
         return;
     QString time = fieldtext::timeText(m_clock.now());
     if (discarded)
@@ -148,6 +167,8 @@ void HistoryModel::dropLast(int rowNo)
     if (rowNo != rowCount() || rowNo < 1)
         return;
     beginRemoveRows({}, rowNo - 1, rowNo - 1);
+    if (m_sent.value(rowNo) == m_rows.back().key)
+        m_sent.remove(rowNo);
     m_rows.pop_back();
     endRemoveRows();
 }
@@ -156,6 +177,7 @@ void HistoryModel::clear()
 {
     beginResetModel();
     m_rows.clear();
+    m_sent.clear();
     endResetModel();
 }
 
@@ -166,5 +188,7 @@ void HistoryModel::append(const std::vector<HistoryRow> &rows)
     const int at = rowCount();
     beginInsertRows({}, at, at + int(rows.size()) - 1);
     m_rows.insert(m_rows.end(), rows.begin(), rows.end());
+    for (auto row = m_rows.begin() + at; row != m_rows.end(); ++row)
+        row->key = m_nextKey++;
     endInsertRows();
 }

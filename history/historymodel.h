@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -16,10 +17,14 @@ struct HistoryRow
     QString receiveTime;
     QString message;
     bool received = false; // a message from a peer, not one this user sent
+    qint64 key = 0;        // this row and no other, for as long as it lives (set by the model)
 };
 
 // The history list: rows in the order they were added, never sorted, so a
-// row's number (1-based) is its position. The history window shows it.
+// row's number (1-based) is its position; that number travels with a sent
+// message. Completions find their row by its key instead, so after 履歴ｸﾘｱ or
+// 読込 they change the row they were made for, or nothing when it is gone.
+// The history window shows it.
 class HistoryModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -41,10 +46,14 @@ public:
     // Row number n (1-based); n must name a row.
     const HistoryRow &row(int n) const { return m_rows[size_t(n - 1)]; }
 
+    // Both give the new row's number.
     int logAddSend(const QString &recipient, const QString &message);
     int logAddRecv(const QString &senderShortName, const QString &message);
-    void logSetOpen(int rowNo);
+    qint64 keyOf(int rowNo) const;
+    // This user opened the received message of that row.
+    void logSetOpen(qint64 key);
     void logSetDiscard();
+    // A peer's answer to the message this copy sent with that row number.
     void logSetResult(int rowNo, bool discarded);
     // Takes back the row just added for a message that could not leave.
     void dropLast(int rowNo);
@@ -55,8 +64,12 @@ public:
 private:
     int appendRow(HistoryRow row);
     void rowChanged(int rowNo);
+    // The row number of key; 0 when that row is gone.
+    int rowOf(qint64 key) const;
 
     const Clock &m_clock;
     std::function<QString()> m_localShortName;
-    std::vector<HistoryRow> m_rows;
+    std::vector<HistoryRow> m_rows; // keys ascending
+    qint64 m_nextKey = 1;
+    QHash<int, qint64> m_sent; // row number on the wire → the row sent with it
 };

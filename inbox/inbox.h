@@ -13,7 +13,7 @@ struct InboxEntry
     QString recvRowNo;    // the sender's history reference, as it came
     QString body;
     bool recvOpen = false; // the open confirmation has gone out
-    int recvLogRow = 0;    // this message's own history row
+    qint64 recvLogKey = 0; // this message's own history row (its key)
     quint64 serial = 0;    // tells this entry from every other one of this run
 };
 

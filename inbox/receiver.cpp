@@ -41,7 +41,7 @@ void Receiver::addRecvMsg(const wire::Message &message, const QString &source)
     m_alertUp = true;
     const int row = m_history.logAddRecv(e.recvName, e.body);
     if (at > 0)
-        m_inbox.entry(at).recvLogRow = row;
+        m_inbox.entry(at).recvLogKey = m_history.keyOf(row);
     emit arrived(e.recvName, e.recvIp);
 }
 
@@ -66,7 +66,7 @@ void Receiver::sendOpenConfirm()
     }
     e.recvOpen = true;
     resetTrayIcon();
-    m_history.logSetOpen(e.recvLogRow);
+    m_history.logSetOpen(e.recvLogKey);
 }
 
 Receiver::Opening Receiver::CmdOPCL()

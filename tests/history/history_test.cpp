@@ -7,6 +7,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 class HistoryTest : public QObject
 {
     Q_OBJECT
@@ -18,7 +20,7 @@ private slots:
     void discardCompletesWaitingReceivedRows();
     void resultFromPeer_data();
     void resultFromPeer();
-    void positionsNotIdentities();
+    void rowsKeepTheirIdentity();
     void shortNameIsWorkedOutAtEachCompletion();
     void headers();
 
@@ -74,10 +76,10 @@ void HistoryTest::receivedRowCompletedByOpen()
 {
     const int row = m_model->logAddRecv(QStringLiteral("Taro "), QStringLiteral("hi"));
     m_clock.setTime(QStringLiteral("10:15:00"));
-    m_model->logSetOpen(row);
+    m_model->logSetOpen(m_model->keyOf(row));
     QCOMPARE(m_model->row(row).recipient, QStringLiteral("山田 "));
     QCOMPARE(m_model->row(row).receiveTime, QStringLiteral("10:15:00"));
-    m_model->logSetOpen(row + 1); // beyond the list: nothing
+    m_model->logSetOpen(m_model->keyOf(row + 1)); // beyond the list: nothing
     m_model->logSetOpen(0);
     QCOMPARE(m_model->rowCount(), 1);
 }
@@ -91,7 +93,7 @@ void HistoryTest::discardCompletesWaitingReceivedRows()
     const int done = m_model->logAddRecv(QStringLiteral("D "), QStringLiteral("4"));
     const int last = m_model->logAddRecv(QStringLiteral("E "), QStringLiteral("5"));
     m_clock.setTime(QStringLiteral("09:30:00"));
-    m_model->logSetOpen(done);
+    m_model->logSetOpen(m_model->keyOf(done));
 
     QSignalSpy changed(m_model, &QAbstractItemModel::dataChanged);
     m_clock.setTime(QStringLiteral("10:00:00"));
@@ -113,7 +115,7 @@ void HistoryTest::discardCompletesWaitingReceivedRows()
 
     // Opening the second later overwrites its discard mark.
     m_clock.setTime(QStringLiteral("10:05:00"));
-    m_model->logSetOpen(second);
+    m_model->logSetOpen(m_model->keyOf(second));
     QCOMPARE(m_model->row(second).receiveTime, QStringLiteral("10:05:00"));
     // A peer's confirmation replaces the time and leaves the recipient.
     m_clock.setTime(QStringLiteral("10:06:00"));
@@ -163,27 +165,42 @@ void HistoryTest::resultFromPeer()
     }
 }
 
-void HistoryTest::positionsNotIdentities()
+void HistoryTest::rowsKeepTheirIdentity()
 {
     m_model->logSetResult(1, false); // empty list: nothing
     QCOMPARE(m_model->rowCount(), 0);
     for (int i = 0; i < 5; ++i)
         m_model->logAddSend(QStringLiteral("x"), QStringLiteral("m"));
-    m_model->clear();
+    const qint64 received = m_model->keyOf(m_model->logAddRecv(QStringLiteral("r "), u"m"_s));
+    m_model->clear(); // 履歴ｸﾘｱ
     m_model->logAddSend(QStringLiteral("y"), QStringLiteral("new 1"));
     m_model->logAddSend(QStringLiteral("y"), QStringLiteral("new 2"));
-    m_model->logSetResult(3, false); // fewer than three rows now
+    m_model->logSetResult(3, false); // its row went with the clear
     QVERIFY(m_model->row(1).receiveTime.isEmpty() && m_model->row(2).receiveTime.isEmpty());
     m_model->logAddSend(QStringLiteral("y"), QStringLiteral("new 3"));
-    m_model->logSetResult(3, false);
+    m_model->logSetResult(3, false); // the wire's number names the newest row sent with it
     QCOMPARE(m_model->row(3).receiveTime, QStringLiteral("09:00:00"));
+    for (int i = 0; i < 3; ++i)
+        m_model->logAddRecv(QStringLiteral("z "), QStringLiteral("m"));
+    m_model->logSetOpen(received); // a message opened after the clear: its row is gone
+    QVERIFY(m_model->row(6).receiveTime.isEmpty());
+
+    // 読込: an archive row where a sent one stood takes no peer's answer.
+    m_model->clear();
+    m_model->append({{u"25/01/01"_s, u"Old"_s, u"taro"_s, u"10:00:00"_s, {}, u"a"_s},
+                     {u"25/01/01"_s, u"Old"_s, u"taro"_s, u"10:01:00"_s, {}, u"b"_s},
+                     {u"25/01/01"_s, u"Old"_s, u"taro"_s, u"10:02:00"_s, {}, u"c"_s}});
+    m_model->logSetResult(3, false);
+    m_model->logSetResult(1, true);
+    for (int r = 1; r <= 3; ++r)
+        QCOMPARE(m_model->row(r).receiveTime, QString());
 }
 
 void HistoryTest::shortNameIsWorkedOutAtEachCompletion()
 {
     const int row = m_model->logAddRecv(QStringLiteral("P "), QStringLiteral("m"));
     m_shortName = QStringLiteral("Hanako ");
-    m_model->logSetOpen(row);
+    m_model->logSetOpen(m_model->keyOf(row));
     QCOMPARE(m_model->row(row).recipient, QStringLiteral("Hanako "));
     QCOMPARE(m_model->logAddSend(QStringLiteral("P"), QStringLiteral("m")), 2);
     QCOMPARE(m_model->row(2).sender, QStringLiteral("Hanako "));

@@ -62,7 +62,7 @@ bool UserListModel::lessThan(const Row &a, const Row &b) const
 
 bool UserListModel::addReplier(const wire::SearchReply &reply, const QString &source)
 {
-    if (m_addresses.contains(source))
+    if (m_addresses.contains(source) || rowCount() >= MaxPeers)
         return false;
     // A copy on two of the networks searched answers on each, naming the
     // same own address, login and name: it is listed once.

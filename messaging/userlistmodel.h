@@ -14,6 +14,9 @@ class UserListModel : public QAbstractTableModel
 public:
     enum Column { NameCol, MarkCol, AddressCol, LoginCol };
     static constexpr int ColumnCount = 4;
+    // Replies beyond this many peers are not listed: a flood of spoofed
+    // replies cannot grow the list without bound.
+    static constexpr int MaxPeers = 1024;
 
     struct Row
     {
@@ -35,7 +38,8 @@ public:
     // Empties the list before a search; the sort column and the selected
     // peer stay.
     void clear();
-    // A search reply from source; false when that address is listed already.
+    // A search reply from source; false when that address is listed already
+    // or the list is full.
     bool addReplier(const wire::SearchReply &reply, const QString &source);
     // Sorts ascending by column, now and for every row added later.
     void sortByColumn(int column);

@@ -136,6 +136,11 @@ void UserListTest::onePerAddress()
     QVERIFY(m.addReplier(reply(nulFilled(QStringLiteral("b")), QStringLiteral("B"), true),
                          QStringLiteral("198.18.0.5")));
     QCOMPARE(row(m, 0)[0], QStringLiteral("B"));
+    // A flood of replies from ever new addresses fills the list only so far.
+    for (int i = 0; i < 1100; ++i)
+        m.addReplier(reply(nulFilled(QStringLiteral("f%1").arg(i)), QString()),
+                     QStringLiteral("198.19.%1.%2").arg(i / 250).arg(i % 250));
+    QCOMPARE(m.rowCount(), 1024);
 }
 
 void UserListTest::sorting()

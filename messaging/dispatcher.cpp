@@ -9,7 +9,11 @@
 #include "optsettings.h"
 #include "userlistmodel.h"
 
+#include <QElapsedTimer>
+
+#include <algorithm>
 #include <exception>
+#include <memory>
 
 Dispatcher::Dispatcher(DatagramPort &port, const OptSettings &settings, const LocalUser &user,
                        UserListModel &users, HistoryModel &history, const AwayNote &note,
@@ -18,6 +22,11 @@ Dispatcher::Dispatcher(DatagramPort &port, const OptSettings &settings, const Lo
       m_history(history), m_note(note), m_dialogs(dialogs)
 {
     connect(&m_port, &DatagramPort::arrived, this, &Dispatcher::handle);
+    m_msecs = [timer = std::make_shared<QElapsedTimer>()] {
+        if (!timer->isValid())
+            timer->start();
+        return timer->elapsed();
+    };
 }
 
 bool Dispatcher::send(const QString &address, const QString &text)
@@ -128,9 +137,30 @@ void Dispatcher::openHoldDiscardResult(wire::Kind kind, const wire::Name &name, 
     emit receiveResult(result);
 }
 
+bool Dispatcher::withinRate(const QString &source)
+{
+    constexpr qint64 Full = MessageBurst * 1000;
+    const qint64 now = m_msecs();
+    if (m_buckets.size() > 4096) // spoofed sources: forget those back at full
+        m_buckets.removeIf([now](const auto &b) {
+            return b.value().tokens + (now - b.value().at) * MessagesPerSecond >= Full;
+        });
+    auto it = m_buckets.find(source);
+    if (it == m_buckets.end())
+        it = m_buckets.insert(source, {Full, now});
+    Bucket &b = *it;
+    b.tokens = std::min(Full, b.tokens + (now - b.at) * MessagesPerSecond);
+    b.at = now;
+    if (b.tokens < 1000)
+        return false;
+    b.tokens -= 1000;
+    return true;
+}
+
 void Dispatcher::messageDatagram(const wire::Message &message, const QString &source)
 {
-    if (m_settings.otherReject && source != m_users.selectedPeerAddress()) {
+    if ((m_settings.otherReject && source != m_users.selectedPeerAddress()) ||
+        !withinRate(source)) {
         send(source, wire::reject());
         return;
     }

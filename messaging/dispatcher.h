@@ -2,8 +2,10 @@
 
 #include "wire.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class AwayNote;
 class DatagramPort;
@@ -46,6 +48,14 @@ public:
 
     // One datagram from source.
     void handle(const QByteArray &bytes, const QString &source);
+    // Messages one host may send: a burst of MessageBurst, then
+    // MessagesPerSecond; beyond that they are refused ("OTHER送信"), so
+    // their sender sees that nothing was kept.
+    static constexpr int MessageBurst = 20;
+    static constexpr int MessagesPerSecond = 5;
+    // The time the rate is measured by, in milliseconds (monotonic).
+    void setRateClock(std::function<qint64()> msecs) { m_msecs = std::move(msecs); }
+
     // Puts text on the wire in code page 932; false when it could not leave.
     bool send(const QString &address, const QString &text);
     bool sendBytes(const QString &address, const QByteArray &bytes);
@@ -75,4 +85,13 @@ private:
     const AwayNote &m_note;
     Dialogs &m_dialogs;
     QString m_resultPeerName;
+    // Per host: tokens left (in thousandths of a message) and when counted.
+    struct Bucket
+    {
+        qint64 tokens = 0;
+        qint64 at = 0;
+    };
+    bool withinRate(const QString &source);
+    QHash<QString, Bucket> m_buckets;
+    std::function<qint64()> m_msecs;
 };

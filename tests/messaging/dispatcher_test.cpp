@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 Q_DECLARE_METATYPE(Dispatcher::SendResult)
 Q_DECLARE_METATYPE(Dispatcher::ReceiveResult)
 
@@ -34,6 +36,7 @@ private slots:
     void acknowledgesMessage();
     void partnerFilter_data();
     void partnerFilter();
+    void floodingHostIsRefused();
     void deliveryResult_data();
     void deliveryResult();
     void rejectionAlwaysShown();
@@ -165,6 +168,29 @@ void DispatcherTest::partnerFilter()
         QVERIFY(m_port->sent[0].second.startsWith(QByteArray::fromHex("9197904d2020")));
         QCOMPARE(arrived.size(), 1);
     }
+}
+
+void DispatcherTest::floodingHostIsRefused()
+{
+    qint64 now = 0;
+    m_dispatcher->setRateClock([&now] { return now; });
+    const QByteArray message = enc(wire::message(QStringLiteral("x "), QStringLiteral("10:00:00"),
+                                                 wire::refField(1), QStringLiteral("hi")));
+    const QString other = QStringLiteral("127.0.9.8");
+    for (int i = 0; i < 22; ++i)
+        m_port->feed(message, Peer);
+    m_port->feed(message, other); // another host meanwhile
+    now = 200;                    // one more message's worth for the flooding host
+    m_port->feed(message, Peer);
+    m_port->feed(message, Peer);
+    QStringList answers;
+    for (const auto &[to, bytes] : m_port->sent)
+        answers << to + (bytes == QByteArray::fromHex("4f544845529197904d") ? u" refused"_s
+                                                                            : u" kept"_s);
+    const QStringList expected = QStringList(20, Peer + u" kept"_s)
+                                 << Peer + u" refused"_s << Peer + u" refused"_s
+                                 << other + u" kept"_s << Peer + u" kept"_s << Peer + u" refused"_s;
+    QCOMPARE(answers, expected);
 }
 
 void DispatcherTest::deliveryResult_data()

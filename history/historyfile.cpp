@@ -3,6 +3,8 @@
 #include "cp932.h"
 #include "recordfile.h"
 
+#include <algorithm>
+
 namespace historyfile {
 QByteArray write(const HistoryModel &history, const QDateTime &now, const QString &statusText)
 {
@@ -55,6 +57,10 @@ ReadResult read(QByteArrayView bytes)
             break;
         if (got < 6 || fields.unclosed())
             return cut();
+        // A record of nothing but separators is no row (a file of commas
+        // would otherwise become millions of them).
+        if (std::all_of(std::begin(f), std::end(f), [](const QString &x) { return x.isEmpty(); }))
+            continue;
         HistoryRow row{f[0], f[1], f[2], f[3], f[4], f[5]};
         // A row still waiting with nobody in it as recipient came from a peer.
         row.received = row.recipient.isEmpty();

@@ -96,6 +96,10 @@ void HistoryFileTest::read_data()
         << QByteArray("\"FileName:dataFile\",#2026-12-08#\r\n#09:05:07#,\"\"\r\n"
                       "  \"a\",b ,\r\n\"c\",#10:00:00#,\"\"\r\n")
         << true << QStringList{QStringLiteral("a|b||c|#10:00:00#|")} << false;
+    QTest::addRow("rows with every field empty skipped")
+        << QByteArray("\"FileName:dataFile\",#2026-12-08#,#09:05:07#,\"\"\r\n"
+                      ",,,,,\r\n\"\",\"\",\"\",\"\",\"\",\"\"\r\n\"d\",,,,,\r\n,,,,,,,,,,,\r\n")
+        << true << QStringList{QStringLiteral("d|||||")} << false;
     QTest::addRow("cut inside the header")
         << QByteArray("\"FileName:dataFile\",#2025-01-01#") << true << QStringList{} << true;
     QTest::addRow("cut inside a record")

@@ -63,20 +63,6 @@ FrmIPset *Windows::frmIPset() const
     return m_frmIPset;
 }
 
-void Windows::present(QWidget *window, bool fit, bool activate)
-{
-    if (fit)
-        window->adjustSize();
-    if (!(window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
-        placeWidget(window, m_parts.store.settings());
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->show();
-    if (!activate)
-        return;
-    window->raise();
-    window->activateWindow();
-}
-
 FrmSnd &Windows::frmSnd()
 {
     if (!m_frmSnd) {
@@ -126,12 +112,12 @@ void Windows::openIpSet()
 {
     if (!m_frmIPset)
         m_frmIPset = new FrmIPset(m_parts.store);
-    present(m_frmIPset, true);
+    showPlaced(m_frmIPset, m_parts.store.settings());
 }
 
 void Windows::openIconDialog()
 {
-    present(&frmOption(), true);
+    showPlaced(&frmOption(), m_parts.store.settings());
 }
 
 void Windows::openVersion()
@@ -141,7 +127,7 @@ void Windows::openVersion()
         connect(m_frmVersion, &FrmVersion::phaseChanged, this,
                 [this](int phase) { m_versionPhase = phase; });
     }
-    present(m_frmVersion, true);
+    showPlaced(m_frmVersion, m_parts.store.settings());
 }
 
 void Windows::openPassword()
@@ -150,7 +136,7 @@ void Windows::openPassword()
         m_frmPw = new FrmPw(m_parts.gate, m_parts.dialogs);
         connect(m_frmPw, &FrmPw::historyGranted, this, &Windows::openLog);
     }
-    present(m_frmPw, true);
+    showPlaced(m_frmPw, m_parts.store.settings());
 }
 
 void Windows::openLog()
@@ -161,7 +147,7 @@ void Windows::openLog()
     }
     m_frmLog->stamp(m_parts.clock.now());
     m_parts.browser.shown();
-    present(m_frmLog, false);
+    showPlaced(m_frmLog, m_parts.store.settings(), false);
 }
 
 void Windows::openLetter()
@@ -171,7 +157,7 @@ void Windows::openLetter()
         m_frmLetter->applyIcon(m_parts.theme.normal());
     }
     applyAppearance();
-    present(m_frmLetter, false);
+    showPlaced(m_frmLetter, m_parts.store.settings(), false);
     m_parts.note.open();
 }
 
@@ -185,13 +171,13 @@ void Windows::openOptions()
     } else {
         m_frmOpt->fill(); // discards what was not saved
     }
-    present(m_frmOpt, true);
+    showPlaced(m_frmOpt, m_parts.store.settings());
 }
 
 void Windows::showMessages()
 {
     FrmRecv &w = frmRecv();
-    present(&w, false);
+    showPlaced(&w, m_parts.store.settings(), false);
     w.setReadingFocus(m_parts.store.settings().rcvButton);
     closeArrivalButton();
 }
@@ -202,7 +188,7 @@ void Windows::showArrivalButton()
         m_frmMsgOpen = new FrmMsgOpen(m_parts.theme.arrival());
         connect(m_frmMsgOpen, &FrmMsgOpen::openRequested, this, &Windows::messagesRequested);
     }
-    present(m_frmMsgOpen, true, false);
+    showPlaced(m_frmMsgOpen, m_parts.store.settings(), true, false);
 }
 
 void Windows::closeArrivalButton()

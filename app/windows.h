@@ -34,7 +34,7 @@ class UserListModel;
 // The program's windows: each made at its first use and owned here (held by
 // QPointer, whether it lives on hidden or goes when closed), wearing the
 // icon set and the appearance, placed by the placement rule and shown by
-// one helper. Windows open when the program says so; what they do is theirs.
+// one helper (showPlaced). Windows open when the program says so; what they do is theirs.
 class Windows : public QObject
 {
     Q_OBJECT
@@ -108,10 +108,6 @@ signals:
     void messagesRequested();
 
 private:
-    // Placed by the rule (unless minimised or maximised), shown, raised.
-    // fit: sized to its contents first, so the rule works from its real size.
-    void present(QWidget *window, bool fit, bool activate = true);
-
     Parts m_parts;
     QString m_weekday;
     std::optional<int> m_storedSet;

@@ -9,11 +9,8 @@
 #include "optsettings.h"
 #include "userlistmodel.h"
 
-#include <QElapsedTimer>
-
 #include <algorithm>
 #include <exception>
-#include <memory>
 
 Dispatcher::Dispatcher(DatagramPort &port, const OptSettings &settings, const LocalUser &user,
                        UserListModel &users, HistoryModel &history, const AwayNote &note,
@@ -22,11 +19,7 @@ Dispatcher::Dispatcher(DatagramPort &port, const OptSettings &settings, const Lo
       m_history(history), m_note(note), m_dialogs(dialogs)
 {
     connect(&m_port, &DatagramPort::arrived, this, &Dispatcher::handle);
-    m_msecs = [timer = std::make_shared<QElapsedTimer>()] {
-        if (!timer->isValid())
-            timer->start();
-        return timer->elapsed();
-    };
+    m_uptime.start();
 }
 
 bool Dispatcher::send(const QString &address, const QString &text)
@@ -140,7 +133,7 @@ void Dispatcher::openHoldDiscardResult(wire::Kind kind, const wire::Name &name, 
 bool Dispatcher::withinRate(const QString &source)
 {
     constexpr qint64 Full = MessageBurst * 1000;
-    const qint64 now = m_msecs();
+    const qint64 now = m_msecs ? m_msecs() : m_uptime.elapsed();
     if (m_buckets.size() > 4096) // spoofed sources: forget those back at full
         m_buckets.removeIf([now](const auto &b) {
             return b.value().tokens + (now - b.value().at) * MessagesPerSecond >= Full;

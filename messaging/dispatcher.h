@@ -2,6 +2,7 @@
 
 #include "wire.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -93,5 +94,6 @@ private:
     };
     bool withinRate(const QString &source);
     QHash<QString, Bucket> m_buckets;
-    std::function<qint64()> m_msecs;
+    std::function<qint64()> m_msecs; // unset: m_uptime
+    QElapsedTimer m_uptime;
 };

@@ -301,6 +301,8 @@ void FrmOpt::optGather()
     s.posRightUp = OptRightup->isChecked();
     s.posRightLow = OptRightlow->isChecked();
     s.posCenter = OptCenter->isChecked();
+    // A name refused where it was typed (OK, 更新) keeps the one in force
+    // when the password page saves the rest.
     if (m_nameUsable(TxtName->text()))
         s.setOptName(TxtName->text());
 }

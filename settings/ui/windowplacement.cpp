@@ -24,11 +24,16 @@ void placeWidget(QWidget *window, const OptSettings &settings)
                  QPoint(twips::toPixelsX(at->x(), screen), twips::toPixelsY(at->y(), screen)));
 }
 
-void showPlaced(QWidget *window, const OptSettings &settings)
+void showPlaced(QWidget *window, const OptSettings &settings, bool fit, bool activate)
 {
-    window->adjustSize();
-    placeWidget(window, settings);
+    if (fit)
+        window->adjustSize();
+    if (!(window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        placeWidget(window, settings);
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
+    if (!activate)
+        return;
     window->raise();
     window->activateWindow();
 }

@@ -26,6 +26,8 @@ struct Environment
     // The user's autostart folder, and the executable an entry there starts.
     QString autostartFolder;
     QString programPath;
+    // Where the history and the waiting messages are kept; empty: in memory only.
+    QString stateFolder;
     QHostAddress bindAddress = QHostAddress(QHostAddress::AnyIPv4);
     quint16 port = 50319;
     QString broadcastAddress = QStringLiteral("255.255.255.255");

@@ -6,6 +6,7 @@
 #include "program.h"
 #include "qtdialogs.h"
 #include "qttrayhost.h"
+#include "statefolder.h"
 #include "systemclock.h"
 #include "terminationwatcher.h"
 
@@ -93,6 +94,7 @@ int main(int argc, char *argv[])
     env.autostartFolder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                           QStringLiteral("/autostart");
     env.programPath = QCoreApplication::applicationFilePath();
+    env.stateFolder = stateFolder();
     env.clock = &clock;
     env.dialogs = &dialogs;
     env.systemInfo = &systemInfo;

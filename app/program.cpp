@@ -11,6 +11,7 @@
 #include "icontheme.h"
 #include "inbox.h"
 #include "instanceguard.h"
+#include "keptstore.h"
 #include "localuser.h"
 #include "notifier.h"
 #include "passwordgate.h"
@@ -44,8 +45,9 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     const OptSettings &settings = m_store->settings();
     m_theme = std::make_unique<IconTheme>();
     m_user = std::make_unique<LocalUser>(settings);
-    m_history =
-        std::make_unique<HistoryModel>(*m_env.clock, [this] { return m_user->shortName(); });
+    m_kept = std::make_unique<KeptStore>(m_env.stateFolder, *m_dialogs);
+    m_history = std::make_unique<HistoryModel>(m_kept->store(), *m_env.clock,
+                                               [this] { return m_user->shortName(); });
     m_users = std::make_unique<UserListModel>();
     m_note = std::make_unique<AwayNote>();
     m_dispatcher = std::make_unique<Dispatcher>(*m_port, settings, *m_user, *m_users, *m_history,
@@ -55,6 +57,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_composer->setInterfaces(m_env.interfaces);
     m_gate = std::make_unique<PasswordGate>(m_store->settings());
     m_inbox = std::make_unique<Inbox>();
+    m_inbox->setTable(&m_kept->inbox());
     m_receiver = std::make_unique<Receiver>(*m_inbox, *m_dispatcher, *m_composer, *m_history,
                                             *m_user, *m_dialogs, *m_gate);
     m_browser = std::make_unique<HistoryBrowser>(*m_history, *m_env.clock, *m_dialogs);
@@ -71,6 +74,10 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
 
 void Program::connectParts()
 {
+    Store &store = m_kept->store();
+    m_dispatcher->setKeeping([&store] { store.begin(); }, [&store] { return store.end(); });
+    m_dispatcher->setRoomCheck([this] { return m_kept->hasRoom(); });
+    connect(&store, &Store::rolledBack, m_inbox.get(), &Inbox::restore);
     connect(m_theme.get(), &IconTheme::changed, this, &Program::themeChanged);
     connect(m_receiver.get(), &Receiver::arrived, this, &Program::messageArrived);
     connect(m_receiver.get(), &Receiver::arrived, this, &Program::notifyArrival);
@@ -164,6 +171,11 @@ Program::StartResult Program::start()
         frmSnd().showMinimized();
     }
     m_user->take(m_env.systemInfo->loginNameBuffer(), m_port->localAddress());
+    m_kept->tellProblem();
+    // What waited when the program last ended waits again.
+    m_inbox->restore();
+    if (m_receiver->waitAgain())
+        messageArrived();
     return StartResult::Running;
 }
 

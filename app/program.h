@@ -15,6 +15,7 @@ class HistoryBrowser;
 class HistoryModel;
 class IconTheme;
 class Inbox;
+class KeptStore;
 class LocalUser;
 class PasswordGate;
 class Receiver;
@@ -96,6 +97,7 @@ private:
     std::unique_ptr<DatagramPort> m_ownPort;
     DatagramPort *m_port = nullptr;
     std::unique_ptr<SettingsStore> m_store;
+    std::unique_ptr<KeptStore> m_kept;
     std::unique_ptr<IconTheme> m_theme;
     std::unique_ptr<LocalUser> m_user;
     std::unique_ptr<HistoryModel> m_history;

@@ -15,8 +15,7 @@ QByteArray write(const HistoryModel &history, const QDateTime &now, const QStrin
             now.date().toString(QStringLiteral("#yyyy-MM-dd#")) + u',' +
             now.time().toString(QStringLiteral("#HH:mm:ss#")) + u',' +
             recordfile::quoted(statusText) + QStringLiteral("\r\n");
-    for (int r = 1; r <= n; ++r) {
-        const HistoryRow &row = history.row(r);
+    history.forEach([&text](const HistoryRow &row) {
         for (const QString *field : {&row.date, &row.sender, &row.recipient, &row.sendTime,
                                      &row.receiveTime, &row.message}) {
             if (field != &row.date)
@@ -24,7 +23,7 @@ QByteArray write(const HistoryModel &history, const QDateTime &now, const QStrin
             text += recordfile::quoted(*field);
         }
         text += QStringLiteral("\r\n");
-    }
+    });
     return cp932::encode(text);
 }
 

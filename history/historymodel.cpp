@@ -4,25 +4,74 @@
 
 #include "clock.h"
 #include "fieldtext.h"
+#include "store.h"
 
 namespace {
+
 const QString DiscardMark = QStringLiteral("*");
+
+std::unique_ptr<Store> memoryStore()
+{
+    auto store = std::make_unique<Store>();
+    store->open({});
+    return store;
+}
+
+} // namespace
+
+HistoryModel::HistoryModel(Store &store, const Clock &clock,
+                           std::function<QString()> localShortName, QObject *parent)
+    : QAbstractTableModel(parent), m_store(store), m_clock(clock),
+      m_localShortName(std::move(localShortName)), m_table(store)
+{
+    connect(&m_store, &Store::rolledBack, this, &HistoryModel::reload);
+    reload();
 }
 
 HistoryModel::HistoryModel(const Clock &clock, std::function<QString()> localShortName,
                            QObject *parent)
-    : QAbstractTableModel(parent), m_clock(clock), m_localShortName(std::move(localShortName))
+    : QAbstractTableModel(parent), m_ownStore(memoryStore()), m_store(*m_ownStore), m_clock(clock),
+      m_localShortName(std::move(localShortName)), m_table(m_store)
 {
+    connect(&m_store, &Store::rolledBack, this, &HistoryModel::reload);
+}
+
+HistoryModel::~HistoryModel() = default;
+
+void HistoryModel::reload()
+{
+    beginResetModel();
+    m_runs = m_table.runs();
+    m_count = 0;
+    for (const auto &r : m_runs)
+        m_count += int(r.count);
+    m_pages.clear();
+    endResetModel();
 }
 
 int HistoryModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : m_count;
 }
 
 int HistoryModel::columnCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : ColumnCount;
+}
+
+const HistoryRow *HistoryModel::cached(qint64 key) const
+{
+    const qint64 pageNo = key / PageRows;
+    auto page = m_pages.find(pageNo);
+    if (page == m_pages.end()) {
+        if (m_pages.size() >= 32) // what one screen and a scroll need
+            m_pages.clear();
+        page = m_pages.insert(
+            pageNo, m_table.page(pageNo * PageRows, pageNo * PageRows + PageRows - 1, ListedChars));
+    }
+    const auto at = std::lower_bound(page->begin(), page->end(), key,
+                                     [](const HistoryRow &r, qint64 k) { return r.key < k; });
+    return at != page->end() && at->key == key ? &*at : nullptr;
 }
 
 QVariant HistoryModel::data(const QModelIndex &index, int role) const
@@ -34,20 +83,22 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
                                              : int(Qt::AlignLeft | Qt::AlignVCenter);
     if (role != Qt::DisplayRole)
         return {};
-    const HistoryRow &r = m_rows[size_t(index.row())];
+    const HistoryRow *r = cached(keyOf(index.row() + 1));
+    if (!r)
+        return QString();
     switch (index.column()) {
     case DateCol:
-        return r.date;
+        return r->date;
     case SenderCol:
-        return r.sender;
+        return r->sender;
     case RecipientCol:
-        return r.recipient;
+        return r->recipient;
     case SendTimeCol:
-        return r.sendTime;
+        return r->sendTime;
     case ReceiveTimeCol:
-        return r.receiveTime;
+        return r->receiveTime;
     case MessageCol:
-        return r.message;
+        return r->message;
     }
     return {};
 }
@@ -67,48 +118,85 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
     return {};
 }
 
-int HistoryModel::appendRow(HistoryRow row)
+HistoryRow HistoryModel::row(int n) const
 {
-    row.key = m_nextKey++;
-    const int at = int(m_rows.size());
-    beginInsertRows({}, at, at);
-    m_rows.push_back(std::move(row));
-    endInsertRows();
-    return at + 1;
+    return m_table.row(keyOf(n)).value_or(HistoryRow{});
+}
+
+void HistoryModel::forEach(const std::function<void(const HistoryRow &)> &f) const
+{
+    for (const auto &r : m_runs)
+        m_table.each(r.first, r.first + r.count - 1, f);
 }
 
 qint64 HistoryModel::keyOf(int rowNo) const
 {
-    return rowNo >= 1 && rowNo <= rowCount() ? m_rows[size_t(rowNo - 1)].key : 0;
+    if (rowNo < 1 || rowNo > m_count)
+        return 0;
+    qint64 left = rowNo - 1;
+    for (const auto &r : m_runs) {
+        if (left < r.count)
+            return r.first + left;
+        left -= r.count;
+    }
+    return 0;
 }
 
 int HistoryModel::rowOf(qint64 key) const
 {
-    const auto at = std::lower_bound(m_rows.begin(), m_rows.end(), key,
-                                     [](const HistoryRow &r, qint64 k) { return r.key < k; });
-    return at != m_rows.end() && at->key == key ? int(at - m_rows.begin()) + 1 : 0;
+    qint64 before = 0;
+    for (const auto &r : m_runs) {
+        if (key >= r.first && key < r.first + r.count)
+            return int(before + key - r.first) + 1;
+        before += r.count;
+    }
+    return 0;
 }
 
-void HistoryModel::rowChanged(int rowNo)
+void HistoryModel::extendRuns(qint64 first, qint64 count)
 {
+    if (!m_runs.empty() && m_runs.back().first + m_runs.back().count == first)
+        m_runs.back().count += count;
+    else
+        m_runs.push_back({m_runs.empty() ? 1 : m_runs.back().seq + 1, first, count});
+    m_table.saveRun(m_runs.back());
+    m_count += int(count);
+}
+
+void HistoryModel::rowChanged(int rowNo, qint64 key)
+{
+    m_pages.remove(key / PageRows);
     emit dataChanged(index(rowNo - 1, RecipientCol), index(rowNo - 1, ReceiveTimeCol));
+}
+
+int HistoryModel::appendRow(HistoryRow row, int sentNo)
+{
+    m_store.begin();
+    row.key = m_store.takeKeys(1);
+    const int at = m_count;
+    beginInsertRows({}, at, at);
+    m_table.insert(row, sentNo < 0 ? at + 1 : 0);
+    extendRuns(row.key, 1);
+    m_pages.remove(row.key / PageRows);
+    endInsertRows();
+    m_store.end();
+    return at + 1;
 }
 
 int HistoryModel::logAddSend(const QString &recipient, const QString &message)
 {
     const QDateTime now = m_clock.now();
     const QString time = fieldtext::timeText(now);
-    const int rowNo = appendRow(
-        {fieldtext::dateText(now), m_localShortName(), recipient, time, QString(), message});
-    m_sent.insert(rowNo, m_rows.back().key);
-    return rowNo;
+    return appendRow(
+        {fieldtext::dateText(now), m_localShortName(), recipient, time, QString(), message}, -1);
 }
 
 int HistoryModel::logAddRecv(const QString &senderShortName, const QString &message)
 {
     const QDateTime now = m_clock.now();
     return appendRow({fieldtext::dateText(now), senderShortName, QString(),
-                      fieldtext::timeText(now), QString(), message, true});
+                      fieldtext::timeText(now), QString(), message, true},
+                     0);
 }
 
 void HistoryModel::logSetOpen(qint64 key)
@@ -116,68 +204,84 @@ void HistoryModel::logSetOpen(qint64 key)
     const int rowNo = rowOf(key);
     if (rowNo == 0)
         return;
-    HistoryRow &r = m_rows[size_t(rowNo - 1)];
-    r.recipient = m_localShortName();
-    r.receiveTime = fieldtext::timeText(m_clock.now());
-    rowChanged(rowNo);
+    m_store.begin();
+    m_table.setRecipient(key, m_localShortName(), fieldtext::timeText(m_clock.now()));
+    m_store.end();
+    rowChanged(rowNo, key);
 }
 
 void HistoryModel::logSetDiscard()
 {
-    // One time text and one name, shared by every row they complete.
-    const QString recipient = m_localShortName();
-    const QString time = fieldtext::timeText(m_clock.now()) + DiscardMark;
+    // A sent row waits for its peer's answer, which this user's discarding
+    // does not give.
+    m_store.begin();
+    const std::vector<qint64> keys =
+        m_table.markWaiting(m_localShortName(), fieldtext::timeText(m_clock.now()) + DiscardMark);
+    m_store.end();
+    m_pages.clear();
     // One signal per run of changed rows, so the views hear of no others.
-    int first = -1;
-    const auto report = [this, &first](int end) {
-        if (first >= 0)
-            emit dataChanged(index(first, RecipientCol), index(end - 1, ReceiveTimeCol));
-        first = -1;
-    };
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        HistoryRow &r = m_rows[i];
-        // A sent row waits for its peer's answer, which this user's
-        // discarding does not give.
-        if (!r.received || !r.receiveTime.isEmpty()) {
-            report(int(i));
+    int first = 0;
+    int last = 0;
+    for (const qint64 key : keys) {
+        const int rowNo = rowOf(key);
+        if (rowNo == 0)
+            continue;
+        if (first > 0 && rowNo == last + 1) {
+            last = rowNo;
             continue;
         }
-        r.recipient = recipient;
-        r.receiveTime = time;
-        if (first < 0)
-            first = int(i);
+        if (first > 0)
+            emit dataChanged(index(first - 1, RecipientCol), index(last - 1, ReceiveTimeCol));
+        first = last = rowNo;
     }
-    report(int(m_rows.size()));
+    if (first > 0)
+        emit dataChanged(index(first - 1, RecipientCol), index(last - 1, ReceiveTimeCol));
 }
 
 void HistoryModel::logSetResult(int sentRowNo, bool discarded)
 {
-    const int rowNo = rowOf(m_sent.value(sentRowNo));
+    const qint64 key = m_table.sentWith(sentRowNo);
+    const int rowNo = key > 0 ? rowOf(key) : 0;
     if (rowNo == 0)
         return;
     QString time = fieldtext::timeText(m_clock.now());
     if (discarded)
         time += DiscardMark;
-    m_rows[size_t(rowNo - 1)].receiveTime = time;
-    rowChanged(rowNo);
+    m_store.begin();
+    m_table.setReceiveTime(key, time);
+    m_store.end();
+    rowChanged(rowNo, key);
 }
 
 void HistoryModel::dropLast(int rowNo)
 {
-    if (rowNo != rowCount() || rowNo < 1)
+    if (rowNo != m_count || rowNo < 1)
         return;
+    const qint64 key = keyOf(rowNo);
     beginRemoveRows({}, rowNo - 1, rowNo - 1);
-    if (m_sent.value(rowNo) == m_rows.back().key)
-        m_sent.remove(rowNo);
-    m_rows.pop_back();
+    m_store.begin();
+    m_table.remove(key);
+    HistoryTable::Run &last = m_runs.back();
+    --last.count;
+    m_table.saveRun(last);
+    if (last.count == 0)
+        m_runs.pop_back();
+    --m_count;
+    m_store.end();
+    m_store.releaseKey(key);
+    m_pages.remove(key / PageRows);
     endRemoveRows();
 }
 
 void HistoryModel::clear()
 {
     beginResetModel();
-    m_rows.clear();
-    m_sent.clear();
+    m_store.begin();
+    m_table.clear();
+    m_store.end();
+    m_runs.clear();
+    m_count = 0;
+    m_pages.clear();
     endResetModel();
 }
 
@@ -185,10 +289,17 @@ void HistoryModel::append(const std::vector<HistoryRow> &rows)
 {
     if (rows.empty())
         return;
-    const int at = rowCount();
+    const int at = m_count;
     beginInsertRows({}, at, at + int(rows.size()) - 1);
-    m_rows.insert(m_rows.end(), rows.begin(), rows.end());
-    for (auto row = m_rows.begin() + at; row != m_rows.end(); ++row)
-        row->key = m_nextKey++;
+    m_store.begin();
+    const qint64 first = m_store.takeKeys(qint64(rows.size()));
+    qint64 key = first;
+    for (HistoryRow row : rows) {
+        row.key = key++;
+        m_table.insert(row, 0);
+    }
+    extendRuns(first, qint64(rows.size()));
+    m_store.end();
+    m_pages.clear();
     endInsertRows();
 }

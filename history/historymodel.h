@@ -1,30 +1,24 @@
 #pragma once
 
+#include "historytable.h"
+#include "records.h"
+
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class Clock;
-
-struct HistoryRow
-{
-    QString date;
-    QString sender;
-    QString recipient;
-    QString sendTime;
-    QString receiveTime;
-    QString message;
-    bool received = false; // a message from a peer, not one this user sent
-    qint64 key = 0;        // this row and no other, for as long as it lives (set by the model)
-};
+class Store;
 
 // The history list: rows in the order they were added, never sorted, so a
 // row's number (1-based) is its position; that number travels with a sent
 // message. Completions find their row by its key instead, so after 履歴ｸﾘｱ or
 // 読込 they change the row they were made for, or nothing when it is gone.
-// The history window shows it.
+// The rows live in the store; the list reads the pages it shows and keeps
+// only the order (runs of keys) in memory. The history window shows it.
 class HistoryModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -33,18 +27,26 @@ public:
     static constexpr int ColumnCount = 6;
     // Column widths in twips, as the list lays them out.
     static constexpr int ColumnWidths[ColumnCount] = {1095, 1411, 1411, 1095, 1094, 8820};
+    // The list shows this much of a body; the detail view reads it whole.
+    static constexpr int ListedChars = 1024;
 
     // localShortName gives this copy's short name as the settings say now.
+    HistoryModel(Store &store, const Clock &clock, std::function<QString()> localShortName,
+                 QObject *parent = nullptr);
+    // Kept in memory only.
     HistoryModel(const Clock &clock, std::function<QString()> localShortName,
                  QObject *parent = nullptr);
+    ~HistoryModel() override;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Row number n (1-based); n must name a row.
-    const HistoryRow &row(int n) const { return m_rows[size_t(n - 1)]; }
+    // Row number n (1-based), whole; n must name a row.
+    HistoryRow row(int n) const;
+    // Every row, whole, in list order, read a piece at a time.
+    void forEach(const std::function<void(const HistoryRow &)> &f) const;
 
     // Both give the new row's number.
     int logAddSend(const QString &recipient, const QString &message);
@@ -60,16 +62,25 @@ public:
 
     void clear();
     void append(const std::vector<HistoryRow> &rows);
+    // Reads the order back from the store (at start, and after a failed commit).
+    void reload();
 
 private:
-    int appendRow(HistoryRow row);
-    void rowChanged(int rowNo);
+    int appendRow(HistoryRow row, int sentNo);
+    void extendRuns(qint64 first, qint64 count);
+    void rowChanged(int rowNo, qint64 key);
     // The row number of key; 0 when that row is gone.
     int rowOf(qint64 key) const;
+    const HistoryRow *cached(qint64 key) const;
 
+    std::unique_ptr<Store> m_ownStore;
+    Store &m_store;
     const Clock &m_clock;
     std::function<QString()> m_localShortName;
-    std::vector<HistoryRow> m_rows; // keys ascending
-    qint64 m_nextKey = 1;
-    QHash<int, qint64> m_sent; // row number on the wire → the row sent with it
+    mutable HistoryTable m_table;
+    std::vector<HistoryTable::Run> m_runs;
+    int m_count = 0;
+    // Pages of listed rows by key / PageRows; a few at a time.
+    static constexpr qint64 PageRows = 64;
+    mutable QHash<qint64, std::vector<HistoryRow>> m_pages;
 };

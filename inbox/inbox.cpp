@@ -1,5 +1,9 @@
 #include "inbox.h"
 
+#include "inboxtable.h"
+
+#include <algorithm>
+
 int Inbox::store(InboxEntry e)
 {
     e.serial = ++m_serials;
@@ -9,6 +13,8 @@ int Inbox::store(InboxEntry e)
         m_live = true;
         m_recvCount = at = m_dix = 1;
         m_entries[0] = e;
+        if (m_table)
+            m_table->startWith(e);
         m_body = e.body;
         emit replyCleared();
     } else {
@@ -16,6 +22,8 @@ int Inbox::store(InboxEntry e)
         if (m_recvCount < Capacity) {
             m_entries[size_t(m_recvCount)] = e;
             at = ++m_recvCount;
+            if (m_table)
+                m_table->insert(e);
         }
     }
     // Every arrival closes the body, also one the user is reading.
@@ -24,9 +32,35 @@ int Inbox::store(InboxEntry e)
     return at;
 }
 
+void Inbox::restore()
+{
+    if (!m_table)
+        return;
+    const std::vector<InboxEntry> kept = m_table->entries();
+    m_live = !kept.empty();
+    m_recvCount = int(std::min(kept.size(), m_entries.size()));
+    std::copy_n(kept.begin(), m_recvCount, m_entries.begin());
+    m_serials = kept.empty() ? m_serials : std::max(m_serials, kept.back().serial);
+    m_dix = 1;
+    m_bodyVisible = m_back = false;
+    m_next = m_recvCount >= 2;
+    if (m_live)
+        recvSet();
+    emit changed();
+}
+
+void Inbox::markOpened()
+{
+    current().recvOpen = true;
+    if (m_table)
+        m_table->setOpened(current().serial);
+}
+
 void Inbox::drop()
 {
     m_live = false;
+    if (m_table)
+        m_table->clear();
     emit changed();
 }
 
@@ -94,6 +128,8 @@ void Inbox::dataSlide()
 {
     if (m_recvCount < 1 || m_dix < 1 || m_dix > m_recvCount)
         return;
+    if (m_table)
+        m_table->remove(current().serial);
     for (int i = m_dix; i < m_recvCount; ++i)
         entry(i) = entry(i + 1);
     if (m_dix == m_recvCount && m_recvCount != 1)

@@ -4,18 +4,9 @@
 #include <QString>
 #include <array>
 
-// One message waiting to be answered.
-struct InboxEntry
-{
-    QString recvName;     // the sender's short name, maybe empty
-    QString recvIp;       // where it came from, dotted IPv4
-    QString recvSendTime; // the sender's clock at sending
-    QString recvRowNo;    // the sender's history reference, as it came
-    QString body;
-    bool recvOpen = false; // the open confirmation has gone out
-    qint64 recvLogKey = 0; // this message's own history row (its key)
-    quint64 serial = 0;    // tells this entry from every other one of this run
-};
+#include "records.h"
+
+class InboxTable;
 
 // The ten-entry table of waiting messages and what the received-message
 // window shows of it: the entry on display (dix), the body's state and the
@@ -27,6 +18,11 @@ public:
     static constexpr int Capacity = 10;
 
     using QObject::QObject;
+
+    // Where every entry and its end is kept; none: kept in memory only.
+    void setTable(InboxTable *table) { m_table = table; }
+    // The entries kept when the program last ran wait again, body closed.
+    void restore();
 
     // While not live the table counts as empty and the next arrival starts
     // it again at position 1.
@@ -42,6 +38,8 @@ public:
     int store(InboxEntry e);
     // Drops every entry at once (閉じる).
     void drop();
+    // The open confirmation of the entry on display went out.
+    void markOpened();
 
     // What the window shows.
     bool bodyVisible() const { return m_bodyVisible; }
@@ -69,6 +67,7 @@ signals:
 private:
     void recvSet();
 
+    InboxTable *m_table = nullptr;
     std::array<InboxEntry, Capacity> m_entries;
     int m_recvCount = 0;
     int m_dix = 1;

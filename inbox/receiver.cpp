@@ -37,11 +37,10 @@ void Receiver::addRecvMsg(const wire::Message &message, const QString &source)
     e.recvSendTime = message.time;
     e.recvRowNo = message.refField;
     e.body = message.text;
-    const int at = m_inbox.store(e);
+    // The row first: the entry kept with the message names it.
+    e.recvLogKey = m_history.keyOf(m_history.logAddRecv(e.recvName, e.body));
+    m_inbox.store(e);
     m_alertUp = true;
-    const int row = m_history.logAddRecv(e.recvName, e.body);
-    if (at > 0)
-        m_inbox.entry(at).recvLogKey = m_history.keyOf(row);
     emit arrived(e.recvName, e.recvIp);
 }
 
@@ -64,7 +63,7 @@ void Receiver::sendOpenConfirm()
                                                     "次に開いた時にもう一度送ります。")));
         return;
     }
-    e.recvOpen = true;
+    m_inbox.markOpened();
     resetTrayIcon();
     m_history.logSetOpen(e.recvLogKey);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inbox.h"
 #include "wire.h"
 
 #include <QObject>
@@ -10,7 +11,6 @@ class Composer;
 class Dialogs;
 class Dispatcher;
 class HistoryModel;
-class Inbox;
 class LocalUser;
 class PasswordGate;
 
@@ -34,6 +34,8 @@ public:
 
     // The arrival picture is up: no answer or opening since the last arrival.
     bool alertUp() const { return m_alertUp; }
+    // The inbox was read back at start: what waits is announced again.
+    bool waitAgain() { return m_alertUp = m_inbox.isLive(); }
 
     // OPEN or CLOSE.
     Opening CmdOPCL();

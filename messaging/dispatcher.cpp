@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 Dispatcher::Dispatcher(DatagramPort &port, const OptSettings &settings, const LocalUser &user,
                        UserListModel &users, HistoryModel &history, const AwayNote &note,
@@ -18,7 +19,15 @@ Dispatcher::Dispatcher(DatagramPort &port, const OptSettings &settings, const Lo
     : QObject(parent), m_port(port), m_settings(settings), m_user(user), m_users(users),
       m_history(history), m_note(note), m_dialogs(dialogs)
 {
-    connect(&m_port, &DatagramPort::arrived, this, &Dispatcher::handle);
+    connect(&m_port, &DatagramPort::arrived, this, [this](const QByteArray &b, const QString &s) {
+        if (!m_batchOpen)
+            openBatch();
+        datagram(b, s);
+    });
+    connect(&m_port, &DatagramPort::drained, this, [this] {
+        if (m_batchOpen)
+            closeBatch();
+    });
     m_uptime.start();
 }
 
@@ -73,6 +82,32 @@ struct Dispatcher::Visitor
 };
 
 void Dispatcher::handle(const QByteArray &bytes, const QString &source)
+{
+    const bool own = !m_batchOpen;
+    if (own)
+        openBatch();
+    datagram(bytes, source);
+    if (own)
+        closeBatch();
+}
+
+void Dispatcher::openBatch()
+{
+    m_batchOpen = true;
+    if (m_begin)
+        m_begin();
+}
+
+void Dispatcher::closeBatch()
+{
+    m_batchOpen = false;
+    const bool kept = !m_commit || m_commit();
+    const auto acks = std::exchange(m_acks, {});
+    for (const auto &[source, bytes] : acks)
+        sendBytes(source, kept ? bytes : cp932::encode(wire::reject()));
+}
+
+void Dispatcher::datagram(const QByteArray &bytes, const QString &source)
 {
     try {
         std::visit(Visitor{*this, source}, wire::read(bytes));
@@ -153,10 +188,10 @@ bool Dispatcher::withinRate(const QString &source)
 void Dispatcher::messageDatagram(const wire::Message &message, const QString &source)
 {
     if ((m_settings.otherReject && source != m_users.selectedPeerAddress()) ||
-        !withinRate(source)) {
+        !withinRate(source) || (m_hasRoom && !m_hasRoom())) {
         send(source, wire::reject());
         return;
     }
     emit messageArrived(message, source);
-    send(source, wire::ack(m_user.sendName()));
+    m_acks.append({source, cp932::encode(wire::ack(m_user.sendName()))});
 }

@@ -47,8 +47,18 @@ public:
                UserListModel &users, HistoryModel &history, const AwayNote &note, Dialogs &dialogs,
                QObject *parent = nullptr);
 
-    // One datagram from source.
+    // One datagram from source, a batch of its own.
     void handle(const QByteArray &bytes, const QString &source);
+    // What the datagrams of one batch changed is kept (committed) by
+    // commit, which begin opened; only then do their acknowledgements
+    // leave. A batch that could not be kept is refused ("OTHER送信").
+    void setKeeping(std::function<void()> begin, std::function<bool()> commit)
+    {
+        m_begin = std::move(begin);
+        m_commit = std::move(commit);
+    }
+    // Whether another message can be kept; when not, it is refused.
+    void setRoomCheck(std::function<bool()> hasRoom) { m_hasRoom = std::move(hasRoom); }
     // Messages one host may send: a burst of MessageBurst, then
     // MessagesPerSecond; beyond that they are refused ("OTHER送信"), so
     // their sender sees that nothing was kept.
@@ -73,6 +83,9 @@ signals:
 
 private:
     struct Visitor;
+    void datagram(const QByteArray &bytes, const QString &source);
+    void openBatch();
+    void closeBatch();
     void deliveryResult(const wire::Ack &ack);
     void rejectionResult();
     void openHoldDiscardResult(wire::Kind kind, const wire::Name &name, int row);
@@ -95,5 +108,10 @@ private:
     bool withinRate(const QString &source);
     QHash<QString, Bucket> m_buckets;
     std::function<qint64()> m_msecs; // unset: m_uptime
+    std::function<void()> m_begin;
+    std::function<bool()> m_commit;
+    std::function<bool()> m_hasRoom;
+    bool m_batchOpen = false;
+    QList<QPair<QString, QByteArray>> m_acks; // of the open batch
     QElapsedTimer m_uptime;
 };

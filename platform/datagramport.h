@@ -27,4 +27,6 @@ public:
 signals:
     // One signal per datagram; source is dotted IPv4 text.
     void arrived(const QByteArray &bytes, const QString &source);
+    // Every datagram waiting was handed over: the end of one batch.
+    void drained();
 };

@@ -93,4 +93,5 @@ void UdpDatagramPort::drain()
             break;
         emit arrived(datagram.data(), dotted(datagram.senderAddress()));
     }
+    emit drained();
 }

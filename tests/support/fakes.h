@@ -64,7 +64,11 @@ public:
         sent << qMakePair(to, bytes);
         return true;
     }
-    void feed(const QByteArray &bytes, const QString &source) { emit arrived(bytes, source); }
+    void feed(const QByteArray &bytes, const QString &source)
+    {
+        emit arrived(bytes, source);
+        emit drained();
+    }
 
     BindResult bindResult = BindResult::Bound;
     QString address = QStringLiteral("198.18.0.10");

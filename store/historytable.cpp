@@ -1,0 +1,195 @@
+#include "historytable.h"
+
+#include "store.h"
+
+#include <QSqlError>
+#include <QVariant>
+
+namespace {
+
+// A null text would be stored as NULL; every text column holds text.
+QString text(const QString &s)
+{
+    return s.isNull() ? QStringLiteral("") : s;
+}
+
+HistoryRow rowFrom(const QSqlQuery &q)
+{
+    HistoryRow r;
+    r.key = q.value(0).toLongLong();
+    r.date = q.value(1).toString();
+    r.sender = q.value(2).toString();
+    r.recipient = q.value(3).toString();
+    r.sendTime = q.value(4).toString();
+    r.receiveTime = q.value(5).toString();
+    r.received = q.value(6).toBool();
+    r.message = q.value(7).toString();
+    return r;
+}
+
+} // namespace
+
+HistoryTable::HistoryTable(Store &store)
+    : m_store(store),
+      m_insert(prepared(QStringLiteral(
+          "INSERT INTO history(key, date, sender, recipient, sendTime, receiveTime, received,"
+          " sentNo, message) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"))),
+      m_saveRun(prepared(
+          QStringLiteral("INSERT OR REPLACE INTO runs(seq, first, count) VALUES(?, ?, ?)")))
+{
+}
+
+QSqlQuery HistoryTable::prepared(const QString &sql)
+{
+    QSqlQuery q(m_store.db());
+    q.prepare(sql);
+    return q;
+}
+
+bool HistoryTable::run(QSqlQuery &q, const char *what)
+{
+    if (q.exec())
+        return true;
+    m_store.failed(QStringLiteral("%1: %2").arg(QLatin1String(what), q.lastError().text()));
+    return false;
+}
+
+std::vector<HistoryTable::Run> HistoryTable::runs()
+{
+    std::vector<Run> runs;
+    QSqlQuery q = prepared(QStringLiteral("SELECT seq, first, count FROM runs ORDER BY seq"));
+    if (run(q, "runs"))
+        while (q.next())
+            runs.push_back(
+                {q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong()});
+    return runs;
+}
+
+void HistoryTable::saveRun(const Run &r)
+{
+    if (r.count <= 0) {
+        QSqlQuery q = prepared(QStringLiteral("DELETE FROM runs WHERE seq = ?"));
+        q.addBindValue(r.seq);
+        run(q, "run");
+        return;
+    }
+    m_saveRun.addBindValue(r.seq);
+    m_saveRun.addBindValue(r.first);
+    m_saveRun.addBindValue(r.count);
+    run(m_saveRun, "run");
+}
+
+void HistoryTable::clear()
+{
+    QSqlQuery q(m_store.db());
+    if (!q.exec(QStringLiteral("DELETE FROM runs")) ||
+        !q.exec(QStringLiteral("DELETE FROM history")))
+        m_store.failed(QStringLiteral("clear: ") + q.lastError().text());
+    q.prepare(QStringLiteral("INSERT OR REPLACE INTO meta(name, value) VALUES('keyFloor', ?)"));
+    q.addBindValue(m_store.peekKey());
+    run(q, "key floor");
+}
+
+void HistoryTable::insert(const HistoryRow &row, int sentNo)
+{
+    m_insert.addBindValue(row.key);
+    m_insert.addBindValue(text(row.date));
+    m_insert.addBindValue(text(row.sender));
+    m_insert.addBindValue(text(row.recipient));
+    m_insert.addBindValue(text(row.sendTime));
+    m_insert.addBindValue(text(row.receiveTime));
+    m_insert.addBindValue(row.received ? 1 : 0);
+    m_insert.addBindValue(sentNo > 0 ? QVariant(sentNo) : QVariant());
+    m_insert.addBindValue(text(row.message));
+    run(m_insert, "add");
+}
+
+void HistoryTable::remove(qint64 key)
+{
+    QSqlQuery q = prepared(QStringLiteral("DELETE FROM history WHERE key = ?"));
+    q.addBindValue(key);
+    run(q, "remove");
+}
+
+std::vector<HistoryRow> HistoryTable::page(qint64 first, qint64 last, int messageChars)
+{
+    std::vector<HistoryRow> rows;
+    QSqlQuery q = prepared(
+        QStringLiteral("SELECT key, date, sender, recipient, sendTime, receiveTime, received,"
+                       " substr(message, 1, ?) FROM history WHERE key BETWEEN ? AND ?"
+                       " ORDER BY key"));
+    q.setForwardOnly(true);
+    q.addBindValue(messageChars);
+    q.addBindValue(first);
+    q.addBindValue(last);
+    if (run(q, "page"))
+        while (q.next())
+            rows.push_back(rowFrom(q));
+    return rows;
+}
+
+std::optional<HistoryRow> HistoryTable::row(qint64 key)
+{
+    QSqlQuery q = prepared(
+        QStringLiteral("SELECT key, date, sender, recipient, sendTime, receiveTime, received,"
+                       " message FROM history WHERE key = ?"));
+    q.addBindValue(key);
+    if (run(q, "row") && q.next())
+        return rowFrom(q);
+    return std::nullopt;
+}
+
+void HistoryTable::each(qint64 first, qint64 last, const std::function<void(const HistoryRow &)> &f)
+{
+    QSqlQuery q = prepared(
+        QStringLiteral("SELECT key, date, sender, recipient, sendTime, receiveTime, received,"
+                       " message FROM history WHERE key BETWEEN ? AND ? ORDER BY key"));
+    q.setForwardOnly(true);
+    q.addBindValue(first);
+    q.addBindValue(last);
+    if (run(q, "each"))
+        while (q.next())
+            f(rowFrom(q));
+}
+
+qint64 HistoryTable::sentWith(int sentNo)
+{
+    QSqlQuery q = prepared(QStringLiteral("SELECT max(key) FROM history WHERE sentNo = ?"));
+    q.addBindValue(sentNo);
+    return run(q, "sent") && q.next() ? q.value(0).toLongLong() : 0;
+}
+
+void HistoryTable::setRecipient(qint64 key, const QString &recipient, const QString &receiveTime)
+{
+    QSqlQuery q =
+        prepared(QStringLiteral("UPDATE history SET recipient = ?, receiveTime = ? WHERE key = ?"));
+    q.addBindValue(text(recipient));
+    q.addBindValue(text(receiveTime));
+    q.addBindValue(key);
+    run(q, "open");
+}
+
+void HistoryTable::setReceiveTime(qint64 key, const QString &receiveTime)
+{
+    QSqlQuery q = prepared(QStringLiteral("UPDATE history SET receiveTime = ? WHERE key = ?"));
+    q.addBindValue(text(receiveTime));
+    q.addBindValue(key);
+    run(q, "result");
+}
+
+std::vector<qint64> HistoryTable::markWaiting(const QString &recipient, const QString &receiveTime)
+{
+    std::vector<qint64> keys;
+    QSqlQuery waiting = prepared(QStringLiteral(
+        "SELECT key FROM history WHERE received = 1 AND receiveTime = '' ORDER BY key"));
+    waiting.setForwardOnly(true);
+    if (run(waiting, "waiting"))
+        while (waiting.next())
+            keys.push_back(waiting.value(0).toLongLong());
+    QSqlQuery q = prepared(QStringLiteral("UPDATE history SET recipient = ?, receiveTime = ?"
+                                          " WHERE received = 1 AND receiveTime = ''"));
+    q.addBindValue(text(recipient));
+    q.addBindValue(text(receiveTime));
+    run(q, "discard");
+    return keys;
+}

@@ -8,6 +8,7 @@
 #include "frmrecv.h"
 #include "frmsnd.h"
 #include "historymodel.h"
+#include "icontheme.h"
 #include "inbox.h"
 #include "optsettings.h"
 #include "passwordgate.h"
@@ -18,6 +19,9 @@
 #include "twips.h"
 #include "userlistmodel.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -83,6 +87,8 @@ private slots:
     void passwordPage();
     void withoutTrayEverythingStaysReachable();
     void historyWindowThroughTheGate();
+    void keptAcrossRestart_data();
+    void keptAcrossRestart();
 };
 
 void ReceiveTest::arrivalShowsSenderAsPlainText_data()
@@ -540,6 +546,68 @@ void ReceiveTest::historyWindowThroughTheGate()
 
     QVERIFY(log->close() == false); // only hides
     QVERIFY(!log->isVisible());
+}
+
+void ReceiveTest::keptAcrossRestart_data()
+{
+    QTest::addColumn<QByteArray>("found"); // portana.db before the first start; empty: none
+    QTest::addColumn<QString>("told");     // the one box at the first start
+    QTest::addColumn<int>("waitingAfter"); // messages waiting after the restart
+    QTest::addRow("kept") << QByteArray() << QString() << 3;
+    QTest::addRow("damaged: left as it is, nothing kept")
+        << QByteArray("SQLite format 3\0\x10\x00 not really", 30)
+        << QStringLiteral("は壊れています。") << 0;
+    QTest::addRow("a folder where the file goes")
+        << QByteArray("dir") << QStringLiteral("は開けませんでした。") << 0;
+}
+
+// The program is killed after the batch was committed and before its
+// acknowledgement left: the message waits again when it starts once more.
+void ReceiveTest::keptAcrossRestart()
+{
+    QFETCH(QByteArray, found);
+    QFETCH(QString, told);
+    QFETCH(int, waitingAfter);
+    Copy c;
+    c.t.env.stateFolder = c.t.folder.filePath(QStringLiteral("state"));
+    const QString db = c.t.env.stateFolder + QStringLiteral("/portana.db");
+    QDir().mkpath(found == "dir" ? db : c.t.env.stateFolder);
+    if (!found.isEmpty() && found != "dir") {
+        QFile f(db);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(found);
+    }
+    QVERIFY(c.t.start());
+    QCOMPARE(c.t.dialogs.shown.size(), told.isEmpty() ? 0 : 1);
+    if (!told.isEmpty())
+        QVERIFY(c.t.dialogs.shown[0].text.contains(told));
+    c.arrive(QStringLiteral("127.0.9.1"), u"Ichi"_s + sp(16), u"7       "_s, u"一通目"_s);
+    c.arrive(QStringLiteral("127.0.9.2"), u"Ni"_s + sp(18), u"8       "_s, u"二通目"_s);
+    c.port().refuse = true; // killed before this acknowledgement leaves
+    c.arrive(QStringLiteral("127.0.9.3"), u"San"_s + sp(17), u"9       "_s, u"三通目"_s);
+    QCOMPARE(c.sent().size(), 2); // the first two were acknowledged, and kept
+    c.t.program.reset();
+
+    c.port().refuse = false;
+    QVERIFY(c.t.start());
+    QCOMPARE(c.t.dialogs.shown.size(), told.isEmpty() ? 0 : 2); // told again, once per start
+    QCOMPARE(c.p().history().rowCount(), waitingAfter);
+    QCOMPARE(c.p().tray().mnuRecvMsg->isEnabled(), waitingAfter > 0);
+    QCOMPARE(sameIcon(c.t.tray.icon, c.p().theme().arrival()), waitingAfter > 0);
+    if (found == "SQLite format 3")
+        QCOMPARE(QFile(db).size(), qint64(found.size()));
+    if (waitingAfter == 0) {
+        QVERIFY(QFileInfo(db).isDir() || QFile(db).size() == found.size());
+        return;
+    }
+    QCOMPARE(c.p().history().row(3).message, u"三通目"_s);
+    QCOMPARE(c.p().history().row(1).sender, u"Ichi "_s);
+    c.t.tray.press(TrayHost::Event::LeftButtonDown);
+    QCOMPARE(c.w().panel4->text(), QStringLiteral("受信件数：3"));
+    c.click(c.w().CmdOPCL);
+    QCOMPARE(c.w().Text1->toPlainText(), u"一通目"_s);
+    QCOMPARE(c.sent(), QStringList{u"127.0.9.1|Open確認     "_s + Taro + u"7       "_s});
+    QCOMPARE(c.p().history().row(1).recipient, u"taro "_s);
 }
 
 QTEST_MAIN(ReceiveTest)

@@ -5,6 +5,7 @@ and a copy without a tray host shows its arrivals all the same."""
 import os
 import re
 import sys
+import threading
 import time
 import unittest
 
@@ -161,6 +162,30 @@ class Receive(unittest.TestCase):
                                        + b"78      "))
         self.assertTrue(self.gone(window))
 
+        # Three acknowledged messages, then ichiro is killed: started again,
+        # they wait again, and the history keeps them.
+        ack = (ha.address, enc("送信         ") + pad("ichiro").encode())
+        for ref in ("81", "82", "83"):
+            peer.send(ha.address, message("zpeer", ref, "キープ" + ref))
+            self.assertEqual(peer.recv(), ack)
+        a.proc.kill()
+        a.wait_exit()
+        a = self.lab.copy(ha, folder=a.folder)
+        window = self.open_messages(a, r"^ From zpeer  TIME: 09:08:07$")
+        self.press(window, OPEN)
+        self.assertEqual(peer.recv(), (ha.address, enc("Open確認     ") + pad("ichiro").encode()
+                                       + b"81      "))
+
+        # One host floods ichiro; another host's message is still acknowledged.
+        flooder = self.lab.peer(self.lab.host(8))
+        flood = threading.Thread(target=flooder.burst,
+                                 args=(ha.address, message("flood", "1", "x" * 60000), 400, 2))
+        flood.start()
+        time.sleep(0.3)
+        peer.send(ha.address, message("zpeer", "84", "割り込み"))
+        self.assertEqual(peer.recv(), ack)
+        flood.join()
+
         # ichiro's history, through the tray menu and the real file dialog:
         # the message to jiro carries the time jiro opened it.
         self.display.click(a.tray_window(), 10, 10, button=3)
@@ -190,6 +215,9 @@ class Receive(unittest.TestCase):
         # The peer's messages: opened, and closed unread ("*").
         self.assertRegex(text, '"zpeer ","ichiro ","' + TIME + '","' + TIME + '","テスト78"')
         self.assertRegex(text, '"zpeer ","ichiro ","' + TIME + '","' + TIME + r'\*","テスト80"')
+        # Kept across the kill: the one opened, the two still waiting.
+        self.assertRegex(text, '"zpeer ","ichiro ","' + TIME + '","' + TIME + '","キープ81"')
+        self.assertRegex(text, '"zpeer ","","' + TIME + '","","キープ83"\r\n')
 
     def test_without_a_tray(self):
         self.start(tray=False)

@@ -24,8 +24,9 @@ Dialogs::Box error(const QString &text, Dialogs::Icon icon = Dialogs::Icon::Excl
 
 HistoryBrowser::HistoryBrowser(HistoryModel &history, const Clock &clock, Dialogs &dialogs,
                                QObject *parent)
-    : QObject(parent), m_history(history), m_clock(clock), m_dialogs(dialogs)
+    : QObject(parent), m_history(history), m_clock(clock), m_dialogs(dialogs), m_loader(history)
 {
+    connect(&m_loader, &HistoryLoader::finished, this, &HistoryBrowser::loadFinished);
     // A list emptied or replaced under the detail view never leaves it on a
     // row that is gone.
     connect(&m_history, &QAbstractItemModel::modelReset, this, &HistoryBrowser::rowsGone);
@@ -202,20 +203,32 @@ void HistoryBrowser::load(bool append)
                                    Dialogs::Icon::Critical));
         return;
     }
-    const historyfile::ReadResult read = historyfile::read(file.readAll());
-    if (!read.isHistory) {
+    file.close();
+    if (!m_loader.start(path, info.size(), !append))
+        return; // one load at a time; the menu is off meanwhile
+    m_status = QStringLiteral("読込中...");
+    emit changed();
+}
+
+void HistoryBrowser::loadFinished(HistoryLoader::Outcome outcome)
+{
+    switch (outcome) {
+    case HistoryLoader::Outcome::Loaded:
+        break;
+    case HistoryLoader::Outcome::NotHistory:
         m_dialogs.messageBox(error(QStringLiteral("履歴ﾌｧｲﾙではありません"), Dialogs::Icon::None));
-        return;
+        break;
+    case HistoryLoader::Outcome::CutShort:
+        m_dialogs.messageBox(error(
+            QStringLiteral("履歴ﾌｧｲﾙが途中で切れているため、読み込みませんでした。\r") + m_lastPath,
+            Dialogs::Icon::Critical));
+        break;
+    case HistoryLoader::Outcome::Unreadable:
+        m_dialogs.messageBox(error(QStringLiteral("ﾌｧｲﾙを開けませんでした。\r") + m_lastPath,
+                                   Dialogs::Icon::Critical));
+        break;
     }
-    if (read.cutShort) {
-        m_dialogs.messageBox(
-            error(QStringLiteral("履歴ﾌｧｲﾙが途中で切れているため、読み込みませんでした。\r") + path,
-                  Dialogs::Icon::Critical));
-        return;
-    }
-    if (!append)
-        m_history.clear();
-    m_history.append(read.rows);
     m_status = countText();
     emit changed();
+    emit loaded();
 }

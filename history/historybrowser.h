@@ -1,5 +1,7 @@
 #pragma once
 
+#include "historyloader.h"
+
 #include <QObject>
 #include <QString>
 
@@ -42,12 +44,17 @@ public:
 
     // 保存(&W), 読込(&R), 追加読込(&A).
     void save();
+    // Starts reading a file; loaded() once its rows are in the list (or it
+    // was refused, with a box).
     void load(bool append);
+    bool loading() const { return m_loader.busy(); }
 
 signals:
     void changed();
+    void loaded();
 
 private:
+    void loadFinished(HistoryLoader::Outcome outcome);
     void rowsGone();
     void setPaging();
     QString countText() const;
@@ -61,4 +68,5 @@ private:
     bool m_back = false;
     QString m_status;
     QString m_lastPath; // both file dialogs start from the name chosen last
+    HistoryLoader m_loader;
 };

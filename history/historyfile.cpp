@@ -29,15 +29,26 @@ QByteArray write(const HistoryModel &history, const QDateTime &now, const QStrin
 
 ReadResult read(QByteArrayView bytes)
 {
+    std::vector<HistoryRow> rows;
+    ReadResult result = read(cp932::decode(bytes), [&rows](HistoryRow &&row) {
+        rows.push_back(std::move(row));
+        return true;
+    });
+    if (!result.cutShort)
+        result.rows = std::move(rows);
+    return result;
+}
+
+ReadResult read(const QString &text, const std::function<bool(HistoryRow &&)> &take)
+{
     ReadResult result;
-    recordfile::Reader fields(cp932::decode(bytes), recordfile::HistoryDialect);
+    recordfile::Reader fields(text, recordfile::HistoryDialect);
     const auto signature = fields.next();
     if (!signature || *signature != QLatin1String(Signature))
         return result;
     result.isHistory = true;
     const auto cut = [&result] {
         result.cutShort = true;
-        result.rows.clear();
         return result;
     };
     for (int i = 0; i < 3; ++i)
@@ -63,7 +74,8 @@ ReadResult read(QByteArrayView bytes)
         HistoryRow row{f[0], f[1], f[2], f[3], f[4], f[5]};
         // A row still waiting with nobody in it as recipient came from a peer.
         row.received = row.recipient.isEmpty();
-        result.rows.push_back(std::move(row));
+        if (!take(std::move(row)))
+            break;
     }
     return result;
 }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <functional>
 #include <vector>
 
 // The history file: a header record, then one record of six quoted fields
@@ -31,5 +32,9 @@ struct ReadResult
 // date or time between number signs is plain text. Each record takes the
 // fields it needs wherever they stand.
 ReadResult read(QByteArrayView bytes);
+// The same over decoded text, each row handed to take as it is read (false
+// from take stops the reading); the result holds no rows. A cut file has
+// then handed over rows before it was found cut: the caller drops them.
+ReadResult read(const QString &text, const std::function<bool(HistoryRow &&)> &take);
 
 } // namespace historyfile

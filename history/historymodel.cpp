@@ -1,6 +1,8 @@
 #include "historymodel.h"
 
 #include <algorithm>
+#include <limits>
+#include <utility>
 
 #include "clock.h"
 #include "fieldtext.h"
@@ -25,7 +27,11 @@ HistoryModel::HistoryModel(Store &store, const Clock &clock,
       m_localShortName(std::move(localShortName)), m_table(store)
 {
     connect(&m_store, &Store::rolledBack, this, &HistoryModel::reload);
+    connect(&m_sweepTimer, &QTimer::timeout, this, &HistoryModel::sweepStep);
     reload();
+    // A load or a sweep the last run did not finish.
+    if (m_store.meta(QStringLiteral("sweep")) != 0)
+        m_sweepTimer.start();
 }
 
 HistoryModel::HistoryModel(const Clock &clock, std::function<QString()> localShortName,
@@ -267,6 +273,7 @@ void HistoryModel::dropLast(int rowNo)
     if (last.count == 0)
         m_runs.pop_back();
     --m_count;
+    m_load.kept = std::min(m_load.kept, m_count);
     m_store.end();
     m_store.releaseKey(key);
     m_pages.remove(key / PageRows);
@@ -278,11 +285,109 @@ void HistoryModel::clear()
     beginResetModel();
     m_store.begin();
     m_table.clear();
+    m_store.setMeta(QStringLiteral("sweep"), 1);
     m_store.end();
     m_runs.clear();
     m_count = 0;
+    m_load.kept = 0;
     m_pages.clear();
     endResetModel();
+    m_sweepTimer.start();
+}
+
+bool HistoryModel::beginLoad(qint64 maxRows, bool replace)
+{
+    if (loading())
+        return false;
+    m_store.begin();
+    const qint64 first = m_store.takeKeys(maxRows);
+    // Should the program end before the rows come into the list, they are swept.
+    m_store.setMeta(QStringLiteral("keyFloor"), first + maxRows);
+    m_store.setMeta(QStringLiteral("sweep"), 1);
+    m_store.end();
+    m_load = {first, first, first + maxRows, replace, m_count};
+    return true;
+}
+
+void HistoryModel::stage(const std::vector<HistoryRow> &rows)
+{
+    m_store.begin();
+    for (HistoryRow row : rows) {
+        if (m_load.next >= m_load.end)
+            break;
+        row.key = m_load.next++;
+        m_table.insert(row, 0);
+    }
+    m_store.end();
+}
+
+void HistoryModel::finishLoad()
+{
+    if (!loading())
+        return;
+    const Load load = std::exchange(m_load, {});
+    beginResetModel();
+    m_store.begin();
+    if (load.replace) {
+        // The rows the list held when the load began give way.
+        int drop = load.kept;
+        while (drop > 0 && !m_runs.empty()) {
+            HistoryTable::Run &r = m_runs.front();
+            const qint64 n = std::min<qint64>(drop, r.count);
+            r.first += n;
+            r.count -= n;
+            drop -= int(n);
+            m_count -= int(n);
+            m_table.saveRun(r);
+            if (r.count == 0)
+                m_runs.erase(m_runs.begin());
+        }
+    }
+    if (load.next > load.first)
+        extendRuns(load.first, load.next - load.first);
+    m_store.end();
+    m_pages.clear();
+    endResetModel();
+    startSweep();
+}
+
+void HistoryModel::abandonLoad()
+{
+    m_load = {};
+    startSweep();
+}
+
+void HistoryModel::startSweep()
+{
+    m_store.setMeta(QStringLiteral("sweep"), 1);
+    m_sweepTimer.start();
+}
+
+void HistoryModel::sweepStep()
+{
+    constexpr int Step = 2000;
+    // What stays: every run and the keys a load set aside.
+    std::vector<std::pair<qint64, qint64>> keep;
+    for (const auto &r : m_runs)
+        keep.emplace_back(r.first, r.first + r.count - 1);
+    if (loading())
+        keep.emplace_back(m_load.first, m_load.end - 1);
+    std::sort(keep.begin(), keep.end());
+    qint64 from = 0;
+    m_store.begin();
+    int left = Step;
+    for (size_t i = 0; i <= keep.size() && left > 0; ++i) {
+        const qint64 to = i < keep.size() ? keep[i].first - 1 : std::numeric_limits<qint64>::max();
+        if (to >= from)
+            left -= m_table.removeRange(from, to, left);
+        if (i < keep.size())
+            from = std::max(from, keep[i].second + 1);
+    }
+    if (left > 0) {
+        m_store.setMeta(QStringLiteral("sweep"), 0);
+        m_sweepTimer.stop();
+    }
+    m_store.end();
 }
 
 void HistoryModel::append(const std::vector<HistoryRow> &rows)

@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -65,6 +66,19 @@ public:
     // Reads the order back from the store (at start, and after a failed commit).
     void reload();
 
+    // A file's rows go into the store in steps, out of sight, and come into
+    // the list at once when the file has been read whole. beginLoad sets
+    // keys aside for at most maxRows rows; false while another load runs.
+    bool beginLoad(qint64 maxRows, bool replace);
+    bool loading() const { return m_load.end > 0; }
+    // One step: these rows, in one transaction.
+    void stage(const std::vector<HistoryRow> &rows);
+    // The staged rows come after what the list holds; 読込 instead of
+    // what it held when the load began.
+    void finishLoad();
+    // The staged rows go again (a file found cut): the list is as it was.
+    void abandonLoad();
+
 private:
     int appendRow(HistoryRow row, int sentNo);
     void extendRuns(qint64 first, qint64 count);
@@ -83,4 +97,18 @@ private:
     // Pages of listed rows by key / PageRows; a few at a time.
     static constexpr qint64 PageRows = 64;
     mutable QHash<qint64, std::vector<HistoryRow>> m_pages;
+
+    // Rows no run holds (after 履歴ｸﾘｱ, 読込, a failed load) are deleted a
+    // few thousand at a time, so no step keeps datagrams waiting.
+    void startSweep();
+    void sweepStep();
+    QTimer m_sweepTimer;
+    struct Load
+    {
+        qint64 first = 0;
+        qint64 next = 0;
+        qint64 end = 0; // past the last key set aside; 0: no load
+        bool replace = false;
+        int kept = 0; // 読込: the rows before this many go when it ends
+    } m_load;
 };

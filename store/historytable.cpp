@@ -81,13 +81,20 @@ void HistoryTable::saveRun(const Run &r)
 
 void HistoryTable::clear()
 {
-    QSqlQuery q(m_store.db());
-    if (!q.exec(QStringLiteral("DELETE FROM runs")) ||
-        !q.exec(QStringLiteral("DELETE FROM history")))
-        m_store.failed(QStringLiteral("clear: ") + q.lastError().text());
-    q.prepare(QStringLiteral("INSERT OR REPLACE INTO meta(name, value) VALUES('keyFloor', ?)"));
-    q.addBindValue(m_store.peekKey());
-    run(q, "key floor");
+    QSqlQuery q = prepared(QStringLiteral("DELETE FROM runs"));
+    run(q, "clear");
+    m_store.setMeta(QStringLiteral("keyFloor"), m_store.peekKey());
+}
+
+int HistoryTable::removeRange(qint64 first, qint64 last, int limit)
+{
+    QSqlQuery q = prepared(QStringLiteral(
+        "DELETE FROM history WHERE key IN"
+        " (SELECT key FROM history WHERE key BETWEEN ? AND ? ORDER BY key LIMIT ?)"));
+    q.addBindValue(first);
+    q.addBindValue(last);
+    q.addBindValue(limit);
+    return run(q, "sweep") ? q.numRowsAffected() : 0;
 }
 
 void HistoryTable::insert(const HistoryRow &row, int sentNo)

@@ -26,12 +26,15 @@ public:
     std::vector<Run> runs();
     // Writes a run as it now stands; count 0 removes it.
     void saveRun(const Run &run);
-    // Every row and run goes; no key used so far is handed out again.
+    // Every run goes (the rows are swept away after); no key used so far
+    // is handed out again.
     void clear();
 
     // sentNo: the row number this row was sent with (0: none).
     void insert(const HistoryRow &row, int sentNo);
     void remove(qint64 key);
+    // At most limit rows of keys first to last; gives how many went.
+    int removeRange(qint64 first, qint64 last, int limit);
     // Keys first to last, ascending; the body cut to messageChars.
     std::vector<HistoryRow> page(qint64 first, qint64 last, int messageChars);
     std::optional<HistoryRow> row(qint64 key);

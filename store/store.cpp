@@ -205,6 +205,24 @@ void Store::releaseKey(qint64 key)
         --m_nextKey;
 }
 
+qint64 Store::meta(const QString &name, qint64 otherwise) const
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("SELECT value FROM meta WHERE name = ?"));
+    q.addBindValue(name);
+    return q.exec() && q.next() ? q.value(0).toLongLong() : otherwise;
+}
+
+void Store::setMeta(const QString &name, qint64 value)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("INSERT OR REPLACE INTO meta(name, value) VALUES(?, ?)"));
+    q.addBindValue(name);
+    q.addBindValue(value);
+    if (!q.exec())
+        failed(QStringLiteral("meta: ") + q.lastError().text());
+}
+
 void Store::sync()
 {
     // A checkpoint writes the log to the disk before it copies it.

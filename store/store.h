@@ -47,6 +47,10 @@ public:
     void releaseKey(qint64 key);
     qint64 peekKey() const { return m_nextKey; }
 
+    // Small numbers kept beside the tables (within the open transaction).
+    qint64 meta(const QString &name, qint64 otherwise = 0) const;
+    void setMeta(const QString &name, qint64 value);
+
     // The commits of the last second reach the disk itself (power cuts).
     void sync();
 

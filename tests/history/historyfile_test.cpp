@@ -8,6 +8,7 @@
 #include "smalldisk.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -186,7 +187,12 @@ void HistoryFileTest::saveAndLoadThroughTheDialogs()
     foreign.write("\"optGFile\"\r\n");
     foreign.close();
     dialogs.fileNames << foreign.fileName() << path << path;
-    b.load(false);
+    QSignalSpy loaded(&b, &HistoryBrowser::loaded);
+    const auto load = [&](bool append) {
+        b.load(append);
+        QVERIFY(loaded.wait(5000));
+    };
+    load(false);
     QCOMPARE(dialogs.shown.last().text, QStringLiteral("履歴ﾌｧｲﾙではありません"));
     QCOMPARE(rows(h), saved);
     // A file cut short changes nothing, and says so.
@@ -195,14 +201,14 @@ void HistoryFileTest::saveAndLoadThroughTheDialogs()
     cut.write("\"FileName:dataFile\",#2025-01-01#");
     cut.close();
     dialogs.fileNames.prepend(cut.fileName());
-    b.load(false);
+    load(false);
     QCOMPARE(dialogs.shown.last().text,
              QStringLiteral("履歴ﾌｧｲﾙが途中で切れているため、読み込みませんでした。\r") +
                  cut.fileName());
     QCOMPARE(rows(h), saved);
-    b.load(true); // 追加読込 appends
+    load(true); // 追加読込 appends
     QCOMPARE(rows(h), saved + SavedRows);
-    b.load(false); // 読込 replaces
+    load(false); // 読込 replaces
     QCOMPARE(rows(h), SavedRows);
     QCOMPARE(b.statusText(), QStringLiteral("送受信件数： 2"));
     // Each dialog starts from the name chosen last in either.

@@ -18,6 +18,10 @@ Dialogs::Box warning(const QString &text)
 KeptStore::KeptStore(const QString &folder, Dialogs &dialogs)
     : m_dialogs(dialogs), m_path(folder.isEmpty() ? QString() : QDir(folder).filePath(fileName()))
 {
+}
+
+void KeptStore::open()
+{
     m_problem = m_store.open(m_path);
 }
 

@@ -17,6 +17,8 @@ class KeptStore : public QObject
 public:
     // folder empty: kept in memory only.
     KeptStore(const QString &folder, Dialogs &dialogs);
+    // Opens it (after the port is bound: a start-up that fails reads nothing).
+    void open();
 
     Store &store() { return m_store; }
     InboxTable &inbox() { return m_inbox; }

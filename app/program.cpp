@@ -171,6 +171,8 @@ Program::StartResult Program::start()
         frmSnd().showMinimized();
     }
     m_user->take(m_env.systemInfo->loginNameBuffer(), m_port->localAddress());
+    // Opened before the first turn of the event loop, so before any datagram is handled.
+    m_kept->open();
     m_kept->tellProblem();
     // What waited when the program last ended waits again.
     m_inbox->restore();

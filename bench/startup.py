@@ -2,9 +2,10 @@
 """Start-up against a bare Qt program (tray icon and UDP port only), from one
 run on this machine: time from exec to the bound port, resident memory once
 settled, and wake-ups while idle. Each program runs in a network namespace
-of its own with loopback only, under a private Xvfb with trayer.
+of its own with loopback only, under a private Xvfb with trayer. Given
+bench_store, portana starts with 1,000,000 rows of history in its store.
 
-usage: startup.py <portana> <bare_tray> [rounds]"""
+usage: startup.py <portana> <bare_tray> [bench_store [rounds]]"""
 import os
 import shutil
 import statistics
@@ -67,7 +68,8 @@ def one(exe, env, folder):
 
 if __name__ == "__main__":
     portana, bare = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 5
+    filler = sys.argv[3] if len(sys.argv) > 3 else None
+    rounds = int(sys.argv[4]) if len(sys.argv) > 4 else 5
     idle = True
     display = ":%d" % (150 + os.getpid() % 50)
     xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
@@ -81,6 +83,12 @@ if __name__ == "__main__":
     folder = tempfile.mkdtemp(prefix="portana-startup-")
     exe = os.path.join(folder, "portana")
     shutil.copy2(portana, exe)  # its settings folder is its own
+    if filler:
+        state = os.path.join(folder, "state")
+        os.makedirs(os.path.join(state, "portana"))
+        subprocess.run([filler, "fill", os.path.join(state, "portana"), "1000000"], check=True,
+                       env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
+        env["XDG_STATE_HOME"] = state
     results = {"portana": [], "bare": []}
     try:
         for r in range(rounds):

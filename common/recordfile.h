@@ -50,7 +50,7 @@ private:
     void skipBlanks();
     bool consumeSeparator();
 
-    QString m_text;
+    const QString m_text; // const: reading never detaches a copy of a shared text
     Dialect m_dialect;
     qsizetype m_at = 0;
     bool m_afterComma = false;

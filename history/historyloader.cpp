@@ -17,7 +17,7 @@ constexpr qint64 Piece = 4 << 20;
 // The whole file as text. Read in pieces cut after a line feed (never the
 // second byte of a character), so no piece splits one; the text never
 // needs more characters than the file has bytes.
-std::optional<QString> decodeFile(const QString &path, qint64 size)
+std::optional<QString> decodeFile(const QString &path, qint64 size, const std::atomic<bool> &cancel)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -25,6 +25,8 @@ std::optional<QString> decodeFile(const QString &path, qint64 size)
     QString text;
     text.reserve(qsizetype(size));
     while (!file.atEnd()) {
+        if (cancel)
+            return std::nullopt;
         QByteArray piece = file.read(Piece);
         if (piece.isEmpty())
             return file.error() == QFile::NoError ? std::optional(text) : std::nullopt;
@@ -83,7 +85,7 @@ bool HistoryLoader::handOver(std::vector<HistoryRow> &&rows)
 void HistoryLoader::work(const QString &path)
 {
     Outcome outcome = Outcome::Unreadable;
-    if (const auto text = decodeFile(path, QFile(path).size())) {
+    if (const auto text = decodeFile(path, QFile(path).size(), m_cancel)) {
         std::vector<HistoryRow> handful;
         qsizetype chars = 0;
         const auto read = historyfile::read(*text, [&](HistoryRow &&row) {

@@ -27,7 +27,14 @@ HistoryModel::HistoryModel(Store &store, const Clock &clock,
       m_localShortName(std::move(localShortName)), m_table(store)
 {
     connect(&m_store, &Store::rolledBack, this, &HistoryModel::reload);
+    connect(&m_store, &Store::opened, this, &HistoryModel::storeOpened);
     connect(&m_sweepTimer, &QTimer::timeout, this, &HistoryModel::sweepStep);
+    if (m_store.db().isOpen())
+        storeOpened();
+}
+
+void HistoryModel::storeOpened()
+{
     reload();
     // A load or a sweep the last run did not finish.
     if (m_store.meta(QStringLiteral("sweep")) != 0)

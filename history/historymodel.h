@@ -80,6 +80,7 @@ public:
     void abandonLoad();
 
 private:
+    void storeOpened();
     int appendRow(HistoryRow row, int sentNo);
     void extendRuns(qint64 first, qint64 count);
     void rowChanged(int rowNo, qint64 key);

@@ -29,15 +29,7 @@ HistoryRow rowFrom(const QSqlQuery &q)
 
 } // namespace
 
-HistoryTable::HistoryTable(Store &store)
-    : m_store(store),
-      m_insert(prepared(QStringLiteral(
-          "INSERT INTO history(key, date, sender, recipient, sendTime, receiveTime, received,"
-          " sentNo, message) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"))),
-      m_saveRun(prepared(
-          QStringLiteral("INSERT OR REPLACE INTO runs(seq, first, count) VALUES(?, ?, ?)")))
-{
-}
+HistoryTable::HistoryTable(Store &store) : m_store(store) {}
 
 QSqlQuery HistoryTable::prepared(const QString &sql)
 {
@@ -73,10 +65,13 @@ void HistoryTable::saveRun(const Run &r)
         run(q, "run");
         return;
     }
-    m_saveRun.addBindValue(r.seq);
-    m_saveRun.addBindValue(r.first);
-    m_saveRun.addBindValue(r.count);
-    run(m_saveRun, "run");
+    if (!m_saveRun)
+        m_saveRun = prepared(
+            QStringLiteral("INSERT OR REPLACE INTO runs(seq, first, count) VALUES(?, ?, ?)"));
+    m_saveRun->addBindValue(r.seq);
+    m_saveRun->addBindValue(r.first);
+    m_saveRun->addBindValue(r.count);
+    run(*m_saveRun, "run");
 }
 
 void HistoryTable::clear()
@@ -99,16 +94,21 @@ int HistoryTable::removeRange(qint64 first, qint64 last, int limit)
 
 void HistoryTable::insert(const HistoryRow &row, int sentNo)
 {
-    m_insert.addBindValue(row.key);
-    m_insert.addBindValue(text(row.date));
-    m_insert.addBindValue(text(row.sender));
-    m_insert.addBindValue(text(row.recipient));
-    m_insert.addBindValue(text(row.sendTime));
-    m_insert.addBindValue(text(row.receiveTime));
-    m_insert.addBindValue(row.received ? 1 : 0);
-    m_insert.addBindValue(sentNo > 0 ? QVariant(sentNo) : QVariant());
-    m_insert.addBindValue(text(row.message));
-    run(m_insert, "add");
+    if (!m_insert)
+        m_insert = prepared(QStringLiteral(
+            "INSERT INTO history(key, date, sender, recipient, sendTime, receiveTime, received,"
+            " sentNo, message) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    QSqlQuery &q = *m_insert;
+    q.addBindValue(row.key);
+    q.addBindValue(text(row.date));
+    q.addBindValue(text(row.sender));
+    q.addBindValue(text(row.recipient));
+    q.addBindValue(text(row.sendTime));
+    q.addBindValue(text(row.receiveTime));
+    q.addBindValue(row.received ? 1 : 0);
+    q.addBindValue(sentNo > 0 ? QVariant(sentNo) : QVariant());
+    q.addBindValue(text(row.message));
+    run(q, "add");
 }
 
 void HistoryTable::remove(qint64 key)

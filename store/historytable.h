@@ -52,6 +52,7 @@ private:
     QSqlQuery prepared(const QString &sql);
 
     Store &m_store;
-    QSqlQuery m_insert;
-    QSqlQuery m_saveRun;
+    // Prepared at their first use (the store may open after this table is made).
+    std::optional<QSqlQuery> m_insert;
+    std::optional<QSqlQuery> m_saveRun;
 };

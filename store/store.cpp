@@ -83,6 +83,7 @@ Store::Problem Store::open(const QString &path)
         if (problem == Problem::None) {
             m_path = path;
             m_kept = true;
+            emit opened();
             return problem;
         }
         m_db.close();
@@ -91,6 +92,7 @@ Store::Problem Store::open(const QString &path)
     m_db.setDatabaseName(QStringLiteral(":memory:"));
     m_db.open();
     createOrCheck();
+    emit opened();
     return problem;
 }
 

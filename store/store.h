@@ -55,6 +55,8 @@ public:
     void sync();
 
 signals:
+    // open() is done: the tables can be read.
+    void opened();
     // A commit failed: what the models hold was read back from the store.
     void rolledBack();
 

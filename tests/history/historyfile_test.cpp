@@ -206,6 +206,14 @@ void HistoryFileTest::saveAndLoadThroughTheDialogs()
              QStringLiteral("履歴ﾌｧｲﾙが途中で切れているため、読み込みませんでした。\r") +
                  cut.fileName());
     QCOMPARE(rows(h), saved);
+    // Cut after more rows than one step stores: those steps are undone too.
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write(Saved.left(Saved.indexOf('\n') + 1) +
+              Saved.mid(Saved.indexOf('\n') + 1).repeated(1500) + "\"26/12/10\",\"open");
+    cut.close();
+    dialogs.fileNames.prepend(cut.fileName());
+    load(true);
+    QCOMPARE(rows(h), saved);
     load(true); // 追加読込 appends
     QCOMPARE(rows(h), saved + SavedRows);
     load(false); // 読込 replaces

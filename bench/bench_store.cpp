@@ -1,0 +1,167 @@
+// A whole copy keeping what arrives in its store: what storing a message
+// adds to its acknowledgement, alone and while one host floods, and the
+// copy's memory through a flood. `bench_store fill DIR ROWS` instead
+// leaves a store of ROWS history rows in DIR (for the start-up benchmark).
+#include "cp932.h"
+#include "historymodel.h"
+#include "rss.h"
+#include "store.h"
+#include "testprogram.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+namespace {
+
+QByteArray message(const QString &name, const QString &body)
+{
+    return cp932::encode(name.leftJustified(20) + QStringLiteral("12:34:56") +
+                         QStringLiteral("1       ") + body);
+}
+
+QString host(int i)
+{
+    return QStringLiteral("10.%1.%2.%3").arg(i >> 16 & 255).arg(i >> 8 & 255).arg(i & 255);
+}
+
+void report(const char *what, std::vector<qint64> ns)
+{
+    std::sort(ns.begin(), ns.end());
+    std::printf("%s: median %.0f µs, 99th percentile %.0f µs (%zu samples)\n", what,
+                ns[ns.size() / 2] / 1e3, ns[ns.size() * 99 / 100] / 1e3, ns.size());
+}
+
+bool acknowledged(RecordingPort &port, const QString &to)
+{
+    for (const auto &[address, bytes] : port.sent)
+        if (address == to && bytes.startsWith(cp932::encode(u"送信")))
+            return true;
+    return false;
+}
+
+// One message per batch from hosts that never reach their rate.
+void alone(bool kept)
+{
+    TestProgram t(QStringLiteral("127.0.5.1"), {}, true);
+    if (kept)
+        t.env.stateFolder = t.folder.filePath(QStringLiteral("state"));
+    t.start();
+    std::vector<qint64> ns;
+    const QByteArray bytes = message(QStringLiteral("bench"), QString(200, u'あ'));
+    for (int i = 0; i < 3000; ++i) {
+        QElapsedTimer e;
+        e.start();
+        t.port->feed(bytes, host(i));
+        ns.push_back(e.nsecsElapsed());
+        if (!acknowledged(*t.port, host(i)))
+            std::printf("not acknowledged!\n");
+        t.port->sent.clear();
+    }
+    report(kept ? "acknowledgement of one message, kept in the store"
+                : "acknowledgement of one message, kept in memory only",
+           ns);
+}
+
+// Batches of 40 flood datagrams of 60 KB from one host and one message
+// from another: how long the other's acknowledgement waits.
+void duringFlood()
+{
+    TestProgram t(QStringLiteral("127.0.5.1"), {}, true);
+    t.env.stateFolder = t.folder.filePath(QStringLiteral("state"));
+    t.start();
+    const QByteArray flood = message(QStringLiteral("flood"), QString(60000, u'x'));
+    const QByteArray one = message(QStringLiteral("other"), QStringLiteral("大丈夫？"));
+    std::vector<qint64> ns;
+    for (int i = 0; i < 500; ++i) {
+        QElapsedTimer e;
+        e.start();
+        for (int k = 0; k < 40; ++k)
+            emit t.port->arrived(flood, QStringLiteral("10.99.0.1"));
+        emit t.port->arrived(one, host(i));
+        emit t.port->drained();
+        ns.push_back(e.nsecsElapsed());
+        if (!acknowledged(*t.port, host(i)))
+            std::printf("not acknowledged!\n");
+        t.port->sent.clear();
+    }
+    report("another host's acknowledgement in a batch of 40 flood messages of 60 KB", ns);
+}
+
+// 800 messages of 60 KB a second from one host for 20 s, and one a second
+// from another; the copy's resident memory over its idle figure.
+void floodMemory()
+{
+    TestProgram t(QStringLiteral("127.0.5.1"), {}, true);
+    t.env.stateFolder = t.folder.filePath(QStringLiteral("state"));
+    t.start();
+    const QByteArray flood = message(QStringLiteral("flood"), QString(60000, u'x'));
+    const QByteArray one = message(QStringLiteral("other"), QStringLiteral("大丈夫？"));
+    QCoreApplication::processEvents();
+    const qint64 idle = rssKb();
+    qint64 most = idle;
+    int others = 0, otherAcks = 0, floodSent = 0;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer pace;
+    QObject::connect(&pace, &QTimer::timeout, [&] {
+        // Catch up to 800 a second.
+        while (floodSent < clock.elapsed() * 800 / 1000) {
+            t.port->feed(flood, QStringLiteral("10.99.0.1"));
+            ++floodSent;
+        }
+        if (others < clock.elapsed() / 1000) {
+            t.port->feed(one, QStringLiteral("10.98.0.%1").arg(others % 250 + 1));
+            otherAcks += acknowledged(*t.port, QStringLiteral("10.98.0.%1").arg(others % 250 + 1));
+            ++others;
+        }
+        t.port->sent.clear();
+        most = std::max(most, rssKb());
+        if (clock.elapsed() > 20000)
+            QCoreApplication::quit();
+    });
+    pace.start(10);
+    QCoreApplication::exec();
+    std::printf("flood of %d messages of 60 KB in 20 s: resident %.1f MB idle, at most %.1f MB "
+                "(+%.1f MB); the other host's messages acknowledged: %d of %d; history rows %d\n",
+                floodSent, idle / 1024.0, most / 1024.0, (most - idle) / 1024.0, otherAcks, others,
+                t.program->history().rowCount());
+}
+
+int fill(const QString &folder, int rows)
+{
+    Store store;
+    if (store.open(folder + QStringLiteral("/portana.db")) != Store::Problem::None)
+        return 1;
+    FakeClock clock;
+    HistoryModel history(store, clock, [] { return QStringLiteral("山田 "); });
+    std::vector<HistoryRow> chunk;
+    for (int i = 0; i < rows; ++i) {
+        chunk.push_back({QStringLiteral("26/12/08"), QStringLiteral("鈴木 "),
+                         QStringLiteral("山田 "), QStringLiteral("10:15:00"),
+                         QStringLiteral("10:16:01"),
+                         QStringLiteral("はい、元気です。明日の会議は十時からです。%1").arg(i)});
+        if (chunk.size() == 100'000 || i == rows - 1)
+            history.append(std::exchange(chunk, {}));
+    }
+    std::printf("%d rows in %s\n", history.rowCount(), qPrintable(store.path()));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], "fill") == 0)
+        return fill(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+    alone(false);
+    alone(true);
+    duringFlood();
+    floodMemory();
+    return 0;
+}

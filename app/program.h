@@ -61,6 +61,7 @@ public:
     Inbox &inbox() { return *m_inbox; }
     Receiver &receiver() { return *m_receiver; }
     PasswordGate &gate() { return *m_gate; }
+    KeptStore &kept() { return *m_kept; }
 
     // The windows (see Windows).
     FrmSnd &frmSnd() { return m_windows->frmSnd(); }

@@ -1,5 +1,7 @@
 #include "store.h"
 
+#include "checkpointer.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -41,15 +43,11 @@ const QStringList Schema = {
 
 } // namespace
 
-Store::Store(QObject *parent) : QObject(parent), m_connection(newConnectionName())
-{
-    m_syncTimer.setSingleShot(true);
-    m_syncTimer.setInterval(1000);
-    connect(&m_syncTimer, &QTimer::timeout, this, &Store::sync);
-}
+Store::Store(QObject *parent) : QObject(parent), m_connection(newConnectionName()) {}
 
 Store::~Store()
 {
+    m_checkpointer.reset();
     if (m_db.isOpen()) {
         if (m_depth > 0)
             m_db.commit();
@@ -83,6 +81,7 @@ Store::Problem Store::open(const QString &path)
         if (problem == Problem::None) {
             m_path = path;
             m_kept = true;
+            m_checkpointer = std::make_unique<Checkpointer>(path);
             emit opened();
             return problem;
         }
@@ -108,7 +107,10 @@ Store::Problem Store::check()
     if (version > Version)
         return Problem::Newer;
     if (!execAll({QStringLiteral("PRAGMA journal_mode = WAL"),
-                  QStringLiteral("PRAGMA synchronous = NORMAL")}) ||
+                  QStringLiteral("PRAGMA synchronous = NORMAL"),
+                  // Commits never copy the log into the database themselves:
+                  // the checkpointer does, off the window thread.
+                  QStringLiteral("PRAGMA wal_autocheckpoint = 0")}) ||
         !createOrCheck())
         return Problem::Damaged;
     return Problem::None;
@@ -165,8 +167,8 @@ bool Store::end()
     if (m_depth == 0 || --m_depth > 0)
         return true;
     if (!m_failed && m_db.commit()) {
-        if (m_kept && !m_syncTimer.isActive())
-            m_syncTimer.start();
+        if (m_checkpointer)
+            m_checkpointer->committed();
         return true;
     }
     qWarning("portana: store: not committed: %s", qPrintable(m_db.lastError().text()));
@@ -223,11 +225,4 @@ void Store::setMeta(const QString &name, qint64 value)
     q.addBindValue(value);
     if (!q.exec())
         failed(QStringLiteral("meta: ") + q.lastError().text());
-}
-
-void Store::sync()
-{
-    // A checkpoint writes the log to the disk before it copies it.
-    if (m_kept && m_depth == 0)
-        execAll({QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)")});
 }

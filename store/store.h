@@ -3,13 +3,15 @@
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
-#include <QTimer>
+#include <memory>
 
 // The database the history and the waiting messages live in: SQLite, with a
 // write-ahead log, so a commit survives a crash of the program and, within a
 // second, a cut of power. Writes gather into one transaction between begin()
 // and end(); the datagrams of one drain form one batch, committed before
 // their acknowledgements leave.
+class Checkpointer;
+
 class Store : public QObject
 {
     Q_OBJECT
@@ -51,9 +53,6 @@ public:
     qint64 meta(const QString &name, qint64 otherwise = 0) const;
     void setMeta(const QString &name, qint64 value);
 
-    // The commits of the last second reach the disk itself (power cuts).
-    void sync();
-
 signals:
     // open() is done: the tables can be read.
     void opened();
@@ -73,5 +72,5 @@ private:
     bool m_failed = false;
     qint64 m_nextKey = 1;
     qint64 m_sizeLimit = SizeLimit;
-    QTimer m_syncTimer; // runs only after a commit, so an idle program sleeps
+    std::unique_ptr<Checkpointer> m_checkpointer; // only for a store on disk
 };

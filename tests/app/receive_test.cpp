@@ -10,6 +10,7 @@
 #include "historymodel.h"
 #include "icontheme.h"
 #include "inbox.h"
+#include "keptstore.h"
 #include "optsettings.h"
 #include "passwordgate.h"
 #include "receiver.h"
@@ -89,6 +90,7 @@ private slots:
     void historyWindowThroughTheGate();
     void keptAcrossRestart_data();
     void keptAcrossRestart();
+    void fullStoreRefusesAndSaysSoOnce();
 };
 
 void ReceiveTest::arrivalShowsSenderAsPlainText_data()
@@ -608,6 +610,24 @@ void ReceiveTest::keptAcrossRestart()
     QCOMPARE(c.w().Text1->toPlainText(), u"一通目"_s);
     QCOMPARE(c.sent(), QStringList{u"127.0.9.1|Open確認     "_s + Taro + u"7       "_s});
     QCOMPARE(c.p().history().row(1).recipient, u"taro "_s);
+}
+
+void ReceiveTest::fullStoreRefusesAndSaysSoOnce()
+{
+    Copy c;
+    c.t.env.stateFolder = c.t.folder.filePath(QStringLiteral("state"));
+    QVERIFY(c.t.start());
+    c.p().kept().store().setSizeLimit(0);
+    const QStringList refused{u"127.0.9.1|OTHER送信"_s};
+    for (int i = 0; i < 2; ++i) {
+        c.arrive(QStringLiteral("127.0.9.1"), u"Ichi"_s + sp(16), u"7       "_s);
+        QCOMPARE(c.sent(), refused);
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(c.t.dialogs.shown.size(), 1);
+    QVERIFY(c.t.dialogs.shown[0].text.startsWith(u"履歴と受信ﾒｯｾｰｼﾞの保存先がいっぱいです"_s));
+    QCOMPARE(c.p().history().rowCount(), 0);
+    QVERIFY(!c.p().receiver().alertUp());
 }
 
 QTEST_MAIN(ReceiveTest)

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <condition_variable>
+#include <mutex>
+
+class QThread;
+
+// Makes the write-ahead log durable and folds it into the database at most
+// once a second after a commit, on a thread and connection of its own: the
+// window thread commits without ever waiting for the disk, and a cut of
+// power loses at most the last second.
+class Checkpointer
+{
+public:
+    explicit Checkpointer(const QString &path);
+    ~Checkpointer();
+
+    // A commit happened: the log is to be made durable soon.
+    void committed();
+
+private:
+    void run(const QString &path);
+
+    QThread *m_thread = nullptr;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_dirty = false;
+    bool m_stop = false;
+};

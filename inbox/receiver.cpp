@@ -44,6 +44,12 @@ void Receiver::addRecvMsg(const wire::Message &message, const QString &source)
     emit arrived(e.recvName, e.recvIp);
 }
 
+bool Receiver::waitAgain()
+{
+    m_alertUp = m_inbox.isLive();
+    return m_alertUp;
+}
+
 void Receiver::resetTrayIcon()
 {
     m_alertUp = false;

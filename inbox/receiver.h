@@ -1,6 +1,5 @@
 #pragma once
 
-#include "inbox.h"
 #include "wire.h"
 
 #include <QObject>
@@ -11,6 +10,7 @@ class Composer;
 class Dialogs;
 class Dispatcher;
 class HistoryModel;
+class Inbox;
 class LocalUser;
 class PasswordGate;
 
@@ -35,7 +35,7 @@ public:
     // The arrival picture is up: no answer or opening since the last arrival.
     bool alertUp() const { return m_alertUp; }
     // The inbox was read back at start: what waits is announced again.
-    bool waitAgain() { return m_alertUp = m_inbox.isLive(); }
+    bool waitAgain();
 
     // OPEN or CLOSE.
     Opening CmdOPCL();

@@ -7,12 +7,6 @@
 
 namespace {
 
-// A null text would be stored as NULL; every text column holds text.
-QString text(const QString &s)
-{
-    return s.isNull() ? QStringLiteral("") : s;
-}
-
 HistoryRow rowFrom(const QSqlQuery &q)
 {
     HistoryRow r;
@@ -100,14 +94,14 @@ void HistoryTable::insert(const HistoryRow &row, int sentNo)
             " sentNo, message) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     QSqlQuery &q = *m_insert;
     q.addBindValue(row.key);
-    q.addBindValue(text(row.date));
-    q.addBindValue(text(row.sender));
-    q.addBindValue(text(row.recipient));
-    q.addBindValue(text(row.sendTime));
-    q.addBindValue(text(row.receiveTime));
+    q.addBindValue(Store::text(row.date));
+    q.addBindValue(Store::text(row.sender));
+    q.addBindValue(Store::text(row.recipient));
+    q.addBindValue(Store::text(row.sendTime));
+    q.addBindValue(Store::text(row.receiveTime));
     q.addBindValue(row.received ? 1 : 0);
     q.addBindValue(sentNo > 0 ? QVariant(sentNo) : QVariant());
-    q.addBindValue(text(row.message));
+    q.addBindValue(Store::text(row.message));
     run(q, "add");
 }
 
@@ -170,8 +164,8 @@ void HistoryTable::setRecipient(qint64 key, const QString &recipient, const QStr
 {
     QSqlQuery q =
         prepared(QStringLiteral("UPDATE history SET recipient = ?, receiveTime = ? WHERE key = ?"));
-    q.addBindValue(text(recipient));
-    q.addBindValue(text(receiveTime));
+    q.addBindValue(Store::text(recipient));
+    q.addBindValue(Store::text(receiveTime));
     q.addBindValue(key);
     run(q, "open");
 }
@@ -179,7 +173,7 @@ void HistoryTable::setRecipient(qint64 key, const QString &recipient, const QStr
 void HistoryTable::setReceiveTime(qint64 key, const QString &receiveTime)
 {
     QSqlQuery q = prepared(QStringLiteral("UPDATE history SET receiveTime = ? WHERE key = ?"));
-    q.addBindValue(text(receiveTime));
+    q.addBindValue(Store::text(receiveTime));
     q.addBindValue(key);
     run(q, "result");
 }
@@ -195,8 +189,8 @@ std::vector<qint64> HistoryTable::markWaiting(const QString &recipient, const QS
             keys.push_back(waiting.value(0).toLongLong());
     QSqlQuery q = prepared(QStringLiteral("UPDATE history SET recipient = ?, receiveTime = ?"
                                           " WHERE received = 1 AND receiveTime = ''"));
-    q.addBindValue(text(recipient));
-    q.addBindValue(text(receiveTime));
+    q.addBindValue(Store::text(recipient));
+    q.addBindValue(Store::text(receiveTime));
     run(q, "discard");
     return keys;
 }

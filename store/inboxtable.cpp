@@ -8,12 +8,6 @@
 
 namespace {
 
-// A null text would be stored as NULL; every text column holds text.
-QString text(const QString &s)
-{
-    return s.isNull() ? QStringLiteral("") : s;
-}
-
 void run(Store &store, QSqlQuery &q, const char *what)
 {
     if (!q.exec())
@@ -50,13 +44,13 @@ void InboxTable::insert(const InboxEntry &e)
     q.prepare(QStringLiteral("INSERT OR REPLACE INTO inbox(serial, name, ip, sendTime, rowNo,"
                              " opened, logKey, body) VALUES(?, ?, ?, ?, ?, ?, ?, ?)"));
     q.addBindValue(qint64(e.serial));
-    q.addBindValue(text(e.recvName));
-    q.addBindValue(text(e.recvIp));
-    q.addBindValue(text(e.recvSendTime));
-    q.addBindValue(text(e.recvRowNo));
+    q.addBindValue(Store::text(e.recvName));
+    q.addBindValue(Store::text(e.recvIp));
+    q.addBindValue(Store::text(e.recvSendTime));
+    q.addBindValue(Store::text(e.recvRowNo));
     q.addBindValue(e.recvOpen ? 1 : 0);
     q.addBindValue(e.recvLogKey);
-    q.addBindValue(text(e.body));
+    q.addBindValue(Store::text(e.body));
     run(m_store, q, "add");
 }
 

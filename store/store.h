@@ -49,6 +49,9 @@ public:
     void releaseKey(qint64 key);
     qint64 peekKey() const { return m_nextKey; }
 
+    // A null text would be stored as NULL; every text column holds text.
+    static QString text(const QString &s) { return s.isNull() ? QStringLiteral("") : s; }
+
     // Small numbers kept beside the tables (within the open transaction).
     qint64 meta(const QString &name, qint64 otherwise = 0) const;
     void setMeta(const QString &name, qint64 value);

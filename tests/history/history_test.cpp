@@ -2,9 +2,11 @@
 #include "fakes.h"
 #include "historyfile.h"
 #include "historymodel.h"
+#include "store.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -23,6 +25,7 @@ private slots:
     void rowsKeepTheirIdentity();
     void shortNameIsWorkedOutAtEachCompletion();
     void headers();
+    void keptAcrossRestartsAndLoads();
 
 private:
     HistoryModel *m_model = nullptr;
@@ -216,6 +219,61 @@ void HistoryTest::headers()
     QCOMPARE(m_model->headerData(HistoryModel::SendTimeCol, Qt::Horizontal, Qt::TextAlignmentRole)
                  .toInt(),
              int(Qt::AlignCenter));
+}
+
+// What the list holds, one "sender|receive time|message" a row.
+static QStringList listed(const HistoryModel &m)
+{
+    QStringList out;
+    for (int r = 1; r <= m.rowCount(); ++r)
+        out << cells(m, r)[HistoryModel::SenderCol] + u'|' +
+                   cells(m, r)[HistoryModel::ReceiveTimeCol] + u'|' +
+                   cells(m, r)[HistoryModel::MessageCol];
+    return out;
+}
+
+// A store on disk, opened again as a restarted copy opens it.
+void HistoryTest::keptAcrossRestartsAndLoads()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"portana.db"_s);
+    const auto file = [](const QString &message) {
+        return std::vector<HistoryRow>{
+            {u"25/01/02"_s, u"古川 "_s, u"山田 "_s, u"08:00:00"_s, u"08:01:00"_s, message}};
+    };
+    {
+        Store store;
+        QCOMPARE(store.open(path), Store::Problem::None);
+        HistoryModel m(store, m_clock, [] { return u"山田 "_s; });
+        m.logAddSend(u"鈴木"_s, u"一"_s);
+        m.logAddRecv(u"佐藤 "_s, u"二"_s);
+        // 追加読込: a message arriving meanwhile comes before the file's rows.
+        QVERIFY(m.beginLoad(100, false));
+        m.stage(file(u"古い"_s));
+        m.logAddRecv(u"高橋 "_s, u"三"_s);
+        m.finishLoad();
+        // A load the program never finished (it ended first).
+        QVERIFY(m.beginLoad(100, true));
+        m.stage(file(u"途中"_s));
+    }
+    const QStringList kept{u"山田 ||一"_s, u"佐藤 ||二"_s, u"高橋 ||三"_s,
+                           u"古川 |08:01:00|古い"_s};
+    Store store;
+    QCOMPARE(store.open(path), Store::Problem::None);
+    HistoryModel m(store, m_clock, [] { return u"山田 "_s; });
+    QCOMPARE(listed(m), kept);
+    // The peer answers the message sent before the restart with its row number.
+    m_clock.setTime(u"09:30:00"_s);
+    m.logSetResult(1, false);
+    QCOMPARE(cells(m, 1)[HistoryModel::ReceiveTimeCol], u"09:30:00"_s);
+    // 読込 replaces what the list held when it began; an arrival meanwhile stays.
+    QVERIFY(m.beginLoad(100, true));
+    m.logAddRecv(u"伊藤 "_s, u"四"_s);
+    m.stage(file(u"新しい"_s));
+    m.finishLoad();
+    QCOMPARE(listed(m), (QStringList{u"伊藤 ||四"_s, u"古川 |08:01:00|新しい"_s}));
+    m.logSetResult(1, false); // that row is gone: nothing changes
+    QCOMPARE(cells(m, 1)[HistoryModel::ReceiveTimeCol], QString());
 }
 
 QTEST_GUILESS_MAIN(HistoryTest)

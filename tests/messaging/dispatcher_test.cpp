@@ -34,6 +34,7 @@ private slots:
     void answersSearchRequest();
     void answersAwayNoteRequest();
     void acknowledgesMessage();
+    void acknowledgementsLeaveAfterTheirBatchIsKept();
     void partnerFilter_data();
     void partnerFilter();
     void floodingHostIsRefused();
@@ -134,6 +135,29 @@ void DispatcherTest::acknowledgesMessage()
     QCOMPARE(m_port->sent[0].first, Peer);
     QCOMPARE(m_port->sent[0].second,
              QByteArray::fromHex("9197904d202020202020202020") + "Taro Yamada         ");
+}
+
+void DispatcherTest::acknowledgementsLeaveAfterTheirBatchIsKept()
+{
+    bool keeps = true;
+    m_dispatcher->setKeeping([] {}, [&keeps] { return keeps; });
+    const QByteArray message = enc(wire::message(QStringLiteral("x "), QStringLiteral("10:00:00"),
+                                                 wire::refField(1), QStringLiteral("hi")));
+    const QByteArray ack =
+        QByteArray::fromHex("9197904d202020202020202020") + "taro" + QByteArray(16, ' ');
+    const QByteArray refused = QByteArray::fromHex("4f544845529197904d");
+    const QString other = QStringLiteral("198.18.0.21");
+    for (const bool kept : {true, false}) {
+        keeps = kept;
+        m_port->sent.clear();
+        emit m_port->arrived(message, Peer);
+        emit m_port->arrived(message, other);
+        QVERIFY(m_port->sent.isEmpty()); // nothing is acknowledged before it is kept
+        emit m_port->drained();
+        const QByteArray answer = kept ? ack : refused;
+        QCOMPARE(m_port->sent,
+                 (QList<QPair<QString, QByteArray>>{{Peer, answer}, {other, answer}}));
+    }
 }
 
 void DispatcherTest::partnerFilter_data()

@@ -625,6 +625,26 @@ void ReceiveTest::keptAcrossRestart()
     QCOMPARE(c.w().Text1->toPlainText(), u"一通目"_s);
     QCOMPARE(c.sent(), QStringList{u"127.0.9.1|Open確認     "_s + Taro + u"7       "_s});
     QCOMPARE(c.p().history().row(1).recipient, u"taro "_s);
+    // The store is this user's alone.
+    QCOMPARE(QFileInfo(db).permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+             QFile::ReadOwner | QFile::WriteOwner);
+    QCOMPARE(QFileInfo(c.t.env.stateFolder).permissions() & 0x0777, QFile::Permissions(0x0700));
+
+    // An answered entry ends in the store too; the opened one is not confirmed twice.
+    c.w().Text2->setPlainText(u"了解"_s);
+    c.click(c.w().CmdCback);
+    c.sent();
+    c.t.program.reset();
+    QVERIFY(c.t.start());
+    c.t.tray.press(TrayHost::Event::LeftButtonDown);
+    QCOMPARE(c.w().panel4->text(), QStringLiteral("受信件数：2"));
+    QCOMPARE(c.w().windowTitle(), u" From Ni  TIME: 12:34:56"_s);
+    c.click(c.w().CmdDel); // 閉じる ends them all
+    c.sent();
+    c.t.program.reset();
+    QVERIFY(c.t.start());
+    QVERIFY(!c.p().tray().mnuRecvMsg->isEnabled());
+    QCOMPARE(c.p().history().row(3).receiveTime, u"10:15:00*"_s);
 }
 
 void ReceiveTest::fullStoreRefusesAndSaysSoOnce()

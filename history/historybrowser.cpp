@@ -205,7 +205,7 @@ void HistoryBrowser::load(bool append)
     }
     file.close();
     if (!m_loader.start(path, info.size(), !append))
-        return; // one load at a time; the menu is off meanwhile
+        return; // one load at a time (the window's menu is off meanwhile)
     m_status = QStringLiteral("読込中...");
     emit changed();
 }

@@ -182,13 +182,13 @@ void HistoryModel::rowChanged(int rowNo, qint64 key)
     emit dataChanged(index(rowNo - 1, RecipientCol), index(rowNo - 1, ReceiveTimeCol));
 }
 
-int HistoryModel::appendRow(HistoryRow row, int sentNo)
+int HistoryModel::appendRow(HistoryRow row, bool sent)
 {
     m_store.begin();
     row.key = m_store.takeKeys(1);
     const int at = m_count;
     beginInsertRows({}, at, at);
-    m_table.insert(row, sentNo < 0 ? at + 1 : 0);
+    m_table.insert(row, sent ? at + 1 : 0);
     extendRuns(row.key, 1);
     m_pages.remove(row.key / PageRows);
     endInsertRows();
@@ -201,7 +201,7 @@ int HistoryModel::logAddSend(const QString &recipient, const QString &message)
     const QDateTime now = m_clock.now();
     const QString time = fieldtext::timeText(now);
     return appendRow(
-        {fieldtext::dateText(now), m_localShortName(), recipient, time, QString(), message}, -1);
+        {fieldtext::dateText(now), m_localShortName(), recipient, time, QString(), message}, true);
 }
 
 int HistoryModel::logAddRecv(const QString &senderShortName, const QString &message)
@@ -209,7 +209,7 @@ int HistoryModel::logAddRecv(const QString &senderShortName, const QString &mess
     const QDateTime now = m_clock.now();
     return appendRow({fieldtext::dateText(now), senderShortName, QString(),
                       fieldtext::timeText(now), QString(), message, true},
-                     0);
+                     false);
 }
 
 void HistoryModel::logSetOpen(qint64 key)

@@ -81,7 +81,8 @@ public:
 
 private:
     void storeOpened();
-    int appendRow(HistoryRow row, int sentNo);
+    // sent: the row's number goes out with its message, and a peer's answer names it.
+    int appendRow(HistoryRow row, bool sent);
     void extendRuns(qint64 first, qint64 count);
     void rowChanged(int rowNo, qint64 key);
     // The row number of key; 0 when that row is gone.

@@ -98,14 +98,21 @@ Store::Problem Store::open(const QString &path)
 Store::Problem Store::check()
 {
     int version = 0;
+    int tables = 0;
     {
         QSqlQuery q(m_db);
-        if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
+        if (!q.exec(QStringLiteral("SELECT (SELECT user_version FROM pragma_user_version()),"
+                                   " (SELECT count(*) FROM sqlite_master)")) ||
+            !q.next())
             return Problem::Damaged; // not a database at all
         version = q.value(0).toInt();
+        tables = q.value(1).toInt();
     } // the read ends here: the log mode cannot change inside one
     if (version > Version)
         return Problem::Newer;
+    // Nothing is written to a database that is not ours, or not whole.
+    if ((version == 0 && tables > 0) || (version == Version && !readState()))
+        return Problem::Damaged;
     if (!execAll({QStringLiteral("PRAGMA journal_mode = WAL"),
                   QStringLiteral("PRAGMA synchronous = NORMAL"),
                   // Commits never copy the log into the database themselves:
@@ -144,6 +151,12 @@ bool Store::createOrCheck()
         if (!m_db.commit())
             return false;
     }
+    return readState();
+}
+
+bool Store::readState()
+{
+    QSqlQuery q(m_db);
     // Every table must read; a page that does not shows here, not at the first arrival.
     if (!q.exec(QStringLiteral("SELECT (SELECT max(key) FROM history),"
                                " (SELECT value FROM meta WHERE name = 'keyFloor'),"
@@ -174,7 +187,7 @@ bool Store::end()
     qWarning("portana: store: not committed: %s", qPrintable(m_db.lastError().text()));
     m_db.rollback();
     m_failed = false;
-    createOrCheck(); // keys handed out in the failed transaction are free again
+    readState(); // keys handed out in the failed transaction are free again
     emit rolledBack();
     return false;
 }

@@ -65,6 +65,8 @@ signals:
 private:
     Problem check();
     bool createOrCheck();
+    // The next key, read from the tables; false when they do not read.
+    bool readState();
     bool execAll(const QStringList &statements);
 
     QSqlDatabase m_db;

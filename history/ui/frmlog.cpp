@@ -109,6 +109,9 @@ void FrmLog::refresh()
     CmdNext->setVisible(detail);
     CmdBack->setVisible(detail);
     CmdClear->setEnabled(!detail);
+    // One file loads at a time.
+    mnuRead->setEnabled(!m_browser.loading());
+    mnuAdd->setEnabled(!m_browser.loading());
     CmdNext->setEnabled(m_browser.nextEnabled());
     CmdBack->setEnabled(m_browser.backEnabled());
     panel3->setText(m_browser.statusText());

@@ -564,7 +564,10 @@ void ReceiveTest::keptAcrossRestart_data()
     QTest::addRow("a folder where the file goes")
         << QByteArray("dir") << QStringLiteral("は開けませんでした。") << 0;
     QTest::addRow("from a newer version: left as it is")
-        << QByteArray("newer") << QStringLiteral("は新しい版のぽるとな～のものです。") << 0;
+        << QByteArray("sql:PRAGMA user_version = 2")
+        << QStringLiteral("は新しい版のぽるとな～のものです。") << 0;
+    QTest::addRow("another program's database: left as it is")
+        << QByteArray("sql:CREATE TABLE notes(x)") << QStringLiteral("は壊れています。") << 0;
 }
 
 // The program is killed after the batch was committed and before its
@@ -578,18 +581,18 @@ void ReceiveTest::keptAcrossRestart()
     c.t.env.stateFolder = c.t.folder.filePath(QStringLiteral("state"));
     const QString db = c.t.env.stateFolder + QStringLiteral("/portana.db");
     QDir().mkpath(found == "dir" ? db : c.t.env.stateFolder);
-    if (found == "newer") {
-        QSqlDatabase newer = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"newer"_s);
-        newer.setDatabaseName(db);
-        QVERIFY(newer.open());
-        QSqlQuery(newer).exec(u"PRAGMA user_version = 2"_s);
-        newer.close();
+    if (found.startsWith("sql:")) {
+        QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
+        other.setDatabaseName(db);
+        QVERIFY(other.open());
+        QVERIFY(QSqlQuery(other).exec(QString::fromLatin1(found.mid(4))));
+        other.close();
     } else if (!found.isEmpty() && found != "dir") {
         QFile f(db);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(found);
     }
-    QSqlDatabase::removeDatabase(u"newer"_s);
+    QSqlDatabase::removeDatabase(u"other"_s);
     const auto bytes = [&db] {
         QFile f(db);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();

@@ -9,8 +9,9 @@ class Dialogs;
 
 // The store of one copy, in its state folder: opened at start, and the user
 // told once when it cannot be used (the copy then runs and receives, keeping
-// nothing beyond this run) or once it is full (new messages are refused
-// until there is room again).
+// nothing beyond this run), once it is full (new messages are refused
+// until there is room again), once a write fails (until one succeeds), and
+// when its file was deleted or replaced under the running program.
 class KeptStore : public QObject
 {
     Q_OBJECT
@@ -30,10 +31,14 @@ public:
     static QString fileName() { return QStringLiteral("portana.db"); }
 
 private:
+    QString problemText(Store::Problem problem) const;
+    void tellLater(const QString &text);
+
     Dialogs &m_dialogs;
     Store m_store;
     InboxTable m_inbox{m_store};
     QString m_path;
     Store::Problem m_problem = Store::Problem::None;
     bool m_toldFull = false;
+    bool m_toldFailure = false;
 };

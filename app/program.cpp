@@ -77,7 +77,8 @@ void Program::connectParts()
     Store &store = m_kept->store();
     m_dispatcher->setKeeping([&store] { store.begin(); }, [&store] { return store.end(); });
     m_dispatcher->setRoomCheck([this] { return m_kept->hasRoom(); });
-    connect(&store, &Store::rolledBack, m_inbox.get(), &Inbox::restore);
+    // A store opened anew at its path is read back (what failed was undone already).
+    connect(&store, &Store::fileLost, m_inbox.get(), &Inbox::restore);
     connect(m_theme.get(), &IconTheme::changed, this, &Program::themeChanged);
     connect(m_receiver.get(), &Receiver::arrived, this, &Program::messageArrived);
     connect(m_receiver.get(), &Receiver::arrived, this, &Program::notifyArrival);

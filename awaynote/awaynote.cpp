@@ -43,8 +43,14 @@ void AwayNote::answered(const QDateTime &now)
         m_state = QStringLiteral("確認されました...  ") +
                   QLocale().toString(now.date(), QLocale::ShortFormat) + QStringLiteral(" / ") +
                   now.time().toString(QStringLiteral("HH:mm:ss"));
-    else
+    else {
+        qsizetype marks = 0;
+        while (marks < m_state.size() && m_state.at(m_state.size() - 1 - marks) == u'>')
+            ++marks;
+        if (marks >= MaxMarks)
+            return;
         m_state += u'>';
+    }
     emit changed();
 }
 

@@ -12,6 +12,8 @@ class AwayNote : public QObject
     Q_OBJECT
 public:
     enum class Ok { Destroyed, Kept, Empty };
+    // Each fetch after the first adds a ">" to the state, up to this many.
+    static constexpr int MaxMarks = 99;
 
     using QObject::QObject;
 

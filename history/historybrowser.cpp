@@ -204,10 +204,19 @@ void HistoryBrowser::load(bool append)
         return;
     }
     file.close();
-    if (!m_loader.start(path, info.size(), !append))
-        return; // one load at a time (the window's menu is off meanwhile)
+    if (!m_loader.start(path, info.size(), !append)) {
+        // One load at a time (the window's menu is off meanwhile); else the store refused.
+        if (!m_loader.busy())
+            m_dialogs.messageBox(error(notKeptText(), Dialogs::Icon::Critical));
+        return;
+    }
     m_status = QStringLiteral("読込中...");
     emit changed();
+}
+
+QString HistoryBrowser::notKeptText() const
+{
+    return QStringLiteral("履歴の保存先に書き込めないため、読み込みませんでした。\r") + m_lastPath;
 }
 
 void HistoryBrowser::loadFinished(HistoryLoader::Outcome outcome)
@@ -226,6 +235,9 @@ void HistoryBrowser::loadFinished(HistoryLoader::Outcome outcome)
     case HistoryLoader::Outcome::Unreadable:
         m_dialogs.messageBox(error(QStringLiteral("ﾌｧｲﾙを開けませんでした。\r") + m_lastPath,
                                    Dialogs::Icon::Critical));
+        break;
+    case HistoryLoader::Outcome::NotKept:
+        m_dialogs.messageBox(error(notKeptText(), Dialogs::Icon::Critical));
         break;
     }
     m_status = countText();

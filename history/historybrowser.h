@@ -55,6 +55,7 @@ signals:
 
 private:
     void loadFinished(HistoryLoader::Outcome outcome);
+    QString notKeptText() const;
     void rowsGone();
     void setPaging();
     QString countText() const;

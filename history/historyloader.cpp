@@ -65,6 +65,7 @@ bool HistoryLoader::start(const QString &path, qint64 size, bool replace)
         return false;
     m_done = false;
     m_cancel = false;
+    m_notKept = false;
     m_handfuls.clear();
     m_thread = QThread::create([this, path] { work(path); });
     m_thread->start();
@@ -121,15 +122,17 @@ void HistoryLoader::takeOne()
         done = m_done && m_handfuls.empty();
     }
     m_room.notify_one();
-    if (!handful.empty())
-        m_history.stage(handful);
+    // A handful the store refused ends the load: none of the file comes in.
+    if (!handful.empty() && !m_notKept && !m_history.stage(handful))
+        m_notKept = true;
     if (!done || !m_thread)
         return;
     m_thread->wait();
     delete std::exchange(m_thread, nullptr);
-    if (m_outcome == Outcome::Loaded)
-        m_history.finishLoad();
-    else
+    Outcome outcome = m_outcome;
+    if (outcome == Outcome::Loaded && (m_notKept || !m_history.finishLoad()))
+        outcome = Outcome::NotKept;
+    if (outcome != Outcome::Loaded)
         m_history.abandonLoad();
-    emit finished(m_outcome);
+    emit finished(outcome);
 }

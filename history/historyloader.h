@@ -22,7 +22,8 @@ class HistoryLoader : public QObject
 {
     Q_OBJECT
 public:
-    enum class Outcome { Loaded, NotHistory, CutShort, Unreadable };
+    // NotKept: the store refused the rows (a full disk); the list is as it was.
+    enum class Outcome { Loaded, NotHistory, CutShort, Unreadable, NotKept };
 
     explicit HistoryLoader(HistoryModel &history, QObject *parent = nullptr);
     ~HistoryLoader() override;
@@ -49,5 +50,6 @@ private:
     std::deque<std::vector<HistoryRow>> m_handfuls;
     bool m_done = false;
     Outcome m_outcome = Outcome::Loaded;
+    bool m_notKept = false; // on the window thread
     std::atomic<bool> m_cancel{false};
 };

@@ -26,7 +26,10 @@ HistoryModel::HistoryModel(Store &store, const Clock &clock,
     : QAbstractTableModel(parent), m_store(store), m_clock(clock),
       m_localShortName(std::move(localShortName)), m_table(store)
 {
-    connect(&m_store, &Store::rolledBack, this, &HistoryModel::reload);
+    connect(&m_store, &Store::began, this, [this] { m_loadBefore = m_load; });
+    connect(&m_store, &Store::committed, this, &HistoryModel::publish);
+    connect(&m_store, &Store::rolledBack, this, &HistoryModel::restore);
+    connect(&m_store, &Store::closing, this, [this] { m_table.forget(); });
     connect(&m_store, &Store::opened, this, &HistoryModel::storeOpened);
     connect(&m_sweepTimer, &QTimer::timeout, this, &HistoryModel::sweepStep);
     if (m_store.db().isOpen())
@@ -35,6 +38,7 @@ HistoryModel::HistoryModel(Store &store, const Clock &clock,
 
 void HistoryModel::storeOpened()
 {
+    m_load = m_loadBefore = {};
     reload();
     // A load or a sweep the last run did not finish.
     if (m_store.meta(QStringLiteral("sweep")) != 0)
@@ -46,7 +50,9 @@ HistoryModel::HistoryModel(const Clock &clock, std::function<QString()> localSho
     : QAbstractTableModel(parent), m_ownStore(memoryStore()), m_store(*m_ownStore), m_clock(clock),
       m_localShortName(std::move(localShortName)), m_table(m_store)
 {
-    connect(&m_store, &Store::rolledBack, this, &HistoryModel::reload);
+    connect(&m_store, &Store::began, this, [this] { m_loadBefore = m_load; });
+    connect(&m_store, &Store::committed, this, &HistoryModel::publish);
+    connect(&m_store, &Store::rolledBack, this, &HistoryModel::restore);
 }
 
 HistoryModel::~HistoryModel() = default;
@@ -54,17 +60,97 @@ HistoryModel::~HistoryModel() = default;
 void HistoryModel::reload()
 {
     beginResetModel();
-    m_runs = m_table.runs();
-    m_count = 0;
-    for (const auto &r : m_runs)
-        m_count += int(r.count);
+    m_order = {m_table.runs(), 0};
+    for (const auto &r : m_order.runs)
+        m_order.count += int(r.count);
+    m_shown = m_order;
+    m_changed.clear();
     m_pages.clear();
     endResetModel();
 }
 
+void HistoryModel::restore()
+{
+    m_order = m_shown;
+    m_load = m_loadBefore;
+    m_changed.clear();
+    // A page read in the batch may hold what was undone.
+    m_pages.clear();
+}
+
+namespace {
+
+// How many rows the two orders list alike from the top.
+qint64 alike(const std::vector<HistoryTable::Run> &a, const std::vector<HistoryTable::Run> &b)
+{
+    qint64 rows = 0;
+    size_t i = 0;
+    size_t j = 0;
+    qint64 ai = 0; // rows of a[i] already matched
+    qint64 bj = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].first + ai != b[j].first + bj)
+            break;
+        const qint64 n = std::min(a[i].count - ai, b[j].count - bj);
+        rows += n;
+        ai += n;
+        bj += n;
+        if (ai == a[i].count) {
+            ++i;
+            ai = 0;
+        }
+        if (bj == b[j].count) {
+            ++j;
+            bj = 0;
+        }
+    }
+    return rows;
+}
+
+} // namespace
+
+void HistoryModel::publish()
+{
+    const qint64 same = alike(m_shown.runs, m_order.runs);
+    const int before = m_shown.count;
+    const int after = m_order.count;
+    if (same == before && after > before) {
+        beginInsertRows({}, before, after - 1);
+        m_shown = m_order;
+        endInsertRows();
+    } else if (same == after && before > after) {
+        beginRemoveRows({}, after, before - 1);
+        m_shown = m_order;
+        endRemoveRows();
+    } else if (same != before || same != after) {
+        beginResetModel();
+        m_shown = m_order;
+        m_changed.clear();
+        m_pages.clear();
+        endResetModel();
+    }
+    if (m_changed.empty())
+        return;
+    std::vector<int> rows;
+    for (const qint64 key : std::exchange(m_changed, {})) {
+        m_pages.remove(key / PageRows);
+        if (const int rowNo = rowIn(m_shown, key))
+            rows.push_back(rowNo);
+    }
+    std::sort(rows.begin(), rows.end());
+    // One signal per run of changed rows, so the views hear of no others.
+    for (size_t i = 0; i < rows.size();) {
+        size_t j = i + 1;
+        while (j < rows.size() && rows[j] <= rows[j - 1] + 1)
+            ++j;
+        emit dataChanged(index(rows[i] - 1, RecipientCol), index(rows[j - 1] - 1, ReceiveTimeCol));
+        i = j;
+    }
+}
+
 int HistoryModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_count;
+    return parent.isValid() ? 0 : m_shown.count;
 }
 
 int HistoryModel::columnCount(const QModelIndex &parent) const
@@ -96,7 +182,7 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
                                              : int(Qt::AlignLeft | Qt::AlignVCenter);
     if (role != Qt::DisplayRole)
         return {};
-    const HistoryRow *r = cached(keyOf(index.row() + 1));
+    const HistoryRow *r = cached(keyIn(m_shown, index.row() + 1));
     if (!r)
         return QString();
     switch (index.column()) {
@@ -138,16 +224,26 @@ HistoryRow HistoryModel::row(int n) const
 
 void HistoryModel::forEach(const std::function<void(const HistoryRow &)> &f) const
 {
-    for (const auto &r : m_runs)
+    for (const auto &r : m_order.runs)
         m_table.each(r.first, r.first + r.count - 1, f);
 }
 
 qint64 HistoryModel::keyOf(int rowNo) const
 {
-    if (rowNo < 1 || rowNo > m_count)
+    return keyIn(m_order, rowNo);
+}
+
+int HistoryModel::rowOf(qint64 key) const
+{
+    return rowIn(m_order, key);
+}
+
+qint64 HistoryModel::keyIn(const Order &order, int rowNo)
+{
+    if (rowNo < 1 || rowNo > order.count)
         return 0;
     qint64 left = rowNo - 1;
-    for (const auto &r : m_runs) {
+    for (const auto &r : order.runs) {
         if (left < r.count)
             return r.first + left;
         left -= r.count;
@@ -155,10 +251,10 @@ qint64 HistoryModel::keyOf(int rowNo) const
     return 0;
 }
 
-int HistoryModel::rowOf(qint64 key) const
+int HistoryModel::rowIn(const Order &order, qint64 key)
 {
     qint64 before = 0;
-    for (const auto &r : m_runs) {
+    for (const auto &r : order.runs) {
         if (key >= r.first && key < r.first + r.count)
             return int(before + key - r.first) + 1;
         before += r.count;
@@ -168,32 +264,31 @@ int HistoryModel::rowOf(qint64 key) const
 
 void HistoryModel::extendRuns(qint64 first, qint64 count)
 {
-    if (!m_runs.empty() && m_runs.back().first + m_runs.back().count == first)
-        m_runs.back().count += count;
+    auto &runs = m_order.runs;
+    if (!runs.empty() && runs.back().first + runs.back().count == first)
+        runs.back().count += count;
     else
-        m_runs.push_back({m_runs.empty() ? 1 : m_runs.back().seq + 1, first, count});
-    m_table.saveRun(m_runs.back());
-    m_count += int(count);
+        runs.push_back({runs.empty() ? 1 : runs.back().seq + 1, first, count});
+    m_table.saveRun(runs.back());
+    m_order.count += int(count);
+    for (qint64 page = first / PageRows; page <= (first + count - 1) / PageRows; ++page)
+        m_pages.remove(page);
 }
 
-void HistoryModel::rowChanged(int rowNo, qint64 key)
+void HistoryModel::rowChanged(qint64 key)
 {
-    m_pages.remove(key / PageRows);
-    emit dataChanged(index(rowNo - 1, RecipientCol), index(rowNo - 1, ReceiveTimeCol));
+    m_changed.push_back(key);
 }
 
 int HistoryModel::appendRow(HistoryRow row, bool sent)
 {
     m_store.begin();
     row.key = m_store.takeKeys(1);
-    const int at = m_count;
-    beginInsertRows({}, at, at);
-    m_table.insert(row, sent ? at + 1 : 0);
+    const int at = m_order.count + 1;
+    m_table.insert(row, sent ? at : 0);
     extendRuns(row.key, 1);
-    m_pages.remove(row.key / PageRows);
-    endInsertRows();
     m_store.end();
-    return at + 1;
+    return at;
 }
 
 int HistoryModel::logAddSend(const QString &recipient, const QString &message)
@@ -219,8 +314,8 @@ void HistoryModel::logSetOpen(qint64 key)
         return;
     m_store.begin();
     m_table.setRecipient(key, m_localShortName(), fieldtext::timeText(m_clock.now()));
+    rowChanged(key);
     m_store.end();
-    rowChanged(rowNo, key);
 }
 
 void HistoryModel::logSetDiscard()
@@ -228,27 +323,10 @@ void HistoryModel::logSetDiscard()
     // A sent row waits for its peer's answer, which this user's discarding
     // does not give.
     m_store.begin();
-    const std::vector<qint64> keys =
-        m_table.markWaiting(m_localShortName(), fieldtext::timeText(m_clock.now()) + DiscardMark);
+    for (const qint64 key :
+         m_table.markWaiting(m_localShortName(), fieldtext::timeText(m_clock.now()) + DiscardMark))
+        rowChanged(key);
     m_store.end();
-    m_pages.clear();
-    // One signal per run of changed rows, so the views hear of no others.
-    int first = 0;
-    int last = 0;
-    for (const qint64 key : keys) {
-        const int rowNo = rowOf(key);
-        if (rowNo == 0)
-            continue;
-        if (first > 0 && rowNo == last + 1) {
-            last = rowNo;
-            continue;
-        }
-        if (first > 0)
-            emit dataChanged(index(first - 1, RecipientCol), index(last - 1, ReceiveTimeCol));
-        first = last = rowNo;
-    }
-    if (first > 0)
-        emit dataChanged(index(first - 1, RecipientCol), index(last - 1, ReceiveTimeCol));
 }
 
 void HistoryModel::logSetResult(int sentRowNo, bool discarded)
@@ -262,44 +340,37 @@ void HistoryModel::logSetResult(int sentRowNo, bool discarded)
         time += DiscardMark;
     m_store.begin();
     m_table.setReceiveTime(key, time);
+    rowChanged(key);
     m_store.end();
-    rowChanged(rowNo, key);
 }
 
 void HistoryModel::dropLast(int rowNo)
 {
-    if (rowNo != m_count || rowNo < 1)
+    if (rowNo != m_order.count || rowNo < 1)
         return;
     const qint64 key = keyOf(rowNo);
-    beginRemoveRows({}, rowNo - 1, rowNo - 1);
     m_store.begin();
     m_table.remove(key);
-    HistoryTable::Run &last = m_runs.back();
+    HistoryTable::Run &last = m_order.runs.back();
     --last.count;
     m_table.saveRun(last);
     if (last.count == 0)
-        m_runs.pop_back();
-    --m_count;
-    m_load.kept = std::min(m_load.kept, m_count);
-    m_store.end();
-    m_store.releaseKey(key);
-    m_pages.remove(key / PageRows);
-    endRemoveRows();
+        m_order.runs.pop_back();
+    --m_order.count;
+    m_load.kept = std::min(m_load.kept, m_order.count);
+    if (m_store.end())
+        m_store.releaseKey(key);
 }
 
 void HistoryModel::clear()
 {
-    beginResetModel();
     m_store.begin();
     m_table.clear();
     m_store.setMeta(QStringLiteral("sweep"), 1);
-    m_store.end();
-    m_runs.clear();
-    m_count = 0;
+    m_order = {};
     m_load.kept = 0;
-    m_pages.clear();
-    endResetModel();
-    m_sweepTimer.start();
+    if (m_store.end())
+        m_sweepTimer.start();
 }
 
 bool HistoryModel::beginLoad(qint64 maxRows, bool replace)
@@ -311,12 +382,11 @@ bool HistoryModel::beginLoad(qint64 maxRows, bool replace)
     // Should the program end before the rows come into the list, they are swept.
     m_store.setMeta(QStringLiteral("keyFloor"), first + maxRows);
     m_store.setMeta(QStringLiteral("sweep"), 1);
-    m_store.end();
-    m_load = {first, first, first + maxRows, replace, m_count};
-    return true;
+    m_load = {first, first, first + maxRows, replace, m_order.count};
+    return m_store.end();
 }
 
-void HistoryModel::stage(const std::vector<HistoryRow> &rows)
+bool HistoryModel::stage(const std::vector<HistoryRow> &rows)
 {
     m_store.begin();
     for (HistoryRow row : rows) {
@@ -325,37 +395,39 @@ void HistoryModel::stage(const std::vector<HistoryRow> &rows)
         row.key = m_load.next++;
         m_table.insert(row, 0);
     }
-    m_store.end();
+    return m_store.end();
 }
 
-void HistoryModel::finishLoad()
+bool HistoryModel::finishLoad()
 {
     if (!loading())
-        return;
-    const Load load = std::exchange(m_load, {});
-    beginResetModel();
+        return false;
     m_store.begin();
+    const Load load = std::exchange(m_load, {});
     if (load.replace) {
         // The rows the list held when the load began give way.
         int drop = load.kept;
-        while (drop > 0 && !m_runs.empty()) {
-            HistoryTable::Run &r = m_runs.front();
+        auto &runs = m_order.runs;
+        while (drop > 0 && !runs.empty()) {
+            HistoryTable::Run &r = runs.front();
             const qint64 n = std::min<qint64>(drop, r.count);
             r.first += n;
             r.count -= n;
             drop -= int(n);
-            m_count -= int(n);
+            m_order.count -= int(n);
             m_table.saveRun(r);
             if (r.count == 0)
-                m_runs.erase(m_runs.begin());
+                runs.erase(runs.begin());
         }
     }
     if (load.next > load.first)
         extendRuns(load.first, load.next - load.first);
-    m_store.end();
-    m_pages.clear();
-    endResetModel();
-    startSweep();
+    m_store.setMeta(QStringLiteral("sweep"), 1);
+    const bool kept = m_store.end();
+    if (!kept)
+        m_load = {};
+    m_sweepTimer.start();
+    return kept;
 }
 
 void HistoryModel::abandonLoad()
@@ -366,7 +438,9 @@ void HistoryModel::abandonLoad()
 
 void HistoryModel::startSweep()
 {
+    m_store.begin();
     m_store.setMeta(QStringLiteral("sweep"), 1);
+    m_store.end();
     m_sweepTimer.start();
 }
 
@@ -375,7 +449,7 @@ void HistoryModel::sweepStep()
     constexpr int Step = 2000;
     // What stays: every run and the keys a load set aside.
     std::vector<std::pair<qint64, qint64>> keep;
-    for (const auto &r : m_runs)
+    for (const auto &r : m_order.runs)
         keep.emplace_back(r.first, r.first + r.count - 1);
     if (loading())
         keep.emplace_back(m_load.first, m_load.end - 1);
@@ -390,19 +464,17 @@ void HistoryModel::sweepStep()
         if (i < keep.size())
             from = std::max(from, keep[i].second + 1);
     }
-    if (left > 0) {
+    if (left > 0)
         m_store.setMeta(QStringLiteral("sweep"), 0);
+    // Done, or the disk refuses: the next start sweeps what is left.
+    if (!m_store.end() || left > 0)
         m_sweepTimer.stop();
-    }
-    m_store.end();
 }
 
 void HistoryModel::append(const std::vector<HistoryRow> &rows)
 {
     if (rows.empty())
         return;
-    const int at = m_count;
-    beginInsertRows({}, at, at + int(rows.size()) - 1);
     m_store.begin();
     const qint64 first = m_store.takeKeys(qint64(rows.size()));
     qint64 key = first;
@@ -412,6 +484,4 @@ void HistoryModel::append(const std::vector<HistoryRow> &rows)
     }
     extendRuns(first, qint64(rows.size()));
     m_store.end();
-    m_pages.clear();
-    endInsertRows();
 }

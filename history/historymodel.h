@@ -20,6 +20,9 @@ class Store;
 // 読込 they change the row they were made for, or nothing when it is gone.
 // The rows live in the store; the list reads the pages it shows and keeps
 // only the order (runs of keys) in memory. The history window shows it.
+// Every change is made in a batch of the store and shown (rows inserted,
+// changed) only once that batch is committed; one that is not leaves the
+// list as it was.
 class HistoryModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -49,7 +52,8 @@ public:
     // Every row, whole, in list order, read a piece at a time.
     void forEach(const std::function<void(const HistoryRow &)> &f) const;
 
-    // Both give the new row's number.
+    // Both give the new row's number (the one it would have had when its
+    // batch is not kept).
     int logAddSend(const QString &recipient, const QString &message);
     int logAddRecv(const QString &senderShortName, const QString &message);
     qint64 keyOf(int rowNo) const;
@@ -63,7 +67,7 @@ public:
 
     void clear();
     void append(const std::vector<HistoryRow> &rows);
-    // Reads the order back from the store (at start, and after a failed commit).
+    // Reads the order back from the store (at start, and when it was opened anew).
     void reload();
 
     // A file's rows go into the store in steps, out of sight, and come into
@@ -71,20 +75,34 @@ public:
     // keys aside for at most maxRows rows; false while another load runs.
     bool beginLoad(qint64 maxRows, bool replace);
     bool loading() const { return m_load.end > 0; }
-    // One step: these rows, in one transaction.
-    void stage(const std::vector<HistoryRow> &rows);
+    // One step: these rows, in one transaction; false when it was not kept.
+    bool stage(const std::vector<HistoryRow> &rows);
     // The staged rows come after what the list holds; 読込 instead of
-    // what it held when the load began.
-    void finishLoad();
+    // what it held when the load began. False when that was not kept: the
+    // list is as it was.
+    bool finishLoad();
     // The staged rows go again (a file found cut): the list is as it was.
     void abandonLoad();
 
 private:
+    // The order of the listed rows.
+    struct Order
+    {
+        std::vector<HistoryTable::Run> runs;
+        int count = 0;
+    };
     void storeOpened();
+    // The batch is kept: the views hear of what it changed.
+    void publish();
+    // It is not: the list is as the views last heard.
+    void restore();
+    static qint64 keyIn(const Order &order, int rowNo);
+    static int rowIn(const Order &order, qint64 key);
     // sent: the row's number goes out with its message, and a peer's answer names it.
     int appendRow(HistoryRow row, bool sent);
     void extendRuns(qint64 first, qint64 count);
-    void rowChanged(int rowNo, qint64 key);
+    // The row of key changed in the open batch.
+    void rowChanged(qint64 key);
     // The row number of key; 0 when that row is gone.
     int rowOf(qint64 key) const;
     const HistoryRow *cached(qint64 key) const;
@@ -94,8 +112,11 @@ private:
     const Clock &m_clock;
     std::function<QString()> m_localShortName;
     mutable HistoryTable m_table;
-    std::vector<HistoryTable::Run> m_runs;
-    int m_count = 0;
+    // m_order changes within a batch; m_shown is what the views know, and
+    // becomes m_order when the batch is committed.
+    Order m_order;
+    Order m_shown;
+    std::vector<qint64> m_changed; // keys of rows changed in the open batch
     // Pages of listed rows by key / PageRows; a few at a time.
     static constexpr qint64 PageRows = 64;
     mutable QHash<qint64, std::vector<HistoryRow>> m_pages;
@@ -113,4 +134,5 @@ private:
         bool replace = false;
         int kept = 0; // 読込: the rows before this many go when it ends
     } m_load;
+    Load m_loadBefore; // as the open batch found it
 };

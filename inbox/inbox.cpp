@@ -1,34 +1,93 @@
 #include "inbox.h"
 
 #include "inboxtable.h"
+#include "store.h"
 
 #include <algorithm>
 
+void Inbox::setTable(InboxTable *table)
+{
+    m_table = table;
+    Store &store = table->store();
+    connect(&store, &Store::began, this, [this] { m_before = m_s; });
+    connect(&store, &Store::committed, this, &Inbox::committed);
+    connect(&store, &Store::rolledBack, this, [this] {
+        m_s = m_before;
+        m_changed = m_replyCleared = false;
+        m_arrivals.clear();
+    });
+}
+
+bool Inbox::keep(const std::function<void()> &change)
+{
+    if (!m_table) {
+        change();
+        return true;
+    }
+    m_table->store().begin();
+    change();
+    return m_table->store().end();
+}
+
+bool Inbox::inBatch() const
+{
+    return m_table && m_table->store().inBatch();
+}
+
+void Inbox::tellChanged()
+{
+    if (inBatch())
+        m_changed = true;
+    else
+        emit changed();
+}
+
+void Inbox::tellReplyCleared()
+{
+    if (inBatch())
+        m_replyCleared = true;
+    else
+        emit replyCleared();
+}
+
+void Inbox::committed()
+{
+    if (std::exchange(m_replyCleared, false))
+        emit replyCleared();
+    if (std::exchange(m_changed, false))
+        emit changed();
+    for (const auto &[name, address] : std::exchange(m_arrivals, {}))
+        emit arrived(name, address);
+}
+
 int Inbox::store(InboxEntry e)
 {
-    e.serial = ++m_serials;
+    e.serial = ++m_s.serials;
     int at = 0;
-    if (!m_live) {
+    if (!m_s.live) {
         // A fresh table; the body box already holds the newcomer.
-        m_live = true;
-        m_recvCount = at = m_dix = 1;
-        m_entries[0] = e;
+        m_s.live = true;
+        m_s.recvCount = at = m_s.dix = 1;
+        m_s.entries[0] = e;
         if (m_table)
             m_table->startWith(e);
-        m_body = e.body;
-        emit replyCleared();
+        m_s.body = e.body;
+        tellReplyCleared();
     } else {
-        m_next = true;
-        if (m_recvCount < Capacity) {
-            m_entries[size_t(m_recvCount)] = e;
-            at = ++m_recvCount;
+        m_s.next = true;
+        if (m_s.recvCount < Capacity) {
+            m_s.entries[size_t(m_s.recvCount)] = e;
+            at = ++m_s.recvCount;
             if (m_table)
                 m_table->insert(e);
         }
     }
     // Every arrival closes the body, also one the user is reading.
-    m_bodyVisible = false;
-    emit changed();
+    m_s.bodyVisible = false;
+    m_arrivals.emplace_back(e.recvName, e.recvIp);
+    tellChanged();
+    if (!inBatch())
+        committed();
     return at;
 }
 
@@ -36,15 +95,20 @@ void Inbox::restore()
 {
     if (!m_table)
         return;
+    const quint64 shown = m_s.live && m_s.dix <= m_s.recvCount ? current().serial : 0;
     const std::vector<InboxEntry> kept = m_table->entries();
-    m_live = !kept.empty();
-    m_recvCount = int(std::min(kept.size(), m_entries.size()));
-    std::copy_n(kept.begin(), m_recvCount, m_entries.begin());
-    m_serials = kept.empty() ? m_serials : std::max(m_serials, kept.back().serial);
-    m_dix = 1;
-    m_bodyVisible = m_back = false;
-    m_next = m_recvCount >= 2;
-    if (m_live)
+    m_s.live = !kept.empty();
+    m_s.recvCount = int(std::min(kept.size(), m_s.entries.size()));
+    std::copy_n(kept.begin(), m_s.recvCount, m_s.entries.begin());
+    m_s.serials = kept.empty() ? m_s.serials : std::max(m_s.serials, kept.back().serial);
+    m_s.dix = 1;
+    for (int n = 1; n <= m_s.recvCount; ++n)
+        if (entry(n).serial == shown)
+            m_s.dix = n;
+    m_s.bodyVisible = false;
+    m_s.back = m_s.dix > 1;
+    m_s.next = m_s.dix < m_s.recvCount;
+    if (m_s.live)
         recvSet();
     emit changed();
 }
@@ -58,10 +122,10 @@ void Inbox::markOpened()
 
 void Inbox::drop()
 {
-    m_live = false;
+    m_s.live = false;
     if (m_table)
         m_table->clear();
-    emit changed();
+    tellChanged();
 }
 
 QString Inbox::countText() const
@@ -71,81 +135,81 @@ QString Inbox::countText() const
 
 void Inbox::setBodyVisible(bool visible)
 {
-    m_bodyVisible = visible;
+    m_s.bodyVisible = visible;
     emit changed();
 }
 
 void Inbox::recvSet()
 {
-    if (m_dix < 1 || m_dix > m_recvCount)
+    if (m_s.dix < 1 || m_s.dix > m_s.recvCount)
         return;
     const InboxEntry &e = current();
-    m_replyTip = e.recvIp + QStringLiteral("へ返信");
-    m_body = e.body;
-    m_caption = QStringLiteral(" From ") + (e.recvName.isEmpty() ? e.recvIp : e.recvName) +
+    m_s.replyTip = e.recvIp + QStringLiteral("へ返信");
+    m_s.body = e.body;
+    m_s.caption = QStringLiteral(" From ") + (e.recvName.isEmpty() ? e.recvIp : e.recvName) +
                 QStringLiteral(" TIME: ") + e.recvSendTime;
 }
 
 void Inbox::showFirst()
 {
-    m_bodyVisible = false; // a fresh showing starts sealed
-    m_next = recvCount() >= 2;
-    m_back = false;
-    m_dix = 1;
+    m_s.bodyVisible = false; // a fresh showing starts sealed
+    m_s.next = recvCount() >= 2;
+    m_s.back = false;
+    m_s.dix = 1;
     recvSet();
     emit changed();
 }
 
 bool Inbox::next()
 {
-    const bool moved = m_dix < recvCount();
+    const bool moved = m_s.dix < recvCount();
     if (moved) {
-        ++m_dix;
+        ++m_s.dix;
         recvSet();
-        m_back = true;
+        m_s.back = true;
     }
-    if (m_dix >= recvCount())
-        m_next = false;
+    if (m_s.dix >= recvCount())
+        m_s.next = false;
     emit changed();
     return moved;
 }
 
 bool Inbox::back()
 {
-    const bool moved = m_dix > 1;
+    const bool moved = m_s.dix > 1;
     if (moved) {
-        --m_dix;
+        --m_s.dix;
         recvSet();
-        m_next = true;
+        m_s.next = true;
     }
-    if (m_dix <= 1)
-        m_back = false;
+    if (m_s.dix <= 1)
+        m_s.back = false;
     emit changed();
     return moved;
 }
 
 void Inbox::dataSlide()
 {
-    if (m_recvCount < 1 || m_dix < 1 || m_dix > m_recvCount)
+    if (m_s.recvCount < 1 || m_s.dix < 1 || m_s.dix > m_s.recvCount)
         return;
     if (m_table)
         m_table->remove(current().serial);
-    for (int i = m_dix; i < m_recvCount; ++i)
+    for (int i = m_s.dix; i < m_s.recvCount; ++i)
         entry(i) = entry(i + 1);
-    if (m_dix == m_recvCount && m_recvCount != 1)
-        --m_dix;
-    --m_recvCount;
+    if (m_s.dix == m_s.recvCount && m_s.recvCount != 1)
+        --m_s.dix;
+    --m_s.recvCount;
     recvSet();
-    m_bodyVisible = false;
-    emit replyCleared();
-    if (m_recvCount <= 1) {
-        m_next = m_back = false;
-    } else if (m_recvCount == m_dix) {
-        m_next = false;
-        m_back = true;
+    m_s.bodyVisible = false;
+    tellReplyCleared();
+    if (m_s.recvCount <= 1) {
+        m_s.next = m_s.back = false;
+    } else if (m_s.recvCount == m_s.dix) {
+        m_s.next = false;
+        m_s.back = true;
     } else {
-        m_next = true;
-        m_back = m_dix != 1;
+        m_s.next = true;
+        m_s.back = m_s.dix != 1;
     }
-    emit changed();
+    tellChanged();
 }

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <functional>
+#include <vector>
 
 #include "records.h"
 
@@ -11,6 +13,8 @@ class InboxTable;
 // The ten-entry table of waiting messages and what the received-message
 // window shows of it: the entry on display (dix), the body's state and the
 // paging buttons. No widgets: the window reads it and follows changed().
+// What a batch of the store changes is announced once it is committed, and
+// undone when it is not: an arrival that was not kept never shows.
 class Inbox : public QObject
 {
     Q_OBJECT
@@ -20,19 +24,23 @@ public:
     using QObject::QObject;
 
     // Where every entry and its end is kept; none: kept in memory only.
-    void setTable(InboxTable *table) { m_table = table; }
-    // The entries kept when the program last ran wait again, body closed.
+    void setTable(InboxTable *table);
+    // Runs change in one batch of the store, with whatever else it writes;
+    // false when that batch was not kept (then nothing of it remains).
+    bool keep(const std::function<void()> &change);
+    // The entries kept when the program last ran wait again, body closed;
+    // the entry on display stays on display while it is kept.
     void restore();
 
     // While not live the table counts as empty and the next arrival starts
     // it again at position 1.
-    bool isLive() const { return m_live; }
-    int recvCount() const { return m_live ? m_recvCount : 0; }
+    bool isLive() const { return m_s.live; }
+    int recvCount() const { return m_s.live ? m_s.recvCount : 0; }
     // Entry n, 1 to recvCount.
-    const InboxEntry &entry(int n) const { return m_entries[size_t(n - 1)]; }
-    InboxEntry &entry(int n) { return m_entries[size_t(n - 1)]; }
-    const InboxEntry &current() const { return entry(m_dix); }
-    InboxEntry &current() { return entry(m_dix); }
+    const InboxEntry &entry(int n) const { return m_s.entries[size_t(n - 1)]; }
+    InboxEntry &entry(int n) { return m_s.entries[size_t(n - 1)]; }
+    const InboxEntry &current() const { return entry(m_s.dix); }
+    InboxEntry &current() { return entry(m_s.dix); }
 
     // Stores an arrival; nothing when the table is full. Returns its position, or 0.
     int store(InboxEntry e);
@@ -42,13 +50,13 @@ public:
     void markOpened();
 
     // What the window shows.
-    bool bodyVisible() const { return m_bodyVisible; }
-    QString bodyText() const { return m_body; }
-    QString caption() const { return m_caption; }
-    QString replyTip() const { return m_replyTip; }
+    bool bodyVisible() const { return m_s.bodyVisible; }
+    QString bodyText() const { return m_s.body; }
+    QString caption() const { return m_s.caption; }
+    QString replyTip() const { return m_s.replyTip; }
     QString countText() const;
-    bool nextEnabled() const { return m_next; }
-    bool backEnabled() const { return m_back; }
+    bool nextEnabled() const { return m_s.next; }
+    bool backEnabled() const { return m_s.back; }
 
     void setBodyVisible(bool visible);
     // dspRecvMsg: entry 1 on display, paging set afresh.
@@ -63,20 +71,36 @@ signals:
     void changed();
     // The reply box is to be emptied.
     void replyCleared();
+    // A message was kept (also one the full table had no room for).
+    void arrived(const QString &senderName, const QString &address);
 
 private:
     void recvSet();
+    bool inBatch() const;
+    void tellChanged();
+    void tellReplyCleared();
+    // The batch was kept: its changes are told.
+    void committed();
 
     InboxTable *m_table = nullptr;
-    std::array<InboxEntry, Capacity> m_entries;
-    int m_recvCount = 0;
-    int m_dix = 1;
-    quint64 m_serials = 0;
-    bool m_live = false;
-    bool m_bodyVisible = false;
-    bool m_next = false;
-    bool m_back = false;
-    QString m_body;
-    QString m_caption = QStringLiteral("受信ﾒｯｾｰｼﾞ");
-    QString m_replyTip;
+    struct State
+    {
+        std::array<InboxEntry, Capacity> entries;
+        int recvCount = 0;
+        int dix = 1;
+        quint64 serials = 0;
+        bool live = false;
+        bool bodyVisible = false;
+        bool next = false;
+        bool back = false;
+        QString body;
+        QString caption = QStringLiteral("受信ﾒｯｾｰｼﾞ");
+        QString replyTip;
+    };
+    State m_s;
+    State m_before; // as the open batch found it
+    // Told when the open batch is committed.
+    bool m_changed = false;
+    bool m_replyCleared = false;
+    std::vector<std::pair<QString, QString>> m_arrivals;
 };

@@ -27,6 +27,11 @@ Receiver::Receiver(Inbox &inbox, Dispatcher &dispatcher, Composer &composer, His
     // Direct: the entry and its history row exist before the acknowledgement leaves.
     connect(&m_dispatcher, &Dispatcher::messageArrived, this, &Receiver::addRecvMsg,
             Qt::DirectConnection);
+    // Told once the arrival is kept; one that is not never raises the alert.
+    connect(&m_inbox, &Inbox::arrived, this, [this](const QString &name, const QString &address) {
+        m_alertUp = true;
+        emit arrived(name, address);
+    });
 }
 
 void Receiver::addRecvMsg(const wire::Message &message, const QString &source)
@@ -38,10 +43,10 @@ void Receiver::addRecvMsg(const wire::Message &message, const QString &source)
     e.recvRowNo = message.refField;
     e.body = message.text;
     // The row first: the entry kept with the message names it.
-    e.recvLogKey = m_history.keyOf(m_history.logAddRecv(e.recvName, e.body));
-    m_inbox.store(e);
-    m_alertUp = true;
-    emit arrived(e.recvName, e.recvIp);
+    m_inbox.keep([&] {
+        e.recvLogKey = m_history.keyOf(m_history.logAddRecv(e.recvName, e.body));
+        m_inbox.store(e);
+    });
 }
 
 bool Receiver::waitAgain()
@@ -69,9 +74,12 @@ void Receiver::sendOpenConfirm()
                                                     "次に開いた時にもう一度送ります。")));
         return;
     }
-    m_inbox.markOpened();
+    const qint64 logKey = e.recvLogKey;
+    m_inbox.keep([&] {
+        m_inbox.markOpened();
+        m_history.logSetOpen(logKey);
+    });
     resetTrayIcon();
-    m_history.logSetOpen(e.recvLogKey);
 }
 
 Receiver::Opening Receiver::CmdOPCL()
@@ -128,15 +136,24 @@ Receiver::Replied Receiver::CmdCback(const QString &replyText)
         return Replied::Refused;
     const QString text = fieldtext::crlf(replyText);
     const InboxEntry e = m_inbox.current();
-    if (!m_composer.deliver(e.recvIp, e.recvName, m_user.sendName(), text))
+    bool delivered = false;
+    bool last = false;
+    // The reply's history row and the end of its entry are kept together.
+    const bool kept = m_inbox.keep([&] {
+        delivered = m_composer.deliver(e.recvIp, e.recvName, m_user.sendName(), text);
+        if (!delivered)
+            return;
+        m_inbox.dataSlide();
+        last = m_inbox.recvCount() == 0;
+        if (last)
+            m_inbox.drop();
+    });
+    if (!delivered)
         return Replied::Refused;
     emit replied(text);
     resetTrayIcon();
-    m_inbox.dataSlide();
-    if (m_inbox.recvCount() > 0)
-        return Replied::Stays;
-    m_inbox.drop();
-    return Replied::Done;
+    // Not kept: the entry still waits, as the store says.
+    return kept && last ? Replied::Done : Replied::Stays;
 }
 
 void Receiver::CmdCancel()
@@ -151,13 +168,18 @@ void Receiver::CmdDel()
 {
     const bool live = m_inbox.isLive();
     const InboxEntry e = live ? m_inbox.current() : InboxEntry();
-    m_inbox.drop();
-    if (!m_alertUp)
+    const bool alert = m_alertUp;
+    // Not kept: the messages still wait, and their sender is told nothing.
+    if (!m_inbox.keep([&] {
+            m_inbox.drop();
+            if (alert)
+                m_history.logSetDiscard();
+        }) ||
+        !alert)
         return;
     resetTrayIcon();
     if (live)
         m_dispatcher.send(e.recvIp, wire::discard(m_user.sendName(), e.recvRowNo));
-    m_history.logSetDiscard();
 }
 
 QString Receiver::quote(const QString &body, const QString &reply)

@@ -53,16 +53,18 @@ bool Composer::deliver(const QString &peer, const QString &recipient, const QStr
                        const QString &text)
 {
     const QString time = fieldtext::timeText(m_clock.now());
-    const QByteArray bytes = cp932::encode(
-        wire::message(nameField, time, wire::refField(m_history.rowCount() + 1), text));
-    if (bytes.size() > wire::MaxDatagramBytes)
+    const auto datagram = [&](int rowNo) {
+        return cp932::encode(wire::message(nameField, time, wire::refField(rowNo), text));
+    };
+    // The reference is fixed-width: any number measures the datagram.
+    if (datagram(m_history.rowCount() + 1).size() > wire::MaxDatagramBytes)
         return refuse(QStringLiteral("ﾒｯｾｰｼﾞが長すぎます。\r") +
                       QString::number(wire::MaxDatagramBytes) +
                       QStringLiteral(" ﾊﾞｲﾄ以内にしてください。"));
     // The row comes first: its number travels with the message. A message
     // the system refuses to send is not recorded.
     const int rowNo = m_history.logAddSend(recipient, text);
-    if (!m_dispatcher.sendBytes(peer, bytes)) {
+    if (!m_dispatcher.sendBytes(peer, datagram(rowNo))) {
         m_history.dropLast(rowNo);
         return refuse(QStringLiteral("ﾒｯｾｰｼﾞを送信できませんでした。\r"
                                      "入力した内容は残してあります。"));

@@ -75,6 +75,10 @@ struct Dispatcher::Visitor
     }
     void operator()(const wire::NoteRequest &) const
     {
+        // Counted as messages are: a host that asks without end is not
+        // answered (an answer is up to 64 KB for 11 bytes, to any address).
+        if (!d.withinRate(source))
+            return;
         if (d.send(source, wire::letterReply(d.m_settings.optName, d.m_note.text())))
             emit d.awayNoteFetched();
     }

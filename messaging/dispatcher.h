@@ -61,7 +61,8 @@ public:
     void setRoomCheck(std::function<bool()> hasRoom) { m_hasRoom = std::move(hasRoom); }
     // Messages one host may send: a burst of MessageBurst, then
     // MessagesPerSecond; beyond that they are refused ("OTHER送信"), so
-    // their sender sees that nothing was kept.
+    // their sender sees that nothing was kept. Away-note requests count
+    // against the same allowance; beyond it they are not answered.
     static constexpr int MessageBurst = 20;
     static constexpr int MessagesPerSecond = 5;
     // The time the rate is measured by, in milliseconds (monotonic).

@@ -27,6 +27,7 @@ public:
 signals:
     // One signal per datagram; source is dotted IPv4 text.
     void arrived(const QByteArray &bytes, const QString &source);
-    // Every datagram waiting was handed over: the end of one batch.
+    // The end of one batch: every datagram waiting was handed over, or as
+    // many as one batch takes (the rest follow in the next).
     void drained();
 };

@@ -1,5 +1,6 @@
 #include "udpdatagramport.h"
 
+#include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
 
@@ -87,11 +88,28 @@ bool UdpDatagramPort::send(const QString &address, const QByteArray &bytes)
 
 void UdpDatagramPort::drain()
 {
+    QElapsedTimer spent;
+    spent.start();
+    int taken = 0;
     while (m_listen.hasPendingDatagrams()) {
+        // A batch is bounded: a sender that never pauses must not hold
+        // everyone's acknowledgements back.
+        if (taken == BatchDatagrams || spent.elapsed() >= BatchMsecs) {
+            if (!m_drainQueued) {
+                m_drainQueued = true;
+                QMetaObject::invokeMethod(this, [this] {
+                    m_drainQueued = false;
+                    drain();
+                }, Qt::QueuedConnection);
+            }
+            break;
+        }
         const QNetworkDatagram datagram = m_listen.receiveDatagram();
         if (!datagram.isValid())
             break;
+        ++taken;
         emit arrived(datagram.data(), dotted(datagram.senderAddress()));
     }
-    emit drained();
+    if (taken > 0)
+        emit drained();
 }

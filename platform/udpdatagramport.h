@@ -15,6 +15,10 @@ public:
     // Room for a burst of a few thousand small datagrams while the program
     // is busy; the system may grant less (see receiveBufferBytes()).
     static constexpr int ReceiveBufferBytes = 4 << 20;
+    // A batch ends after this many datagrams or this long, whichever comes
+    // first; the rest waits for the next turn of the event loop.
+    static constexpr int BatchDatagrams = 256;
+    static constexpr qint64 BatchMsecs = 50;
 
     UdpDatagramPort(QHostAddress bindAddress, quint16 port, QObject *parent = nullptr);
 
@@ -35,4 +39,5 @@ private:
     QUdpSocket m_send;
     QString m_error;
     int m_receiveBuffer = 0;
+    bool m_drainQueued = false;
 };

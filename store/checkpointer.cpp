@@ -4,13 +4,15 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
+#include <QVariant>
 
 #include <atomic>
 #include <chrono>
 
-Checkpointer::Checkpointer(const QString &path)
+Checkpointer::Checkpointer(const QString &path, FileIdentity identity)
+    : m_path(path), m_identity(identity)
 {
-    m_thread = QThread::create([this, path] { run(path); });
+    m_thread = QThread::create([this] { run(); });
     m_thread->start(QThread::LowPriority);
 }
 
@@ -34,15 +36,31 @@ void Checkpointer::committed()
     m_wake.notify_all();
 }
 
-void Checkpointer::run(const QString &path)
+bool Checkpointer::checkpoint(const QString &connection)
+{
+    // A log is folded only into the file it was written for.
+    if (FileIdentity::of(m_path) != m_identity)
+        return true;
+    QSqlDatabase db = QSqlDatabase::database(connection);
+    QSqlQuery q(db);
+    // Passive: it copies what no reader still needs and never blocks a writer.
+    if (!q.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)")) || !q.next()) {
+        qWarning("portana: store: checkpoint: %s", qPrintable(q.lastError().text()));
+        return false;
+    }
+    return q.value(0).toInt() == 0; // 1: another connection held it off
+}
+
+void Checkpointer::run()
 {
     static std::atomic<int> counter{0};
     const QString name = QStringLiteral("portana-checkpoint-%1").arg(++counter);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
+        db.setDatabaseName(m_path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
         db.open();
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = -64"));
         std::unique_lock lock(m_mutex);
         for (;;) {
             m_wake.wait(lock, [this] { return m_dirty || m_stop; });
@@ -50,12 +68,10 @@ void Checkpointer::run(const QString &path)
                 break;
             m_dirty = false;
             lock.unlock();
-            // Passive: it copies what no reader still needs and never blocks a writer.
-            QSqlQuery q(db);
-            if (!q.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)")))
-                qWarning("portana: store: checkpoint: %s", qPrintable(q.lastError().text()));
-            q.finish();
+            const bool done = checkpoint(name);
             lock.lock();
+            if (!done)
+                m_dirty = true;
             m_wake.wait_for(lock, std::chrono::seconds(1), [this] { return m_stop; });
         }
         db.close();

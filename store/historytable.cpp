@@ -7,6 +7,10 @@
 
 namespace {
 
+// The columns a row is read from, in rowFrom's order; the body last.
+const QString RowColumns =
+    QStringLiteral("key, date, sender, recipient, sendTime, receiveTime, received, ");
+
 HistoryRow rowFrom(const QSqlQuery &q)
 {
     HistoryRow r;
@@ -32,8 +36,17 @@ QSqlQuery HistoryTable::prepared(const QString &sql)
     return q;
 }
 
+void HistoryTable::forget()
+{
+    m_insert.reset();
+    m_saveRun.reset();
+}
+
 bool HistoryTable::run(QSqlQuery &q, const char *what)
 {
+    // The batch is lost already: nothing more goes into it.
+    if (m_store.failing())
+        return false;
     if (q.exec())
         return true;
     m_store.failed(QStringLiteral("%1: %2").arg(QLatin1String(what), q.lastError().text()));
@@ -116,9 +129,8 @@ std::vector<HistoryRow> HistoryTable::page(qint64 first, qint64 last, int messag
 {
     std::vector<HistoryRow> rows;
     QSqlQuery q = prepared(
-        QStringLiteral("SELECT key, date, sender, recipient, sendTime, receiveTime, received,"
-                       " substr(message, 1, ?) FROM history WHERE key BETWEEN ? AND ?"
-                       " ORDER BY key"));
+        QStringLiteral("SELECT ") + RowColumns +
+        QStringLiteral("substr(message, 1, ?) FROM history WHERE key BETWEEN ? AND ? ORDER BY key"));
     q.setForwardOnly(true);
     q.addBindValue(messageChars);
     q.addBindValue(first);
@@ -132,8 +144,7 @@ std::vector<HistoryRow> HistoryTable::page(qint64 first, qint64 last, int messag
 std::optional<HistoryRow> HistoryTable::row(qint64 key)
 {
     QSqlQuery q = prepared(
-        QStringLiteral("SELECT key, date, sender, recipient, sendTime, receiveTime, received,"
-                       " message FROM history WHERE key = ?"));
+        QStringLiteral("SELECT ") + RowColumns + QStringLiteral("message FROM history WHERE key = ?"));
     q.addBindValue(key);
     if (run(q, "row") && q.next())
         return rowFrom(q);
@@ -143,8 +154,8 @@ std::optional<HistoryRow> HistoryTable::row(qint64 key)
 void HistoryTable::each(qint64 first, qint64 last, const std::function<void(const HistoryRow &)> &f)
 {
     QSqlQuery q = prepared(
-        QStringLiteral("SELECT key, date, sender, recipient, sendTime, receiveTime, received,"
-                       " message FROM history WHERE key BETWEEN ? AND ? ORDER BY key"));
+        QStringLiteral("SELECT ") + RowColumns +
+        QStringLiteral("message FROM history WHERE key BETWEEN ? AND ? ORDER BY key"));
     q.setForwardOnly(true);
     q.addBindValue(first);
     q.addBindValue(last);

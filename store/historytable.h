@@ -47,6 +47,9 @@ public:
     // Every received row nobody answered takes that name and time; gives their keys.
     std::vector<qint64> markWaiting(const QString &recipient, const QString &receiveTime);
 
+    // The connection goes: the statements prepared on it go first.
+    void forget();
+
 private:
     bool run(QSqlQuery &q, const char *what);
     QSqlQuery prepared(const QString &sql);

@@ -10,7 +10,8 @@ namespace {
 
 void run(Store &store, QSqlQuery &q, const char *what)
 {
-    if (!q.exec())
+    // The batch is lost already: nothing more goes into it.
+    if (!store.failing() && !q.exec())
         store.failed(QStringLiteral("inbox %1: %2").arg(QLatin1String(what), q.lastError().text()));
 }
 
@@ -23,7 +24,7 @@ std::vector<InboxEntry> InboxTable::entries()
     q.prepare(QStringLiteral("SELECT serial, name, ip, sendTime, rowNo, opened, logKey, body"
                              " FROM inbox ORDER BY serial"));
     run(m_store, q, "read");
-    while (q.next()) {
+    while (q.isActive() && q.next()) {
         InboxEntry e;
         e.serial = q.value(0).toULongLong();
         e.recvName = q.value(1).toString();

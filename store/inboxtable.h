@@ -11,6 +11,7 @@ class InboxTable
 {
 public:
     explicit InboxTable(Store &store) : m_store(store) {}
+    Store &store() { return m_store; }
 
     std::vector<InboxEntry> entries();
     void insert(const InboxEntry &entry);

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 #include <QVariant>
 
 #include <atomic>
@@ -19,27 +20,38 @@ QString newConnectionName()
     return QStringLiteral("portana-store-%1").arg(++counter);
 }
 
-// The layout of version 1. Row text is kept as the list shows it; the body
-// goes last so that reading the other columns never touches its pages.
-const QStringList Schema = {
-    QStringLiteral("CREATE TABLE history(key INTEGER PRIMARY KEY, date TEXT NOT NULL,"
-                   " sender TEXT NOT NULL, recipient TEXT NOT NULL, sendTime TEXT NOT NULL,"
-                   " receiveTime TEXT NOT NULL, received INTEGER NOT NULL, sentNo INTEGER,"
-                   " message TEXT NOT NULL)"),
-    // A peer's answer names the newest row sent with its number.
-    QStringLiteral("CREATE INDEX history_sent ON history(sentNo, key) WHERE sentNo IS NOT NULL"),
-    // Received rows nobody has answered yet: what 閉じる marks.
-    QStringLiteral("CREATE INDEX history_waiting ON history(key)"
-                   " WHERE received = 1 AND receiveTime = ''"),
-    // The list's order: runs of consecutive keys, in the order they are shown.
-    QStringLiteral("CREATE TABLE runs(seq INTEGER PRIMARY KEY, first INTEGER NOT NULL,"
-                   " count INTEGER NOT NULL)"),
-    QStringLiteral("CREATE TABLE inbox(serial INTEGER PRIMARY KEY, name TEXT NOT NULL,"
-                   " ip TEXT NOT NULL, sendTime TEXT NOT NULL, rowNo TEXT NOT NULL,"
-                   " opened INTEGER NOT NULL, logKey INTEGER NOT NULL, body TEXT NOT NULL)"),
-    QStringLiteral("CREATE TABLE meta(name TEXT PRIMARY KEY, value INTEGER NOT NULL)"),
-    QStringLiteral("PRAGMA user_version = 1"),
+// Each rung brings the layout from version n to n + 1, in one transaction;
+// a new version adds a rung and never changes one that was released.
+const std::vector<QStringList> Ladder = {
+    // 0 → 1. Row text is kept as the list shows it; the body goes last so
+    // that reading the other columns never touches its pages.
+    {
+        QStringLiteral("CREATE TABLE history(key INTEGER PRIMARY KEY, date TEXT NOT NULL,"
+                       " sender TEXT NOT NULL, recipient TEXT NOT NULL, sendTime TEXT NOT NULL,"
+                       " receiveTime TEXT NOT NULL, received INTEGER NOT NULL, sentNo INTEGER,"
+                       " message TEXT NOT NULL)"),
+        // A peer's answer names the newest row sent with its number.
+        QStringLiteral("CREATE INDEX history_sent ON history(sentNo, key) WHERE sentNo IS NOT NULL"),
+        // Received rows nobody has answered yet: what 閉じる marks.
+        QStringLiteral("CREATE INDEX history_waiting ON history(key)"
+                       " WHERE received = 1 AND receiveTime = ''"),
+        // The list's order: runs of consecutive keys, in the order they are shown.
+        QStringLiteral("CREATE TABLE runs(seq INTEGER PRIMARY KEY, first INTEGER NOT NULL,"
+                       " count INTEGER NOT NULL)"),
+        QStringLiteral("CREATE TABLE inbox(serial INTEGER PRIMARY KEY, name TEXT NOT NULL,"
+                       " ip TEXT NOT NULL, sendTime TEXT NOT NULL, rowNo TEXT NOT NULL,"
+                       " opened INTEGER NOT NULL, logKey INTEGER NOT NULL, body TEXT NOT NULL)"),
+        QStringLiteral("CREATE TABLE meta(name TEXT PRIMARY KEY, value INTEGER NOT NULL)"),
+    },
 };
+static_assert(Store::Version == 1, "a new version adds its rung to the ladder");
+
+const auto OwnerFile = QFile::ReadOwner | QFile::WriteOwner;
+const auto OwnerFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+
+// What the pages of a small store need: the history window's pages are
+// read a handful at a time, so a big cache would only hold memory.
+const QString CacheSize = QStringLiteral("PRAGMA cache_size = -256");
 
 } // namespace
 
@@ -47,51 +59,107 @@ Store::Store(QObject *parent) : QObject(parent), m_connection(newConnectionName(
 
 Store::~Store()
 {
+    close();
+}
+
+void Store::close()
+{
+    emit closing();
     m_checkpointer.reset();
     if (m_db.isOpen()) {
+        // What a batch left open when the program ends was never acknowledged.
         if (m_depth > 0)
-            m_db.commit();
+            m_db.rollback();
         m_db.close();
     }
+    m_depth = 0;
+    m_failed = false;
+    m_afterCommit.clear();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connection);
 }
 
 Store::Problem Store::open(const QString &path)
 {
+    close();
+    m_path.clear();
+    m_identity.reset();
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    if (path.isEmpty()) {
+        openInMemory();
+        return Problem::None;
+    }
+    const QString folder = QFileInfo(path).absolutePath();
+    if (QDir().mkpath(folder))
+        QFile::setPermissions(folder, OwnerFolder);
+    if (!QFileInfo::exists(path)) {
+        // Made here so that it (and the log beside it) is the user's alone.
+        QFile made(path);
+        if (made.open(QIODevice::WriteOnly))
+            made.setPermissions(OwnerFile);
+    }
     Problem problem = Problem::None;
-    if (!path.isEmpty()) {
-        const QString folder = QFileInfo(path).absolutePath();
-        if (QDir().mkpath(folder))
-            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        if (!QFileInfo::exists(path)) {
-            // Made here so that it (and the log beside it) is the user's alone.
-            QFile made(path);
-            if (made.open(QIODevice::WriteOnly))
-                made.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        }
+    if (!QFileInfo(path).isFile())
+        problem = Problem::CannotOpen;
+    else if (!QFileInfo(path).isWritable() || !QFileInfo(folder).isWritable())
+        problem = Problem::ReadOnly;
+    else
+        problem = peek(path);
+    if (problem == Problem::None) {
         m_db.setDatabaseName(path);
         m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!QFileInfo(path).isFile() || !m_db.open()) {
-            problem = Problem::CannotOpen;
-        } else {
-            problem = check();
-        }
-        if (problem == Problem::None) {
-            m_path = path;
-            m_kept = true;
-            m_checkpointer = std::make_unique<Checkpointer>(path);
-            emit opened();
-            return problem;
-        }
-        m_db.close();
+        problem = m_db.open() ? check() : Problem::CannotOpen;
     }
-    // In memory: this run still receives and keeps its history until it ends.
+    if (problem == Problem::None) {
+        QFile::setPermissions(path, OwnerFile);
+        m_path = path;
+        m_identity = FileIdentity::of(path);
+        emit opened();
+        return problem;
+    }
+    m_db.close();
+    openInMemory();
+    return problem;
+}
+
+void Store::openInMemory()
+{
+    // This run still receives and keeps its history until it ends.
     m_db.setDatabaseName(QStringLiteral(":memory:"));
     m_db.open();
-    createOrCheck();
+    execAll({CacheSize});
+    climb(0);
+    readState();
     emit opened();
+}
+
+Store::Problem Store::peek(const QString &path)
+{
+    const QString name = m_connection + QStringLiteral("-peek");
+    Problem problem = Problem::None;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        // immutable: the log beside it is not read, nor is anything written.
+        QUrl uri = QUrl::fromLocalFile(path);
+        uri.setQuery(QStringLiteral("immutable=1"));
+        db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+        if (!db.open()) {
+            problem = Problem::CannotOpen;
+        } else {
+            QSqlQuery q(db);
+            if (!q.exec(QStringLiteral("SELECT (SELECT user_version FROM pragma_user_version()),"
+                                       " (SELECT count(*) FROM sqlite_master)")) ||
+                !q.next())
+                problem = Problem::Damaged; // not a database at all
+            else if (q.value(0).toInt() > Version)
+                problem = Problem::Newer;
+            else if (q.value(0).toInt() == 0 && q.value(1).toInt() > 0)
+                problem = Problem::Damaged; // another program's
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
     return problem;
 }
 
@@ -104,7 +172,7 @@ Store::Problem Store::check()
         if (!q.exec(QStringLiteral("SELECT (SELECT user_version FROM pragma_user_version()),"
                                    " (SELECT count(*) FROM sqlite_master)")) ||
             !q.next())
-            return Problem::Damaged; // not a database at all
+            return Problem::Damaged;
         version = q.value(0).toInt();
         tables = q.value(1).toInt();
     } // the read ends here: the log mode cannot change inside one
@@ -117,10 +185,33 @@ Store::Problem Store::check()
                   QStringLiteral("PRAGMA synchronous = NORMAL"),
                   // Commits never copy the log into the database themselves:
                   // the checkpointer does, off the window thread.
-                  QStringLiteral("PRAGMA wal_autocheckpoint = 0")}) ||
-        !createOrCheck())
+                  QStringLiteral("PRAGMA wal_autocheckpoint = 0"), CacheSize}) ||
+        !climb(version) || !readState())
         return Problem::Damaged;
+    // A store that cannot be written cannot keep what is acknowledged.
+    m_db.transaction();
+    setMeta(QStringLiteral("opened"), 1);
+    if (m_failed || !m_db.commit()) {
+        m_db.rollback();
+        m_failed = false;
+        return Problem::ReadOnly;
+    }
     return Problem::None;
+}
+
+bool Store::climb(int from)
+{
+    for (int v = from; v < Version; ++v) {
+        QStringList steps = Ladder[size_t(v)];
+        steps << QStringLiteral("PRAGMA user_version = %1").arg(v + 1);
+        if (!m_db.transaction())
+            return false;
+        if (!execAll(steps) || !m_db.commit()) {
+            m_db.rollback();
+            return false;
+        }
+    }
+    return true;
 }
 
 bool Store::execAll(const QStringList &statements)
@@ -133,25 +224,6 @@ bool Store::execAll(const QStringList &statements)
         }
     }
     return true;
-}
-
-bool Store::createOrCheck()
-{
-    QSqlQuery q(m_db);
-    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
-        return false;
-    const bool fresh = q.value(0).toInt() == 0;
-    q.finish();
-    if (fresh) {
-        m_db.transaction();
-        if (!execAll(Schema)) {
-            m_db.rollback();
-            return false;
-        }
-        if (!m_db.commit())
-            return false;
-    }
-    return readState();
 }
 
 bool Store::readState()
@@ -167,29 +239,84 @@ bool Store::readState()
     return true;
 }
 
+bool Store::stillOurs() const
+{
+    return !m_identity || FileIdentity::of(m_path) == m_identity;
+}
+
 void Store::begin()
 {
-    if (m_depth++ == 0) {
-        m_failed = false;
-        m_db.transaction();
-    }
+    if (m_depth++ > 0)
+        return;
+    m_failed = false;
+    emit began();
+    // Without a transaction every statement would be kept on its own.
+    if (!m_db.transaction())
+        failed(QStringLiteral("begin: ") + m_db.lastError().text());
 }
 
 bool Store::end()
 {
     if (m_depth == 0 || --m_depth > 0)
         return true;
-    if (!m_failed && m_db.commit()) {
-        if (m_checkpointer)
+    const bool ours = stillOurs();
+    if (!m_failed && ours && m_db.commit()) {
+        if (!m_path.isEmpty()) {
+            if (!m_checkpointer)
+                m_checkpointer = std::make_unique<Checkpointer>(m_path, *m_identity);
             m_checkpointer->committed();
+        }
+        emit committed();
+        for (const auto &f : std::exchange(m_afterCommit, {}))
+            f();
         return true;
     }
-    qWarning("portana: store: not committed: %s", qPrintable(m_db.lastError().text()));
+    if (ours)
+        qWarning("portana: store: not committed: %s", qPrintable(m_db.lastError().text()));
+    // SQLite may have undone the transaction already; then this does nothing.
     m_db.rollback();
     m_failed = false;
-    readState(); // keys handed out in the failed transaction are free again
+    m_afterCommit.clear();
+    readState(); // keys handed out in the failed batch are free again
     emit rolledBack();
+    if (ours)
+        emit writeFailed();
+    else
+        reopen();
     return false;
+}
+
+void Store::reopen()
+{
+    qWarning("portana: store: %s was deleted or replaced", qPrintable(m_path));
+    const QString path = m_path;
+    m_checkpointer.reset();
+    if (!QFileInfo::exists(path)) {
+        // Nobody else put a file there: what this one held goes there anew.
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile made(path);
+        if (made.open(QIODevice::WriteOnly)) {
+            made.setPermissions(OwnerFile);
+            made.close();
+            QSqlQuery q(m_db);
+            q.prepare(QStringLiteral("VACUUM INTO ?"));
+            q.addBindValue(path);
+            if (!q.exec()) {
+                qWarning("portana: store: not rescued: %s", qPrintable(q.lastError().text()));
+                QFile::remove(path);
+            }
+        }
+    }
+    const Problem problem = open(path);
+    emit fileLost(problem);
+}
+
+void Store::afterCommit(std::function<void()> f)
+{
+    if (m_depth > 0)
+        m_afterCommit.push_back(std::move(f));
+    else
+        f();
 }
 
 void Store::failed(const QString &what)
@@ -232,6 +359,8 @@ qint64 Store::meta(const QString &name, qint64 otherwise) const
 
 void Store::setMeta(const QString &name, qint64 value)
 {
+    if (m_failed)
+        return;
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral("INSERT OR REPLACE INTO meta(name, value) VALUES(?, ?)"));
     q.addBindValue(name);

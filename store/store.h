@@ -1,22 +1,30 @@
 #pragma once
 
+#include "fileidentity.h"
+
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <vector>
 
 // The database the history and the waiting messages live in: SQLite, with a
 // write-ahead log, so a commit survives a crash of the program and, within a
-// second, a cut of power. Writes gather into one transaction between begin()
-// and end(); the datagrams of one drain form one batch, committed before
-// their acknowledgements leave.
+// second, a cut of power.
+//
+// Every write is part of a batch, between begin() and end(). A batch has
+// one fate: the first statement that fails ends it (nothing more is
+// written), and end() undoes all of it. Memory follows the store: a model
+// changes what it shows at committed(), and goes back to what it held at
+// began() on rolledBack().
 class Checkpointer;
 
 class Store : public QObject
 {
     Q_OBJECT
 public:
-    enum class Problem { None, CannotOpen, Damaged, Newer };
+    enum class Problem { None, CannotOpen, Damaged, Newer, ReadOnly };
     static constexpr int Version = 1;
     // Above this size on disk new messages are refused.
     static constexpr qint64 SizeLimit = qint64(2) << 30;
@@ -24,20 +32,26 @@ public:
     explicit Store(QObject *parent = nullptr);
     ~Store() override;
 
-    // path empty: kept in memory only. A database that cannot be opened, is
-    // damaged or is of a newer version is left as it is; the store then
-    // keeps nothing beyond this run (and says which problem it met).
+    // path empty: kept in memory only. A database that cannot be opened or
+    // written, is damaged, is not ours or is of a newer version is left as
+    // it is, its log too; the store then keeps nothing beyond this run (and
+    // says which problem it met).
     Problem open(const QString &path);
-    bool isKept() const { return m_kept; }
     QString path() const { return m_path; }
     QSqlDatabase db() const { return m_db; }
 
-    // Nested: the outermost end() commits; false when that commit failed,
+    // Nested: the outermost end() commits; false when the batch is not kept
     // and everything since the outermost begin() was undone.
     void begin();
     bool end();
-    // A statement failed: the transaction it was in is to be undone.
+    bool inBatch() const { return m_depth > 0; }
+    // A statement failed: the batch it was in is to be undone.
     void failed(const QString &what);
+    // A statement of the open batch failed: no more are run.
+    bool failing() const { return m_failed; }
+    // Runs once the open batch is committed (at once outside a batch);
+    // dropped when it is not.
+    void afterCommit(std::function<void()> f);
 
     // The rows and entries take more than the limit (free pages left by
     // 履歴ｸﾘｱ do not count).
@@ -59,23 +73,46 @@ public:
 signals:
     // open() is done: the tables can be read.
     void opened();
-    // A commit failed: what the models hold was read back from the store.
+    // The connection goes: statements prepared on it go first.
+    void closing();
+    // The outermost begin(): what memory holds now is what the store holds.
+    void began();
+    // The batch is kept: memory may show it.
+    void committed();
+    // It is not: memory goes back to what it held at began().
     void rolledBack();
+    // A batch could not be kept (the disk, not the file's fate).
+    void writeFailed();
+    // The file was deleted or replaced under the program: a store was
+    // opened at the path again (problem: how that went); read everything back.
+    void fileLost(Store::Problem problem);
 
 private:
+    void close();
+    void openInMemory();
+    // The main file alone, read-only, without its log: nothing is written
+    // before the file is known as ours.
+    Problem peek(const QString &path);
     Problem check();
-    bool createOrCheck();
+    // Brings an older layout up to Version, a step a transaction.
+    bool climb(int from);
     // The next key, read from the tables; false when they do not read.
     bool readState();
     bool execAll(const QStringList &statements);
+    // The path still names the file that is open.
+    bool stillOurs() const;
+    // After a batch found the file gone: what it held is written anew at
+    // the path when nothing is there, and the store opens the path again.
+    void reopen();
 
     QSqlDatabase m_db;
     QString m_connection;
     QString m_path;
-    bool m_kept = false;
+    std::optional<FileIdentity> m_identity; // of the open file
     int m_depth = 0;
     bool m_failed = false;
+    std::vector<std::function<void()>> m_afterCommit;
     qint64 m_nextKey = 1;
     qint64 m_sizeLimit = SizeLimit;
-    std::unique_ptr<Checkpointer> m_checkpointer; // only for a store on disk
+    std::unique_ptr<Checkpointer> m_checkpointer; // from the first commit to a file
 };

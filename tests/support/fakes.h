@@ -69,6 +69,13 @@ public:
         emit arrived(bytes, source);
         emit drained();
     }
+    // Several datagrams in one batch: (bytes, source) each.
+    void feedBatch(const QList<QPair<QByteArray, QString>> &datagrams)
+    {
+        for (const auto &[bytes, source] : datagrams)
+            emit arrived(bytes, source);
+        emit drained();
+    }
 
     BindResult bindResult = BindResult::Bound;
     QString address = QStringLiteral("198.18.0.10");

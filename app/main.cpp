@@ -107,8 +107,6 @@ int main(int argc, char *argv[])
     Program program(env);
     // exit(), not quit(): quit() first asks every window to close, and the
     // send window refuses (it only hides), which would cancel the ending.
-    bool ended = false;
-    QObject::connect(&program, &Program::ended, &app, [&ended] { ended = true; });
     QObject::connect(
         &program, &Program::ended, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     TerminationWatcher watcher;
@@ -118,11 +116,9 @@ int main(int argc, char *argv[])
 
     switch (program.start()) {
     case Program::StartResult::Running:
-        // A logout while a start-up box was up ended that box's loop, not
-        // the program's, which has not begun yet.
-        if (ended)
-            return 0;
         break;
+    case Program::StartResult::Ended:
+        return 0;
     case Program::StartResult::AlreadyRunning:
         return 1;
     case Program::StartResult::LockFailed:

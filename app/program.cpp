@@ -175,6 +175,9 @@ Program::StartResult Program::start()
     // Opened before the first turn of the event loop, so before any datagram is handled.
     m_kept->open();
     m_kept->tellProblem();
+    // A logout while the box was up ended the box's loop, not the program's.
+    if (m_ended)
+        return StartResult::Ended;
     // What waited when the program last ended waits again.
     m_inbox->restore();
     if (m_receiver->waitAgain())

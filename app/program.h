@@ -32,7 +32,8 @@ class Program : public QObject
 {
     Q_OBJECT
 public:
-    enum class StartResult { Running, AlreadyRunning, LockFailed, PortInUse, PortFailed };
+    // Ended: the session ended (a logout) while a start-up box was up.
+    enum class StartResult { Running, AlreadyRunning, LockFailed, PortInUse, PortFailed, Ended };
 
     explicit Program(Environment env, QObject *parent = nullptr);
     ~Program() override;

@@ -4,6 +4,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
+#include <QUrl>
 #include <QVariant>
 
 #include <atomic>
@@ -57,16 +58,24 @@ void Checkpointer::run()
     const QString name = QStringLiteral("portana-checkpoint-%1").arg(++counter);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(m_path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
-        db.open();
-        QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = -64"));
+        // mode=rw: a file deleted meanwhile is not made anew.
+        QUrl uri = QUrl::fromLocalFile(m_path);
+        uri.setQuery(QStringLiteral("mode=rw"));
+        db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000;QSQLITE_OPEN_URI"));
+        // Another file at the path since the commit that made this one: a
+        // connection that has read nothing leaves it and its log alone.
+        const bool ours = db.open() && FileIdentity::of(m_path) == m_identity;
+        if (ours)
+            QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = -64"));
         std::unique_lock lock(m_mutex);
         for (;;) {
             m_wake.wait(lock, [this] { return m_dirty || m_stop; });
             if (m_stop)
                 break;
             m_dirty = false;
+            if (!ours)
+                continue;
             lock.unlock();
             const bool done = checkpoint(name);
             lock.lock();

@@ -84,6 +84,8 @@ Store::Problem Store::open(const QString &path)
     close();
     m_path.clear();
     m_identity.reset();
+    m_logIdentity.reset();
+    m_indexIdentity.reset();
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     if (path.isEmpty()) {
         openInMemory();
@@ -139,9 +141,14 @@ Store::Problem Store::peek(const QString &path)
     Problem problem = Problem::None;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        // immutable: the log beside it is not read, nor is anything written.
+        // Read-only, nothing is written to it or its log. Without a log the
+        // file alone is read (immutable: no index is made either); with one,
+        // the log is read too, as it may say another version (a newer
+        // program that upgraded it and has not folded its log in yet).
         QUrl uri = QUrl::fromLocalFile(path);
-        uri.setQuery(QStringLiteral("immutable=1"));
+        uri.setQuery(QFileInfo(path + QStringLiteral("-wal")).size() > 0
+                         ? QStringLiteral("mode=ro")
+                         : QStringLiteral("immutable=1"));
         db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
         if (!db.open()) {
@@ -248,6 +255,12 @@ void Store::begin()
 {
     if (m_depth++ > 0)
         return;
+    // Gone since the last batch: this one goes to the file now at the path.
+    if (!stillOurs()) {
+        m_depth = 0;
+        reopen();
+        m_depth = 1;
+    }
     m_failed = false;
     emit began();
     // Without a transaction every statement would be kept on its own.
@@ -262,6 +275,10 @@ bool Store::end()
     const bool ours = stillOurs();
     if (!m_failed && ours && m_db.commit()) {
         if (!m_path.isEmpty()) {
+            if (!m_logIdentity)
+                m_logIdentity = FileIdentity::of(m_path + QStringLiteral("-wal"));
+            if (!m_indexIdentity)
+                m_indexIdentity = FileIdentity::of(m_path + QStringLiteral("-shm"));
             if (!m_checkpointer)
                 m_checkpointer = std::make_unique<Checkpointer>(m_path, *m_identity);
             m_checkpointer->committed();
@@ -291,6 +308,14 @@ void Store::reopen()
     qWarning("portana: store: %s was deleted or replaced", qPrintable(m_path));
     const QString path = m_path;
     m_checkpointer.reset();
+    // SQLite leaves the log of a moved file where it is; the file now at
+    // the path would take it for its own.
+    const auto removeOurs = [&path](const QString &suffix, const std::optional<FileIdentity> &ours) {
+        if (ours && FileIdentity::of(path + suffix) == ours)
+            QFile::remove(path + suffix);
+    };
+    removeOurs(QStringLiteral("-wal"), m_logIdentity);
+    removeOurs(QStringLiteral("-shm"), m_indexIdentity);
     if (!QFileInfo::exists(path)) {
         // Nobody else put a file there: what this one held goes there anew.
         QDir().mkpath(QFileInfo(path).absolutePath());

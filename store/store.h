@@ -109,6 +109,10 @@ private:
     QString m_connection;
     QString m_path;
     std::optional<FileIdentity> m_identity; // of the open file
+    // Of its log and the log's index, once they exist: those at the path are
+    // removed with a lost file only while they are still these.
+    std::optional<FileIdentity> m_logIdentity;
+    std::optional<FileIdentity> m_indexIdentity;
     int m_depth = 0;
     bool m_failed = false;
     std::vector<std::function<void()>> m_afterCommit;

@@ -15,6 +15,7 @@
 #include "passwordgate.h"
 #include "receiver.h"
 #include "settingsstore.h"
+#include "smalldisk.h"
 #include "testprogram.h"
 #include "traycontroller.h"
 #include "twips.h"
@@ -93,6 +94,8 @@ private slots:
     void keptAcrossRestart_data();
     void keptAcrossRestart();
     void fullStoreRefusesAndSaysSoOnce();
+    void storeChangedUnderTheProgram_data();
+    void storeChangedUnderTheProgram();
 };
 
 void ReceiveTest::arrivalShowsSenderAsPlainText_data()
@@ -667,6 +670,149 @@ void ReceiveTest::fullStoreRefusesAndSaysSoOnce()
     QVERIFY(c.t.dialogs.shown[0].text.startsWith(u"履歴と受信ﾒｯｾｰｼﾞの保存先がいっぱいです"_s));
     QCOMPARE(c.p().history().rowCount(), 0);
     QVERIFY(!c.p().receiver().alertUp());
+}
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// "ok" for a whole database; and how many history rows it has.
+QString integrity(const QString &db, int *rows)
+{
+    QString result;
+    {
+        QSqlDatabase c = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"check"_s);
+        c.setDatabaseName(db);
+        c.open();
+        QSqlQuery q(c);
+        q.exec(u"PRAGMA integrity_check"_s);
+        result = q.next() ? q.value(0).toString() : u"unreadable"_s;
+        q.exec(u"SELECT count(*) FROM history"_s);
+        *rows = q.next() ? q.value(0).toInt() : -1;
+    }
+    QSqlDatabase::removeDatabase(u"check"_s);
+    return result;
+}
+
+} // namespace
+
+void ReceiveTest::storeChangedUnderTheProgram_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("told");         // in the one box
+    QTest::addColumn<QStringList>("waiting");  // after a restart, in order
+    const QString lost = u"が消されたか、別のファイルに置き換えられました。"_s;
+    QTest::addRow("the state folder deleted: what was kept is kept again")
+        << u"delete"_s << lost << QStringList{u"一通目"_s, u"二通目"_s, u"三通目"_s};
+    QTest::addRow("the file replaced by an older copy: that copy is the store")
+        << u"replace"_s << lost << QStringList{u"一通目"_s, u"三通目"_s};
+    QTest::addRow("a read-only store: told, nothing written")
+        << u"read-only"_s << u"は書き込めません。"_s << QStringList{};
+    QTest::addRow("a newer store with its log: left as it was, log too")
+        << u"newer"_s << u"は新しい版のぽるとな～のものです。"_s << QStringList{};
+    QTest::addRow("a logout while the store's box is up ends the program")
+        << u"logout"_s << u"は壊れています。"_s << QStringList{};
+}
+
+void ReceiveTest::storeChangedUnderTheProgram()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, told);
+    QFETCH(QStringList, waiting);
+    Copy c;
+    std::unique_ptr<SmallDisk> disk;
+    if (change == u"read-only"_s) {
+        disk = std::make_unique<SmallDisk>(u"1m"_s);
+        if (!disk->mounted())
+            QSKIP("a read-only file system needs root");
+        c.t.env.stateFolder = disk->path(u"state"_s);
+    } else {
+        c.t.env.stateFolder = c.t.folder.filePath(u"state"_s);
+    }
+    const QString db = c.t.env.stateFolder + u"/portana.db"_s;
+    const auto arrive = [&c](int n, const QString &body) {
+        c.arrive(u"127.0.9.%1"_s.arg(n), u"Peer"_s + sp(16), u"5       "_s, body);
+        return c.sent();
+    };
+    const QStringList acked{u"127.0.9.1|送信         "_s + Taro};
+
+    if (change == u"newer"_s) {
+        // Another version's database, its latest change still in its log.
+        QDir().mkpath(c.t.env.stateFolder);
+        QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"newer"_s);
+        other.setDatabaseName(db);
+        QVERIFY(other.open());
+        QSqlQuery q(other);
+        QVERIFY(q.exec(u"PRAGMA journal_mode = WAL"_s) && q.exec(u"PRAGMA user_version = 2"_s));
+        QVERIFY(q.exec(u"PRAGMA wal_autocheckpoint = 0"_s));
+        QVERIFY(q.exec(u"CREATE TABLE later(x)"_s) && q.exec(u"INSERT INTO later VALUES(1)"_s));
+        QFile::copy(db, db + u".main"_s);
+        QFile::copy(db + u"-wal"_s, db + u".log"_s);
+        q.finish();
+        other.close();
+        QFile::remove(db);
+        QFile::rename(db + u".main"_s, db);
+        QFile::rename(db + u".log"_s, db + u"-wal"_s);
+    } else if (change == u"logout"_s) {
+        QDir().mkpath(c.t.env.stateFolder);
+        QFile f(db);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a database at all");
+    } else {
+        QVERIFY(c.t.start());
+        QCOMPARE(arrive(1, u"一通目"_s), acked);
+        c.t.program.reset();
+        if (change == u"read-only"_s)
+            QVERIFY(disk->readOnly());
+    }
+    QSqlDatabase::removeDatabase(u"newer"_s);
+    const QByteArray before = fileBytes(db);
+    const QByteArray logBefore = fileBytes(db + u"-wal"_s);
+    QFile::copy(db, c.t.folder.filePath(u"older.db"_s));
+
+    if (change == u"logout"_s) {
+        c.t.dialogs.whileShown = [&c](const Dialogs::Box &) { c.p().end(); };
+        QCOMPARE(c.t.make().start(), Program::StartResult::Ended);
+        QVERIFY(!c.t.tray.present);
+        QCOMPARE(fileBytes(db), before);
+        return;
+    }
+    QVERIFY(c.t.start());
+    if (change == u"delete"_s || change == u"replace"_s) {
+        QCOMPARE(arrive(2, u"二通目"_s).size(), 1);
+        if (change == u"delete"_s) {
+            QVERIFY(QDir(c.t.env.stateFolder).removeRecursively());
+        } else {
+            QFile::remove(db);
+            QVERIFY(QFile::rename(c.t.folder.filePath(u"older.db"_s), db));
+        }
+        QCOMPARE(arrive(3, u"三通目"_s), QStringList{u"127.0.9.3|送信         "_s + Taro});
+        QTRY_COMPARE(c.t.dialogs.shown.size(), 1);
+        int rows = 0;
+        QCOMPARE(integrity(db, &rows), u"ok"_s);
+        QCOMPARE(rows, waiting.size());
+    } else {
+        QCOMPARE(c.t.dialogs.shown.size(), 1);
+        // It runs on in memory: messages are acknowledged, the file is left.
+        QCOMPARE(arrive(1, u"一通目"_s), acked);
+    }
+    QVERIFY2(c.t.dialogs.shown[0].text.contains(told), qPrintable(c.t.dialogs.shown[0].text));
+    c.t.program.reset();
+    if (change == u"read-only"_s || change == u"newer"_s) {
+        QCOMPARE(fileBytes(db), before);
+        QCOMPARE(fileBytes(db + u"-wal"_s), logBefore);
+    }
+
+    QVERIFY(c.t.start());
+    QStringList bodies;
+    for (int n = 1; n <= c.p().inbox().recvCount(); ++n)
+        bodies << c.p().inbox().entry(n).body;
+    QCOMPARE(bodies, waiting);
+    QCOMPARE(c.p().history().rowCount(), waiting.size());
 }
 
 QTEST_MAIN(ReceiveTest)

@@ -6,16 +6,16 @@
 
 #include <unistd.h>
 
-// A 64 KiB tmpfs mounted for one test (root only), to save onto a disk that
-// is really full.
+// A small tmpfs (64 KiB unless told) mounted for one test (root only), to
+// save onto a disk that is really full, or one that is read-only.
 class SmallDisk
 {
 public:
-    SmallDisk()
+    explicit SmallDisk(const QString &size = QStringLiteral("64k"))
     {
         m_mounted = ::geteuid() == 0 &&
                     run({QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                         QStringLiteral("size=64k"), QStringLiteral("tmpfs"), m_dir.path()});
+                         QStringLiteral("size=") + size, QStringLiteral("tmpfs"), m_dir.path()});
     }
     ~SmallDisk()
     {

@@ -627,10 +627,18 @@ void ReceiveTest::keptAcrossRestart()
     QCOMPARE(c.p().history().row(1).sender, u"Ichi "_s);
     c.t.tray.press(TrayHost::Event::LeftButtonDown);
     QCOMPARE(c.w().panel4->text(), QStringLiteral("受信件数：3"));
+    QVERIFY(c.w().CmdNext->isEnabled() && !c.w().CmdBack->isEnabled());
     c.click(c.w().CmdOPCL);
     QCOMPARE(c.w().Text1->toPlainText(), u"一通目"_s);
     QCOMPARE(c.sent(), QStringList{u"127.0.9.1|Open確認     "_s + Taro + u"7       "_s});
     QCOMPARE(c.p().history().row(1).recipient, u"taro "_s);
+    // Opened once is opened for good: no second confirmation after a restart.
+    c.t.program.reset();
+    QVERIFY(c.t.start());
+    c.t.tray.press(TrayHost::Event::LeftButtonDown);
+    c.click(c.w().CmdOPCL);
+    QCOMPARE(c.w().Text1->toPlainText(), u"一通目"_s);
+    QCOMPARE(c.sent(), QStringList());
     // The store is this user's alone.
     QCOMPARE(QFileInfo(db).permissions() & ~(QFile::ReadUser | QFile::WriteUser),
              QFile::ReadOwner | QFile::WriteOwner);

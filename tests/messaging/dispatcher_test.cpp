@@ -38,6 +38,7 @@ private slots:
     void partnerFilter_data();
     void partnerFilter();
     void floodingHostIsRefused();
+    void noteRequestsCountAgainstTheSameAllowance();
     void deliveryResult_data();
     void deliveryResult();
     void rejectionAlwaysShown();
@@ -215,6 +216,38 @@ void DispatcherTest::floodingHostIsRefused()
                                  << Peer + u" refused"_s << Peer + u" refused"_s
                                  << other + u" kept"_s << Peer + u" kept"_s << Peer + u" refused"_s;
     QCOMPARE(answers, expected);
+}
+
+// An 11-byte request buys an answer of up to 64 KB, towards any address:
+// one host gets as many answers as it could send messages; the state's
+// marks stop growing.
+void DispatcherTest::noteRequestsCountAgainstTheSameAllowance()
+{
+    qint64 now = 0;
+    m_dispatcher->setRateClock([&now] { return now; });
+    m_note->leave(QString(30000, u'長'));
+    const QByteArray message = enc(wire::message(QStringLiteral("x "), QStringLiteral("10:00:00"),
+                                                 wire::refField(1), QStringLiteral("hi")));
+    for (int i = 0; i < 15; ++i)
+        m_port->feed(message, Peer);
+    for (int i = 0; i < 10; ++i)
+        m_port->feed(enc(wire::letterRequest()), Peer);
+    m_port->feed(enc(wire::letterRequest()), QStringLiteral("127.0.9.8")); // someone else asks
+    now = 1000; // a second later: five more
+    for (int i = 0; i < 10; ++i)
+        m_port->feed(enc(wire::letterRequest()), Peer);
+    QStringList answers;
+    for (const auto &[to, bytes] : m_port->sent)
+        answers << to + u' ' + cp932::decode(bytes).left(6);
+    const QStringList expected = QStringList(15, Peer + u" 送信    "_s)
+                                 << QStringList(5, Peer + u" LETTER"_s)
+                                 << u"127.0.9.8 LETTER"_s << QStringList(5, Peer + u" LETTER"_s);
+    QCOMPARE(answers, expected);
+
+    for (int i = 0; i < 150; ++i)
+        m_note->answered(QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
+    QVERIFY2(m_note->state().endsWith(u" / 09:00:00"_s + QString(99, u'>')),
+             qPrintable(m_note->state()));
 }
 
 void DispatcherTest::deliveryResult_data()

@@ -1,0 +1,295 @@
+#include "historylog.h"
+
+#include "store.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+qint64 HistoryLog::Order::key(int rowNo) const
+{
+    if (rowNo < 1 || rowNo > count)
+        return 0;
+    qint64 left = rowNo - 1;
+    for (const auto &r : runs) {
+        if (left < r.count)
+            return r.first + left;
+        left -= r.count;
+    }
+    return 0;
+}
+
+int HistoryLog::Order::rowOf(qint64 key) const
+{
+    qint64 before = 0;
+    for (const auto &r : runs) {
+        if (key >= r.first && key < r.first + r.count)
+            return int(before + key - r.first) + 1;
+        before += r.count;
+    }
+    return 0;
+}
+
+qint64 HistoryLog::Order::alike(const Order &a, const Order &b)
+{
+    qint64 rows = 0;
+    size_t i = 0;
+    size_t j = 0;
+    qint64 ai = 0; // rows of a.runs[i] already matched
+    qint64 bj = 0;
+    while (i < a.runs.size() && j < b.runs.size()) {
+        if (a.runs[i].first + ai != b.runs[j].first + bj)
+            break;
+        const qint64 n = std::min(a.runs[i].count - ai, b.runs[j].count - bj);
+        rows += n;
+        ai += n;
+        bj += n;
+        if (ai == a.runs[i].count) {
+            ++i;
+            ai = 0;
+        }
+        if (bj == b.runs[j].count) {
+            ++j;
+            bj = 0;
+        }
+    }
+    return rows;
+}
+
+HistoryLog::HistoryLog(Store &store, QObject *parent)
+    : QObject(parent), m_store(store), m_table(store)
+{
+    connect(&m_store, &Store::committed, this, [this] {
+        m_kept = m_order;
+        m_loadKept = m_load;
+    });
+    connect(&m_store, &Store::rolledBack, this, [this] {
+        m_order = m_kept;
+        m_load = m_loadKept;
+        m_changed.clear();
+    });
+    connect(&m_store, &Store::closing, this, [this] { m_table.forget(); });
+    connect(&m_sweepTimer, &QTimer::timeout, this, &HistoryLog::sweepStep);
+}
+
+void HistoryLog::reload()
+{
+    m_order = {m_table.runs(), 0};
+    for (const auto &r : m_order.runs)
+        m_order.count += int(r.count);
+    m_kept = m_order;
+    m_load = m_loadKept = {};
+    m_changed.clear();
+    // A load or a sweep the last run did not finish.
+    if (m_store.meta(QStringLiteral("sweep")) != 0)
+        m_sweepTimer.start();
+}
+
+std::vector<HistoryRow> HistoryLog::page(qint64 first, qint64 last, int messageChars) const
+{
+    return m_table.page(first, last, messageChars);
+}
+
+std::optional<HistoryRow> HistoryLog::row(qint64 key) const
+{
+    return m_table.row(key);
+}
+
+void HistoryLog::forEach(const std::function<void(const HistoryRow &)> &f) const
+{
+    for (const auto &r : m_order.runs)
+        m_table.each(r.first, r.first + r.count - 1, f);
+}
+
+void HistoryLog::extendRuns(qint64 first, qint64 count)
+{
+    auto &runs = m_order.runs;
+    if (!runs.empty() && runs.back().first + runs.back().count == first)
+        runs.back().count += count;
+    else
+        runs.push_back({runs.empty() ? 1 : runs.back().seq + 1, first, count});
+    m_table.saveRun(runs.back());
+    m_order.count += int(count);
+}
+
+int HistoryLog::add(HistoryRow row, bool sent)
+{
+    m_store.begin();
+    row.key = m_store.takeKeys(1);
+    const int at = m_order.count + 1;
+    m_table.insert(row, sent ? at : 0);
+    extendRuns(row.key, 1);
+    m_store.end();
+    return at;
+}
+
+void HistoryLog::append(const std::vector<HistoryRow> &rows)
+{
+    if (rows.empty())
+        return;
+    m_store.begin();
+    const qint64 first = m_store.takeKeys(qint64(rows.size()));
+    qint64 key = first;
+    for (HistoryRow row : rows) {
+        row.key = key++;
+        m_table.insert(row, 0);
+    }
+    extendRuns(first, qint64(rows.size()));
+    m_store.end();
+}
+
+void HistoryLog::setOpened(qint64 key, const QString &recipient, const QString &receiveTime)
+{
+    if (m_order.rowOf(key) == 0)
+        return;
+    m_store.begin();
+    m_table.setRecipient(key, recipient, receiveTime);
+    m_changed.push_back(key);
+    m_store.end();
+}
+
+void HistoryLog::setResult(int sentNo, const QString &receiveTime)
+{
+    const qint64 key = m_table.sentWith(sentNo);
+    if (key <= 0 || m_order.rowOf(key) == 0)
+        return;
+    m_store.begin();
+    m_table.setReceiveTime(key, receiveTime);
+    m_changed.push_back(key);
+    m_store.end();
+}
+
+void HistoryLog::markWaiting(const QString &recipient, const QString &receiveTime)
+{
+    m_store.begin();
+    for (const qint64 key : m_table.markWaiting(recipient, receiveTime))
+        m_changed.push_back(key);
+    m_store.end();
+}
+
+void HistoryLog::dropLast()
+{
+    if (m_order.count < 1)
+        return;
+    const qint64 key = m_order.key(m_order.count);
+    m_store.begin();
+    m_table.remove(key);
+    HistoryTable::Run &last = m_order.runs.back();
+    --last.count;
+    m_table.saveRun(last);
+    if (last.count == 0)
+        m_order.runs.pop_back();
+    --m_order.count;
+    m_load.kept = std::min(m_load.kept, m_order.count);
+    if (m_store.end())
+        m_store.releaseKey(key);
+}
+
+void HistoryLog::clear()
+{
+    m_store.begin();
+    m_table.clear();
+    m_store.setMeta(QStringLiteral("sweep"), 1);
+    m_order = {};
+    m_load.kept = 0;
+    if (m_store.end())
+        m_sweepTimer.start();
+}
+
+bool HistoryLog::beginLoad(qint64 maxRows, bool replace)
+{
+    if (loading())
+        return false;
+    m_store.begin();
+    const qint64 first = m_store.takeKeys(maxRows);
+    // Should the program end before the rows are listed, they are swept.
+    m_store.setMeta(QStringLiteral("keyFloor"), first + maxRows);
+    m_store.setMeta(QStringLiteral("sweep"), 1);
+    m_load = {first, first, first + maxRows, replace, m_order.count};
+    return m_store.end();
+}
+
+bool HistoryLog::stage(const std::vector<HistoryRow> &rows)
+{
+    m_store.begin();
+    for (HistoryRow row : rows) {
+        if (m_load.next >= m_load.end)
+            break;
+        row.key = m_load.next++;
+        m_table.insert(row, 0);
+    }
+    return m_store.end();
+}
+
+bool HistoryLog::finishLoad()
+{
+    if (!loading())
+        return false;
+    m_store.begin();
+    const Load load = std::exchange(m_load, {});
+    if (load.replace) {
+        // The rows listed when the load began give way.
+        int drop = load.kept;
+        auto &runs = m_order.runs;
+        while (drop > 0 && !runs.empty()) {
+            HistoryTable::Run &r = runs.front();
+            const qint64 n = std::min<qint64>(drop, r.count);
+            r.first += n;
+            r.count -= n;
+            drop -= int(n);
+            m_order.count -= int(n);
+            m_table.saveRun(r);
+            if (r.count == 0)
+                runs.erase(runs.begin());
+        }
+    }
+    if (load.next > load.first)
+        extendRuns(load.first, load.next - load.first);
+    m_store.setMeta(QStringLiteral("sweep"), 1);
+    const bool kept = m_store.end();
+    if (!kept)
+        m_load = {};
+    m_sweepTimer.start();
+    return kept;
+}
+
+void HistoryLog::abandonLoad()
+{
+    m_load = {};
+    startSweep();
+}
+
+void HistoryLog::startSweep()
+{
+    m_store.begin();
+    m_store.setMeta(QStringLiteral("sweep"), 1);
+    m_store.end();
+    m_sweepTimer.start();
+}
+
+void HistoryLog::sweepStep()
+{
+    constexpr int Step = 2000;
+    // What stays: every run and the keys a load set aside.
+    std::vector<std::pair<qint64, qint64>> keep;
+    for (const auto &r : m_order.runs)
+        keep.emplace_back(r.first, r.first + r.count - 1);
+    if (loading())
+        keep.emplace_back(m_load.first, m_load.end - 1);
+    std::sort(keep.begin(), keep.end());
+    qint64 from = 0;
+    m_store.begin();
+    int left = Step;
+    for (size_t i = 0; i <= keep.size() && left > 0; ++i) {
+        const qint64 to = i < keep.size() ? keep[i].first - 1 : std::numeric_limits<qint64>::max();
+        if (to >= from)
+            left -= m_table.removeRange(from, to, left);
+        if (i < keep.size())
+            from = std::max(from, keep[i].second + 1);
+    }
+    if (left > 0)
+        m_store.setMeta(QStringLiteral("sweep"), 0);
+    // Done, or the disk refuses: the next start sweeps what is left.
+    if (!m_store.end() || left > 0)
+        m_sweepTimer.stop();
+}

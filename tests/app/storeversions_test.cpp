@@ -1,0 +1,97 @@
+// Every layout of the store a released version wrote opens in this one: its
+// rows in their order, the message still waiting, and the numbers its
+// sent rows went out with, which peers still answer with.
+#include "cp932.h"
+#include "frmrecv.h"
+#include "historymodel.h"
+#include "inbox.h"
+#include "testprogram.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+class StoreVersionsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void olderStoreOpens_data();
+    void olderStoreOpens();
+};
+
+void StoreVersionsTest::olderStoreOpens_data()
+{
+    QTest::addColumn<QString>("fixture");
+    QTest::addRow("version 1") << QFINDTESTDATA("fixtures/store-v1.db");
+}
+
+void StoreVersionsTest::olderStoreOpens()
+{
+    QFETCH(QString, fixture);
+    QVERIFY(!fixture.isEmpty());
+    TestProgram t(u"127.0.4.7"_s, QString(), true);
+    t.env.stateFolder = t.folder.filePath(u"state"_s);
+    QDir().mkpath(t.env.stateFolder);
+    const QString db = t.env.stateFolder + u"/portana.db"_s;
+    QVERIFY(QFile::copy(fixture, db));
+    QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner);
+    QVERIFY(t.start());
+    QCOMPARE(t.dialogs.shown.size(), 0);
+
+    const auto rows = [&t] {
+        QStringList out;
+        HistoryModel &h = t.program->history();
+        for (int n = 1; n <= h.rowCount(); ++n) {
+            const HistoryRow r = h.row(n);
+            out << QStringList{r.date, r.sender, r.recipient, r.sendTime, r.receiveTime, r.message}
+                       .join(u'|');
+        }
+        return out;
+    };
+    QStringList expected{
+        u"26/11/02|taro |鈴木|08:10:00|08:12:30|会議は 15 時からに変更です"_s,
+        u"26/11/02|佐藤 |taro |09:20:00|09:21:05|了解しました\r\nｶﾀｶﾅ"_s,
+        u"26/11/03|Ichi ||10:30:00||明日の会議室は 3 階です"_s,
+        u"26/11/03|taro |Ni|11:40:00||二番目に送った"_s};
+    QCOMPARE(rows(), expected);
+    QCOMPARE(t.program->inbox().recvCount(), 1);
+
+    // The peer opens what was sent as row 2 of its day: row 4 here.
+    t.port->feed(cp932::encode(u"Open確認     Ni"_s + sp(18) + u"2       "_s), u"198.18.0.22"_s);
+    // A new message, and the waiting one opened: its confirmation names row 5.
+    t.port->feed(cp932::encode(u"San"_s + sp(17) + u"12:00:00"_s + u"9       "_s + u"新しい"_s),
+                 u"198.18.0.23"_s);
+    t.port->sent.clear();
+    t.program->dspRecvMsg();
+    QTest::mouseClick(t.program->frmRecv().findChild<QPushButton *>(u"CmdOPCL"_s), Qt::LeftButton);
+    QCOMPARE(t.port->sent.size(), 1);
+    QCOMPARE(t.port->sent[0].first, u"198.18.0.21"_s);
+    QCOMPARE(cp932::decode(t.port->sent[0].second), u"Open確認     taro"_s + sp(16) + u"5       "_s);
+
+    expected[2] = u"26/11/03|Ichi |taro |10:30:00|10:15:00|明日の会議室は 3 階です"_s;
+    expected[3] = u"26/11/03|taro |Ni|11:40:00|10:15:00|二番目に送った"_s;
+    expected << u"26/12/08|San ||10:15:00||新しい"_s;
+    QCOMPARE(rows(), expected);
+    t.program.reset();
+    QVERIFY(t.start());
+    QCOMPARE(rows(), expected);
+    QCOMPARE(t.program->inbox().recvCount(), 2);
+    t.program.reset();
+    {
+        QSqlDatabase c = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"version"_s);
+        c.setDatabaseName(db);
+        QVERIFY(c.open());
+        QSqlQuery q(c);
+        QVERIFY(q.exec(u"PRAGMA user_version"_s) && q.next());
+        QCOMPARE(q.value(0).toInt(), 1);
+    }
+    QSqlDatabase::removeDatabase(u"version"_s);
+}
+
+QTEST_MAIN(StoreVersionsTest)
+#include "storeversions_test.moc"

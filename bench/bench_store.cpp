@@ -1,7 +1,8 @@
 // A whole copy keeping what arrives in its store: what storing a message
 // adds to its acknowledgement, alone and while one host floods, and the
 // copy's memory through a flood. `bench_store fill DIR ROWS` instead
-// leaves a store of ROWS history rows in DIR (for the start-up benchmark).
+// leaves a store of ROWS history rows in DIR (for the start-up benchmark);
+// `bench_store acks N` only keeps N messages (for durability.py).
 #include "cp932.h"
 #include "historymodel.h"
 #include "rss.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -158,6 +160,23 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], "fill") == 0)
         return fill(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+    // `bench_store acks N`: N messages kept one batch each (for durability.py).
+    if (argc == 3 && qstrcmp(argv[1], "acks") == 0) {
+        TestProgram t(QStringLiteral("127.0.5.1"), {}, true);
+        t.env.stateFolder = t.folder.filePath(QStringLiteral("state"));
+        t.start();
+        // What is between the two lines is counted: not opening, not closing.
+        std::printf("window thread %lld\n", QCoreApplication::applicationPid());
+        std::fflush(stdout);
+        const QByteArray bytes = message(QStringLiteral("bench"), QString(200, u'あ'));
+        const int n = QByteArray(argv[2]).toInt();
+        for (int i = 0; i < n; ++i)
+            t.port->feed(bytes, host(i));
+        QThread::sleep(2); // the checkpointer's turn after the last commit
+        std::printf("done\n");
+        std::fflush(stdout);
+        return 0;
+    }
     alone(false);
     alone(true);
     duringFlood();

@@ -56,7 +56,7 @@ def one(exe, env, folder):
             raise RuntimeError("%s did not bind its port" % exe)
         time.sleep(0.0005)
     ms = (time.perf_counter() - start) * 1000
-    time.sleep(2.0)
+    time.sleep(3.0)
     mb = rss_mb(proc.pid)
     before = switches(proc.pid)
     time.sleep(10 if idle else 0)

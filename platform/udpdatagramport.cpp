@@ -93,17 +93,11 @@ void UdpDatagramPort::drain()
     int taken = 0;
     while (m_listen.hasPendingDatagrams()) {
         // A batch is bounded: a sender that never pauses must not hold
-        // everyone's acknowledgements back.
-        if (taken == BatchDatagrams || spent.elapsed() >= BatchMsecs) {
-            if (!m_drainQueued) {
-                m_drainQueued = true;
-                QMetaObject::invokeMethod(this, [this] {
-                    m_drainQueued = false;
-                    drain();
-                }, Qt::QueuedConnection);
-            }
+        // everyone's acknowledgements back. What is left makes the socket
+        // readable again at the next turn of the event loop (a second way
+        // in would find nothing to read, and Qt then stops telling).
+        if (taken == BatchDatagrams || spent.elapsed() >= BatchMsecs)
             break;
-        }
         const QNetworkDatagram datagram = m_listen.receiveDatagram();
         if (!datagram.isValid())
             break;

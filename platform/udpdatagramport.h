@@ -39,5 +39,4 @@ private:
     QUdpSocket m_send;
     QString m_error;
     int m_receiveBuffer = 0;
-    bool m_drainQueued = false;
 };

@@ -3,6 +3,7 @@ datagram, as a peer on the wire sees it."""
 import os
 import signal
 import sys
+import tempfile
 import time
 import unittest
 
@@ -121,6 +122,18 @@ class Foundation(unittest.TestCase):
         copy.proc.send_signal(signal.SIGTERM)
         self.assertEqual(copy.wait_exit(10), 0)
         self.assertNotIn(icon, self.lab.display.windows())
+
+        # A logout while the box about a damaged store is up ends it too.
+        folder = tempfile.mkdtemp(prefix="portana-e2e-")
+        os.makedirs(os.path.join(folder, ".local", "state", "portana"))
+        with open(os.path.join(folder, ".local", "state", "portana", "portana.db"), "wb") as f:
+            f.write(b"not a database at all")
+        copy = self.lab.copy(host, folder=folder)
+        copy.wait_log("は壊れています。")
+        box = self.lab.display.wait_window(pid=copy.pid)
+        self.lab.display.window_shot(box, "box-store-damaged")
+        copy.proc.send_signal(signal.SIGTERM)
+        self.assertEqual(copy.wait_exit(10), 0)
 
 
 if __name__ == "__main__":

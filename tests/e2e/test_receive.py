@@ -4,13 +4,16 @@ every answer reaches the sender. A scripted peer checks the answers' bytes,
 and a copy without a tray host shows its arrivals all the same."""
 import os
 import re
+import signal
+import sqlite3
 import sys
+import tempfile
 import threading
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Lab, enc, pad, portana_path, require_lab, settings_file  # noqa: E402
+from harness import Lab, enc, pad, portana_path, require_lab, run, settings_file  # noqa: E402
 
 # The received-message window's controls, in pixels at 96 dpi (15 twips a
 # pixel), measured from its client area's top-left corner.
@@ -185,6 +188,49 @@ class Receive(unittest.TestCase):
         peer.send(ha.address, message("zpeer", "84", "割り込み"))
         self.assertEqual(peer.recv(), ack)
         flood.join()
+
+        # saburo keeps his store on a 1 MiB disk: 36 messages of 60 KB from
+        # two hosts and a small one from a third. What was acknowledged is in
+        # the file, what was refused is not, and no row is empty.
+        hs = self.lab.host(7)
+        folder = tempfile.mkdtemp(prefix="portana-e2e-")
+        state = os.path.join(folder, ".local", "state")
+        os.makedirs(state)
+        run("mount", "-t", "tmpfs", "-o", "size=1m", "tmpfs", state)
+        self.addCleanup(run, "umount", "-l", state)
+        s = self.lab.copy(hs, folder=folder)
+        s.tray_window()
+        senders = [(self.lab.peer(self.lab.host(n)), n) for n in (10, 11)]
+        bodies = {}
+        for sender, n in senders:
+            for i in range(18):
+                body = "満杯%d-%02d" % (n, i) + "x" * 60000
+                bodies.setdefault(sender.host.address, []).append(body)
+                sender.send(hs.address, message("big", str(i), body))
+        peer.send(hs.address, message("zpeer", "85", "小さいの"))
+        bodies.setdefault(peer.host.address, []).append("小さいの")
+        kept, refused = set(), set()
+        for sender in [p for p, _ in senders] + [peer]:
+            answers = [d for _, d in sender.drain(3)]
+            sent = bodies[sender.host.address]
+            self.assertEqual(len(answers), len(sent))
+            for body, answer in zip(sent, answers):
+                if answer == enc("OTHER送信"):
+                    refused.add(body)
+                else:
+                    self.assertEqual(answer, enc("送信         ") + pad("root").encode())
+                    kept.add(body)
+        self.assertTrue(refused, "a 1 MiB disk cannot keep 2 MB")
+        print("\n1 MiB disk: %d kept, %d refused" % (len(kept), len(refused)), file=sys.stderr)
+        s.proc.send_signal(signal.SIGTERM)
+        self.assertEqual(s.wait_exit(10), 0)
+        db = sqlite3.connect("file:%s/portana/portana.db?mode=ro" % state, uri=True)
+        stored = [m for (m,) in db.execute("SELECT message FROM history")]
+        waiting = [b for (b,) in db.execute("SELECT body FROM inbox")]
+        db.close()
+        self.assertEqual(set(stored), kept)
+        self.assertEqual(len(stored), len(kept))
+        self.assertTrue(set(waiting) <= kept)
 
         # ichiro's history, through the tray menu and the real file dialog:
         # the message to jiro carries the time jiro opened it.

@@ -28,6 +28,10 @@ void UdpPortTest::aBatchEndsAfter256Datagrams()
                                    50319) > 0);
     QTRY_COMPARE(batches.size(), 4);
     QCOMPARE(batches, (QList<int>{256, 256, 88, 0}));
+    // And the port goes on listening.
+    QVERIFY(peer.writeDatagram("GROUP\x8c\x9f\x8d\xf5", QHostAddress(QStringLiteral("127.0.6.2")),
+                               50319) > 0);
+    QTRY_COMPARE(batches, (QList<int>{256, 256, 88, 1, 0}));
 }
 
 QTEST_MAIN(UdpPortTest)

@@ -1,4 +1,3 @@
-#include "cp932.h"
 #include "dbusnotifier.h"
 #include "hostsysteminfo.h"
 #include "lockfileinstanceguard.h"
@@ -14,7 +13,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLibraryInfo>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTranslator>
 
@@ -74,13 +72,6 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("jp.portana.Portana"));
     loadQtJapanese(app);
     QApplication::setQuitOnLastWindowClosed(false);
-
-    if (!cp932::available()) {
-        QMessageBox::critical(nullptr, QStringLiteral("ぽるとな～"),
-                              QStringLiteral("この Qt には CP932 (Shift_JIS) の変換がありません。\n"
-                                             "ぽるとな～ は他の端末と話せないため終了します。"));
-        return 3;
-    }
 
     SystemClock clock;
     QtDialogs dialogs;

@@ -4,11 +4,9 @@
 #include <QString>
 
 // Code page 932 (Shift_JIS as Japanese Windows has it): the encoding of every
-// datagram and file the program shares with other copies.
+// datagram and file the program shares with other copies. The tables are
+// built with the program (cp932gen), so nothing can be missing at run time.
 namespace cp932 {
-
-// False when the Qt build has no CP932 codec; the program cannot talk then.
-bool available();
 
 // Each call decodes on its own: half a character never carries over, and
 // invalid bytes become U+FFFD.

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Code page 932 as Japanese Windows reads and writes it, built at build time
+// from Qt's codec (cp932gen).
+namespace cp932::tables {
+
+// A byte alone.
+extern const char16_t single[256];
+// A lead and a trail byte: (lead - 0x81, or lead - 0xE0 + 0x1F) * 256 + trail.
+extern const char16_t pair[64 * 256];
+// A character's bytes: below 0x100 one byte, else lead and trail; FFFF: none.
+extern const quint16 code[0x10000];
+
+} // namespace cp932::tables

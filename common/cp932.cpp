@@ -5,23 +5,12 @@
 namespace cp932 {
 namespace {
 
-bool isLead(uchar b)
-{
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
-bool isTrail(uchar b)
-{
-    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
-}
+using tables::isLead;
+using tables::isTrail;
+using tables::pairIndex;
 
 constexpr char16_t Invalid = QChar::ReplacementCharacter;
 constexpr quint16 NoCode = 0xFFFF; // no lead byte is FF
-
-int pairIndex(uchar lead, uchar trail)
-{
-    return (lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 0x1F) * 256 + trail;
-}
 
 } // namespace
 

@@ -3,6 +3,8 @@
 // the codec at run time, and a Qt build without it fails here, not on a
 // user's desktop.
 //   cp932gen <output.cpp>
+#include "cp932tables.h"
+
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -13,15 +15,8 @@
 
 namespace {
 
-bool isLead(uchar b)
-{
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
-bool isTrail(uchar b)
-{
-    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
-}
+using cp932::tables::isLead;
+using cp932::tables::isTrail;
 
 constexpr char16_t Invalid = QChar::ReplacementCharacter;
 constexpr quint16 NoCode = 0xFFFF; // no lead byte is FF
@@ -33,10 +28,7 @@ struct DecodeTable
     std::array<char16_t, 256> single{};
     std::array<char16_t, 64 * 256> pair{}; // (lead - 0x81 or lead - 0xE0 + 0x1F) * 256 + trail
 
-    static int pairIndex(uchar lead, uchar trail)
-    {
-        return (lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 0x1F) * 256 + trail;
-    }
+    static int pairIndex(uchar lead, uchar trail) { return cp932::tables::pairIndex(lead, trail); }
 
     DecodeTable()
     {

@@ -31,24 +31,32 @@ install_missing() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-build() { # build <dir> [cmake options...]
-    local dir=$1
-    shift
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+build() { # build <dir> <generator> [cmake options...]; generator "default": CMake's own choice
+    local dir=$1 generator=$2
+    shift 2
+    local g=()
+    [ "$generator" = default ] || g=(-G "$generator")
+    # A folder configured with another generator is made afresh.
+    if [ -f "$dir/CMakeCache.txt" ] &&
+        ! grep -q "^CMAKE_GENERATOR:INTERNAL=${generator/default/Unix Makefiles}\$" "$dir/CMakeCache.txt"; then
+        rm -rf "$dir"
+    fi
+    cmake -S . -B "$dir" "${g[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
     cmake --build "$dir" --parallel "$(nproc)"
 }
 
 case "${1:-}" in
 run)
     install_missing "${RUN_PACKAGES[@]}"
-    build build-run -DPORTANA_TESTS=OFF
+    build build-run Ninja -DPORTANA_TESTS=OFF
     exec ./build-run/portana
     ;;
 test)
     install_missing "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-    build build -DPORTANA_WERROR=ON
+    # The default generator (Make, what packagers run) for one build, Ninja for the other.
+    build build default -DPORTANA_WERROR=ON
     (cd build && ctest --output-on-failure -j"$(nproc)")
-    build build-asan -DPORTANA_WERROR=ON -DPORTANA_SANITIZE=ON
+    build build-asan Ninja -DPORTANA_WERROR=ON -DPORTANA_SANITIZE=ON
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/../tests/lsan.supp" \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j"$(nproc)")
     ;;

@@ -14,9 +14,16 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <thread>
 #include <utility>
 #include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -133,6 +140,91 @@ void floodMemory()
                 t.program->history().rowCount());
 }
 
+// Over real loopback sockets: one host floods small messages as fast as one
+// thread can send them for 10 s; another sends one every 200 ms and times
+// each acknowledgement. A batch ends after 256 datagrams or 50 ms, so the
+// other's answer never waits for the flood to stop.
+void floodSmall()
+{
+    TestProgram t(QStringLiteral("127.0.8.2"));
+    t.env.stateFolder = t.folder.filePath(QStringLiteral("state"));
+    if (!t.start()) {
+        std::printf("flood of small messages: port not bound\n");
+        return;
+    }
+    // Answers go to port 50319 of the sender's address, as between copies.
+    const auto socketAt = [](const char *address) {
+        const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(50319);
+        ::inet_pton(AF_INET, address, &a.sin_addr);
+        ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+        return fd;
+    };
+    sockaddr_in copy{};
+    copy.sin_family = AF_INET;
+    copy.sin_port = htons(50319);
+    ::inet_pton(AF_INET, "127.0.8.2", &copy.sin_addr);
+    std::atomic<bool> stop{false};
+    std::atomic<long> flooded{0};
+    std::thread flooder([&] {
+        const int fd = socketAt("127.0.8.3");
+        const QByteArray m = message(QStringLiteral("flood"), QStringLiteral("x"));
+        QElapsedTimer e;
+        e.start();
+        while (e.elapsed() < 10000) {
+            if (::sendto(fd, m.constData(), size_t(m.size()), 0,
+                         reinterpret_cast<sockaddr *>(&copy), sizeof copy) > 0)
+                ++flooded;
+        }
+        ::close(fd);
+    });
+    std::vector<qint64> ns;
+    int sent = 0;
+    std::thread other([&] {
+        const QByteArray m = message(QStringLiteral("other"), QStringLiteral("大丈夫？"));
+        char buffer[512];
+        while (sent < 45) {
+            QThread::msleep(200);
+            // Each from an address of its own: a late answer is never taken
+            // for the next one's.
+            const int fd = socketAt(qPrintable(QStringLiteral("127.0.9.%1").arg(10 + sent)));
+            timeval wait{1, 0}; // an answer later than 1 s counts as none
+            ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+            QElapsedTimer e;
+            e.start();
+            ++sent;
+            ::sendto(fd, m.constData(), size_t(m.size()), 0, reinterpret_cast<sockaddr *>(&copy),
+                     sizeof copy);
+            if (::recv(fd, buffer, sizeof buffer, 0) > 0)
+                ns.push_back(e.nsecsElapsed());
+            ::close(fd);
+        }
+        stop = true;
+    });
+    while (!stop)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    flooder.join();
+    other.join();
+    // What the kernel dropped from the copy's full receive buffer.
+    long drops = 0;
+    QFile udp(QStringLiteral("/proc/net/udp"));
+    if (udp.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : udp.readAll().split('\n'))
+            if (line.contains(" 0208007F:C48F "))
+                drops = line.simplified().split(' ').last().toLong();
+    std::printf("one host floods %ld small messages in 10 s (as fast as one thread sends; %ld "
+                "dropped by the kernel, the copy's receive buffer full); the other host's %d "
+                "messages: %zu acknowledged within 1 s",
+                flooded.load(), drops, sent, ns.size());
+    if (!ns.empty()) {
+        std::sort(ns.begin(), ns.end());
+        std::printf(", median %.1f ms, slowest %.1f ms", ns[ns.size() / 2] / 1e6, ns.back() / 1e6);
+    }
+    std::printf("\n");
+}
+
 int fill(const QString &folder, int rows)
 {
     Store store;
@@ -160,6 +252,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], "fill") == 0)
         return fill(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+    if (argc == 2 && qstrcmp(argv[1], "flood") == 0) {
+        floodSmall();
+        return 0;
+    }
     // `bench_store acks N`: N messages kept one batch each (for durability.py).
     if (argc == 3 && qstrcmp(argv[1], "acks") == 0) {
         TestProgram t(QStringLiteral("127.0.5.1"), {}, true);
@@ -180,6 +276,7 @@ int main(int argc, char *argv[])
     alone(false);
     alone(true);
     duringFlood();
+    floodSmall();
     floodMemory();
     return 0;
 }

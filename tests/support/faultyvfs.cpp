@@ -39,75 +39,30 @@ int strike(int ioError)
     return g_fault == Fault::Full ? SQLITE_FULL : ioError;
 }
 
-int xClose(sqlite3_file *f)
+// Every other method goes to the wrapped file as it is.
+template<auto Method, typename... Args>
+auto forward(sqlite3_file *f, Args... args)
 {
-    return real(f)->pMethods->xClose(real(f));
+    return (real(f)->pMethods->*Method)(real(f), args...);
 }
-int xRead(sqlite3_file *f, void *b, int n, sqlite3_int64 o)
-{
-    return real(f)->pMethods->xRead(real(f), b, n, o);
-}
+
 int xWrite(sqlite3_file *f, const void *b, int n, sqlite3_int64 o)
 {
     if (const int rc = strike(SQLITE_IOERR_WRITE))
         return rc;
-    return real(f)->pMethods->xWrite(real(f), b, n, o);
+    return forward<&sqlite3_io_methods::xWrite>(f, b, n, o);
 }
 int xTruncate(sqlite3_file *f, sqlite3_int64 size)
 {
     if (const int rc = strike(SQLITE_IOERR_TRUNCATE))
         return rc;
-    return real(f)->pMethods->xTruncate(real(f), size);
+    return forward<&sqlite3_io_methods::xTruncate>(f, size);
 }
 int xSync(sqlite3_file *f, int flags)
 {
     if (const int rc = strike(SQLITE_IOERR_FSYNC))
         return rc;
-    return real(f)->pMethods->xSync(real(f), flags);
-}
-int xFileSize(sqlite3_file *f, sqlite3_int64 *size)
-{
-    return real(f)->pMethods->xFileSize(real(f), size);
-}
-int xLock(sqlite3_file *f, int l)
-{
-    return real(f)->pMethods->xLock(real(f), l);
-}
-int xUnlock(sqlite3_file *f, int l)
-{
-    return real(f)->pMethods->xUnlock(real(f), l);
-}
-int xCheckReservedLock(sqlite3_file *f, int *out)
-{
-    return real(f)->pMethods->xCheckReservedLock(real(f), out);
-}
-int xFileControl(sqlite3_file *f, int op, void *arg)
-{
-    return real(f)->pMethods->xFileControl(real(f), op, arg);
-}
-int xSectorSize(sqlite3_file *f)
-{
-    return real(f)->pMethods->xSectorSize(real(f));
-}
-int xDeviceCharacteristics(sqlite3_file *f)
-{
-    return real(f)->pMethods->xDeviceCharacteristics(real(f));
-}
-int xShmMap(sqlite3_file *f, int page, int size, int extend, void volatile **p)
-{
-    return real(f)->pMethods->xShmMap(real(f), page, size, extend, p);
-}
-int xShmLock(sqlite3_file *f, int offset, int n, int flags)
-{
-    return real(f)->pMethods->xShmLock(real(f), offset, n, flags);
-}
-void xShmBarrier(sqlite3_file *f)
-{
-    real(f)->pMethods->xShmBarrier(real(f));
-}
-int xShmUnmap(sqlite3_file *f, int deleteFlag)
-{
-    return real(f)->pMethods->xShmUnmap(real(f), deleteFlag);
+    return forward<&sqlite3_io_methods::xSync>(f, flags);
 }
 
 int xOpen(sqlite3_vfs *, sqlite3_filename name, sqlite3_file *f, int flags, int *outFlags)
@@ -132,10 +87,26 @@ void install()
     g_vfs.szOsFile = int(sizeof(File)) + g_real->szOsFile;
     g_vfs.xOpen = xOpen;
     // Version 2: the shared-memory methods the log needs, no memory mapping.
-    g_methods = {2,         xClose,       xRead,        xWrite,   xTruncate,
-                 xSync,     xFileSize,    xLock,        xUnlock,  xCheckReservedLock,
-                 xFileControl, xSectorSize, xDeviceCharacteristics, xShmMap, xShmLock,
-                 xShmBarrier, xShmUnmap,  nullptr,      nullptr};
+    using M = sqlite3_io_methods;
+    g_methods = {2,
+                 forward<&M::xClose>,
+                 forward<&M::xRead>,
+                 xWrite,
+                 xTruncate,
+                 xSync,
+                 forward<&M::xFileSize>,
+                 forward<&M::xLock>,
+                 forward<&M::xUnlock>,
+                 forward<&M::xCheckReservedLock>,
+                 forward<&M::xFileControl>,
+                 forward<&M::xSectorSize>,
+                 forward<&M::xDeviceCharacteristics>,
+                 forward<&M::xShmMap>,
+                 forward<&M::xShmLock>,
+                 forward<&M::xShmBarrier>,
+                 forward<&M::xShmUnmap>,
+                 nullptr,
+                 nullptr};
     sqlite3_vfs_register(&g_vfs, 1);
 }
 

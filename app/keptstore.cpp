@@ -34,7 +34,7 @@ KeptStore::KeptStore(const QString &folder, Dialogs &dialogs)
                                       "別のファイルに置き換えられました。\r")
                            .arg(QDir::toNativeSeparators(m_path));
         text += problem == Store::Problem::None
-                    ? QStringLiteral("この場所で保存を続けます。最後に届いたﾒｯｾｰｼﾞは拒否しました。")
+                    ? QStringLiteral("この場所で保存を続けます。")
                     : problemText(problem);
         tellLater(text);
     });

@@ -51,7 +51,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_users = std::make_unique<UserListModel>();
     m_note = std::make_unique<AwayNote>();
     m_dispatcher = std::make_unique<Dispatcher>(*m_port, settings, *m_user, *m_users, *m_history,
-                                                *m_note, *m_dialogs);
+                                                *m_note, *m_dialogs, *m_env.clock);
     m_composer = std::make_unique<Composer>(*m_dispatcher, settings, *m_user, *m_users, *m_history,
                                             *m_env.clock, *m_dialogs, m_env.broadcastAddress);
     m_composer->setInterfaces(m_env.interfaces);

@@ -39,7 +39,7 @@ int main(int argc, char *argv[])
     UserListModel users;
     HistoryModel history(clock, [] { return QString(); });
     AwayNote note;
-    Dispatcher dispatcher(port, settings, user, users, history, note, dialogs);
+    Dispatcher dispatcher(port, settings, user, users, history, note, dialogs, clock);
     users.sortByColumn(UserListModel::NameCol); // a column was clicked
 
     // One socket per peer address, 127.1.x.y, each sending its reply once.

@@ -39,6 +39,7 @@ struct Boxes final : Dialogs
 struct FixedClock final : Clock
 {
     QDateTime now() const override { return QDateTime(QDate(2026, 12, 8), QTime(10, 15)); }
+    qint64 elapsedMsecs() const override { return 0; }
 };
 
 } // namespace
@@ -55,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     history.logAddSend(QStringLiteral("peer "), QStringLiteral("sent"));
     UserListModel users;
     AwayNote note;
-    Dispatcher dispatcher(port, settings, user, users, history, note, boxes);
+    Dispatcher dispatcher(port, settings, user, users, history, note, boxes, clock);
     Composer composer(dispatcher, settings, user, users, history, clock, boxes,
                       QStringLiteral("198.18.0.255"));
     PasswordGate gate(settings);

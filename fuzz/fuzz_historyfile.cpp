@@ -11,6 +11,7 @@ namespace {
 struct NoClock final : Clock
 {
     QDateTime now() const override { return {}; }
+    qint64 elapsedMsecs() const override { return 0; }
 };
 } // namespace
 

@@ -15,9 +15,10 @@
 
 Dispatcher::Dispatcher(DatagramPort &port, const OptSettings &settings, const LocalUser &user,
                        UserListModel &users, HistoryModel &history, const AwayNote &note,
-                       Dialogs &dialogs, QObject *parent)
+                       Dialogs &dialogs, const Clock &clock, QObject *parent)
     : QObject(parent), m_port(port), m_settings(settings), m_user(user), m_users(users),
-      m_history(history), m_note(note), m_dialogs(dialogs)
+      m_history(history), m_note(note), m_dialogs(dialogs),
+      m_rate(clock, MessageBurst, MessagesPerSecond)
 {
     connect(&m_port, &DatagramPort::arrived, this, [this](const QByteArray &b, const QString &s) {
         if (!m_batchOpen)
@@ -28,7 +29,6 @@ Dispatcher::Dispatcher(DatagramPort &port, const OptSettings &settings, const Lo
         if (m_batchOpen)
             closeBatch();
     });
-    m_uptime.start();
 }
 
 bool Dispatcher::send(const QString &address, const QString &text)
@@ -77,7 +77,7 @@ struct Dispatcher::Visitor
     {
         // Counted as messages are: a host that asks without end is not
         // answered (an answer is up to 64 KB for 11 bytes, to any address).
-        if (!d.withinRate(source))
+        if (!d.m_rate.take(source))
             return;
         if (d.send(source, wire::letterReply(d.m_settings.optName, d.m_note.text())))
             emit d.awayNoteFetched();
@@ -169,30 +169,10 @@ void Dispatcher::openHoldDiscardResult(wire::Kind kind, const wire::Name &name, 
     emit receiveResult(result);
 }
 
-bool Dispatcher::withinRate(const QString &source)
-{
-    constexpr qint64 Full = MessageBurst * 1000;
-    const qint64 now = m_msecs ? m_msecs() : m_uptime.elapsed();
-    if (m_buckets.size() > 4096) // spoofed sources: forget those back at full
-        m_buckets.removeIf([now](const auto &b) {
-            return b.value().tokens + (now - b.value().at) * MessagesPerSecond >= Full;
-        });
-    auto it = m_buckets.find(source);
-    if (it == m_buckets.end())
-        it = m_buckets.insert(source, {Full, now});
-    Bucket &b = *it;
-    b.tokens = std::min(Full, b.tokens + (now - b.at) * MessagesPerSecond);
-    b.at = now;
-    if (b.tokens < 1000)
-        return false;
-    b.tokens -= 1000;
-    return true;
-}
-
 void Dispatcher::messageDatagram(const wire::Message &message, const QString &source)
 {
     if ((m_settings.otherReject && source != m_users.selectedPeerAddress()) ||
-        !withinRate(source) || (m_hasRoom && !m_hasRoom())) {
+        !m_rate.take(source) || (m_hasRoom && !m_hasRoom())) {
         send(source, wire::reject());
         return;
     }

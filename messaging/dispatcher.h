@@ -1,14 +1,15 @@
 #pragma once
 
+#include "ratelimiter.h"
 #include "wire.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QString>
 #include <functional>
 
 class AwayNote;
+class Clock;
 class DatagramPort;
 class Dialogs;
 class HistoryModel;
@@ -45,7 +46,7 @@ public:
 
     Dispatcher(DatagramPort &port, const OptSettings &settings, const LocalUser &user,
                UserListModel &users, HistoryModel &history, const AwayNote &note, Dialogs &dialogs,
-               QObject *parent = nullptr);
+               const Clock &clock, QObject *parent = nullptr);
 
     // One datagram from source, a batch of its own.
     void handle(const QByteArray &bytes, const QString &source);
@@ -65,8 +66,6 @@ public:
     // against the same allowance; beyond it they are not answered.
     static constexpr int MessageBurst = 20;
     static constexpr int MessagesPerSecond = 5;
-    // The time the rate is measured by, in milliseconds (monotonic).
-    void setRateClock(std::function<qint64()> msecs) { m_msecs = std::move(msecs); }
 
     // Puts text on the wire in code page 932; false when it could not leave.
     bool send(const QString &address, const QString &text);
@@ -100,19 +99,10 @@ private:
     const AwayNote &m_note;
     Dialogs &m_dialogs;
     QString m_resultPeerName;
-    // Per host: tokens left (in thousandths of a message) and when counted.
-    struct Bucket
-    {
-        qint64 tokens = 0;
-        qint64 at = 0;
-    };
-    bool withinRate(const QString &source);
-    QHash<QString, Bucket> m_buckets;
-    std::function<qint64()> m_msecs; // unset: m_uptime
+    RateLimiter m_rate;
     std::function<void()> m_begin;
     std::function<bool()> m_commit;
     std::function<bool()> m_hasRoom;
     bool m_batchOpen = false;
     QList<QPair<QString, QByteArray>> m_acks; // of the open batch
-    QElapsedTimer m_uptime;
 };

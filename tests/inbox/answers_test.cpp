@@ -59,7 +59,7 @@ void AnswersTest::answers()
     HistoryModel history(clock, [&user] { return user.shortName(); });
     UserListModel users;
     AwayNote note;
-    Dispatcher dispatcher(port, settings, user, users, history, note, dialogs);
+    Dispatcher dispatcher(port, settings, user, users, history, note, dialogs, clock);
     Composer composer(dispatcher, settings, user, users, history, clock, dialogs,
                       QStringLiteral("198.18.0.255"));
     PasswordGate gate(settings);

@@ -71,7 +71,8 @@ void DispatcherTest::init()
     m_note = new AwayNote;
     m_dialogs = new ScriptedDialogs;
     m_dispatcher =
-        new Dispatcher(*m_port, m_settings, *m_user, *m_users, *m_history, *m_note, *m_dialogs);
+        new Dispatcher(*m_port, m_settings, *m_user, *m_users, *m_history, *m_note, *m_dialogs,
+                       m_clock);
 }
 
 void DispatcherTest::cleanup()
@@ -197,15 +198,13 @@ void DispatcherTest::partnerFilter()
 
 void DispatcherTest::floodingHostIsRefused()
 {
-    qint64 now = 0;
-    m_dispatcher->setRateClock([&now] { return now; });
     const QByteArray message = enc(wire::message(QStringLiteral("x "), QStringLiteral("10:00:00"),
                                                  wire::refField(1), QStringLiteral("hi")));
     const QString other = QStringLiteral("127.0.9.8");
     for (int i = 0; i < 22; ++i)
         m_port->feed(message, Peer);
     m_port->feed(message, other); // another host meanwhile
-    now = 200;                    // one more message's worth for the flooding host
+    m_clock.elapsed += 200;       // one more message's worth for the flooding host
     m_port->feed(message, Peer);
     m_port->feed(message, Peer);
     QStringList answers;
@@ -223,8 +222,6 @@ void DispatcherTest::floodingHostIsRefused()
 // marks stop growing.
 void DispatcherTest::noteRequestsCountAgainstTheSameAllowance()
 {
-    qint64 now = 0;
-    m_dispatcher->setRateClock([&now] { return now; });
     m_note->leave(QString(30000, u'長'));
     const QByteArray message = enc(wire::message(QStringLiteral("x "), QStringLiteral("10:00:00"),
                                                  wire::refField(1), QStringLiteral("hi")));
@@ -233,7 +230,7 @@ void DispatcherTest::noteRequestsCountAgainstTheSameAllowance()
     for (int i = 0; i < 10; ++i)
         m_port->feed(enc(wire::letterRequest()), Peer);
     m_port->feed(enc(wire::letterRequest()), QStringLiteral("127.0.9.8")); // someone else asks
-    now = 1000; // a second later: five more
+    m_clock.elapsed += 1000; // a second later: five more
     for (int i = 0; i < 10; ++i)
         m_port->feed(enc(wire::letterRequest()), Peer);
     QStringList answers;

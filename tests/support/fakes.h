@@ -17,8 +17,10 @@ class FakeClock final : public Clock
 {
 public:
     QDateTime now() const override { return m_now; }
+    qint64 elapsedMsecs() const override { return elapsed; }
     void set(const QDateTime &when) { m_now = when; }
     void setTime(const QString &hhmmss);
+    qint64 elapsed = 0; // what elapsedMsecs() gives
 
 private:
     QDateTime m_now = QDateTime(QDate(2026, 12, 8), QTime(10, 15, 0));

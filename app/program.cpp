@@ -21,6 +21,7 @@
 #include "settingsstore.h"
 #include "systeminfo.h"
 #include "traycontroller.h"
+#include "transport.h"
 #include "udpdatagramport.h"
 #include "userlistmodel.h"
 #include "weekday.h"
@@ -50,15 +51,16 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
                                                [this] { return m_user->shortName(); });
     m_users = std::make_unique<UserListModel>();
     m_note = std::make_unique<AwayNote>();
-    m_dispatcher = std::make_unique<Dispatcher>(*m_port, settings, *m_user, *m_users, *m_history,
-                                                *m_note, *m_dialogs, *m_env.clock);
-    m_composer = std::make_unique<Composer>(*m_dispatcher, settings, *m_user, *m_users, *m_history,
+    m_transport = std::make_unique<Transport>(*m_port);
+    m_dispatcher = std::make_unique<Dispatcher>(*m_port, *m_transport, settings, *m_user, *m_users,
+                                                *m_history, *m_note, *m_dialogs, *m_env.clock);
+    m_composer = std::make_unique<Composer>(*m_transport, settings, *m_user, *m_users, *m_history,
                                             *m_env.clock, *m_dialogs, m_env.broadcastAddress);
     m_composer->setInterfaces(m_env.interfaces);
     m_gate = std::make_unique<PasswordGate>(m_store->settings());
     m_inbox = std::make_unique<Inbox>();
     m_inbox->setTable(&m_kept->inbox());
-    m_receiver = std::make_unique<Receiver>(*m_inbox, *m_dispatcher, *m_composer, *m_history,
+    m_receiver = std::make_unique<Receiver>(*m_inbox, *m_transport, *m_composer, *m_history,
                                             *m_user, *m_dialogs, *m_gate);
     m_browser = std::make_unique<HistoryBrowser>(*m_history, *m_env.clock, *m_dialogs);
     m_results = std::make_unique<ResultPresenter>(*m_dispatcher, settings, *m_env.clock);
@@ -79,6 +81,9 @@ void Program::connectParts()
     m_dispatcher->setRoomCheck([this] { return m_kept->hasRoom(); });
     // A store opened anew at its path is read back (what failed was undone already).
     connect(&store, &Store::fileLost, m_inbox.get(), &Inbox::restore);
+    // Direct: the entry and its history row exist before the acknowledgement leaves.
+    connect(m_dispatcher.get(), &Dispatcher::messageArrived, m_receiver.get(),
+            &Receiver::addRecvMsg, Qt::DirectConnection);
     connect(m_theme.get(), &IconTheme::changed, this, &Program::themeChanged);
     connect(m_receiver.get(), &Receiver::arrived, this, &Program::messageArrived);
     connect(m_receiver.get(), &Receiver::arrived, this, &Program::notifyArrival);

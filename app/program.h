@@ -23,6 +23,7 @@ class RecordingDialogs;
 class ResultPresenter;
 class SettingsStore;
 class TrayController;
+class Transport;
 class UserListModel;
 
 // One copy of the program: builds every service from its environment, wires
@@ -109,6 +110,7 @@ private:
     std::unique_ptr<Inbox> m_inbox;
     std::unique_ptr<Receiver> m_receiver;
     std::unique_ptr<HistoryBrowser> m_browser;
+    std::unique_ptr<Transport> m_transport;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<Composer> m_composer;
     std::unique_ptr<ResultPresenter> m_results;

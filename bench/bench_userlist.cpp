@@ -3,6 +3,7 @@
 #include "awaynote.h"
 #include "cp932.h"
 #include "dispatcher.h"
+#include "transport.h"
 #include "fakes.h"
 #include "historymodel.h"
 #include "localuser.h"
@@ -39,7 +40,8 @@ int main(int argc, char *argv[])
     UserListModel users;
     HistoryModel history(clock, [] { return QString(); });
     AwayNote note;
-    Dispatcher dispatcher(port, settings, user, users, history, note, dialogs, clock);
+    Transport transport(port);
+    Dispatcher dispatcher(port, transport, settings, user, users, history, note, dialogs, clock);
     users.sortByColumn(UserListModel::NameCol); // a column was clicked
 
     // One socket per peer address, 127.1.x.y, each sending its reply once.

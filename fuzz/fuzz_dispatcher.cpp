@@ -7,6 +7,7 @@
 #include "datagramport.h"
 #include "dialogs.h"
 #include "dispatcher.h"
+#include "transport.h"
 #include "historymodel.h"
 #include "inbox.h"
 #include "localuser.h"
@@ -56,12 +57,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     history.logAddSend(QStringLiteral("peer "), QStringLiteral("sent"));
     UserListModel users;
     AwayNote note;
-    Dispatcher dispatcher(port, settings, user, users, history, note, boxes, clock);
-    Composer composer(dispatcher, settings, user, users, history, clock, boxes,
+    Transport transport(port);
+    Dispatcher dispatcher(port, transport, settings, user, users, history, note, boxes, clock);
+    Composer composer(transport, settings, user, users, history, clock, boxes,
                       QStringLiteral("198.18.0.255"));
     PasswordGate gate(settings);
     Inbox inbox;
-    Receiver receiver(inbox, dispatcher, composer, history, user, boxes, gate);
+    Receiver receiver(inbox, transport, composer, history, user, boxes, gate);
+    QObject::connect(&dispatcher, &Dispatcher::messageArrived, &receiver, &Receiver::addRecvMsg);
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     // Twice, so a message meets a table that already holds one.
     port.arrived(bytes, QStringLiteral("198.18.0.2"));

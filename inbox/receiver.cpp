@@ -2,12 +2,12 @@
 
 #include "composer.h"
 #include "dialogs.h"
-#include "dispatcher.h"
 #include "fieldtext.h"
 #include "historymodel.h"
 #include "inbox.h"
 #include "localuser.h"
 #include "passwordgate.h"
+#include "transport.h"
 
 namespace {
 
@@ -19,14 +19,11 @@ Dialogs::Box warning(const QString &text)
 
 } // namespace
 
-Receiver::Receiver(Inbox &inbox, Dispatcher &dispatcher, Composer &composer, HistoryModel &history,
+Receiver::Receiver(Inbox &inbox, Transport &transport, Composer &composer, HistoryModel &history,
                    const LocalUser &user, Dialogs &dialogs, PasswordGate &gate, QObject *parent)
-    : QObject(parent), m_inbox(inbox), m_dispatcher(dispatcher), m_composer(composer),
+    : QObject(parent), m_inbox(inbox), m_transport(transport), m_composer(composer),
       m_history(history), m_user(user), m_dialogs(dialogs), m_gate(gate)
 {
-    // Direct: the entry and its history row exist before the acknowledgement leaves.
-    connect(&m_dispatcher, &Dispatcher::messageArrived, this, &Receiver::addRecvMsg,
-            Qt::DirectConnection);
     // Told once the arrival is kept; one that is not never raises the alert.
     connect(&m_inbox, &Inbox::arrived, this, [this](const QString &name, const QString &address) {
         m_alertUp = true;
@@ -68,7 +65,7 @@ void Receiver::sendOpenConfirm()
     InboxEntry &e = m_inbox.current();
     if (e.recvOpen)
         return;
-    if (!m_dispatcher.send(e.recvIp, wire::openConfirm(m_user.sendName(), e.recvRowNo))) {
+    if (!m_transport.send(e.recvIp, wire::openConfirm(m_user.sendName(), e.recvRowNo))) {
         // The sender was not told: say so, and try again at the next opening.
         m_dialogs.messageBox(warning(QStringLiteral("開封確認を送信できませんでした。\r"
                                                     "次に開いた時にもう一度送ります。")));
@@ -161,7 +158,7 @@ void Receiver::CmdCancel()
     if (!m_alertUp || !m_inbox.isLive())
         return;
     resetTrayIcon();
-    m_dispatcher.send(m_inbox.current().recvIp, wire::hold(m_user.sendName()));
+    m_transport.send(m_inbox.current().recvIp, wire::hold(m_user.sendName()));
 }
 
 void Receiver::CmdDel()
@@ -179,7 +176,7 @@ void Receiver::CmdDel()
         return;
     resetTrayIcon();
     if (live)
-        m_dispatcher.send(e.recvIp, wire::discard(m_user.sendName(), e.recvRowNo));
+        m_transport.send(e.recvIp, wire::discard(m_user.sendName(), e.recvRowNo));
 }
 
 QString Receiver::quote(const QString &body, const QString &reply)

@@ -8,11 +8,11 @@
 
 class Composer;
 class Dialogs;
-class Dispatcher;
 class HistoryModel;
 class Inbox;
 class LocalUser;
 class PasswordGate;
+class Transport;
 
 // The receiving side: keeps each arriving message, and sends this user's
 // answers to the entry on display (open confirmation, reply, hold, discard).
@@ -24,7 +24,7 @@ public:
     enum class Opening { Closed, Opened, AskPassword };
     enum class Replied { Refused, Stays, Done };
 
-    Receiver(Inbox &inbox, Dispatcher &dispatcher, Composer &composer, HistoryModel &history,
+    Receiver(Inbox &inbox, Transport &transport, Composer &composer, HistoryModel &history,
              const LocalUser &user, Dialogs &dialogs, PasswordGate &gate,
              QObject *parent = nullptr);
 
@@ -69,7 +69,7 @@ private:
     void resetTrayIcon();
 
     Inbox &m_inbox;
-    Dispatcher &m_dispatcher;
+    Transport &m_transport;
     Composer &m_composer;
     HistoryModel &m_history;
     const LocalUser &m_user;

@@ -3,7 +3,7 @@
 #include "clock.h"
 #include "cp932.h"
 #include "dialogs.h"
-#include "dispatcher.h"
+#include "transport.h"
 #include "fieldtext.h"
 #include "historymodel.h"
 #include "localuser.h"
@@ -11,10 +11,10 @@
 #include "userlistmodel.h"
 #include "wire.h"
 
-Composer::Composer(Dispatcher &dispatcher, const OptSettings &settings, const LocalUser &user,
+Composer::Composer(Transport &transport, const OptSettings &settings, const LocalUser &user,
                    UserListModel &users, HistoryModel &history, const Clock &clock,
                    Dialogs &dialogs, QString broadcastAddress)
-    : m_dispatcher(dispatcher), m_settings(settings), m_user(user), m_users(users),
+    : m_transport(transport), m_settings(settings), m_user(user), m_users(users),
       m_history(history), m_clock(clock), m_dialogs(dialogs),
       m_broadcastAddress(std::move(broadcastAddress))
 {
@@ -25,14 +25,14 @@ void Composer::search()
     m_users.clear();
     const auto interfaces = m_interfaces ? m_interfaces() : std::vector<NetInterface>();
     for (const QString &address : searchAddresses(m_broadcastAddress, interfaces))
-        m_dispatcher.send(address, wire::searchRequest());
+        m_transport.send(address, wire::searchRequest());
     if (!m_settings.ipSetAddr.isEmpty())
-        m_dispatcher.send(m_settings.ipSetAddr, wire::searchRequest());
+        m_transport.send(m_settings.ipSetAddr, wire::searchRequest());
 }
 
 bool Composer::askNote()
 {
-    return m_dispatcher.send(m_users.selectedPeerAddress(), wire::letterRequest());
+    return m_transport.send(m_users.selectedPeerAddress(), wire::letterRequest());
 }
 
 bool Composer::send(const QString &recipient, const QString &typed)
@@ -64,7 +64,7 @@ bool Composer::deliver(const QString &peer, const QString &recipient, const QStr
     // The row comes first: its number travels with the message. A message
     // the system refuses to send is not recorded.
     const int rowNo = m_history.logAddSend(recipient, text);
-    if (!m_dispatcher.sendBytes(peer, datagram(rowNo))) {
+    if (!m_transport.sendBytes(peer, datagram(rowNo))) {
         m_history.dropLast(rowNo);
         return refuse(QStringLiteral("ﾒｯｾｰｼﾞを送信できませんでした。\r"
                                      "入力した内容は残してあります。"));

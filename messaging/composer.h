@@ -7,7 +7,7 @@
 
 class Clock;
 class Dialogs;
-class Dispatcher;
+class Transport;
 class HistoryModel;
 class LocalUser;
 class UserListModel;
@@ -18,7 +18,7 @@ struct OptSettings;
 class Composer
 {
 public:
-    Composer(Dispatcher &dispatcher, const OptSettings &settings, const LocalUser &user,
+    Composer(Transport &transport, const OptSettings &settings, const LocalUser &user,
              UserListModel &users, HistoryModel &history, const Clock &clock, Dialogs &dialogs,
              QString broadcastAddress);
 
@@ -46,7 +46,7 @@ public:
 private:
     bool refuse(const QString &why);
 
-    Dispatcher &m_dispatcher;
+    Transport &m_transport;
     const OptSettings &m_settings;
     const LocalUser &m_user;
     UserListModel &m_users;

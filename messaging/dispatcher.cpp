@@ -7,16 +7,18 @@
 #include "historymodel.h"
 #include "localuser.h"
 #include "optsettings.h"
+#include "transport.h"
 #include "userlistmodel.h"
 
 #include <algorithm>
 #include <exception>
 #include <utility>
 
-Dispatcher::Dispatcher(DatagramPort &port, const OptSettings &settings, const LocalUser &user,
+Dispatcher::Dispatcher(DatagramPort &port, Transport &transport, const OptSettings &settings,
+                       const LocalUser &user,
                        UserListModel &users, HistoryModel &history, const AwayNote &note,
                        Dialogs &dialogs, const Clock &clock, QObject *parent)
-    : QObject(parent), m_port(port), m_settings(settings), m_user(user), m_users(users),
+    : QObject(parent), m_port(port), m_transport(transport), m_settings(settings), m_user(user), m_users(users),
       m_history(history), m_note(note), m_dialogs(dialogs),
       m_rate(clock, MessageBurst, MessagesPerSecond)
 {
@@ -29,16 +31,6 @@ Dispatcher::Dispatcher(DatagramPort &port, const OptSettings &settings, const Lo
         if (m_batchOpen)
             closeBatch();
     });
-}
-
-bool Dispatcher::send(const QString &address, const QString &text)
-{
-    return sendBytes(address, cp932::encode(text));
-}
-
-bool Dispatcher::sendBytes(const QString &address, const QByteArray &bytes)
-{
-    return m_port.send(address, bytes);
 }
 
 // Each record to its handler; a kind without one does not build.
@@ -64,7 +56,7 @@ struct Dispatcher::Visitor
     }
     void operator()(const wire::Search &) const
     {
-        d.send(source, wire::searchReply(d.m_user.loginField(), d.m_user.localAddress(),
+        d.m_transport.send(source, wire::searchReply(d.m_user.loginField(), d.m_user.localAddress(),
                                          d.m_users.selectedPeerAddress(), d.m_settings.optName,
                                          d.m_note.isSet()));
     }
@@ -79,7 +71,7 @@ struct Dispatcher::Visitor
         // answered (an answer is up to 64 KB for 11 bytes, to any address).
         if (!d.m_rate.take(source))
             return;
-        if (d.send(source, wire::letterReply(d.m_settings.optName, d.m_note.text())))
+        if (d.m_transport.send(source, wire::letterReply(d.m_settings.optName, d.m_note.text())))
             emit d.awayNoteFetched();
     }
     void operator()(const wire::Message &message) const { d.messageDatagram(message, source); }
@@ -108,7 +100,7 @@ void Dispatcher::closeBatch()
     const bool kept = !m_commit || m_commit();
     const auto acks = std::exchange(m_acks, {});
     for (const auto &[source, bytes] : acks)
-        sendBytes(source, kept ? bytes : cp932::encode(wire::reject()));
+        m_transport.sendBytes(source, kept ? bytes : cp932::encode(wire::reject()));
 }
 
 void Dispatcher::datagram(const QByteArray &bytes, const QString &source)
@@ -173,7 +165,7 @@ void Dispatcher::messageDatagram(const wire::Message &message, const QString &so
 {
     if ((m_settings.otherReject && source != m_users.selectedPeerAddress()) ||
         !m_rate.take(source) || (m_hasRoom && !m_hasRoom())) {
-        send(source, wire::reject());
+        m_transport.send(source, wire::reject());
         return;
     }
     emit messageArrived(message, source);

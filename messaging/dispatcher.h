@@ -14,6 +14,7 @@ class DatagramPort;
 class Dialogs;
 class HistoryModel;
 class LocalUser;
+class Transport;
 class UserListModel;
 struct OptSettings;
 
@@ -44,7 +45,8 @@ public:
         bool autoClose = false;
     };
 
-    Dispatcher(DatagramPort &port, const OptSettings &settings, const LocalUser &user,
+    Dispatcher(DatagramPort &port, Transport &transport, const OptSettings &settings,
+               const LocalUser &user,
                UserListModel &users, HistoryModel &history, const AwayNote &note, Dialogs &dialogs,
                const Clock &clock, QObject *parent = nullptr);
 
@@ -67,10 +69,6 @@ public:
     static constexpr int MessageBurst = 20;
     static constexpr int MessagesPerSecond = 5;
 
-    // Puts text on the wire in code page 932; false when it could not leave.
-    bool send(const QString &address, const QString &text);
-    bool sendBytes(const QString &address, const QByteArray &bytes);
-
 signals:
     void sendResult(const Dispatcher::SendResult &result);
     void receiveResult(const Dispatcher::ReceiveResult &result);
@@ -92,6 +90,7 @@ private:
     void messageDatagram(const wire::Message &message, const QString &source);
 
     DatagramPort &m_port;
+    Transport &m_transport;
     const OptSettings &m_settings;
     const LocalUser &m_user;
     UserListModel &m_users;

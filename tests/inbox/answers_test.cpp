@@ -4,6 +4,7 @@
 #include "composer.h"
 #include "cp932.h"
 #include "dispatcher.h"
+#include "transport.h"
 #include "fakes.h"
 #include "historymodel.h"
 #include "inbox.h"
@@ -59,12 +60,14 @@ void AnswersTest::answers()
     HistoryModel history(clock, [&user] { return user.shortName(); });
     UserListModel users;
     AwayNote note;
-    Dispatcher dispatcher(port, settings, user, users, history, note, dialogs, clock);
-    Composer composer(dispatcher, settings, user, users, history, clock, dialogs,
+    Transport transport(port);
+    Dispatcher dispatcher(port, transport, settings, user, users, history, note, dialogs, clock);
+    Composer composer(transport, settings, user, users, history, clock, dialogs,
                       QStringLiteral("198.18.0.255"));
     PasswordGate gate(settings);
     Inbox inbox;
-    Receiver receiver(inbox, dispatcher, composer, history, user, dialogs, gate);
+    Receiver receiver(inbox, transport, composer, history, user, dialogs, gate);
+    QObject::connect(&dispatcher, &Dispatcher::messageArrived, &receiver, &Receiver::addRecvMsg);
     const auto arrive = [&port] {
         port.feed(cp932::encode(QStringLiteral("Ichi") + QString(16, u' ') +
                                 QStringLiteral("12:34:564       本文")),

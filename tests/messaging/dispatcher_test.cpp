@@ -2,6 +2,7 @@
 #include "awaynote.h"
 #include "cp932.h"
 #include "dispatcher.h"
+#include "transport.h"
 #include "fakes.h"
 #include "historymodel.h"
 #include "localuser.h"
@@ -56,6 +57,7 @@ private:
     HistoryModel *m_history = nullptr;
     AwayNote *m_note = nullptr;
     ScriptedDialogs *m_dialogs = nullptr;
+    Transport *m_transport = nullptr;
     Dispatcher *m_dispatcher = nullptr;
     FakeClock m_clock;
 };
@@ -70,14 +72,15 @@ void DispatcherTest::init()
     m_history = new HistoryModel(m_clock, [this] { return m_user->shortName(); });
     m_note = new AwayNote;
     m_dialogs = new ScriptedDialogs;
-    m_dispatcher =
-        new Dispatcher(*m_port, m_settings, *m_user, *m_users, *m_history, *m_note, *m_dialogs,
-                       m_clock);
+    m_transport = new Transport(*m_port);
+    m_dispatcher = new Dispatcher(*m_port, *m_transport, m_settings, *m_user, *m_users, *m_history,
+                                  *m_note, *m_dialogs, m_clock);
 }
 
 void DispatcherTest::cleanup()
 {
     delete m_dispatcher;
+    delete m_transport;
     delete m_dialogs;
     delete m_note;
     delete m_history;

@@ -167,7 +167,14 @@ void Windows::openOptions()
         m_frmOpt =
             new FrmOpt(m_parts.store, m_parts.dialogs, wire::nameLeadsMessage, m_parts.autostart);
         m_frmOpt->setWindowIcon(m_parts.theme.normal());
-        connect(m_frmOpt, &FrmOpt::appearanceChanged, this, &Windows::applyAppearance);
+        connect(m_frmOpt, &FrmOpt::appearancePreviewed, this, [this](const OptSettings &draft) {
+            m_preview = draft;
+            applyAppearance();
+        });
+        connect(m_frmOpt, &FrmOpt::appearanceRestored, this, [this] {
+            m_preview.reset();
+            applyAppearance();
+        });
     } else {
         m_frmOpt->fill(); // discards what was not saved
     }
@@ -221,7 +228,9 @@ void Windows::markArrival()
 
 void Windows::applyAppearance()
 {
-    const Appearance appearance = Appearance::fromSettings(m_parts.store.settings());
+    // A window made while the options dialog shows a colour or font wears it too.
+    const Appearance appearance =
+        Appearance::fromSettings(m_preview ? *m_preview : m_parts.store.settings());
     if (m_frmSnd)
         m_frmSnd->applyAppearance(appearance);
     if (m_frmRecv)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "optsettings.h"
+
 #include <QObject>
 #include <QPointer>
 #include <optional>
@@ -111,6 +113,8 @@ private:
     Parts m_parts;
     QString m_weekday;
     std::optional<int> m_storedSet;
+    // The colour and font the options dialog shows before they are in force.
+    std::optional<OptSettings> m_preview;
     int m_versionPhase = 0;
     QPointer<FrmSnd> m_frmSnd;
     QPointer<FrmRecv> m_frmRecv;

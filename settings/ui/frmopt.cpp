@@ -14,8 +14,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QCloseEvent>
 #include <QTabBar>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -225,6 +227,7 @@ void FrmOpt::fill()
     TxtName->setText(s.optName);
     ChkBlink->setChecked(s.blinkIcon);
     ChkStartup->setChecked(m_autostart.isEnabled());
+    m_display = s;
     fillDisplay();
 }
 
@@ -240,7 +243,7 @@ void FrmOpt::fillPassword()
 
 void FrmOpt::fillDisplay()
 {
-    const OptSettings &s = m_store.settings();
+    const OptSettings &s = m_display;
     TxtFont->setText(s.fontName);
     TxtSize->setText(s.fontSize);
     const quint32 bgr = s.backColor.toUInt();
@@ -301,6 +304,13 @@ void FrmOpt::optGather()
     s.posRightUp = OptRightup->isChecked();
     s.posRightLow = OptRightlow->isChecked();
     s.posCenter = OptCenter->isChecked();
+    s.backColor = m_display.backColor;
+    s.fontName = m_display.fontName;
+    s.fontSize = m_display.fontSize;
+    s.fontItalic = m_display.fontItalic;
+    s.fontBold = m_display.fontBold;
+    s.fontUnderline = m_display.fontUnderline;
+    s.fontStrikethru = m_display.fontStrikethru;
     // A name refused where it was typed (OK, 更新) keeps the one in force
     // when the password page saves the rest.
     if (m_nameUsable(TxtName->text()))
@@ -347,7 +357,10 @@ bool FrmOpt::apply()
         return false;
     }
     optGather();
-    // A failed save has been reported; the dialog stays, as nothing was kept.
+    // What was gathered is in force now, saved or not; a failed save has
+    // been reported and the dialog stays.
+    if (std::exchange(m_previewing, false))
+        emit appearanceRestored();
     return m_store.optWrite();
 }
 
@@ -365,18 +378,27 @@ void FrmOpt::ChkStartup_Click()
 
 void FrmOpt::CmdColor_Click()
 {
-    OptSettings &s = m_store.settings();
+    OptSettings &s = m_display;
     const auto chosen = m_dialogs.chooseColor(s.backColor.toUInt());
     if (!chosen)
         return;
     s.backColor = QString::number(*chosen);
     fillDisplay();
-    emit appearanceChanged();
+    m_previewing = true;
+    emit appearancePreviewed(m_display);
+}
+
+void FrmOpt::closeEvent(QCloseEvent *event)
+{
+    // Not applied: the windows go back to what is in force.
+    if (std::exchange(m_previewing, false))
+        emit appearanceRestored();
+    QWidget::closeEvent(event);
 }
 
 void FrmOpt::CmdFont_Click()
 {
-    OptSettings &s = m_store.settings();
+    OptSettings &s = m_display;
     const Dialogs::Font current{
         s.fontName,         s.fontSize.toDouble(),   isTrue(s.fontItalic),
         isTrue(s.fontBold), isTrue(s.fontUnderline), isTrue(s.fontStrikethru)};
@@ -388,5 +410,6 @@ void FrmOpt::CmdFont_Click()
     s.fontUnderline = trueFalse(f.underline);
     s.fontStrikethru = trueFalse(f.strikeOut);
     fillDisplay();
-    emit appearanceChanged();
+    m_previewing = true;
+    emit appearancePreviewed(m_display);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "optsettings.h"
+
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -60,8 +62,14 @@ public:
     void PwEnable();
 
 signals:
-    // A colour or font was chosen: every window shows it at once.
-    void appearanceChanged();
+    // A colour or font was chosen: every window shows it at once, until
+    // appearanceRestored: OK and 更新 put it in force, ｷｬﾝｾﾙ (or closing
+    // the dialog) drops it.
+    void appearancePreviewed(const OptSettings &draft);
+    void appearanceRestored();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void showPage(int page);
@@ -79,4 +87,8 @@ private:
     NameCheck m_nameUsable;
     Autostart &m_autostart;
     int m_page = SendRecv;
+    // The colour and font shown on the display page: they reach the
+    // settings only through OK or 更新.
+    OptSettings m_display;
+    bool m_previewing = false;
 };

@@ -53,6 +53,7 @@ private slots:
     void dropOnTheNote_data();
     void dropOnTheNote();
     void optionsDialog();
+    void cancelDropsAColour();
     void startAtLogin();
     void noticeWordsAreNoNames_data();
     void noticeWordsAreNoNames();
@@ -206,6 +207,41 @@ void OptionsTest::optionsDialog()
     QCOMPARE(lines.at(3), QByteArray("1,\"pw\",\"\",\"\"\r"));
     QCOMPARE(lines.at(6), QByteArray("\"abcdefghijklmnopqrst\",0\r"));
     QVERIFY(lines.at(8).startsWith("\"Noto Serif CJK JP\",\"14\",\"0\",\"False\",\"True\""));
+}
+
+// A colour shows in the windows at once; ｷｬﾝｾﾙ takes it back, and only
+// 更新 or OK puts it in force and in the file.
+void OptionsTest::cancelDropsAColour()
+{
+    Copy c;
+    QVERIFY(c.t.start());
+    const auto *message = c.p().frmSnd().findChild<QPlainTextEdit *>(QStringLiteral("TxtMsg"));
+    const QColor before = message->palette().color(QPalette::Base);
+    const QColor chosen(0xFF, 0xC0, 0x00);
+    c.t.dialogs.color = 0x00C0FF; // as the settings file holds colours: blue, green, red
+    const auto choose = [&c] {
+        c.p().tray().mnuOther->trigger();
+        QWidget *o = c.p().frmOpt();
+        o->findChild<QTabBar *>(QStringLiteral("TabStrip1"))->setCurrentIndex(FrmOpt::Display);
+        c.click(o->findChild<QPushButton *>(QStringLiteral("CmdColor")));
+        return o;
+    };
+    QWidget *o = choose();
+    QCOMPARE(message->palette().color(QPalette::Base), chosen);
+    c.click(o->findChild<QPushButton *>(QStringLiteral("CmdCancel")));
+    QTRY_VERIFY(!c.p().frmOpt());
+    QCOMPARE(message->palette().color(QPalette::Base), before);
+    QCOMPARE(c.p().store().settings().backColor, QStringLiteral("16777215"));
+    QVERIFY(!QFile::exists(c.t.folder.filePath(QStringLiteral("optGFile.dat"))));
+
+    o = choose();
+    c.click(o->findChild<QPushButton *>(QStringLiteral("CmdWrite")));
+    c.click(o->findChild<QPushButton *>(QStringLiteral("CmdCancel")));
+    QTRY_VERIFY(!c.p().frmOpt());
+    QCOMPARE(message->palette().color(QPalette::Base), chosen);
+    QFile file(c.t.folder.filePath(QStringLiteral("optGFile.dat")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains(",\"49407\""));
 }
 
 void OptionsTest::startAtLogin()

@@ -168,7 +168,7 @@ Program::StartResult Program::start()
 
     m_hasTray = m_env.tray->available();
     m_tray->addIcon();
-    m_windows->setWeekday(setWeekday(m_env.clock->now().date()));
+    m_windows->setWeekday(weekdayText(m_env.clock->now().date()));
     m_note->withdraw();
     if (!m_hasTray) {
         // No notification area: the window stays reachable, minimised, and

@@ -1,6 +1,6 @@
 #include "weekday.h"
 
-QString setWeekday(const QDate &date)
+QString weekdayText(const QDate &date)
 {
     static const QString days = QStringLiteral("日月火水木金土");
     if (!date.isValid())

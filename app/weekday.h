@@ -4,4 +4,4 @@
 #include <QString>
 
 // One kanji for the day of the week, Sunday first: 日 月 火 水 木 金 土.
-QString setWeekday(const QDate &date);
+QString weekdayText(const QDate &date);

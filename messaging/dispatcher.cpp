@@ -40,8 +40,8 @@ struct Dispatcher::Visitor
     const QString &source;
 
     void operator()(const wire::Ack &ack) const { d.deliveryResult(ack); }
-    void operator()(const wire::Rejection &) const { d.rejectionResult(); }
-    void operator()(const wire::Open &o) const
+    void operator()(const wire::Reject &) const { d.rejectionResult(); }
+    void operator()(const wire::OpenConfirm &o) const
     {
         d.openHoldDiscardResult(wire::Kind::OpenConfirm, o.name, o.row);
     }
@@ -54,18 +54,18 @@ struct Dispatcher::Visitor
     {
         d.openHoldDiscardResult(wire::Kind::Discard, x.name, x.row);
     }
-    void operator()(const wire::Search &) const
+    void operator()(const wire::SearchRequest &) const
     {
         d.m_transport.send(source, wire::searchReply(d.m_user.loginField(), d.m_user.localAddress(),
                                          d.m_users.selectedPeerAddress(), d.m_settings.optName,
                                          d.m_note.isSet()));
     }
     void operator()(const wire::SearchReply &reply) const { d.m_users.addReplier(reply, source); }
-    void operator()(const wire::Note &note) const
+    void operator()(const wire::LetterReply &note) const
     {
         emit d.awayNoteReceived(QStringLiteral("置き手紙受信内容  => ") + note.text);
     }
-    void operator()(const wire::NoteRequest &) const
+    void operator()(const wire::LetterRequest &) const
     {
         // Counted as messages are: a host that asks without end is not
         // answered (an answer is up to 64 KB for 11 bytes, to any address).

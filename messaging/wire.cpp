@@ -172,21 +172,21 @@ Record read(QStringView d)
     case Kind::Ack:
         return Ack{name(d, 12)};
     case Kind::Reject:
-        return Rejection{};
+        return Reject{};
     case Kind::OpenConfirm:
-        return Open{name(d, 12), row(d)};
+        return OpenConfirm{name(d, 12), row(d)};
     case Kind::Hold:
         return Hold{name(d, 12)};
     case Kind::Discard:
         return Discard{name(d, 12), row(d)};
     case Kind::SearchRequest:
-        return Search{};
+        return SearchRequest{};
     case Kind::SearchReply:
         return searchReply(d);
     case Kind::LetterReply:
-        return Note{name(d, 12), fieldtext::tail(d, 32).toString()};
+        return LetterReply{name(d, 12), fieldtext::tail(d, 32).toString()};
     case Kind::LetterRequest:
-        return NoteRequest{};
+        return LetterRequest{};
     case Kind::Message:
         break;
     }

@@ -65,7 +65,7 @@ struct Name
 
 // One record per kind. Readers are bounded: a field beyond the end of the
 // datagram gives what is there.
-struct Search
+struct SearchRequest
 {
 };
 struct SearchReply
@@ -90,10 +90,10 @@ struct Ack
 {
     Name name; // 12-31
 };
-struct Rejection
+struct Reject
 {
 };
-struct Open
+struct OpenConfirm
 {
     Name name; // 12-31
     int row;   // 32-39; 0 when it names none
@@ -107,16 +107,16 @@ struct Discard
     Name name;
     int row;
 };
-struct NoteRequest
+struct LetterRequest
 {
 };
-struct Note
+struct LetterReply
 {
     Name name;    // 12-31
     QString text; // 32-end
 };
-using Record = std::variant<Search, SearchReply, Message, Ack, Rejection, Open, Hold, Discard,
-                            NoteRequest, Note>;
+using Record = std::variant<SearchRequest, SearchReply, Message, Ack, Reject, OpenConfirm, Hold, Discard,
+                            LetterRequest, LetterReply>;
 
 // The one reading of a datagram: decoded from code page 932 on its own,
 // told apart by kind, every field cut once.

@@ -30,7 +30,6 @@ public:
     // The history: true when it may open now; otherwise ask.
     bool requestHistory();
 
-    Mode pwGateMode() const { return m_mode; }
     // OK in the password window. A right password grants one opening of
     // the message it was asked for or, for the history, opens it at once.
     Verdict check(const QString &typed);

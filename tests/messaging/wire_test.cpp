@@ -156,7 +156,7 @@ void WireTest::everyKindRoundTrips()
     // Readers see what the builders wrote; a name is read up to its first space.
     const QString open = wire::openConfirm(name, wire::refField(7));
     QCOMPARE(open.size(), 39);
-    const auto opened = std::get<wire::Open>(wire::read(open));
+    const auto opened = std::get<wire::OpenConfirm>(wire::read(open));
     QCOMPARE(opened.name.shortName, QStringLiteral("Taro "));
     QCOMPARE(opened.row, 7);
     QCOMPARE(wire::hold(name).size(), 31);
@@ -188,7 +188,7 @@ void WireTest::readsFieldsWithinBounds()
     QCOMPARE(cut.loginField, QStringLiteral("abc"));
     QVERIFY(cut.name.field.isEmpty());
     QVERIFY(cut.mark.isEmpty());
-    QCOMPARE(std::get<wire::Note>(wire::read(wire::letterReply(sp(20), QString()))).text,
+    QCOMPARE(std::get<wire::LetterReply>(wire::read(wire::letterReply(sp(20), QString()))).text,
              QString());
 }
 
@@ -211,7 +211,7 @@ void WireTest::historyReference()
     QFETCH(QString, field);
     QFETCH(int, row);
     const QString datagram = QStringLiteral("Open確認     ") + sp(20) + field;
-    QCOMPARE(std::get<wire::Open>(wire::read(datagram)).row, row);
+    QCOMPARE(std::get<wire::OpenConfirm>(wire::read(datagram)).row, row);
 }
 
 void WireTest::codePage932()

@@ -53,7 +53,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_note = std::make_unique<AwayNote>();
     m_transport = std::make_unique<Transport>(*m_port);
     m_dispatcher = std::make_unique<Dispatcher>(*m_port, *m_transport, settings, *m_user, *m_users,
-                                                *m_history, *m_note, *m_dialogs, *m_env.clock);
+                                                *m_note, *m_dialogs, *m_env.clock);
     m_composer = std::make_unique<Composer>(*m_transport, settings, *m_user, *m_users, *m_history,
                                             *m_env.clock, *m_dialogs, m_env.broadcastAddress);
     m_composer->setInterfaces(m_env.interfaces);
@@ -63,7 +63,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_receiver = std::make_unique<Receiver>(*m_inbox, *m_transport, *m_composer, *m_history,
                                             *m_user, *m_dialogs, *m_gate);
     m_browser = std::make_unique<HistoryBrowser>(*m_history, *m_env.clock, *m_dialogs);
-    m_results = std::make_unique<ResultPresenter>(*m_dispatcher, settings, *m_env.clock);
+    m_results = std::make_unique<ResultPresenter>(settings, *m_env.clock);
     m_tray = std::make_unique<TrayController>(*m_env.tray, *m_theme);
     m_autostart = std::make_unique<Autostart>(m_env.autostartFolder, m_env.programPath);
     // The windows are made when first needed: a copy that only waits in the
@@ -81,6 +81,16 @@ void Program::connectParts()
     m_dispatcher->setRoomCheck([this] { return m_kept->hasRoom(); });
     // A store opened anew at its path is read back (what failed was undone already).
     connect(&store, &Store::fileLost, m_inbox.get(), &Inbox::restore);
+    // A peer's answer completes the history row it names, then shows.
+    connect(m_dispatcher.get(), &Dispatcher::delivered, m_results.get(),
+            &ResultPresenter::delivered);
+    connect(m_dispatcher.get(), &Dispatcher::refused, m_results.get(), &ResultPresenter::refused);
+    connect(m_dispatcher.get(), &Dispatcher::answered, this,
+            [this](wire::Kind kind, const wire::Name &name, int row) {
+                // A number outside the list names no row.
+                m_history->logSetResult(row, kind == wire::Kind::Discard);
+                m_results->answered(kind, name);
+            });
     // Direct: the entry and its history row exist before the acknowledgement leaves.
     connect(m_dispatcher.get(), &Dispatcher::messageArrived, m_receiver.get(),
             &Receiver::addRecvMsg, Qt::DirectConnection);

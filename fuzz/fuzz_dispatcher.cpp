@@ -58,13 +58,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     UserListModel users;
     AwayNote note;
     Transport transport(port);
-    Dispatcher dispatcher(port, transport, settings, user, users, history, note, boxes, clock);
+    Dispatcher dispatcher(port, transport, settings, user, users, note, boxes, clock);
     Composer composer(transport, settings, user, users, history, clock, boxes,
                       QStringLiteral("198.18.0.255"));
     PasswordGate gate(settings);
     Inbox inbox;
     Receiver receiver(inbox, transport, composer, history, user, boxes, gate);
     QObject::connect(&dispatcher, &Dispatcher::messageArrived, &receiver, &Receiver::addRecvMsg);
+    QObject::connect(&dispatcher, &Dispatcher::answered,
+                     [&history](wire::Kind kind, const wire::Name &, int row) {
+                         history.logSetResult(row, kind == wire::Kind::Discard);
+                     });
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     // Twice, so a message meets a table that already holds one.
     port.arrived(bytes, QStringLiteral("198.18.0.2"));

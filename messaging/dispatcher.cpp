@@ -4,7 +4,6 @@
 #include "cp932.h"
 #include "datagramport.h"
 #include "dialogs.h"
-#include "historymodel.h"
 #include "localuser.h"
 #include "optsettings.h"
 #include "transport.h"
@@ -15,11 +14,10 @@
 #include <utility>
 
 Dispatcher::Dispatcher(DatagramPort &port, Transport &transport, const OptSettings &settings,
-                       const LocalUser &user,
-                       UserListModel &users, HistoryModel &history, const AwayNote &note,
+                       const LocalUser &user, UserListModel &users, const AwayNote &note,
                        Dialogs &dialogs, const Clock &clock, QObject *parent)
     : QObject(parent), m_port(port), m_transport(transport), m_settings(settings), m_user(user), m_users(users),
-      m_history(history), m_note(note), m_dialogs(dialogs),
+      m_note(note), m_dialogs(dialogs),
       m_rate(clock, MessageBurst, MessagesPerSecond)
 {
     connect(&m_port, &DatagramPort::arrived, this, [this](const QByteArray &b, const QString &s) {
@@ -39,20 +37,17 @@ struct Dispatcher::Visitor
     Dispatcher &d;
     const QString &source;
 
-    void operator()(const wire::Ack &ack) const { d.deliveryResult(ack); }
-    void operator()(const wire::Reject &) const { d.rejectionResult(); }
+    void operator()(const wire::Ack &ack) const { emit d.delivered(ack.name); }
+    void operator()(const wire::Reject &) const { emit d.refused(); }
     void operator()(const wire::OpenConfirm &o) const
     {
-        d.openHoldDiscardResult(wire::Kind::OpenConfirm, o.name, o.row);
+        emit d.answered(wire::Kind::OpenConfirm, o.name, o.row);
     }
     // A hold notice carries no reference, so it names no row.
-    void operator()(const wire::Hold &h) const
-    {
-        d.openHoldDiscardResult(wire::Kind::Hold, h.name, 0);
-    }
+    void operator()(const wire::Hold &h) const { emit d.answered(wire::Kind::Hold, h.name, 0); }
     void operator()(const wire::Discard &x) const
     {
-        d.openHoldDiscardResult(wire::Kind::Discard, x.name, x.row);
+        emit d.answered(wire::Kind::Discard, x.name, x.row);
     }
     void operator()(const wire::SearchRequest &) const
     {
@@ -112,53 +107,6 @@ void Dispatcher::datagram(const QByteArray &bytes, const QString &source)
         m_dialogs.messageBox({QStringLiteral("受信ﾒｯｾｰｼﾞｴﾗｰ！"), QStringLiteral("ぽるとな～"),
                               Dialogs::Icon::Critical, Dialogs::Buttons::Ok, Dialogs::Ok});
     }
-}
-
-void Dispatcher::deliveryResult(const wire::Ack &ack)
-{
-    // A rejection names nobody: it is shown under the last name acknowledged.
-    m_resultPeerName = ack.name.shortName;
-    SendResult result;
-    result.label = QStringLiteral("メッセージは正しく送信されました。");
-    result.peerName = m_resultPeerName;
-    if (m_settings.sndConfirm)
-        result.display = m_settings.sndConfirmMin ? Display::Small : Display::Full;
-    emit sendResult(result);
-}
-
-void Dispatcher::rejectionResult()
-{
-    // Shown whatever the confirmation settings say.
-    SendResult result;
-    result.rejected = true;
-    result.label = QStringLiteral("あなたのﾒｯｾｰｼﾞは拒否されました。");
-    result.peerName = m_resultPeerName;
-    result.display = Display::Full;
-    emit sendResult(result);
-}
-
-void Dispatcher::openHoldDiscardResult(wire::Kind kind, const wire::Name &name, int row)
-{
-    ReceiveResult result;
-    result.kind = kind;
-    switch (kind) {
-    case wire::Kind::OpenConfirm:
-        result.label = QStringLiteral("メッセージは確認されました。");
-        break;
-    case wire::Kind::Hold:
-        result.label = QStringLiteral("メッセージは返信保留されています。");
-        break;
-    default:
-        result.label = QStringLiteral("メッセージは未確認のまま閉じられました。");
-        break;
-    }
-    result.name = name;
-    // A number outside the list names no row.
-    m_history.logSetResult(row, kind == wire::Kind::Discard);
-    if (m_settings.rcvConfirm)
-        result.display = m_settings.rcvConfirmMin ? Display::Small : Display::Full;
-    result.autoClose = m_settings.autoErase;
-    emit receiveResult(result);
 }
 
 void Dispatcher::messageDatagram(const wire::Message &message, const QString &source)

@@ -12,42 +12,20 @@ class AwayNote;
 class Clock;
 class DatagramPort;
 class Dialogs;
-class HistoryModel;
 class LocalUser;
 class Transport;
 class UserListModel;
 struct OptSettings;
 
-// Reads every arriving datagram, decides its kind and answers or reports it.
-// It opens no window: it says what the sender-side result windows show.
+// Reads every arriving datagram, decides its kind and routes it: answers a
+// search or a note request, hands a message to be kept, and reports a
+// peer's answers to messages this copy sent. It holds no text a user reads.
 class Dispatcher : public QObject
 {
     Q_OBJECT
 public:
-    enum class Display { None, Full, Small };
-
-    // An acknowledgement or a rejection of a message this copy sent.
-    struct SendResult
-    {
-        bool rejected = false;
-        QString label;
-        QString peerName; // of the latest acknowledgement
-        Display display = Display::None;
-    };
-
-    // An open confirmation, hold or discard notice for a message this copy sent.
-    struct ReceiveResult
-    {
-        wire::Kind kind = wire::Kind::OpenConfirm;
-        QString label;
-        wire::Name name;
-        Display display = Display::None;
-        bool autoClose = false;
-    };
-
     Dispatcher(DatagramPort &port, Transport &transport, const OptSettings &settings,
-               const LocalUser &user,
-               UserListModel &users, HistoryModel &history, const AwayNote &note, Dialogs &dialogs,
+               const LocalUser &user, UserListModel &users, const AwayNote &note, Dialogs &dialogs,
                const Clock &clock, QObject *parent = nullptr);
 
     // One datagram from source, a batch of its own.
@@ -70,8 +48,12 @@ public:
     static constexpr int MessagesPerSecond = 5;
 
 signals:
-    void sendResult(const Dispatcher::SendResult &result);
-    void receiveResult(const Dispatcher::ReceiveResult &result);
+    // A peer acknowledged a message this copy sent, or refused one.
+    void delivered(const wire::Name &name);
+    void refused();
+    // A peer opened, held or discarded a message this copy sent; row is the
+    // history reference it named (0: none).
+    void answered(wire::Kind kind, const wire::Name &name, int row);
     // The text for the message box: "置き手紙受信内容  => " and the note.
     void awayNoteReceived(const QString &text);
     // A message that passed the partner filter, before it is acknowledged.
@@ -84,9 +66,6 @@ private:
     void datagram(const QByteArray &bytes, const QString &source);
     void openBatch();
     void closeBatch();
-    void deliveryResult(const wire::Ack &ack);
-    void rejectionResult();
-    void openHoldDiscardResult(wire::Kind kind, const wire::Name &name, int row);
     void messageDatagram(const wire::Message &message, const QString &source);
 
     DatagramPort &m_port;
@@ -94,10 +73,8 @@ private:
     const OptSettings &m_settings;
     const LocalUser &m_user;
     UserListModel &m_users;
-    HistoryModel &m_history;
     const AwayNote &m_note;
     Dialogs &m_dialogs;
-    QString m_resultPeerName;
     RateLimiter m_rate;
     std::function<void()> m_begin;
     std::function<bool()> m_commit;

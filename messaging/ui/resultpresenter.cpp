@@ -19,12 +19,9 @@ QString dateShown(const QDateTime &now)
 
 } // namespace
 
-ResultPresenter::ResultPresenter(Dispatcher &dispatcher, const OptSettings &settings,
-                                 const Clock &clock, QObject *parent)
+ResultPresenter::ResultPresenter(const OptSettings &settings, const Clock &clock, QObject *parent)
     : QObject(parent), m_settings(settings), m_clock(clock)
 {
-    connect(&dispatcher, &Dispatcher::sendResult, this, &ResultPresenter::showSendResult);
-    connect(&dispatcher, &Dispatcher::receiveResult, this, &ResultPresenter::showReceiveResult);
 }
 
 ResultPresenter::~ResultPresenter()
@@ -48,11 +45,26 @@ void ResultPresenter::present(QWidget *window)
     showPlaced(window, m_settings);
 }
 
-void ResultPresenter::showSendResult(const Dispatcher::SendResult &result)
+void ResultPresenter::delivered(const wire::Name &name)
 {
-    if (result.display == Dispatcher::Display::None)
+    m_peerName = name.shortName;
+    const Display display = !m_settings.sndConfirm   ? Display::None
+                            : m_settings.sndConfirmMin ? Display::Small
+                                                       : Display::Full;
+    showSendResult(QStringLiteral("メッセージは正しく送信されました。"), display);
+}
+
+void ResultPresenter::refused()
+{
+    // Shown whatever the confirmation settings say.
+    showSendResult(QStringLiteral("あなたのﾒｯｾｰｼﾞは拒否されました。"), Display::Full);
+}
+
+void ResultPresenter::showSendResult(const QString &label, Display display)
+{
+    if (display == Display::None)
         return;
-    if (result.display == Dispatcher::Display::Small) {
+    if (display == Display::Small) {
         showSmall(true, false); // a delivery result never closes by itself
         return;
     }
@@ -61,25 +73,37 @@ void ResultPresenter::showSendResult(const Dispatcher::SendResult &result)
         m_sndOk->setWindowIcon(m_icon);
     }
     const QDateTime now = m_clock.now();
-    m_sndOk->showResult(result.label, result.peerName, dateShown(now), fieldtext::timeText(now));
+    m_sndOk->showResult(label, m_peerName, dateShown(now), fieldtext::timeText(now));
     present(m_sndOk);
 }
 
-void ResultPresenter::showReceiveResult(const Dispatcher::ReceiveResult &result)
+void ResultPresenter::answered(wire::Kind kind, const wire::Name &name)
 {
-    if (result.display == Dispatcher::Display::None)
+    if (!m_settings.rcvConfirm)
         return;
-    if (result.display == Dispatcher::Display::Small) {
-        showSmall(false, result.autoClose);
+    const bool autoClose = m_settings.autoErase;
+    if (m_settings.rcvConfirmMin) {
+        showSmall(false, autoClose);
         return;
+    }
+    QString label;
+    switch (kind) {
+    case wire::Kind::OpenConfirm:
+        label = QStringLiteral("メッセージは確認されました。");
+        break;
+    case wire::Kind::Hold:
+        label = QStringLiteral("メッセージは返信保留されています。");
+        break;
+    default:
+        label = QStringLiteral("メッセージは未確認のまま閉じられました。");
+        break;
     }
     if (!m_rcvOk) {
         m_rcvOk = new FrmRcvOK;
         m_rcvOk->setWindowIcon(m_icon);
     }
     const QDateTime now = m_clock.now();
-    m_rcvOk->showResult(result.label, result.name, dateShown(now), fieldtext::timeText(now),
-                        result.autoClose);
+    m_rcvOk->showResult(label, name, dateShown(now), fieldtext::timeText(now), autoClose);
     present(m_rcvOk);
 }
 

@@ -240,7 +240,7 @@ void ProgramTest::deliveryResultWindows()
     // Off: nothing is shown.
     QTest::mouseClick(small->Command1, Qt::LeftButton);
     pa.store().settings().sndConfirm = 0;
-    QSignalSpy results(&pa.dispatcher(), &Dispatcher::sendResult);
+    QSignalSpy results(&pa.dispatcher(), &Dispatcher::delivered);
     QVERIFY(pa.composer().send(QStringLiteral("hanako"), QStringLiteral("三通目")));
     QTRY_COMPARE(results.size(), 1);
     QVERIFY(!pa.results().sndOk());

@@ -4,7 +4,6 @@
 #include "dispatcher.h"
 #include "transport.h"
 #include "fakes.h"
-#include "historymodel.h"
 #include "localuser.h"
 #include "optsettings.h"
 #include "userlistmodel.h"
@@ -15,8 +14,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-Q_DECLARE_METATYPE(Dispatcher::SendResult)
-Q_DECLARE_METATYPE(Dispatcher::ReceiveResult)
 
 namespace {
 const QString Peer = QStringLiteral("198.18.0.20");
@@ -40,11 +37,8 @@ private slots:
     void partnerFilter();
     void floodingHostIsRefused();
     void noteRequestsCountAgainstTheSameAllowance();
-    void deliveryResult_data();
-    void deliveryResult();
-    void rejectionAlwaysShown();
-    void openHoldDiscard_data();
-    void openHoldDiscard();
+    void answers_data();
+    void answers();
     void awayNoteReplyFillsMessageBox();
     void searchReplyListsPeerOnce();
     void malformedIsAMessage();
@@ -54,7 +48,6 @@ private:
     RecordingPort *m_port = nullptr;
     LocalUser *m_user = nullptr;
     UserListModel *m_users = nullptr;
-    HistoryModel *m_history = nullptr;
     AwayNote *m_note = nullptr;
     ScriptedDialogs *m_dialogs = nullptr;
     Transport *m_transport = nullptr;
@@ -69,12 +62,11 @@ void DispatcherTest::init()
     m_user = new LocalUser(QByteArray("taro") + QByteArray(16, '\0'), QStringLiteral("198.18.0.10"),
                            m_settings);
     m_users = new UserListModel;
-    m_history = new HistoryModel(m_clock, [this] { return m_user->shortName(); });
     m_note = new AwayNote;
     m_dialogs = new ScriptedDialogs;
     m_transport = new Transport(*m_port);
-    m_dispatcher = new Dispatcher(*m_port, *m_transport, m_settings, *m_user, *m_users, *m_history,
-                                  *m_note, *m_dialogs, m_clock);
+    m_dispatcher = new Dispatcher(*m_port, *m_transport, m_settings, *m_user, *m_users, *m_note,
+                                  *m_dialogs, m_clock);
 }
 
 void DispatcherTest::cleanup()
@@ -83,7 +75,6 @@ void DispatcherTest::cleanup()
     delete m_transport;
     delete m_dialogs;
     delete m_note;
-    delete m_history;
     delete m_users;
     delete m_user;
     delete m_port;
@@ -250,104 +241,41 @@ void DispatcherTest::noteRequestsCountAgainstTheSameAllowance()
              qPrintable(m_note->state()));
 }
 
-void DispatcherTest::deliveryResult_data()
-{
-    QTest::addColumn<int>("sndConfirm");
-    QTest::addColumn<int>("sndConfirmMin");
-    QTest::addColumn<int>("display");
-    QTest::addRow("off: nothing shown") << 0 << 0 << int(Dispatcher::Display::None);
-    QTest::addRow("off wins over small") << 0 << 1 << int(Dispatcher::Display::None);
-    QTest::addRow("on") << 1 << 0 << int(Dispatcher::Display::Full);
-    QTest::addRow("on, small") << 1 << 1 << int(Dispatcher::Display::Small);
-}
-
-void DispatcherTest::deliveryResult()
-{
-    QFETCH(int, sndConfirm);
-    QFETCH(int, sndConfirmMin);
-    QFETCH(int, display);
-    m_settings.sndConfirm = sndConfirm;
-    m_settings.sndConfirmMin = sndConfirmMin;
-    QSignalSpy results(m_dispatcher, &Dispatcher::sendResult);
-    m_port->feed(enc(wire::ack(QStringLiteral("鈴木 一郎"))), Peer);
-    QCOMPARE(results.size(), 1);
-    const auto r = results[0][0].value<Dispatcher::SendResult>();
-    QCOMPARE(int(r.display), display);
-    QCOMPARE(r.label, QStringLiteral("メッセージは正しく送信されました。"));
-    QCOMPARE(r.peerName, QStringLiteral("鈴木 "));
-    QVERIFY(m_port->sent.isEmpty());
-}
-
-void DispatcherTest::rejectionAlwaysShown()
-{
-    m_settings.sndConfirm = 0;
-    QSignalSpy results(m_dispatcher, &Dispatcher::sendResult);
-    m_port->feed(enc(wire::reject()), Peer);
-    auto r = results.takeFirst()[0].value<Dispatcher::SendResult>();
-    QCOMPARE(int(r.display), int(Dispatcher::Display::Full));
-    QCOMPARE(r.label, QStringLiteral("あなたのﾒｯｾｰｼﾞは拒否されました。"));
-    QCOMPARE(r.peerName, QString()); // no acknowledgement yet
-    // After an acknowledgement, a rejection still names that peer.
-    m_port->feed(enc(wire::ack(QStringLiteral("Hanako"))), Peer);
-    m_port->feed(enc(wire::reject()), Peer);
-    r = results.last()[0].value<Dispatcher::SendResult>();
-    QVERIFY(r.rejected);
-    QCOMPARE(r.peerName, QStringLiteral("Hanako "));
-}
-
-void DispatcherTest::openHoldDiscard_data()
+// A peer's answers to messages this copy sent: who, what, and which row.
+void DispatcherTest::answers_data()
 {
     QTest::addColumn<QString>("datagram");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("row3");
+    QTest::addColumn<QString>("heard");
     const QString name = QStringLiteral("鈴木") + sp(18);
+    QTest::addRow("acknowledged") << wire::ack(name) << u"delivered 鈴木 "_s;
+    QTest::addRow("refused") << wire::reject() << u"refused"_s;
     QTest::addRow("open names row 3")
-        << wire::openConfirm(name, wire::refField(3))
-        << QStringLiteral("メッセージは確認されました。") << QStringLiteral("12:34:56");
-    QTest::addRow("discard names row 3")
-        << wire::discard(name, wire::refField(3))
-        << QStringLiteral("メッセージは未確認のまま閉じられました。")
-        << QStringLiteral("12:34:56*");
-    QTest::addRow("hold names no row")
-        << wire::hold(name) << QStringLiteral("メッセージは返信保留されています。") << QString();
+        << wire::openConfirm(name, wire::refField(3)) << u"open 鈴木  3"_s;
+    QTest::addRow("discard names row 4")
+        << wire::discard(name, wire::refField(4)) << u"discard 鈴木  4"_s;
+    QTest::addRow("hold names no row") << wire::hold(name) << u"hold 鈴木  0"_s;
     QTest::addRow("eight digits name no row")
-        << wire::openConfirm(name, QStringLiteral("00000003"))
-        << QStringLiteral("メッセージは確認されました。") << QString();
-    QTest::addRow("row beyond the list")
-        << wire::openConfirm(name, wire::refField(9))
-        << QStringLiteral("メッセージは確認されました。") << QString();
+        << wire::openConfirm(name, QStringLiteral("00000003")) << u"open 鈴木  0"_s;
 }
 
-void DispatcherTest::openHoldDiscard()
+void DispatcherTest::answers()
 {
     QFETCH(QString, datagram);
-    QFETCH(QString, label);
-    QFETCH(QString, row3);
-    for (int i = 0; i < 3; ++i)
-        m_history->logAddSend(QStringLiteral("鈴木"), QStringLiteral("m"));
-    m_clock.setTime(QStringLiteral("12:34:56"));
-    m_settings.autoErase = 1;
-    QSignalSpy results(m_dispatcher, &Dispatcher::receiveResult);
+    QFETCH(QString, heard);
+    QStringList got;
+    connect(m_dispatcher, &Dispatcher::delivered, this,
+            [&got](const wire::Name &n) { got << u"delivered "_s + n.shortName; });
+    connect(m_dispatcher, &Dispatcher::refused, this, [&got] { got << u"refused"_s; });
+    connect(m_dispatcher, &Dispatcher::answered, this,
+            [&got](wire::Kind kind, const wire::Name &n, int row) {
+                const QString k = kind == wire::Kind::OpenConfirm ? u"open"_s
+                                  : kind == wire::Kind::Hold      ? u"hold"_s
+                                                                  : u"discard"_s;
+                got << k + u' ' + n.shortName + u' ' + QString::number(row);
+            });
     m_port->feed(enc(datagram), Peer);
-    QCOMPARE(m_history->row(3).receiveTime, row3);
-    QVERIFY(m_history->row(1).receiveTime.isEmpty());
-    const auto r = results[0][0].value<Dispatcher::ReceiveResult>();
-    QCOMPARE(r.label, label);
-    QCOMPARE(r.name.field, QStringLiteral("鈴木") + sp(18));
-    QCOMPARE(int(r.display), int(Dispatcher::Display::Full));
-    QVERIFY(r.autoClose);
+    QCOMPARE(got, QStringList{heard});
     QVERIFY(m_port->sent.isEmpty());
-
-    m_settings.rcvConfirmMin = 1;
-    m_settings.autoErase = 0;
-    m_port->feed(enc(datagram), Peer);
-    auto small = results[1][0].value<Dispatcher::ReceiveResult>();
-    QCOMPARE(int(small.display), int(Dispatcher::Display::Small));
-    QVERIFY(!small.autoClose);
-    m_settings.rcvConfirm = 0;
-    m_port->feed(enc(datagram), Peer);
-    QCOMPARE(int(results[2][0].value<Dispatcher::ReceiveResult>().display),
-             int(Dispatcher::Display::None));
 }
 
 void DispatcherTest::awayNoteReplyFillsMessageBox()

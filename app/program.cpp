@@ -53,7 +53,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_note = std::make_unique<AwayNote>();
     m_transport = std::make_unique<Transport>(*m_port);
     m_dispatcher = std::make_unique<Dispatcher>(*m_port, *m_transport, settings, *m_user, *m_users,
-                                                *m_note, *m_dialogs, *m_env.clock);
+                                                *m_note, *m_env.clock);
     m_composer = std::make_unique<Composer>(*m_transport, settings, *m_user, *m_users, *m_history,
                                             *m_env.clock, *m_dialogs, m_env.broadcastAddress);
     m_composer->setInterfaces(m_env.interfaces);
@@ -69,7 +69,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     // The windows are made when first needed: a copy that only waits in the
     // tray never builds them (nor loads their fonts).
     m_windows = std::make_unique<Windows>(Windows::Parts{
-        *m_store, *m_dialogs, *m_env.clock, *m_theme, *m_tray, *m_composer, *m_dispatcher, *m_users,
+        *m_store, *m_dialogs, *m_env.clock, *m_theme, *m_tray, *m_composer, *m_users,
         *m_inbox, *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart});
     connectParts();
 }
@@ -91,6 +91,12 @@ void Program::connectParts()
                 m_history->logSetResult(row, kind == wire::Kind::Discard);
                 m_results->answered(kind, name);
             });
+    connect(m_dispatcher.get(), &Dispatcher::datagramFailed, this, [this] {
+        m_dialogs->messageBox({QStringLiteral("受信ﾒｯｾｰｼﾞｴﾗｰ！"), ProgramName, Dialogs::Icon::Critical,
+                               Dialogs::Buttons::Ok, Dialogs::Ok});
+    });
+    connect(m_dispatcher.get(), &Dispatcher::awayNoteReceived, m_windows.get(),
+            &Windows::showAwayNote);
     // Direct: the entry and its history row exist before the acknowledgement leaves.
     connect(m_dispatcher.get(), &Dispatcher::messageArrived, m_receiver.get(),
             &Receiver::addRecvMsg, Qt::DirectConnection);

@@ -63,11 +63,16 @@ FrmIPset *Windows::frmIPset() const
     return m_frmIPset;
 }
 
+void Windows::showAwayNote(const QString &note)
+{
+    if (m_frmSnd) // no send window: nobody asked
+        m_frmSnd->showAwayNote(note);
+}
+
 FrmSnd &Windows::frmSnd()
 {
     if (!m_frmSnd) {
-        m_frmSnd = new FrmSnd(m_parts.composer, m_parts.dispatcher, m_parts.users,
-                              m_parts.store.settings());
+        m_frmSnd = new FrmSnd(m_parts.composer, m_parts.users, m_parts.store.settings());
         connect(m_frmSnd, &FrmSnd::ipSetRequested, this, &Windows::openIpSet);
         m_frmSnd->setWeekday(m_weekday);
         // Centred until the placement rule moves it.

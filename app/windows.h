@@ -11,7 +11,6 @@ class AwayNote;
 class Clock;
 class Composer;
 class Dialogs;
-class Dispatcher;
 class FrmIPset;
 class FrmLetter;
 class FrmLog;
@@ -50,7 +49,6 @@ public:
         IconTheme &theme;
         TrayController &tray;
         Composer &composer;
-        Dispatcher &dispatcher;
         UserListModel &users;
         Inbox &inbox;
         Receiver &receiver;
@@ -63,6 +61,9 @@ public:
 
     explicit Windows(Parts parts, QObject *parent = nullptr);
     ~Windows() override;
+
+    // A peer's away note, for the send window that asked for it.
+    void showAwayNote(const QString &note);
 
     // Known before the first window is made.
     void setWeekday(const QString &weekday) { m_weekday = weekday; }

@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
     HistoryModel history(clock, [] { return QString(); });
     AwayNote note;
     Transport transport(port);
-    Dispatcher dispatcher(port, transport, settings, user, users, note, dialogs, clock);
+    Dispatcher dispatcher(port, transport, settings, user, users, note, clock);
     users.sortByColumn(UserListModel::NameCol); // a column was clicked
 
     // One socket per peer address, 127.1.x.y, each sending its reply once.

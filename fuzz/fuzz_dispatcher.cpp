@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     UserListModel users;
     AwayNote note;
     Transport transport(port);
-    Dispatcher dispatcher(port, transport, settings, user, users, note, boxes, clock);
+    Dispatcher dispatcher(port, transport, settings, user, users, note, clock);
     Composer composer(transport, settings, user, users, history, clock, boxes,
                       QStringLiteral("198.18.0.255"));
     PasswordGate gate(settings);

@@ -3,7 +3,6 @@
 #include "awaynote.h"
 #include "cp932.h"
 #include "datagramport.h"
-#include "dialogs.h"
 #include "localuser.h"
 #include "optsettings.h"
 #include "transport.h"
@@ -15,9 +14,9 @@
 
 Dispatcher::Dispatcher(DatagramPort &port, Transport &transport, const OptSettings &settings,
                        const LocalUser &user, UserListModel &users, const AwayNote &note,
-                       Dialogs &dialogs, const Clock &clock, QObject *parent)
+                       const Clock &clock, QObject *parent)
     : QObject(parent), m_port(port), m_transport(transport), m_settings(settings), m_user(user), m_users(users),
-      m_note(note), m_dialogs(dialogs),
+      m_note(note),
       m_rate(clock, MessageBurst, MessagesPerSecond)
 {
     connect(&m_port, &DatagramPort::arrived, this, [this](const QByteArray &b, const QString &s) {
@@ -58,7 +57,7 @@ struct Dispatcher::Visitor
     void operator()(const wire::SearchReply &reply) const { d.m_users.addReplier(reply, source); }
     void operator()(const wire::LetterReply &note) const
     {
-        emit d.awayNoteReceived(QStringLiteral("置き手紙受信内容  => ") + note.text);
+        emit d.awayNoteReceived(note.text);
     }
     void operator()(const wire::LetterRequest &) const
     {
@@ -104,8 +103,7 @@ void Dispatcher::datagram(const QByteArray &bytes, const QString &source)
         std::visit(Visitor{*this, source}, wire::read(bytes));
     } catch (const std::exception &e) {
         qWarning("portana: datagram from %s not handled: %s", qPrintable(source), e.what());
-        m_dialogs.messageBox({QStringLiteral("受信ﾒｯｾｰｼﾞｴﾗｰ！"), QStringLiteral("ぽるとな～"),
-                              Dialogs::Icon::Critical, Dialogs::Buttons::Ok, Dialogs::Ok});
+        emit datagramFailed();
     }
 }
 

@@ -11,7 +11,6 @@
 class AwayNote;
 class Clock;
 class DatagramPort;
-class Dialogs;
 class LocalUser;
 class Transport;
 class UserListModel;
@@ -25,7 +24,7 @@ class Dispatcher : public QObject
     Q_OBJECT
 public:
     Dispatcher(DatagramPort &port, Transport &transport, const OptSettings &settings,
-               const LocalUser &user, UserListModel &users, const AwayNote &note, Dialogs &dialogs,
+               const LocalUser &user, UserListModel &users, const AwayNote &note,
                const Clock &clock, QObject *parent = nullptr);
 
     // One datagram from source, a batch of its own.
@@ -54,8 +53,10 @@ signals:
     // A peer opened, held or discarded a message this copy sent; row is the
     // history reference it named (0: none).
     void answered(wire::Kind kind, const wire::Name &name, int row);
-    // The text for the message box: "置き手紙受信内容  => " and the note.
-    void awayNoteReceived(const QString &text);
+    // A datagram could not be handled (the user is told).
+    void datagramFailed();
+    // A peer's away note, as it came.
+    void awayNoteReceived(const QString &note);
     // A message that passed the partner filter, before it is acknowledged.
     void messageArrived(const wire::Message &message, const QString &source);
     // A peer was sent the away note.
@@ -74,7 +75,6 @@ private:
     const LocalUser &m_user;
     UserListModel &m_users;
     const AwayNote &m_note;
-    Dialogs &m_dialogs;
     RateLimiter m_rate;
     std::function<void()> m_begin;
     std::function<bool()> m_commit;

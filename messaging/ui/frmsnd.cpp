@@ -3,7 +3,6 @@
 #include "appearance.h"
 #include "composer.h"
 #include "controls.h"
-#include "dispatcher.h"
 #include "optsettings.h"
 #include "sendwindowlayout.h"
 #include "twips.h"
@@ -26,9 +25,9 @@ namespace {
 
 } // namespace
 
-FrmSnd::FrmSnd(Composer &composer, Dispatcher &dispatcher, UserListModel &users,
+FrmSnd::FrmSnd(Composer &composer, UserListModel &users,
                const OptSettings &settings, QWidget *parent)
-    : QWidget(parent), m_composer(composer), m_dispatcher(dispatcher), m_users(users),
+    : QWidget(parent), m_composer(composer), m_users(users),
       m_settings(settings)
 {
     setObjectName(QStringLiteral("FrmSnd"));
@@ -84,7 +83,6 @@ FrmSnd::FrmSnd(Composer &composer, Dispatcher &dispatcher, UserListModel &users,
     connect(ListView1->header(), &QHeaderView::sectionClicked, &m_users,
             &UserListModel::sortByColumn);
     connect(&m_users, &UserListModel::countChanged, panel1, &QLabel::setText);
-    connect(&m_dispatcher, &Dispatcher::awayNoteReceived, this, &FrmSnd::showAwayNote);
 
     const QScreen *screen = twips::screenOf(this);
     const QSize design = twips::toPixels(SendWindowDesign::Width - FrameWidth,
@@ -140,11 +138,12 @@ void FrmSnd::open()
     TxtMsg->setFocus();
 }
 
-void FrmSnd::showAwayNote(const QString &text)
+void FrmSnd::showAwayNote(const QString &note)
 {
     if (m_notesAsked == 0)
         return; // nobody asked for it from here
     --m_notesAsked;
+    const QString text = QStringLiteral("置き手紙受信内容  => ") + note;
     // The note takes the box's place, but what the user typed stays below it.
     const QString typed = TxtMsg->toPlainText();
     if (typed.isEmpty() || typed == m_noteShown)

@@ -4,7 +4,6 @@
 
 struct Appearance;
 class Composer;
-class Dispatcher;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -25,8 +24,12 @@ public:
     static constexpr double FrameWidth = 120;
     static constexpr double FrameHeight = 420;
 
-    FrmSnd(Composer &composer, Dispatcher &dispatcher, UserListModel &users,
-           const OptSettings &settings, QWidget *parent = nullptr);
+    FrmSnd(Composer &composer, UserListModel &users, const OptSettings &settings,
+           QWidget *parent = nullptr);
+
+    // A peer's away note, asked for from here: it takes the message box's
+    // place, above what the user typed.
+    void showAwayNote(const QString &note);
 
     QLineEdit *TxtTO;
     QPlainTextEdit *TxtMsg;
@@ -66,7 +69,6 @@ protected:
 private:
     void CmdSend_Click();
     // An away note arrived: shown only when asked for from this window.
-    void showAwayNote(const QString &text);
     void ListView1_ItemClick(const QModelIndex &index);
     void relayout();
     // Out of the way: hidden, or minimised where there is no tray to come back by.
@@ -75,7 +77,6 @@ private:
     void paintSplitter();
 
     Composer &m_composer;
-    Dispatcher &m_dispatcher;
     UserListModel &m_users;
     const OptSettings &m_settings;
     QMenu *m_trayMenu = nullptr;

@@ -61,7 +61,7 @@ void AnswersTest::answers()
     UserListModel users;
     AwayNote note;
     Transport transport(port);
-    Dispatcher dispatcher(port, transport, settings, user, users, note, dialogs, clock);
+    Dispatcher dispatcher(port, transport, settings, user, users, note, clock);
     Composer composer(transport, settings, user, users, history, clock, dialogs,
                       QStringLiteral("198.18.0.255"));
     PasswordGate gate(settings);

@@ -53,13 +53,16 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_note = std::make_unique<AwayNote>();
     m_transport = std::make_unique<Transport>(*m_port);
     m_dispatcher = std::make_unique<Dispatcher>(*m_port, *m_transport, settings, *m_user, *m_users,
-                                                *m_note, *m_env.clock);
+                                                *m_note, *m_env.clock,
+                                                Dispatcher::Keeping{
+                                                    [this] { m_kept->store().begin(); },
+                                                    [this] { return m_kept->store().end(); },
+                                                    [this] { return m_kept->hasRoom(); }});
     m_composer = std::make_unique<Composer>(*m_transport, settings, *m_user, *m_users, *m_history,
-                                            *m_env.clock, *m_dialogs, m_env.broadcastAddress);
-    m_composer->setInterfaces(m_env.interfaces);
+                                            *m_env.clock, *m_dialogs, m_env.broadcastAddress,
+                                            m_env.interfaces);
     m_gate = std::make_unique<PasswordGate>(m_store->settings());
-    m_inbox = std::make_unique<Inbox>();
-    m_inbox->setTable(&m_kept->inbox());
+    m_inbox = std::make_unique<Inbox>(&m_kept->inbox());
     m_receiver = std::make_unique<Receiver>(*m_inbox, *m_transport, *m_composer, *m_history,
                                             *m_user, *m_dialogs, *m_gate);
     m_browser = std::make_unique<HistoryBrowser>(*m_history, *m_env.clock, *m_dialogs);
@@ -77,8 +80,6 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
 void Program::connectParts()
 {
     Store &store = m_kept->store();
-    m_dispatcher->setKeeping([&store] { store.begin(); }, [&store] { return store.end(); });
-    m_dispatcher->setRoomCheck([this] { return m_kept->hasRoom(); });
     // A store opened anew at its path is read back (what failed was undone already).
     connect(&store, &Store::fileLost, m_inbox.get(), &Inbox::restore);
     // A peer's answer completes the history row it names, then shows.

@@ -5,10 +5,11 @@
 
 #include <algorithm>
 
-void Inbox::setTable(InboxTable *table)
+Inbox::Inbox(InboxTable *table, QObject *parent) : QObject(parent), m_table(table)
 {
-    m_table = table;
-    Store &store = table->store();
+    if (!m_table)
+        return;
+    Store &store = m_table->store();
     connect(&store, &Store::began, this, [this] { m_before = m_s; });
     connect(&store, &Store::committed, this, &Inbox::committed);
     connect(&store, &Store::rolledBack, this, [this] {

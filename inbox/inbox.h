@@ -21,10 +21,8 @@ class Inbox : public QObject
 public:
     static constexpr int Capacity = 10;
 
-    using QObject::QObject;
-
-    // Where every entry and its end is kept; none: kept in memory only.
-    void setTable(InboxTable *table);
+    // table: where every entry and its end is kept; none: kept in memory only.
+    explicit Inbox(InboxTable *table = nullptr, QObject *parent = nullptr);
     // Runs change in one batch of the store, with whatever else it writes;
     // false when that batch was not kept (then nothing of it remains).
     bool keep(const std::function<void()> &change);

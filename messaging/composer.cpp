@@ -13,10 +13,11 @@
 
 Composer::Composer(Transport &transport, const OptSettings &settings, const LocalUser &user,
                    UserListModel &users, HistoryModel &history, const Clock &clock,
-                   Dialogs &dialogs, QString broadcastAddress)
+                   Dialogs &dialogs, QString broadcastAddress,
+                   std::function<std::vector<NetInterface>()> interfaces)
     : m_transport(transport), m_settings(settings), m_user(user), m_users(users),
       m_history(history), m_clock(clock), m_dialogs(dialogs),
-      m_broadcastAddress(std::move(broadcastAddress))
+      m_broadcastAddress(std::move(broadcastAddress)), m_interfaces(std::move(interfaces))
 {
 }
 

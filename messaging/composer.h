@@ -20,15 +20,11 @@ class Composer
 public:
     Composer(Transport &transport, const OptSettings &settings, const LocalUser &user,
              UserListModel &users, HistoryModel &history, const Clock &clock, Dialogs &dialogs,
-             QString broadcastAddress);
+             QString broadcastAddress,
+             std::function<std::vector<NetInterface>()> interfaces = {});
 
     // Empties the list and asks the network (and the manual address) who is there.
     void search();
-    // The cards to search through besides the broadcast address.
-    void setInterfaces(std::function<std::vector<NetInterface>()> interfaces)
-    {
-        m_interfaces = std::move(interfaces);
-    }
 
     // 置き手紙参照: asks the selected peer for its note; false when it did not leave.
     bool askNote();

@@ -14,10 +14,10 @@
 
 Dispatcher::Dispatcher(DatagramPort &port, Transport &transport, const OptSettings &settings,
                        const LocalUser &user, UserListModel &users, const AwayNote &note,
-                       const Clock &clock, QObject *parent)
+                       const Clock &clock, Keeping keeping, QObject *parent)
     : QObject(parent), m_port(port), m_transport(transport), m_settings(settings), m_user(user), m_users(users),
       m_note(note),
-      m_rate(clock, MessageBurst, MessagesPerSecond)
+      m_rate(clock, MessageBurst, MessagesPerSecond), m_keeping(std::move(keeping))
 {
     connect(&m_port, &DatagramPort::arrived, this, [this](const QByteArray &b, const QString &s) {
         if (!m_batchOpen)
@@ -84,14 +84,14 @@ void Dispatcher::handle(const QByteArray &bytes, const QString &source)
 void Dispatcher::openBatch()
 {
     m_batchOpen = true;
-    if (m_begin)
-        m_begin();
+    if (m_keeping.begin)
+        m_keeping.begin();
 }
 
 void Dispatcher::closeBatch()
 {
     m_batchOpen = false;
-    const bool kept = !m_commit || m_commit();
+    const bool kept = !m_keeping.commit || m_keeping.commit();
     const auto acks = std::exchange(m_acks, {});
     for (const auto &[source, bytes] : acks)
         m_transport.sendBytes(source, kept ? bytes : cp932::encode(wire::reject()));
@@ -110,7 +110,7 @@ void Dispatcher::datagram(const QByteArray &bytes, const QString &source)
 void Dispatcher::messageDatagram(const wire::Message &message, const QString &source)
 {
     if ((m_settings.otherReject && source != m_users.selectedPeerAddress()) ||
-        !m_rate.take(source) || (m_hasRoom && !m_hasRoom())) {
+        !m_rate.take(source) || (m_keeping.hasRoom && !m_keeping.hasRoom())) {
         m_transport.send(source, wire::reject());
         return;
     }

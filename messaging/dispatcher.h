@@ -23,22 +23,24 @@ class Dispatcher : public QObject
 {
     Q_OBJECT
 public:
+    // How what arrives is kept. What the datagrams of one batch changed is
+    // kept (committed) by commit, which begin opened; only then do their
+    // acknowledgements leave, and a batch that could not be kept is refused
+    // ("OTHER送信"). hasRoom: whether another message can be kept; when not,
+    // it is refused. Unset: kept in memory, always room.
+    struct Keeping
+    {
+        std::function<void()> begin;
+        std::function<bool()> commit;
+        std::function<bool()> hasRoom;
+    };
+
     Dispatcher(DatagramPort &port, Transport &transport, const OptSettings &settings,
                const LocalUser &user, UserListModel &users, const AwayNote &note,
-               const Clock &clock, QObject *parent = nullptr);
+               const Clock &clock, Keeping keeping = {}, QObject *parent = nullptr);
 
     // One datagram from source, a batch of its own.
     void handle(const QByteArray &bytes, const QString &source);
-    // What the datagrams of one batch changed is kept (committed) by
-    // commit, which begin opened; only then do their acknowledgements
-    // leave. A batch that could not be kept is refused ("OTHER送信").
-    void setKeeping(std::function<void()> begin, std::function<bool()> commit)
-    {
-        m_begin = std::move(begin);
-        m_commit = std::move(commit);
-    }
-    // Whether another message can be kept; when not, it is refused.
-    void setRoomCheck(std::function<bool()> hasRoom) { m_hasRoom = std::move(hasRoom); }
     // Messages one host may send: a burst of MessageBurst, then
     // MessagesPerSecond; beyond that they are refused ("OTHER送信"), so
     // their sender sees that nothing was kept. Away-note requests count
@@ -76,9 +78,7 @@ private:
     UserListModel &m_users;
     const AwayNote &m_note;
     RateLimiter m_rate;
-    std::function<void()> m_begin;
-    std::function<bool()> m_commit;
-    std::function<bool()> m_hasRoom;
+    Keeping m_keeping;
     bool m_batchOpen = false;
     QList<QPair<QString, QByteArray>> m_acks; // of the open batch
 };

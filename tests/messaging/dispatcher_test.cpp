@@ -133,7 +133,9 @@ void DispatcherTest::acknowledgesMessage()
 void DispatcherTest::acknowledgementsLeaveAfterTheirBatchIsKept()
 {
     bool keeps = true;
-    m_dispatcher->setKeeping([] {}, [&keeps] { return keeps; });
+    delete m_dispatcher;
+    m_dispatcher = new Dispatcher(*m_port, *m_transport, m_settings, *m_user, *m_users, *m_note,
+                                  m_clock, {[] {}, [&keeps] { return keeps; }, {}});
     const QByteArray message = enc(wire::message(QStringLiteral("x "), QStringLiteral("10:00:00"),
                                                  wire::refField(1), QStringLiteral("hi")));
     const QByteArray ack =

@@ -28,6 +28,27 @@ const KindEntry table[] = {
     {Kind::LetterRequest, QStringLiteral("LETTER GET ")},
 };
 
+// Where each field starts: 1-based, in characters of the decoded text.
+namespace at {
+// A notice: its kind, then the sender's name, then (open, discard) the
+// reference of the row the message was sent with, or (a note) its text.
+constexpr int Name = KindWidth + 1;
+constexpr int Ref = Name + NameWidth;
+constexpr int NoteText = Name + NameWidth;
+// A search reply: login name, address, the peer it has selected, display
+// name, and ○ or － for an away note.
+constexpr int Login = KindWidth + 1;
+constexpr int Address = Login + NameWidth;
+constexpr int DisplayName = Address + 2 * NameWidth;
+constexpr int NoteMark = DisplayName + NameWidth;
+// A message has no kind: name, time (hh:mm:ss), reference, then the body.
+constexpr int MessageName = 1;
+constexpr int Time = MessageName + NameWidth;
+constexpr int TimeWidth = 8;
+constexpr int MessageRef = Time + TimeWidth;
+constexpr int Body = MessageRef + RefWidth;
+} // namespace at
+
 } // namespace
 
 QString kindText(Kind kind)
@@ -101,7 +122,7 @@ QString letterReply(const QString &displayName, const QString &note)
 QString message(const QString &nameField, const QString &time, const QString &refField,
                 const QString &text)
 {
-    return pad(nameField, NameWidth) + pad(time, 8) + pad(refField, RefWidth) + text;
+    return pad(nameField, NameWidth) + pad(time, at::TimeWidth) + pad(refField, RefWidth) + text;
 }
 
 bool nameLeadsMessage(const QString &displayName)
@@ -124,7 +145,7 @@ Name name(QStringView d, int pos)
 
 int row(QStringView d)
 {
-    return fieldtext::rowNumber(field(d, 32, RefWidth));
+    return fieldtext::rowNumber(field(d, at::Ref, RefWidth));
 }
 
 // A list cell shows its text up to the first NUL.
@@ -145,10 +166,10 @@ QStringView trimmedRight(QStringView text)
 SearchReply searchReply(QStringView d)
 {
     constexpr int Cell = 12;
-    SearchReply r{field(d, 12, NameWidth).toString(),
-                  field(d, 32, NameWidth).toString(),
-                  name(d, 72),
-                  field(d, 92, 1).toString(),
+    SearchReply r{field(d, at::Login, NameWidth).toString(),
+                  field(d, at::Address, NameWidth).toString(),
+                  name(d, at::DisplayName),
+                  field(d, at::NoteMark, 1).toString(),
                   {},
                   {}};
     const QStringView login = QStringView(r.loginField).left(Cell);
@@ -170,28 +191,29 @@ Record read(QStringView d)
 {
     switch (classify(d)) {
     case Kind::Ack:
-        return Ack{name(d, 12)};
+        return Ack{name(d, at::Name)};
     case Kind::Reject:
         return Reject{};
     case Kind::OpenConfirm:
-        return OpenConfirm{name(d, 12), row(d)};
+        return OpenConfirm{name(d, at::Name), row(d)};
     case Kind::Hold:
-        return Hold{name(d, 12)};
+        return Hold{name(d, at::Name)};
     case Kind::Discard:
-        return Discard{name(d, 12), row(d)};
+        return Discard{name(d, at::Name), row(d)};
     case Kind::SearchRequest:
         return SearchRequest{};
     case Kind::SearchReply:
         return searchReply(d);
     case Kind::LetterReply:
-        return LetterReply{name(d, 12), fieldtext::tail(d, 32).toString()};
+        return LetterReply{name(d, at::Name), fieldtext::tail(d, at::NoteText).toString()};
     case Kind::LetterRequest:
         return LetterRequest{};
     case Kind::Message:
         break;
     }
-    return Message{name(d, 1), field(d, 21, 8).toString(), field(d, 29, RefWidth).toString(),
-                   fieldtext::tail(d, 37).toString()};
+    return Message{name(d, at::MessageName), field(d, at::Time, at::TimeWidth).toString(),
+                   field(d, at::MessageRef, RefWidth).toString(),
+                   fieldtext::tail(d, at::Body).toString()};
 }
 
 } // namespace wire

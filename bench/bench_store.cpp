@@ -11,8 +11,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QThread>
+#include <QEventLoop>
 #include <QTimer>
+#include <QUdpSocket>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -171,42 +172,44 @@ void floodSmall()
     std::thread flooder([&] {
         const int fd = socketAt("127.0.8.3");
         const QByteArray m = message(QStringLiteral("flood"), QStringLiteral("x"));
-        QElapsedTimer e;
-        e.start();
-        while (e.elapsed() < 10000) {
+        while (!stop) {
             if (::sendto(fd, m.constData(), size_t(m.size()), 0,
                          reinterpret_cast<sockaddr *>(&copy), sizeof copy) > 0)
                 ++flooded;
         }
         ::close(fd);
     });
+    // The other host, on the window thread's event loop: one message every
+    // 200 ms, each from an address of its own, so a late answer is never
+    // taken for the next one's; an answer later than 1 s counts as none.
     std::vector<qint64> ns;
     int sent = 0;
-    std::thread other([&] {
-        const QByteArray m = message(QStringLiteral("other"), QStringLiteral("大丈夫？"));
-        char buffer[512];
-        while (sent < 45) {
-            QThread::msleep(200);
-            // Each from an address of its own: a late answer is never taken
-            // for the next one's.
-            const int fd = socketAt(qPrintable(QStringLiteral("127.0.9.%1").arg(10 + sent)));
-            timeval wait{1, 0}; // an answer later than 1 s counts as none
-            ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-            QElapsedTimer e;
-            e.start();
-            ++sent;
-            ::sendto(fd, m.constData(), size_t(m.size()), 0, reinterpret_cast<sockaddr *>(&copy),
-                     sizeof copy);
-            if (::recv(fd, buffer, sizeof buffer, 0) > 0)
-                ns.push_back(e.nsecsElapsed());
-            ::close(fd);
+    const QByteArray m = message(QStringLiteral("other"), QStringLiteral("大丈夫？"));
+    QEventLoop done;
+    QTimer pace;
+    QObject::connect(&pace, &QTimer::timeout, &done, [&] {
+        if (sent == 45) {
+            pace.stop();
+            QTimer::singleShot(1000, &done, &QEventLoop::quit);
+            return;
         }
-        stop = true;
+        auto *socket = new QUdpSocket(&done);
+        socket->bind(QHostAddress(QStringLiteral("127.0.9.%1").arg(10 + sent)), 50319);
+        auto *clock = new QElapsedTimer;
+        clock->start();
+        QObject::connect(socket, &QUdpSocket::readyRead, socket, [&ns, socket, clock] {
+            if (clock->elapsed() < 1000)
+                ns.push_back(clock->nsecsElapsed());
+            socket->close();
+            delete clock;
+        });
+        socket->writeDatagram(m, QHostAddress(QStringLiteral("127.0.8.2")), 50319);
+        ++sent;
     });
-    while (!stop)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    pace.start(200);
+    done.exec();
+    stop = true;
     flooder.join();
-    other.join();
     // What the kernel dropped from the copy's full receive buffer.
     long drops = 0;
     QFile udp(QStringLiteral("/proc/net/udp"));
@@ -268,7 +271,10 @@ int main(int argc, char *argv[])
         const int n = QByteArray(argv[2]).toInt();
         for (int i = 0; i < n; ++i)
             t.port->feed(bytes, host(i));
-        QThread::sleep(2); // the checkpointer's turn after the last commit
+        // The checkpointer's turn after the last commit.
+        QEventLoop turn;
+        QTimer::singleShot(2000, &turn, &QEventLoop::quit);
+        turn.exec();
         std::printf("done\n");
         std::fflush(stdout);
         return 0;

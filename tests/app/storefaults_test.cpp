@@ -13,7 +13,8 @@
 #include "traycontroller.h"
 
 #include <QAction>
-#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -171,10 +172,16 @@ void StoreFaultsTest::eachWriteFailedInTurn()
         const QStringList acked3 = s.batch(30, {u"六番"_s, u"七番"_s});
         s.t->dialogs.fileNames << historyFile;
         QAction *add = static_cast<QWidget *>(p.frmLog())->findChild<QAction *>(u"mnuAdd"_s);
+        // The menu item comes back on when the load has ended.
+        QEventLoop loaded;
+        connect(add, &QAction::enabledChanged, &loaded, [&loaded](bool on) {
+            if (on)
+                loaded.quit();
+        });
+        QTimer::singleShot(5000, &loaded, &QEventLoop::quit);
         add->trigger();
-        QDeadlineTimer deadline(5000);
-        while (!add->isEnabled() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        if (!add->isEnabled())
+            loaded.exec();
         QVERIFY(add->isEnabled());
         const bool struck = faultyvfs::struck();
         faultyvfs::arm(0, faultyvfs::Fault::Full);

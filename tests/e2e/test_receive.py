@@ -221,7 +221,6 @@ class Receive(unittest.TestCase):
                     self.assertEqual(answer, enc("送信         ") + pad("root").encode())
                     kept.add(body)
         self.assertTrue(refused, "a 1 MiB disk cannot keep 2 MB")
-        print("\n1 MiB disk: %d kept, %d refused" % (len(kept), len(refused)), file=sys.stderr)
         s.proc.send_signal(signal.SIGTERM)
         self.assertEqual(s.wait_exit(10), 0)
         db = sqlite3.connect("file:%s/portana/portana.db?mode=ro" % state, uri=True)

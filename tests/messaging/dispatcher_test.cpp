@@ -37,8 +37,6 @@ private slots:
     void partnerFilter();
     void floodingHostIsRefused();
     void noteRequestsCountAgainstTheSameAllowance();
-    void answers_data();
-    void answers();
     void awayNoteReplyFillsMessageBox();
     void searchReplyListsPeerOnce();
     void malformedIsAMessage();
@@ -238,43 +236,6 @@ void DispatcherTest::noteRequestsCountAgainstTheSameAllowance()
         m_note->answered(QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
     QVERIFY2(m_note->state().endsWith(u" / 09:00:00"_s + QString(99, u'>')),
              qPrintable(m_note->state()));
-}
-
-// A peer's answers to messages this copy sent: who, what, and which row.
-void DispatcherTest::answers_data()
-{
-    QTest::addColumn<QString>("datagram");
-    QTest::addColumn<QString>("heard");
-    const QString name = QStringLiteral("鈴木") + sp(18);
-    QTest::addRow("acknowledged") << wire::ack(name) << u"delivered 鈴木 "_s;
-    QTest::addRow("refused") << wire::reject() << u"refused"_s;
-    QTest::addRow("open names row 3")
-        << wire::openConfirm(name, wire::refField(3)) << u"open 鈴木  3"_s;
-    QTest::addRow("discard names row 4")
-        << wire::discard(name, wire::refField(4)) << u"discard 鈴木  4"_s;
-    QTest::addRow("hold names no row") << wire::hold(name) << u"hold 鈴木  0"_s;
-    QTest::addRow("eight digits name no row")
-        << wire::openConfirm(name, QStringLiteral("00000003")) << u"open 鈴木  0"_s;
-}
-
-void DispatcherTest::answers()
-{
-    QFETCH(QString, datagram);
-    QFETCH(QString, heard);
-    QStringList got;
-    connect(m_dispatcher, &Dispatcher::delivered, this,
-            [&got](const wire::Name &n) { got << u"delivered "_s + n.shortName; });
-    connect(m_dispatcher, &Dispatcher::refused, this, [&got] { got << u"refused"_s; });
-    connect(m_dispatcher, &Dispatcher::answered, this,
-            [&got](wire::Kind kind, const wire::Name &n, int row) {
-                const QString k = kind == wire::Kind::OpenConfirm ? u"open"_s
-                                  : kind == wire::Kind::Hold      ? u"hold"_s
-                                                                  : u"discard"_s;
-                got << k + u' ' + n.shortName + u' ' + QString::number(row);
-            });
-    m_port->feed(enc(datagram), Peer);
-    QCOMPARE(got, QStringList{heard});
-    QVERIFY(m_port->sent.isEmpty());
 }
 
 void DispatcherTest::awayNoteReplyFillsMessageBox()

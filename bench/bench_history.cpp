@@ -1,6 +1,7 @@
 // The history at a million rows in a store on disk: adding and completing
 // rows, discarding, the window over it; the history file saved and loaded,
 // and a 200 MB file loaded while the event loop keeps turning.
+#include "control.h"
 #include "dialogs.h"
 #include "frmlog.h"
 #include "historybrowser.h"
@@ -136,7 +137,7 @@ int main(int argc, char *argv[])
         std::printf("history window: open on %d rows: %.1f ms\n", model.rowCount(),
                     t.nsecsElapsed() / 1e6);
         t.restart();
-        log.LvLog->scrollToBottom();
+        control<QTreeView>(log, "LvLog")->scrollToBottom();
         log.repaint();
         std::printf("history window: scroll to the last row: %.1f ms\n", t.nsecsElapsed() / 1e6);
     }

@@ -22,6 +22,9 @@ public:
     FrmOption(IconTheme &theme, TrayController &tray, SettingsStore &store, Dialogs &dialogs,
               QWidget *parent = nullptr);
 
+    void select(int set);
+
+private:
     std::array<QRadioButton *, 10> Option1;
     std::array<QLabel *, 10> Image1;
     std::array<QLabel *, 10> Image2;
@@ -29,9 +32,6 @@ public:
     QPushButton *CmdOK;
     QPushButton *CmdCancel;
 
-    void select(int set);
-
-private:
     void CmdOK_Click();
 
     IconTheme &m_theme;

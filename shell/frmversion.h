@@ -19,6 +19,13 @@ public:
     // phase: where the last window left the animation, which goes on from there.
     FrmVersion(IconTheme &theme, int phase, QWidget *parent = nullptr);
 
+    // The picture Image1 shows now: false normal, true arrival.
+    bool showsArrival() const { return m_showsArrival; }
+
+signals:
+    void phaseChanged(int phase);
+
+private:
     QLabel *Label1;
     QLabel *Label2;
     QLabel *Image1;
@@ -29,13 +36,6 @@ public:
     QPushButton *Command1;
     QTimer *Timer1;
 
-    // The picture Image1 shows now: false normal, true arrival.
-    bool showsArrival() const { return m_showsArrival; }
-
-signals:
-    void phaseChanged(int phase);
-
-private:
     void Timer1_Timer();
     void setPictures();
 

@@ -20,18 +20,6 @@ public:
     TrayController(TrayHost &host, IconTheme &theme, QObject *parent = nullptr);
     ~TrayController() override;
 
-    QMenu *mnuTray;
-    QAction *mnuSendMsg;
-    QAction *mnuRecvMsg;
-    QAction *mnuLetter;
-    QAction *mnuLog;
-    QMenu *mnuOpt;
-    QAction *mnuIcon;
-    QAction *mnuOther;
-    QAction *mnuAbout;
-    QAction *mnuEnd;
-    QTimer *Timer2;
-
     void addIcon();
     void removeIcon();
     QMenu *menu() const { return mnuTray; }
@@ -62,6 +50,18 @@ signals:
     void endRequested();
 
 private:
+    QMenu *mnuTray;
+    QAction *mnuSendMsg;
+    QAction *mnuRecvMsg;
+    QAction *mnuLetter;
+    QAction *mnuLog;
+    QMenu *mnuOpt;
+    QAction *mnuIcon;
+    QAction *mnuOther;
+    QAction *mnuAbout;
+    QAction *mnuEnd;
+    QTimer *Timer2;
+
     void onEvent(TrayHost::Event event);
     void Timer2_Timer();
     void show(bool arrival);

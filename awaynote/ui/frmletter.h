@@ -25,13 +25,6 @@ public:
     void applyIcon(const QIcon &normal);
     void applyAppearance(const Appearance &appearance);
 
-    QPlainTextEdit *TxtLetter;
-    QPushButton *CmdOK;
-    QPushButton *CmdCancel;
-    QStatusBar *StatusBar1;
-    QLabel *panel1;
-    QLabel *Image1;
-
     // Files dropped on the note (or anything else that is dropped).
     void dropped(const QMimeData *mime);
 
@@ -41,6 +34,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QPlainTextEdit *TxtLetter;
+    QPushButton *CmdOK;
+    QPushButton *CmdCancel;
+    QStatusBar *StatusBar1;
+    QLabel *panel1;
+    QLabel *Image1;
+
     void CmdOK_Click();
     void relayout();
 

@@ -30,6 +30,11 @@ public:
     // Shown now: the date and time panels as of when.
     void stamp(const QDateTime &when);
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
     QMenuBar *menuBar;
     QMenu *mnuFile;
     QAction *mnuRead;
@@ -55,11 +60,6 @@ public:
     QLabel *panel2;
     QLabel *panel3;
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-
-private:
     void refresh();
     void relayout();
     void placeLabels();

@@ -12,8 +12,9 @@ class FrmMsgOpen : public QWidget
 public:
     explicit FrmMsgOpen(const QIcon &picture, QWidget *parent = nullptr);
 
-    QPushButton *CmdMsgOpen;
-
 signals:
     void openRequested();
+
+private:
+    QPushButton *CmdMsgOpen;
 };

@@ -24,24 +24,6 @@ public:
 
     FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, QWidget *parent = nullptr);
 
-    QPlainTextEdit *Text1;
-    QWidget *picSplitter;
-    QPlainTextEdit *Text2;
-    QPushButton *CmdOPCL;
-    QPushButton *CmdBack;
-    QPushButton *CmdNext;
-    QPushButton *CmdInyo;
-    QPushButton *CmdCback;
-    QPushButton *CmdCancel;
-    QPushButton *CmdDel;
-    QStatusBar *StatusBar1;
-    QLabel *panel1;
-    QLabel *panel2;
-    QLabel *panel3;
-    QLabel *panel4;
-    QLabel *Image1;
-    QLabel *Image2;
-
     void setWeekday(const QString &weekday);
     // The set's pictures beside the buttons.
     void applyIcons(const QIcon &normal, const QIcon &arrival);
@@ -60,6 +42,24 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    QPlainTextEdit *Text1;
+    QWidget *picSplitter;
+    QPlainTextEdit *Text2;
+    QPushButton *CmdOPCL;
+    QPushButton *CmdBack;
+    QPushButton *CmdNext;
+    QPushButton *CmdInyo;
+    QPushButton *CmdCback;
+    QPushButton *CmdCancel;
+    QPushButton *CmdDel;
+    QStatusBar *StatusBar1;
+    QLabel *panel1;
+    QLabel *panel2;
+    QLabel *panel3;
+    QLabel *panel4;
+    QLabel *Image1;
+    QLabel *Image2;
+
     void refresh();
     void CmdOPCL_Click();
     void CmdInyo_Click();

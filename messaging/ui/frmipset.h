@@ -13,12 +13,12 @@ class FrmIPset : public QWidget
 public:
     explicit FrmIPset(SettingsStore &store, QWidget *parent = nullptr);
 
+private:
     QLineEdit *TxtName;
     QLineEdit *TxtIP;
     QPushButton *Command1;
     QPushButton *Command2;
 
-private:
     void Command1_Click();
 
     SettingsStore &m_store;

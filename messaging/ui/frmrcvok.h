@@ -23,6 +23,7 @@ public:
     void showResult(const QString &label, const wire::Name &name, const QString &date,
                     const QString &time, bool autoClose);
 
+private:
     QLabel *Label1;
     QLabel *Label2;
     QLabel *Label3;

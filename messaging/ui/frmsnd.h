@@ -31,21 +31,6 @@ public:
     // place, above what the user typed.
     void showAwayNote(const QString &note);
 
-    QLineEdit *TxtTO;
-    QPlainTextEdit *TxtMsg;
-    QTreeView *ListView1;
-    QPushButton *CmdSend;
-    QPushButton *CmdCancel;
-    QPushButton *CmdKensaku;
-    QPushButton *CmdLetter;
-    QLabel *Image1;
-    QWidget *picSplitter;
-    QStatusBar *StatusBar1;
-    QLabel *panel1;
-    QLabel *panel2;
-    QLabel *panel3;
-    QMenu *mnuSend;
-
     // Places, searches, empties the message and shows the window.
     void open();
     void setWeekday(const QString &weekday);
@@ -67,6 +52,21 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QLineEdit *TxtTO;
+    QPlainTextEdit *TxtMsg;
+    QTreeView *ListView1;
+    QPushButton *CmdSend;
+    QPushButton *CmdCancel;
+    QPushButton *CmdKensaku;
+    QPushButton *CmdLetter;
+    QLabel *Image1;
+    QWidget *picSplitter;
+    QStatusBar *StatusBar1;
+    QLabel *panel1;
+    QLabel *panel2;
+    QLabel *panel3;
+    QMenu *mnuSend;
+
     void CmdSend_Click();
     // An away note arrived: shown only when asked for from this window.
     void ListView1_ItemClick(const QModelIndex &index);

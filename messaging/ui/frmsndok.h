@@ -16,6 +16,7 @@ public:
     void showResult(const QString &label, const QString &peerName, const QString &date,
                     const QString &time);
 
+private:
     QLabel *Label1;
     QLabel *Label2;
     QLabel *Label3;

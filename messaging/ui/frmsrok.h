@@ -18,6 +18,7 @@ public:
     // A delivery result's picture or a reader's answer's, and the time.
     void showResult(bool deliveryPicture, const QString &time, bool autoClose);
 
+private:
     QLabel *Label1;
     QLabel *Image1; // delivery results
     QLabel *Image2; // open, hold and discard results

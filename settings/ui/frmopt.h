@@ -33,6 +33,22 @@ public:
     FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, Autostart &autostart,
            QWidget *parent = nullptr);
 
+    // Puts the settings into the controls (also over unsaved edits).
+    void fill();
+    void optGather();
+    void PwEnable();
+
+signals:
+    // A colour or font was chosen: every window shows it at once, until
+    // appearanceRestored: OK and 更新 put it in force, ｷｬﾝｾﾙ (or closing
+    // the dialog) drops it.
+    void appearancePreviewed(const OptSettings &draft);
+    void appearanceRestored();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
     QTabBar *TabStrip1;
     std::array<QWidget *, 5> pages; // Picture1 to Picture5
     // 送受信
@@ -56,22 +72,6 @@ public:
     QLabel *Label3;
     QPushButton *CmdOK, *CmdCancel, *CmdWrite;
 
-    // Puts the settings into the controls (also over unsaved edits).
-    void fill();
-    void optGather();
-    void PwEnable();
-
-signals:
-    // A colour or font was chosen: every window shows it at once, until
-    // appearanceRestored: OK and 更新 put it in force, ｷｬﾝｾﾙ (or closing
-    // the dialog) drops it.
-    void appearancePreviewed(const OptSettings &draft);
-    void appearanceRestored();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
-private:
     void showPage(int page);
     void passwordAction();
     void fillPassword();

@@ -16,6 +16,11 @@ class FrmPw : public QWidget
 public:
     FrmPw(PasswordGate &gate, Dialogs &dialogs, QWidget *parent = nullptr);
 
+signals:
+    // The right password for the history: it is to be shown now.
+    void historyGranted();
+
+private:
     QLabel *Label2;
     QLabel *Label1;
     QLineEdit *TxtPw;
@@ -23,11 +28,6 @@ public:
     QPushButton *Command2;
     QLabel *Image1;
 
-signals:
-    // The right password for the history: it is to be shown now.
-    void historyGranted();
-
-private:
     void CmdOK_Click();
 
     PasswordGate &m_gate;

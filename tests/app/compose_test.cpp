@@ -1,6 +1,7 @@
 // The send window as a user drives it: open, search, pick, type, send.
 #include "awaynote.h"
 #include "composer.h"
+#include "control.h"
 #include "cp932.h"
 #include "dispatcher.h"
 #include "frmipset.h"
@@ -79,14 +80,18 @@ void ComposeTest::controlsAsDesigned()
         QVERIFY2(w.findChild<QWidget *>(QLatin1String(name)), name);
     QStringList headers;
     for (int c = 0; c < UserListModel::ColumnCount; ++c)
-        headers << w.ListView1->model()->headerData(c, Qt::Horizontal).toString();
+        headers << control<QTreeView>(w, "ListView1")
+                       ->model()
+                       ->headerData(c, Qt::Horizontal)
+                       .toString();
     QCOMPARE(headers, (QStringList{QStringLiteral("ﾕｰｻﾞｰ名"), QStringLiteral("置き手紙"),
                                    QStringLiteral("IPｱﾄﾞﾚｽ"), QStringLiteral("ﾛｸﾞｲﾝ名")}));
-    QAction *mnuIp = w.mnuSend->findChild<QAction *>(QStringLiteral("mnuIp"));
+    QAction *mnuIp = control<QMenu>(w, "mnuSend")->findChild<QAction *>(QStringLiteral("mnuIp"));
     QVERIFY(mnuIp);
-    QCOMPARE(w.mnuSend->title(), QStringLiteral("送信"));
+    QCOMPARE(control<QMenu>(w, "mnuSend")->title(), QStringLiteral("送信"));
     QCOMPARE(mnuIp->text(), QStringLiteral("IPｱﾄﾞﾚｽ指定(&I)"));
-    QCOMPARE(p.tray().mnuSendMsg->text(), QStringLiteral("送信ﾒｯｾｰｼﾞの作成(&S)"));
+    QCOMPARE(control<QAction>(p.tray().menu(), "mnuSendMsg")->text(),
+             QStringLiteral("送信ﾒｯｾｰｼﾞの作成(&S)"));
 }
 
 void ComposeTest::openSearchPickAndSend()
@@ -98,47 +103,48 @@ void ComposeTest::openSearchPickAndSend()
     Program &pb = *b;
     pb.awayNote().leave(QStringLiteral("外出中"));
     FrmSnd &w = pa.frmSnd();
-    w.TxtMsg->setPlainText(QStringLiteral("old text"));
+    control<QPlainTextEdit>(w, "TxtMsg")->setPlainText(QStringLiteral("old text"));
 
     // A left click on the tray icon opens the window and searches.
     a.tray.press(TrayHost::Event::LeftButtonDown);
     QVERIFY(w.isVisible());
-    QVERIFY(w.TxtMsg->toPlainText().isEmpty());
-    QVERIFY(!w.CmdLetter->isEnabled());
+    QVERIFY(control<QPlainTextEdit>(w, "TxtMsg")->toPlainText().isEmpty());
+    QVERIFY(!control<QPushButton>(w, "CmdLetter")->isEnabled());
     QTRY_COMPARE(pa.users().rowCount(), 1);
-    QCOMPARE(w.panel1->text(), QStringLiteral("ﾕｰｻﾞｰ数 : 1"));
+    QCOMPARE(control<QLabel>(w, "panel1")->text(), QStringLiteral("ﾕｰｻﾞｰ数 : 1"));
 
-    clickRow(w.ListView1, 0);
-    QCOMPARE(w.TxtTO->text(), QStringLiteral("鈴木 一郎"));
+    clickRow(control<QTreeView>(w, "ListView1"), 0);
+    QCOMPARE(control<QLineEdit>(w, "TxtTO")->text(), QStringLiteral("鈴木 一郎"));
     QCOMPARE(pa.users().selectedPeerAddress(), B);
-    QVERIFY(w.CmdLetter->isEnabled());
-    QCOMPARE(QApplication::focusWidget(), w.TxtMsg);
+    QVERIFY(control<QPushButton>(w, "CmdLetter")->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), control<QPlainTextEdit>(w, "TxtMsg"));
 
     // Two lines, sent as CR LF; the row's number travels with it.
     QSignalSpy arrived(&pb.dispatcher(), &Dispatcher::messageArrived);
-    w.TxtMsg->setPlainText(QStringLiteral("こんにちは\n～また明日"));
-    QTest::mouseClick(w.CmdSend, Qt::LeftButton);
+    control<QPlainTextEdit>(w, "TxtMsg")->setPlainText(QStringLiteral("こんにちは\n～また明日"));
+    QTest::mouseClick(control<QPushButton>(w, "CmdSend"), Qt::LeftButton);
     QVERIFY(!w.isVisible());
     QCOMPARE(pa.history().rowCount(), 1);
     QCOMPARE(pa.history().row(1).recipient, QStringLiteral("鈴木 一郎"));
     QCOMPARE(pa.history().row(1).sender, QStringLiteral("taro "));
     QCOMPARE(pa.history().row(1).message, QStringLiteral("こんにちは\r\n～また明日"));
     // A second message at once, without waiting for the first result.
-    QTest::mouseClick(w.CmdSend, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(w, "CmdSend"), Qt::LeftButton);
     QTRY_COMPARE(arrived.size(), 2);
     const auto first = arrived[0][0].value<wire::Message>();
     QCOMPARE(first.text, QStringLiteral("こんにちは\r\n～また明日"));
     QCOMPARE(first.refField, QStringLiteral("1       "));
     QCOMPARE(arrived[1][0].value<wire::Message>().refField, QStringLiteral("2       "));
-    QCOMPARE(w.TxtMsg->toPlainText(), QStringLiteral("こんにちは\n～また明日")); // not emptied
+    QCOMPARE(control<QPlainTextEdit>(w, "TxtMsg")->toPlainText(),
+             QStringLiteral("こんにちは\n～また明日")); // not emptied
 
     // Opening again searches afresh and keeps the recipient.
-    pa.tray().mnuSendMsg->trigger();
+    control<QAction>(pa.tray().menu(), "mnuSendMsg")->trigger();
     QCOMPARE(pa.users().rowCount(), 0);
-    QCOMPARE(w.TxtTO->text(), QStringLiteral("鈴木 一郎"));
+    QCOMPARE(control<QLineEdit>(w, "TxtTO")->text(), QStringLiteral("鈴木 一郎"));
     QTRY_COMPARE(pa.users().rowCount(), 1);
     QCOMPARE(pa.users().selectedPeerAddress(), B);
-    QTest::mouseClick(w.CmdCancel, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(w, "CmdCancel"), Qt::LeftButton);
     QVERIFY(!w.isVisible());
 }
 
@@ -151,15 +157,15 @@ void ComposeTest::refusals()
     FrmSnd &w = p.frmSnd();
     p.openSendWindow();
     port->sent.clear();
-    w.TxtMsg->setPlainText(QStringLiteral("hello"));
-    QTest::mouseClick(w.CmdSend, Qt::LeftButton);
+    control<QPlainTextEdit>(w, "TxtMsg")->setPlainText(QStringLiteral("hello"));
+    QTest::mouseClick(control<QPushButton>(w, "CmdSend"), Qt::LeftButton);
     QCOMPARE(t.dialogs.shown.size(), 1);
     QCOMPARE(t.dialogs.shown[0].text, QStringLiteral("送信先を指定してください。"));
     QCOMPARE(t.dialogs.shown[0].title, QStringLiteral("ぽるとな～"));
     QCOMPARE(t.dialogs.shown[0].icon, Dialogs::Icon::Exclamation);
-    w.TxtTO->setText(QStringLiteral("someone"));
-    w.TxtMsg->clear();
-    QTest::mouseClick(w.CmdSend, Qt::LeftButton);
+    control<QLineEdit>(w, "TxtTO")->setText(QStringLiteral("someone"));
+    control<QPlainTextEdit>(w, "TxtMsg")->clear();
+    QTest::mouseClick(control<QPushButton>(w, "CmdSend"), Qt::LeftButton);
     QCOMPARE(t.dialogs.shown.size(), 2);
     QCOMPARE(t.dialogs.shown[1].text, QStringLiteral("ﾒｯｾｰｼﾞを入力してください。"));
     QCOMPARE(p.lastAnswer(), QStringLiteral("1"));
@@ -183,10 +189,10 @@ void ComposeTest::refusals()
     for (const auto &c : cases) {
         p.users().setSelectedPeerAddress(c.peer);
         port->refuse = c.refused;
-        w.TxtMsg->setPlainText(c.text);
-        QTest::mouseClick(w.CmdSend, Qt::LeftButton);
+        control<QPlainTextEdit>(w, "TxtMsg")->setPlainText(c.text);
+        QTest::mouseClick(control<QPushButton>(w, "CmdSend"), Qt::LeftButton);
         QCOMPARE(t.dialogs.shown.last().text, c.box);
-        QCOMPARE(w.TxtMsg->toPlainText(), c.text);
+        QCOMPARE(control<QPlainTextEdit>(w, "TxtMsg")->toPlainText(), c.text);
     }
     QCOMPARE(t.dialogs.shown.size(), 5);
     QVERIFY(w.isVisible());
@@ -194,8 +200,8 @@ void ComposeTest::refusals()
     QVERIFY(port->sent.isEmpty());
     // One character fewer fits.
     port->refuse = false;
-    w.TxtMsg->setPlainText(huge.left(huge.size() - 1));
-    QTest::mouseClick(w.CmdSend, Qt::LeftButton);
+    control<QPlainTextEdit>(w, "TxtMsg")->setPlainText(huge.left(huge.size() - 1));
+    QTest::mouseClick(control<QPushButton>(w, "CmdSend"), Qt::LeftButton);
     QCOMPARE(port->sent.size(), 1);
     QCOMPARE(port->sent[0].second.size(), 65506);
 }
@@ -216,9 +222,9 @@ void ComposeTest::datagramBytes()
     port->feed(cp932::encode(wire::searchReply(QStringLiteral("hanako"), QString(), QString(),
                                                QString(), false)),
                QStringLiteral("127.0.2.7"));
-    clickRow(p.frmSnd().ListView1, 0);
-    p.frmSnd().TxtMsg->setPlainText(QStringLiteral("一行目\n二行目"));
-    QTest::mouseClick(p.frmSnd().CmdSend, Qt::LeftButton);
+    clickRow(control<QTreeView>(p.frmSnd(), "ListView1"), 0);
+    control<QPlainTextEdit>(p.frmSnd(), "TxtMsg")->setPlainText(QStringLiteral("一行目\n二行目"));
+    QTest::mouseClick(control<QPushButton>(p.frmSnd(), "CmdSend"), Qt::LeftButton);
     QCOMPARE(port->sent.size(), 2);
     QCOMPARE(port->sent[1].first, QStringLiteral("127.0.2.7"));
     // The name is cut after its first space; history row 1 travels as "1" and 7 spaces.
@@ -230,7 +236,7 @@ void ComposeTest::datagramBytes()
     // After forty rows (a loaded history) the reference is 41.
     for (int i = 0; i < 39; ++i)
         p.history().logAddRecv(QStringLiteral("x "), QStringLiteral("m"));
-    QTest::mouseClick(p.frmSnd().CmdSend, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(p.frmSnd(), "CmdSend"), Qt::LeftButton);
     QCOMPARE(cp932::decode(port->sent[2].second).mid(28, 8), QStringLiteral("41      "));
 }
 
@@ -240,14 +246,14 @@ void ComposeTest::manualAddressWindow()
     RecordingPort *port = t.port.get();
     QVERIFY(t.start());
     Program &p = *t;
-    p.frmSnd().mnuSend->findChild<QAction *>(QStringLiteral("mnuIp"))->trigger();
+    control<QMenu>(p.frmSnd(), "mnuSend")->findChild<QAction *>(QStringLiteral("mnuIp"))->trigger();
     FrmIPset *ipset = p.frmIPset();
     QVERIFY(ipset && ipset->isVisible());
     QCOMPARE(ipset->windowTitle(), QStringLiteral("IPｱﾄﾞﾚｽ指定"));
-    QCOMPARE(ipset->Command2->text(), QStringLiteral("ｷｬﾝｾﾙ"));
-    ipset->TxtName->setText(QStringLiteral("遠くの人"));
-    ipset->TxtIP->setText(QStringLiteral("127.0.2.8"));
-    QTest::mouseClick(ipset->Command1, Qt::LeftButton);
+    QCOMPARE(control<QPushButton>(ipset, "Command2")->text(), QStringLiteral("ｷｬﾝｾﾙ"));
+    control<QLineEdit>(ipset, "TxtName")->setText(QStringLiteral("遠くの人"));
+    control<QLineEdit>(ipset, "TxtIP")->setText(QStringLiteral("127.0.2.8"));
+    QTest::mouseClick(control<QPushButton>(ipset, "Command1"), Qt::LeftButton);
     QTRY_VERIFY(!p.frmIPset());
 
     QFile file(t.folder.filePath(QStringLiteral("optGFile.dat")));
@@ -257,16 +263,16 @@ void ComposeTest::manualAddressWindow()
 
     // The next search also asks the manual address directly.
     port->sent.clear();
-    QTest::mouseClick(p.frmSnd().CmdKensaku, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(p.frmSnd(), "CmdKensaku"), Qt::LeftButton);
     QCOMPARE(port->sent.size(), 2);
     QCOMPARE(port->sent[0].first, QStringLiteral("127.0.2.9"));
     QCOMPARE(port->sent[1].first, QStringLiteral("127.0.2.8"));
 
     // ｷｬﾝｾﾙ changes nothing; the window opens with the stored values.
     p.openIpSet();
-    QCOMPARE(p.frmIPset()->TxtIP->text(), QStringLiteral("127.0.2.8"));
-    p.frmIPset()->TxtIP->setText(QStringLiteral("1.2.3.4"));
-    QTest::mouseClick(p.frmIPset()->Command2, Qt::LeftButton);
+    QCOMPARE(control<QLineEdit>(p.frmIPset(), "TxtIP")->text(), QStringLiteral("127.0.2.8"));
+    control<QLineEdit>(p.frmIPset(), "TxtIP")->setText(QStringLiteral("1.2.3.4"));
+    QTest::mouseClick(control<QPushButton>(p.frmIPset(), "Command2"), Qt::LeftButton);
     QCOMPARE(p.store().settings().ipSetAddr, QStringLiteral("127.0.2.8"));
 }
 
@@ -280,24 +286,24 @@ void ComposeTest::awayNoteFetch()
     pa.openSendWindow();
     QTRY_COMPARE(pa.users().rowCount(), 1);
     QCOMPARE(pa.users().index(0, UserListModel::MarkCol).data().toString(), QStringLiteral("○"));
-    clickRow(pa.frmSnd().ListView1, 0);
+    clickRow(control<QTreeView>(pa.frmSnd(), "ListView1"), 0);
     // Nobody asked: not shown. Asked: shown above what the user had typed.
     const QByteArray unasked =
         cp932::encode(QStringLiteral("LETTER 置き手紙") + sp(20) + QStringLiteral("押し売り"));
     pa.dispatcher().handle(unasked, B);
-    pa.frmSnd().TxtMsg->setPlainText(QStringLiteral("書きかけ"));
-    QTest::mouseClick(pa.frmSnd().CmdLetter, Qt::LeftButton);
-    QTRY_COMPARE(pa.frmSnd().TxtMsg->toPlainText(),
+    control<QPlainTextEdit>(pa.frmSnd(), "TxtMsg")->setPlainText(QStringLiteral("書きかけ"));
+    QTest::mouseClick(control<QPushButton>(pa.frmSnd(), "CmdLetter"), Qt::LeftButton);
+    QTRY_COMPARE(control<QPlainTextEdit>(pa.frmSnd(), "TxtMsg")->toPlainText(),
                  QStringLiteral("置き手紙受信内容  => 15時に戻ります\n書きかけ"));
     pa.dispatcher().handle(unasked, B);
-    QCOMPARE(pa.frmSnd().TxtMsg->toPlainText(),
+    QCOMPARE(control<QPlainTextEdit>(pa.frmSnd(), "TxtMsg")->toPlainText(),
              QStringLiteral("置き手紙受信内容  => 15時に戻ります\n書きかけ"));
     // A row without a note disables the button again.
     pb.awayNote().withdraw();
-    pa.frmSnd().CmdKensaku->click();
+    control<QPushButton>(pa.frmSnd(), "CmdKensaku")->click();
     QTRY_COMPARE(pa.users().rowCount(), 1);
-    clickRow(pa.frmSnd().ListView1, 0);
-    QVERIFY(!pa.frmSnd().CmdLetter->isEnabled());
+    clickRow(control<QTreeView>(pa.frmSnd(), "ListView1"), 0);
+    QVERIFY(!control<QPushButton>(pa.frmSnd(), "CmdLetter")->isEnabled());
 }
 
 QTEST_MAIN(ComposeTest)

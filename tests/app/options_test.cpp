@@ -1,5 +1,6 @@
 // The away note, the options dialog and the splitters of a whole copy.
 #include "awaynote.h"
+#include "control.h"
 #include "cp932.h"
 #include "frmletter.h"
 #include "frmopt.h"
@@ -78,14 +79,14 @@ void OptionsTest::awayNoteStatesAndExchange()
     QCOMPARE(out[0], reply);
     QVERIFY(out[1].endsWith(QStringLiteral("－")));
 
-    c.p().tray().mnuLetter->trigger();
+    control<QAction>(c.p().tray().menu(), "mnuLetter")->trigger();
     FrmLetter *w = c.p().frmLetter();
     QVERIFY(w && w->isVisible());
-    QCOMPARE(w->panel1->text(), QStringLiteral("未確認"));
-    c.click(w->CmdOK);
+    QCOMPARE(control<QLabel>(w, "panel1")->text(), QStringLiteral("未確認"));
+    c.click(control<QPushButton>(w, "CmdOK"));
     QCOMPARE(c.t.dialogs.shown.last().text, QStringLiteral("内容を入力してください。"));
-    w->TxtLetter->setPlainText(QStringLiteral("15時に\n戻ります"));
-    c.click(w->CmdOK);
+    control<QPlainTextEdit>(w, "TxtLetter")->setPlainText(QStringLiteral("15時に\n戻ります"));
+    c.click(control<QPushButton>(w, "CmdOK"));
     QVERIFY(!w->isVisible());
     c.t.clock.setTime(QStringLiteral("14:03:05"));
     c.t.port->feed(search, Peer);
@@ -95,12 +96,13 @@ void OptionsTest::awayNoteStatesAndExchange()
     QVERIFY(out[0].endsWith(QStringLiteral("○")));
     QCOMPARE(out[1], reply + QStringLiteral("15時に\r\n戻ります"));
     QCOMPARE(out[2], out[1]);
-    QCOMPARE(w->panel1->text(), QStringLiteral("確認されました...  ") +
-                                    QLocale().toString(QDate(2026, 12, 8), QLocale::ShortFormat) +
-                                    QStringLiteral(" / 14:03:05>"));
+    QCOMPARE(control<QLabel>(w, "panel1")->text(),
+             QStringLiteral("確認されました...  ") +
+                 QLocale().toString(QDate(2026, 12, 8), QLocale::ShortFormat) +
+                 QStringLiteral(" / 14:03:05>"));
     // Shown again after a fetch, OK ends the note.
-    c.p().tray().mnuLetter->trigger();
-    c.click(w->CmdOK);
+    control<QAction>(c.p().tray().menu(), "mnuLetter")->trigger();
+    c.click(control<QPushButton>(w, "CmdOK"));
     QTRY_VERIFY(!c.p().frmLetter());
     c.t.port->feed(get, Peer);
     QCOMPARE(c.sent(), QStringList{reply});
@@ -133,7 +135,7 @@ void OptionsTest::dropOnTheNote()
     QFETCH(QString, box);
     Copy c;
     QVERIFY(c.t.start());
-    c.p().tray().mnuLetter->trigger();
+    control<QAction>(c.p().tray().menu(), "mnuLetter")->trigger();
     FrmLetter *w = c.p().frmLetter();
     QTemporaryDir dir;
     const QString path = dir.filePath(name);
@@ -148,7 +150,7 @@ void OptionsTest::dropOnTheNote()
     else
         data.setUrls({QUrl::fromLocalFile(path)});
     w->dropped(&data);
-    QCOMPARE(w->TxtLetter->toPlainText(), note);
+    QCOMPARE(control<QPlainTextEdit>(w, "TxtLetter")->toPlainText(), note);
     if (box.isEmpty())
         QVERIFY(c.t.dialogs.shown.isEmpty());
     else
@@ -161,44 +163,47 @@ void OptionsTest::optionsDialog()
     c.t.writeSettings(
         cp932::encode(u"\"optGFile\"\r\n\"0\"\r\n1,1,1,0,0,0\r\n2,\"pw\",\"\",\"\"\r\n"));
     QVERIFY(c.t.start());
-    c.p().tray().mnuOther->trigger();
+    control<QAction>(c.p().tray().menu(), "mnuOther")->trigger();
     FrmOpt *o = c.p().frmOpt();
     QVERIFY(o && o->isVisible());
     QCOMPARE(o->windowTitle(), QStringLiteral("ｵﾌﾟｼｮﾝ指定"));
-    QCOMPARE(o->TabStrip1->tabText(0), QStringLiteral("送受信 "));
+    QCOMPARE(control<QTabBar>(o, "TabStrip1")->tabText(0), QStringLiteral("送受信 "));
     // 2 (a grant older copies saved) reads as the gate on, and is saved as 1.
-    QCOMPARE(o->ChkPw1->checkState(), Qt::Checked);
+    QCOMPARE(control<QCheckBox>(o, "ChkPw1")->checkState(), Qt::Checked);
     // Leaving the page puts the settings back, and the boxes follow the tick.
-    o->TabStrip1->setCurrentIndex(FrmOpt::Password);
-    o->ChkPw1->click();
-    QVERIFY(o->TxtPw2->isEnabled() && !o->TxtPw3->isEnabled());
-    o->TabStrip1->setCurrentIndex(FrmOpt::Display);
-    o->TabStrip1->setCurrentIndex(FrmOpt::Password);
-    QVERIFY(o->ChkPw1->isChecked() && o->TxtPw3->isEnabled());
+    control<QTabBar>(o, "TabStrip1")->setCurrentIndex(FrmOpt::Password);
+    control<QCheckBox>(o, "ChkPw1")->click();
+    QVERIFY(control<QLineEdit>(o, "TxtPw2")->isEnabled() &&
+            !control<QLineEdit>(o, "TxtPw3")->isEnabled());
+    control<QTabBar>(o, "TabStrip1")->setCurrentIndex(FrmOpt::Display);
+    control<QTabBar>(o, "TabStrip1")->setCurrentIndex(FrmOpt::Password);
+    QVERIFY(control<QCheckBox>(o, "ChkPw1")->isChecked() &&
+            control<QLineEdit>(o, "TxtPw3")->isEnabled());
     // Unticking 送信完了確認 grays its dependant, whose tick is kept and saved.
-    o->ChkSend->click();
-    QVERIFY(!o->ChkSndMin->isEnabled() && o->ChkSndMin->isChecked());
-    o->TxtName->setText(QStringLiteral("abcdefghijklmnopqrstuvwxy"));
+    control<QCheckBox>(o, "ChkSend")->click();
+    QVERIFY(!control<QCheckBox>(o, "ChkSndMin")->isEnabled() &&
+            control<QCheckBox>(o, "ChkSndMin")->isChecked());
+    control<QLineEdit>(o, "TxtName")->setText(QStringLiteral("abcdefghijklmnopqrstuvwxy"));
     // OK on the password page saves nothing of the other pages.
-    o->TabStrip1->setCurrentIndex(FrmOpt::Password);
-    o->TxtPw2->setText(QStringLiteral("wrong"));
-    c.click(o->CmdOK);
+    control<QTabBar>(o, "TabStrip1")->setCurrentIndex(FrmOpt::Password);
+    control<QLineEdit>(o, "TxtPw2")->setText(QStringLiteral("wrong"));
+    c.click(control<QPushButton>(o, "CmdOK"));
     QCOMPARE(c.t.dialogs.shown.last().text, QStringLiteral("現ﾊﾟｽﾜｰﾄﾞが誤っています。"));
     QTRY_VERIFY(!c.p().frmOpt());
     QCOMPARE(c.p().store().settings().sndConfirm, 1);
 
-    c.p().tray().mnuOther->trigger();
+    control<QAction>(c.p().tray().menu(), "mnuOther")->trigger();
     o = c.p().frmOpt();
-    o->ChkSend->click();
-    o->TxtName->setText(QStringLiteral("abcdefghijklmnopqrstuvwxy"));
+    control<QCheckBox>(o, "ChkSend")->click();
+    control<QLineEdit>(o, "TxtName")->setText(QStringLiteral("abcdefghijklmnopqrstuvwxy"));
     // A font chosen shows in the message box at once.
     c.t.dialogs.font = Dialogs::Font{QStringLiteral("Noto Serif CJK JP"), 14, false, true};
-    o->TabStrip1->setCurrentIndex(FrmOpt::Display);
-    c.click(o->CmdFont);
-    QCOMPARE(o->TxtSize->text(), QStringLiteral("14"));
-    QCOMPARE(c.p().frmSnd().TxtMsg->font().pointSizeF(), 14.0);
-    QVERIFY(c.p().frmSnd().TxtMsg->font().bold());
-    c.click(o->CmdWrite);
+    control<QTabBar>(o, "TabStrip1")->setCurrentIndex(FrmOpt::Display);
+    c.click(control<QPushButton>(o, "CmdFont"));
+    QCOMPARE(control<QLineEdit>(o, "TxtSize")->text(), QStringLiteral("14"));
+    QCOMPARE(control<QPlainTextEdit>(c.p().frmSnd(), "TxtMsg")->font().pointSizeF(), 14.0);
+    QVERIFY(control<QPlainTextEdit>(c.p().frmSnd(), "TxtMsg")->font().bold());
+    c.click(control<QPushButton>(o, "CmdWrite"));
     QVERIFY(o->isVisible());
     QFile file(c.t.folder.filePath(QStringLiteral("optGFile.dat")));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -220,7 +225,7 @@ void OptionsTest::cancelDropsAColour()
     const QColor chosen(0xFF, 0xC0, 0x00);
     c.t.dialogs.color = 0x00C0FF; // as the settings file holds colours: blue, green, red
     const auto choose = [&c] {
-        c.p().tray().mnuOther->trigger();
+        control<QAction>(c.p().tray().menu(), "mnuOther")->trigger();
         QWidget *o = c.p().frmOpt();
         o->findChild<QTabBar *>(QStringLiteral("TabStrip1"))->setCurrentIndex(FrmOpt::Display);
         c.click(o->findChild<QPushButton *>(QStringLiteral("CmdColor")));
@@ -248,12 +253,12 @@ void OptionsTest::startAtLogin()
 {
     Copy c;
     QVERIFY(c.t.start());
-    c.p().tray().mnuOther->trigger();
+    control<QAction>(c.p().tray().menu(), "mnuOther")->trigger();
     FrmOpt *o = c.p().frmOpt();
     const QString entry =
         c.t.folder.filePath(QStringLiteral("autostart/jp.portana.Portana.desktop"));
-    QVERIFY(!o->ChkStartup->isChecked());
-    o->ChkStartup->click();
+    QVERIFY(!control<QCheckBox>(o, "ChkStartup")->isChecked());
+    control<QCheckBox>(o, "ChkStartup")->click();
     QFile file(entry);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
@@ -265,9 +270,9 @@ void OptionsTest::startAtLogin()
     // Not a setting: the settings file never hears of it.
     QVERIFY(!QFile::exists(c.t.folder.filePath(QStringLiteral("optGFile.dat"))));
     o->close();
-    c.p().tray().mnuOther->trigger();
-    QVERIFY(c.p().frmOpt()->ChkStartup->isChecked());
-    c.p().frmOpt()->ChkStartup->click();
+    control<QAction>(c.p().tray().menu(), "mnuOther")->trigger();
+    QVERIFY(control<QCheckBox>(c.p().frmOpt(), "ChkStartup")->isChecked());
+    control<QCheckBox>(c.p().frmOpt(), "ChkStartup")->click();
     QVERIFY(!QFile::exists(entry));
 }
 
@@ -287,17 +292,17 @@ void OptionsTest::noticeWordsAreNoNames()
     QFETCH(bool, refused);
     Copy c;
     QVERIFY(c.t.start());
-    c.p().tray().mnuOther->trigger();
+    control<QAction>(c.p().tray().menu(), "mnuOther")->trigger();
     FrmOpt *o = c.p().frmOpt();
-    o->TxtName->setText(name);
-    c.click(o->CmdOK);
+    control<QLineEdit>(o, "TxtName")->setText(name);
+    c.click(control<QPushButton>(o, "CmdOK"));
     QCOMPARE(c.p().store().settings().optName.trimmed(), refused ? QString() : name);
     QCOMPARE(o->isVisible(), refused);
     if (refused) {
         QCOMPARE(c.t.dialogs.shown.last().text,
                  QStringLiteral("「") + name +
                      QStringLiteral("」は通知の言葉と同じため、名前に使えません。"));
-        QCOMPARE(o->TabStrip1->currentIndex(), int(FrmOpt::UserInfo));
+        QCOMPARE(control<QTabBar>(o, "TabStrip1")->currentIndex(), int(FrmOpt::UserInfo));
     }
 }
 

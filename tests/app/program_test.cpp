@@ -1,6 +1,7 @@
 // Whole copies of the program: start-up, shutdown, and the result windows a
 // sender sees when a peer answers over loopback.
 #include "composer.h"
+#include "control.h"
 #include "cp932.h"
 #include "dispatcher.h"
 #include "frmrcvok.h"
@@ -79,17 +80,16 @@ void ProgramTest::startsHiddenInTheTray()
     QCOMPARE(t.tray.tip, QStringLiteral("ぽるとな～"));
     QVERIFY(!p.frmSnd().isVisible());
     QCOMPARE(p.frmSnd().windowTitle(), QStringLiteral("送信ﾒｯｾｰｼﾞ"));
-    QCOMPARE(p.frmSnd().panel3->text(), QStringLiteral("火"));
-    QVERIFY(p.frmSnd().TxtMsg->toPlainText().isEmpty());
+    QCOMPARE(control<QLabel>(p.frmSnd(), "panel3")->text(), QStringLiteral("火"));
+    QVERIFY(control<QPlainTextEdit>(p.frmSnd(), "TxtMsg")->toPlainText().isEmpty());
     // 6200 x 3300 twips with its frame, centred.
     const QSize expected = twips::toPixels(6200 - FrmSnd::FrameWidth, 3300 - FrmSnd::FrameHeight);
     QCOMPARE(p.frmSnd().size(), expected);
     const QRect screen = twips::screenOf(&p.frmSnd())->geometry();
     QVERIFY(qAbs(p.frmSnd().geometry().center().x() - screen.center().x()) <= 1);
     QVERIFY(qAbs(p.frmSnd().geometry().center().y() - screen.center().y()) <= 1);
-    QVERIFY(!p.tray().Timer2->isActive());
-    QCOMPARE(action(p.tray().mnuTray, QStringLiteral("mnuEnd"))->text(),
-             QStringLiteral("終了(&X)"));
+    QVERIFY(!control<QTimer>(p.tray(), "Timer2")->isActive());
+    QCOMPARE(action(p.tray().menu(), QStringLiteral("mnuEnd"))->text(), QStringLiteral("終了(&X)"));
     QCOMPARE(p.user().loginField(), QStringLiteral("taro") + QString(16, QChar(0)));
     QCOMPARE(p.user().localAddress(), A);
     QVERIFY(t.dialogs.shown.isEmpty());
@@ -159,7 +159,7 @@ void ProgramTest::endAsksOnlyWhileMessagesWait()
 
     p.dispatcher().handle(cp932::encode(u"Ichi                12:34:569       本文"), B);
     t.dialogs.answerNext(Dialogs::No);
-    action(p.tray().mnuTray, QStringLiteral("mnuEnd"))->trigger();
+    action(p.tray().menu(), QStringLiteral("mnuEnd"))->trigger();
     QCOMPARE(t.dialogs.shown.size(), 1);
     const Dialogs::Box &box = t.dialogs.shown[0];
     QCOMPARE(box.text, QStringLiteral("未確認のﾒｯｾｰｼﾞがあります...\r終了しますか？"));
@@ -173,8 +173,8 @@ void ProgramTest::endAsksOnlyWhileMessagesWait()
 
     // Also while the blink shows the normal picture, messages still wait.
     p.tray().messageArrived(true, false);
-    tick(p.tray().Timer2);
-    tick(p.tray().Timer2);
+    tick(control<QTimer>(p.tray(), "Timer2"));
+    tick(control<QTimer>(p.tray(), "Timer2"));
     QVERIFY(!p.tray().showsArrivalPicture());
     t.dialogs.answerNext(Dialogs::Yes);
     p.mnuEnd_Click();
@@ -221,9 +221,10 @@ void ProgramTest::deliveryResultWindows()
     FrmSndOK *ok = nullptr;
     QTRY_VERIFY((ok = pa.results().sndOk()) && ok->isVisible());
     QCOMPARE(ok->windowTitle(), QStringLiteral("To hanako "));
-    QCOMPARE(ok->Label1->text(), QStringLiteral("メッセージは正しく送信されました。"));
-    QCOMPARE(ok->Label3->text(), QStringLiteral("10:15:00"));
-    QTest::mouseClick(ok->CmdOk, Qt::LeftButton);
+    QCOMPARE(control<QLabel>(ok, "Label1")->text(),
+             QStringLiteral("メッセージは正しく送信されました。"));
+    QCOMPARE(control<QLabel>(ok, "Label3")->text(), QStringLiteral("10:15:00"));
+    QTest::mouseClick(control<QPushButton>(ok, "CmdOk"), Qt::LeftButton);
     QTRY_VERIFY(!pa.results().sndOk());
 
     // Small window: the delivery picture, the time, and no closing by itself.
@@ -231,14 +232,14 @@ void ProgramTest::deliveryResultWindows()
     QVERIFY(pa.composer().send(QStringLiteral("hanako"), QStringLiteral("二通目")));
     FrmSROK *small = nullptr;
     QTRY_VERIFY((small = pa.results().srOk()) && small->isVisible());
-    QVERIFY(!small->Image1->isHidden());
-    QVERIFY(small->Image2->isHidden());
-    QVERIFY(!small->Timer1->isActive());
-    QCOMPARE(small->Label1->text(), QStringLiteral("10:15:00"));
+    QVERIFY(!control<QLabel>(small, "Image1")->isHidden());
+    QVERIFY(control<QLabel>(small, "Image2")->isHidden());
+    QVERIFY(!control<QTimer>(small, "Timer1")->isActive());
+    QCOMPARE(control<QLabel>(small, "Label1")->text(), QStringLiteral("10:15:00"));
     QVERIFY(!pa.results().sndOk());
 
     // Off: nothing is shown.
-    QTest::mouseClick(small->Command1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(small, "Command1"), Qt::LeftButton);
     pa.store().settings().sndConfirm = 0;
     QSignalSpy results(&pa.dispatcher(), &Dispatcher::delivered);
     QVERIFY(pa.composer().send(QStringLiteral("hanako"), QStringLiteral("三通目")));
@@ -263,7 +264,8 @@ void ProgramTest::rejectionFromPartnerFilter()
     QVERIFY(pa.composer().send(QStringLiteral("b"), QStringLiteral("hello")));
     FrmSndOK *ok = nullptr;
     QTRY_VERIFY((ok = pa.results().sndOk()) && ok->isVisible());
-    QCOMPARE(ok->Label1->text(), QStringLiteral("あなたのﾒｯｾｰｼﾞは拒否されました。"));
+    QCOMPARE(control<QLabel>(ok, "Label1")->text(),
+             QStringLiteral("あなたのﾒｯｾｰｼﾞは拒否されました。"));
     QCOMPARE(ok->windowTitle(), QStringLiteral("To "));
     QCOMPARE(arrived.size(), 0);
 }
@@ -283,23 +285,25 @@ void ProgramTest::openAndDiscardCompleteTheSendersRow()
     QTRY_VERIFY((ok = pa.results().rcvOk()) && ok->isVisible());
     QCOMPARE(pa.history().row(3).receiveTime, QStringLiteral("11:22:33"));
     QCOMPARE(ok->windowTitle(), QStringLiteral("From 鈴木 一郎") + QString(15, u' '));
-    QCOMPARE(ok->Label1->text(), QStringLiteral("メッセージは確認されました。"));
-    QCOMPARE(ok->Label3->text(), QStringLiteral("11:22:33"));
-    QVERIFY(!ok->Timer1->isActive());
+    QCOMPARE(control<QLabel>(ok, "Label1")->text(), QStringLiteral("メッセージは確認されました。"));
+    QCOMPARE(control<QLabel>(ok, "Label3")->text(), QStringLiteral("11:22:33"));
+    QVERIFY(!control<QTimer>(ok, "Timer1")->isActive());
 
     // A blank name keeps the caption; a discard marks the row with "*".
     sendFromB(wire::discard(QString(), wire::refField(2)));
     QTRY_COMPARE(pa.history().row(2).receiveTime, QStringLiteral("11:22:33*"));
-    QCOMPARE(ok->Label1->text(), QStringLiteral("メッセージは未確認のまま閉じられました。"));
+    QCOMPARE(control<QLabel>(ok, "Label1")->text(),
+             QStringLiteral("メッセージは未確認のまま閉じられました。"));
     QCOMPARE(ok->windowTitle(), QStringLiteral("From 鈴木 一郎") + QString(15, u' '));
-    QTest::mouseClick(ok->CmdOK, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(ok, "CmdOK"), Qt::LeftButton);
     QTRY_VERIFY(!pa.results().rcvOk());
 
     // A fresh window with a blank name keeps its own caption; a hold changes no row.
     sendFromB(wire::hold(QString()));
     QTRY_VERIFY((ok = pa.results().rcvOk()) && ok->isVisible());
     QCOMPARE(ok->windowTitle(), QStringLiteral("着信確認"));
-    QCOMPARE(ok->Label1->text(), QStringLiteral("メッセージは返信保留されています。"));
+    QCOMPARE(control<QLabel>(ok, "Label1")->text(),
+             QStringLiteral("メッセージは返信保留されています。"));
     QVERIFY(pa.history().row(1).receiveTime.isEmpty());
 }
 
@@ -312,19 +316,19 @@ void ProgramTest::autoEraseClosesAfterTenSeconds()
     sendFromB(wire::hold(QStringLiteral("b")));
     FrmRcvOK *ok = nullptr;
     QTRY_VERIFY((ok = pa.results().rcvOk()) && ok->isVisible());
-    QVERIFY(ok->Timer1->isActive());
-    QCOMPARE(ok->Timer1->interval(), 10000);
-    tick(ok->Timer1); // the tick ten seconds on
+    QVERIFY(control<QTimer>(ok, "Timer1")->isActive());
+    QCOMPARE(control<QTimer>(ok, "Timer1")->interval(), 10000);
+    tick(control<QTimer>(ok, "Timer1")); // the tick ten seconds on
     QTRY_VERIFY(!pa.results().rcvOk());
 
     pa.store().settings().rcvConfirmMin = 1;
     sendFromB(wire::hold(QStringLiteral("b")));
     FrmSROK *small = nullptr;
     QTRY_VERIFY((small = pa.results().srOk()) && small->isVisible());
-    QVERIFY(small->Timer1->isActive());
-    QVERIFY(small->Image1->isHidden());
-    QVERIFY(!small->Image2->isHidden());
-    QCOMPARE(small->Timer1->interval(), 10000);
+    QVERIFY(control<QTimer>(small, "Timer1")->isActive());
+    QVERIFY(control<QLabel>(small, "Image1")->isHidden());
+    QVERIFY(!control<QLabel>(small, "Image2")->isHidden());
+    QCOMPARE(control<QTimer>(small, "Timer1")->interval(), 10000);
 }
 
 void ProgramTest::peerNamesShownAsPlainText()
@@ -340,7 +344,7 @@ void ProgramTest::peerNamesShownAsPlainText()
     FrmSndOK *ok = nullptr;
     QTRY_VERIFY((ok = pa.results().sndOk()) && ok->isVisible());
     QCOMPARE(ok->windowHandle()->title(), QStringLiteral("To <b>x</b>%1[*] "));
-    QCOMPARE(ok->Label1->textFormat(), Qt::PlainText);
+    QCOMPARE(control<QLabel>(ok, "Label1")->textFormat(), Qt::PlainText);
 }
 
 QTEST_MAIN(ProgramTest)

@@ -1,6 +1,7 @@
 // The receiving side of a whole copy: arrival, the received-message window,
 // the answers that go back, and the password gate in front of the body.
 #include "composer.h"
+#include "control.h"
 #include "cp932.h"
 #include "frmlog.h"
 #include "frmmsgopen.h"
@@ -128,20 +129,21 @@ void ReceiveTest::arrivalShowsSenderAsPlainText()
     QVERIFY(c.p().receiver().alertUp());
     QCOMPARE(c.t.tray.attentionAsked, 0); // the tray tells of it
     QVERIFY(c.t.notifier.shown.isEmpty());
-    QVERIFY(c.p().tray().mnuRecvMsg->isEnabled());
+    QVERIFY(control<QAction>(c.p().tray().menu(), "mnuRecvMsg")->isEnabled());
     QCOMPARE(c.p().history().row(1).sender, historySender);
     QCOMPARE(c.p().history().row(1).message, body);
 
     c.t.tray.press(TrayHost::Event::LeftButtonDown);
     QVERIFY(c.w().isVisible());
     QCOMPARE(c.w().windowTitle().replace(QStringLiteral("[*][*]"), QStringLiteral("[*]")), caption);
-    QCOMPARE(c.w().CmdCback->toolTip(), QStringLiteral("127.0.9.9へ返信"));
-    QCOMPARE(c.w().panel4->text(), QStringLiteral("受信件数：1"));
-    QVERIFY(!c.w().Text1->isVisible());
-    c.click(c.w().CmdOPCL);
-    QVERIFY(c.w().Text1->isVisible());
-    QCOMPARE(c.w().CmdOPCL->text(), QStringLiteral("CLOSE"));
-    QCOMPARE(c.w().Text1->toPlainText(), QStringLiteral("<b>x</b> &amp;\n二行目"));
+    QCOMPARE(control<QPushButton>(c.w(), "CmdCback")->toolTip(), QStringLiteral("127.0.9.9へ返信"));
+    QCOMPARE(control<QLabel>(c.w(), "panel4")->text(), QStringLiteral("受信件数：1"));
+    QVERIFY(!control<QPlainTextEdit>(c.w(), "Text1")->isVisible());
+    c.click(control<QPushButton>(c.w(), "CmdOPCL"));
+    QVERIFY(control<QPlainTextEdit>(c.w(), "Text1")->isVisible());
+    QCOMPARE(control<QPushButton>(c.w(), "CmdOPCL")->text(), QStringLiteral("CLOSE"));
+    QCOMPARE(control<QPlainTextEdit>(c.w(), "Text1")->toPlainText(),
+             QStringLiteral("<b>x</b> &amp;\n二行目"));
 }
 
 void ReceiveTest::eleventhMessageIsAcknowledgedButNotKept()
@@ -156,13 +158,13 @@ void ReceiveTest::eleventhMessageIsAcknowledgedButNotKept()
     QCOMPARE(c.p().history().rowCount(), 11);
     QCOMPARE(c.p().history().row(11).message, QStringLiteral("m11"));
     c.p().dspRecvMsg();
-    QCOMPARE(c.w().panel4->text(), QStringLiteral("受信件数：10"));
+    QCOMPARE(control<QLabel>(c.w(), "panel4")->text(), QStringLiteral("受信件数：10"));
     for (int i = 0; i < 9; ++i)
-        c.click(c.w().CmdNext);
-    QVERIFY(!c.w().CmdNext->isEnabled());
+        c.click(control<QPushButton>(c.w(), "CmdNext"));
+    QVERIFY(!control<QPushButton>(c.w(), "CmdNext")->isEnabled());
     QCOMPARE(c.w().windowTitle(), QStringLiteral(" From p10  TIME: 12:34:56"));
-    c.click(c.w().CmdOPCL);
-    QCOMPARE(c.w().Text1->toPlainText(), QStringLiteral("m10"));
+    c.click(control<QPushButton>(c.w(), "CmdOPCL"));
+    QCOMPARE(control<QPlainTextEdit>(c.w(), "Text1")->toPlainText(), QStringLiteral("m10"));
     // Entry 10 completes its own row, not the eleventh.
     QVERIFY(!c.p().history().row(10).receiveTime.isEmpty());
     QVERIFY(c.p().history().row(11).receiveTime.isEmpty());
@@ -181,12 +183,12 @@ void ReceiveTest::discardDropsAllAndTheNextArrivalStartsAgain()
     c.sent();
     c.t.clock.setTime(QStringLiteral("11:00:00"));
     c.p().dspRecvMsg();
-    c.w().Text2->setPlainText(QStringLiteral("typed"));
+    control<QPlainTextEdit>(c.w(), "Text2")->setPlainText(QStringLiteral("typed"));
     QVERIFY(c.w().close() == false); // the title bar's close is 閉じる
     QVERIFY(!c.w().isVisible());
     QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.1|破棄         ") + Taro +
                                    QStringLiteral("31      ")});
-    QVERIFY(!c.p().tray().mnuRecvMsg->isEnabled());
+    QVERIFY(!control<QAction>(c.p().tray().menu(), "mnuRecvMsg")->isEnabled());
     QVERIFY(!c.p().receiver().alertUp());
     QCOMPARE(c.p().history().row(2).receiveTime, QStringLiteral("11:00:00*"));
     QCOMPARE(c.p().history().row(3).receiveTime, QStringLiteral("11:00:00*"));
@@ -195,10 +197,11 @@ void ReceiveTest::discardDropsAllAndTheNextArrivalStartsAgain()
     c.arrive(QStringLiteral("127.0.9.3"), QStringLiteral("San") + sp(17),
              QStringLiteral("33      "), QStringLiteral("new"));
     c.p().dspRecvMsg();
-    QCOMPARE(c.w().panel4->text(), QStringLiteral("受信件数：1"));
+    QCOMPARE(control<QLabel>(c.w(), "panel4")->text(), QStringLiteral("受信件数：1"));
     QCOMPARE(c.w().windowTitle(), QStringLiteral(" From San  TIME: 12:34:56"));
-    QVERIFY(c.w().Text2->toPlainText().isEmpty());
-    QVERIFY(!c.w().CmdNext->isEnabled() && !c.w().CmdBack->isEnabled());
+    QVERIFY(control<QPlainTextEdit>(c.w(), "Text2")->toPlainText().isEmpty());
+    QVERIFY(!control<QPushButton>(c.w(), "CmdNext")->isEnabled() &&
+            !control<QPushButton>(c.w(), "CmdBack")->isEnabled());
 }
 
 void ReceiveTest::openConfirmationOncePerEntryAlsoWhenPaging()
@@ -212,21 +215,21 @@ void ReceiveTest::openConfirmationOncePerEntryAlsoWhenPaging()
     c.sent();
     c.p().dspRecvMsg();
     c.t.clock.setTime(QStringLiteral("12:00:01"));
-    c.click(c.w().CmdOPCL); // OPEN
-    c.click(c.w().CmdOPCL); // CLOSE
-    c.click(c.w().CmdOPCL); // OPEN: no second confirmation
+    c.click(control<QPushButton>(c.w(), "CmdOPCL")); // OPEN
+    c.click(control<QPushButton>(c.w(), "CmdOPCL")); // CLOSE
+    c.click(control<QPushButton>(c.w(), "CmdOPCL")); // OPEN: no second confirmation
     QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.1|Open確認     ") + Taro +
                                    QStringLiteral("41      ")});
     QVERIFY(!c.p().receiver().alertUp());
     QCOMPARE(c.p().history().row(1).recipient, QStringLiteral("taro "));
     QCOMPARE(c.p().history().row(1).receiveTime, QStringLiteral("12:00:01"));
     // Body open: the next entry counts as opened at once; back again sends nothing.
-    c.click(c.w().CmdNext);
-    c.click(c.w().CmdBack);
+    c.click(control<QPushButton>(c.w(), "CmdNext"));
+    c.click(control<QPushButton>(c.w(), "CmdBack"));
     QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.2|Open確認     ") + Taro +
                                    QStringLiteral("42      ")});
     // Opening reset the alert: 閉じる now tells nobody.
-    c.click(c.w().CmdDel);
+    c.click(control<QPushButton>(c.w(), "CmdDel"));
     QVERIFY(c.sent().isEmpty());
 }
 
@@ -239,15 +242,15 @@ void ReceiveTest::openConfirmationThatCannotLeaveIsRetried()
     c.sent();
     c.p().dspRecvMsg();
     c.port().refuse = true;
-    c.click(c.w().CmdOPCL);
+    c.click(control<QPushButton>(c.w(), "CmdOPCL"));
     QCOMPARE(c.t.dialogs.shown.size(), 1);
     QCOMPARE(c.t.dialogs.shown[0].text,
              QStringLiteral("開封確認を送信できませんでした。\r次に開いた時にもう一度送ります。"));
     QVERIFY(c.p().receiver().alertUp());
     QVERIFY(c.p().history().row(1).receiveTime.isEmpty());
     c.port().refuse = false;
-    c.click(c.w().CmdOPCL);
-    c.click(c.w().CmdOPCL);
+    c.click(control<QPushButton>(c.w(), "CmdOPCL"));
+    c.click(control<QPushButton>(c.w(), "CmdOPCL"));
     QCOMPARE(c.sent().size(), 1);
     QVERIFY(!c.p().receiver().alertUp());
 }
@@ -279,40 +282,41 @@ void ReceiveTest::reply()
     c.sent();
     c.p().dspRecvMsg();
     for (int i = 1; i < position; ++i)
-        c.click(c.w().CmdNext);
-    c.click(c.w().CmdCback); // nothing typed
+        c.click(control<QPushButton>(c.w(), "CmdNext"));
+    c.click(control<QPushButton>(c.w(), "CmdCback")); // nothing typed
     QCOMPARE(c.t.dialogs.shown.size(), 1);
     QCOMPARE(c.t.dialogs.shown[0].text, QStringLiteral("ﾒｯｾｰｼﾞを入力してください。"));
     c.port().refuse = true; // a reply that cannot leave is kept and not recorded
-    c.w().Text2->setPlainText(QStringLiteral("了解\nです"));
-    c.click(c.w().CmdCback);
+    control<QPlainTextEdit>(c.w(), "Text2")->setPlainText(QStringLiteral("了解\nです"));
+    c.click(control<QPushButton>(c.w(), "CmdCback"));
     QCOMPARE(c.p().history().rowCount(), 3);
-    QCOMPARE(c.w().Text2->toPlainText(), QStringLiteral("了解\nです"));
+    QCOMPARE(control<QPlainTextEdit>(c.w(), "Text2")->toPlainText(), QStringLiteral("了解\nです"));
     c.port().refuse = false;
     c.t.clock.setTime(QStringLiteral("13:14:15"));
-    c.click(c.w().CmdCback);
+    c.click(control<QPushButton>(c.w(), "CmdCback"));
 
     const QString to = QStringLiteral("127.0.9.%1|").arg(position);
     QCOMPARE(c.sent(), QStringList{to + Taro + QStringLiteral("13:14:154       了解\r\nです")});
     QCOMPARE(c.p().history().row(4).recipient, QString(QChar(u'A' + position - 1)) + u' ');
-    QCOMPARE(c.p().frmSnd().TxtMsg->toPlainText(), QStringLiteral("了解\nです"));
-    QVERIFY(c.w().isVisible() && c.w().Text2->toPlainText().isEmpty());
-    QCOMPARE(c.w().panel4->text(), QStringLiteral("受信件数：2"));
+    QCOMPARE(control<QPlainTextEdit>(c.p().frmSnd(), "TxtMsg")->toPlainText(),
+             QStringLiteral("了解\nです"));
+    QVERIFY(c.w().isVisible() && control<QPlainTextEdit>(c.w(), "Text2")->toPlainText().isEmpty());
+    QCOMPARE(control<QLabel>(c.w(), "panel4")->text(), QStringLiteral("受信件数：2"));
     QCOMPARE(c.w().windowTitle(), QStringLiteral(" From %1  TIME: 12:34:56").arg(shown));
-    QCOMPARE(c.w().CmdNext->isEnabled(), nextEnabled);
-    QCOMPARE(c.w().CmdBack->isEnabled(), backEnabled);
+    QCOMPARE(control<QPushButton>(c.w(), "CmdNext")->isEnabled(), nextEnabled);
+    QCOMPARE(control<QPushButton>(c.w(), "CmdBack")->isEnabled(), backEnabled);
     QStringList names;
     for (int i = 1; i <= c.p().inbox().recvCount(); ++i)
         names << c.p().inbox().entry(i).recvName.trimmed();
     QCOMPARE(names.join(u' '), left);
 
     // Replying to the other two empties the inbox and the window goes.
-    c.w().Text2->setPlainText(QStringLiteral("x"));
-    c.click(c.w().CmdCback);
-    c.w().Text2->setPlainText(QStringLiteral("y"));
-    c.click(c.w().CmdCback);
+    control<QPlainTextEdit>(c.w(), "Text2")->setPlainText(QStringLiteral("x"));
+    c.click(control<QPushButton>(c.w(), "CmdCback"));
+    control<QPlainTextEdit>(c.w(), "Text2")->setPlainText(QStringLiteral("y"));
+    c.click(control<QPushButton>(c.w(), "CmdCback"));
     QVERIFY(!c.w().isVisible());
-    QVERIFY(!c.p().tray().mnuRecvMsg->isEnabled());
+    QVERIFY(!control<QAction>(c.p().tray().menu(), "mnuRecvMsg")->isEnabled());
 }
 
 void ReceiveTest::quote_data()
@@ -342,29 +346,30 @@ void ReceiveTest::passwordGateGrantsOneOpening()
              QStringLiteral("9       "));
     c.sent();
     c.p().dspRecvMsg();
-    c.click(c.w().CmdOPCL);
+    c.click(control<QPushButton>(c.w(), "CmdOPCL"));
     FrmPw *pw = c.p().frmPw();
     QVERIFY(pw && pw->isVisible());
     QCOMPARE(pw->windowTitle(), QStringLiteral("ﾊﾟｽﾜｰﾄﾞ入力"));
-    QVERIFY(!c.w().Text1->isVisible());
+    QVERIFY(!control<QPlainTextEdit>(c.w(), "Text1")->isVisible());
     for (const char *wrong : {"", "pw ", "Pw"}) {
-        pw->TxtPw->setText(QLatin1String(wrong));
-        c.click(pw->CmdOK);
+        control<QLineEdit>(pw, "TxtPw")->setText(QLatin1String(wrong));
+        c.click(control<QPushButton>(pw, "CmdOK"));
     }
     QCOMPARE(c.t.dialogs.shown.size(), 3);
     QCOMPARE(c.t.dialogs.shown[0].text, QStringLiteral("ﾊﾟｽﾜｰﾄﾞを入力してください。"));
     QCOMPARE(c.t.dialogs.shown[2].text, QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います。"));
     QVERIFY(pw->isVisible());
-    pw->TxtPw->setText(QStringLiteral("Pw "));
-    c.click(pw->CmdOK);
+    control<QLineEdit>(pw, "TxtPw")->setText(QStringLiteral("Pw "));
+    c.click(control<QPushButton>(pw, "CmdOK"));
     QTRY_VERIFY(!c.p().frmPw());
-    QVERIFY(c.sent().isEmpty() && !c.w().Text1->isVisible()); // granted, not yet opened
-    c.click(c.w().CmdOPCL);
-    QVERIFY(c.w().Text1->isVisible());
+    QVERIFY(c.sent().isEmpty() &&
+            !control<QPlainTextEdit>(c.w(), "Text1")->isVisible()); // granted, not yet opened
+    c.click(control<QPushButton>(c.w(), "CmdOPCL"));
+    QVERIFY(control<QPlainTextEdit>(c.w(), "Text1")->isVisible());
     QCOMPARE(c.sent().size(), 1);
-    c.click(c.w().CmdOPCL); // CLOSE
-    c.click(c.w().CmdOPCL); // asks again
-    QVERIFY(c.p().frmPw() && !c.w().Text1->isVisible());
+    c.click(control<QPushButton>(c.w(), "CmdOPCL")); // CLOSE
+    c.click(control<QPushButton>(c.w(), "CmdOPCL")); // asks again
+    QVERIFY(c.p().frmPw() && !control<QPlainTextEdit>(c.w(), "Text1")->isVisible());
     QVERIFY(!c.p().gate().requestHistory());
 }
 
@@ -416,26 +421,26 @@ void ReceiveTest::gateHoldsOnEveryPath()
         else if (step == u"arrive")
             arrive();
         else if (step == u"open")
-            c.click(c.w().CmdOPCL);
+            c.click(control<QPushButton>(c.w(), "CmdOPCL"));
         else if (step == u"quote")
-            c.click(c.w().CmdInyo);
+            c.click(control<QPushButton>(c.w(), "CmdInyo"));
         else if (step == u"next")
-            c.click(c.w().CmdNext);
+            c.click(control<QPushButton>(c.w(), "CmdNext"));
         else if (step == u"hold")
-            c.click(c.w().CmdCancel);
+            c.click(control<QPushButton>(c.w(), "CmdCancel"));
         else if (step == u"close")
-            c.click(c.w().CmdDel);
+            c.click(control<QPushButton>(c.w(), "CmdDel"));
         else if (step == u"history")
-            c.p().tray().mnuLog->trigger();
+            control<QAction>(c.p().tray().menu(), "mnuLog")->trigger();
         else if (step == u"pw") {
-            c.p().frmPw()->TxtPw->setText(u"Pw"_s);
-            c.click(c.p().frmPw()->CmdOK);
+            control<QLineEdit>(c.p().frmPw(), "TxtPw")->setText(u"Pw"_s);
+            c.click(control<QPushButton>(c.p().frmPw(), "CmdOK"));
         }
     }
-    QCOMPARE(c.w().Text1->isVisible(), bodyShown);
+    QCOMPARE(control<QPlainTextEdit>(c.w(), "Text1")->isVisible(), bodyShown);
     QCOMPARE(c.p().frmPw() && c.p().frmPw()->isVisible(), passwordAsked);
     QVERIFY(!c.p().frmLog() || !c.p().frmLog()->isVisible());
-    QCOMPARE(c.w().Text2->toPlainText(), replyBox);
+    QCOMPARE(control<QPlainTextEdit>(c.w(), "Text2")->toPlainText(), replyBox);
     if (steps.endsWith(u"show quote"))
         QCOMPARE(c.t.dialogs.shown.last().text, u"ﾒｯｾｰｼﾞを開いてから引用してください。"_s);
     QStringList answers = c.sent();
@@ -496,9 +501,9 @@ void ReceiveTest::withoutTrayEverythingStaysReachable()
     FrmSnd &snd = c.p().frmSnd();
     c.p().openSendWindow();
     c.p().users().setSelectedPeerAddress(QStringLiteral("127.0.9.1"));
-    snd.TxtTO->setText(QStringLiteral("Ichi"));
-    snd.TxtMsg->setPlainText(QStringLiteral("hello"));
-    c.click(snd.CmdSend);
+    control<QLineEdit>(snd, "TxtTO")->setText(QStringLiteral("Ichi"));
+    control<QPlainTextEdit>(snd, "TxtMsg")->setPlainText(QStringLiteral("hello"));
+    c.click(control<QPushButton>(snd, "CmdSend"));
     QVERIFY(snd.isVisible() && snd.isMinimized());
     c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("<b>I</b> ") + sp(11),
              QStringLiteral("9       "));
@@ -514,7 +519,7 @@ void ReceiveTest::withoutTrayEverythingStaysReachable()
     c.t.notifier.activate();
     QVERIFY(c.w().isVisible());
     c.w().hide();
-    c.click(c.p().frmMsgOpen()->CmdMsgOpen);
+    c.click(control<QPushButton>(c.p().frmMsgOpen(), "CmdMsgOpen"));
     QVERIFY(c.w().isVisible());
     QTRY_VERIFY(!c.p().frmMsgOpen());
 }
@@ -528,28 +533,33 @@ void ReceiveTest::historyWindowThroughTheGate()
     c.t.clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7)));
     c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16),
              QStringLiteral("9       "), QStringLiteral("一行目\r\n二行目"));
-    c.p().tray().mnuLog->trigger();
+    control<QAction>(c.p().tray().menu(), "mnuLog")->trigger();
     QVERIFY(!c.p().frmLog());
-    c.p().frmPw()->TxtPw->setText(QStringLiteral("Pw "));
-    c.click(c.p().frmPw()->CmdOK);
+    control<QLineEdit>(c.p().frmPw(), "TxtPw")->setText(QStringLiteral("Pw "));
+    c.click(control<QPushButton>(c.p().frmPw(), "CmdOK"));
     FrmLog *log = c.p().frmLog();
     QVERIFY(log && log->isVisible());
     QCOMPARE(log->windowTitle(), QStringLiteral("送受信履歴"));
-    QCOMPARE(log->panel1->text() + u' ' + log->panel2->text(), QStringLiteral("2026/12/08 09:05"));
-    QCOMPARE(log->panel3->text(), QStringLiteral("送受信件数： 1"));
-    QCOMPARE(log->LvLog->model()->headerData(5, Qt::Horizontal).toString(),
+    QCOMPARE(control<QLabel>(log, "panel1")->text() + u' ' + control<QLabel>(log, "panel2")->text(),
+             QStringLiteral("2026/12/08 09:05"));
+    QCOMPARE(control<QLabel>(log, "panel3")->text(), QStringLiteral("送受信件数： 1"));
+    QCOMPARE(control<QTreeView>(log, "LvLog")->model()->headerData(5, Qt::Horizontal).toString(),
              QStringLiteral("ﾒｯｾｰｼﾞ"));
-    QCOMPARE(log->LvLog->columnWidth(5), twips::toPixelsX(8820));
-    const QRect first = log->LvLog->visualRect(log->LvLog->model()->index(0, 0));
-    QTest::mouseClick(log->LvLog->viewport(), Qt::LeftButton, {}, first.center());
-    QVERIFY(log->PicLog->isVisible() && !log->LvLog->isVisible());
-    QCOMPARE(log->LblFrom->text(), QStringLiteral("From： Ichi "));
-    QCOMPARE(log->TxtLog->toPlainText(), QStringLiteral("一行目\n二行目"));
-    QCOMPARE(log->panel3->text(), QStringLiteral("送信履歴： 1/1"));
+    QCOMPARE(control<QTreeView>(log, "LvLog")->columnWidth(5), twips::toPixelsX(8820));
+    const QRect first = control<QTreeView>(log, "LvLog")
+                            ->visualRect(control<QTreeView>(log, "LvLog")->model()->index(0, 0));
+    QTest::mouseClick(control<QTreeView>(log, "LvLog")->viewport(), Qt::LeftButton, {},
+                      first.center());
+    QVERIFY(control<QFrame>(log, "PicLog")->isVisible() &&
+            !control<QTreeView>(log, "LvLog")->isVisible());
+    QCOMPARE(control<QLabel>(log, "LblFrom")->text(), QStringLiteral("From： Ichi "));
+    QCOMPARE(control<QPlainTextEdit>(log, "TxtLog")->toPlainText(),
+             QStringLiteral("一行目\n二行目"));
+    QCOMPARE(control<QLabel>(log, "panel3")->text(), QStringLiteral("送信履歴： 1/1"));
     // A new row shows in the list at once.
     c.arrive(QStringLiteral("127.0.9.2"), QStringLiteral("Ni") + sp(18),
              QStringLiteral("8       "));
-    QCOMPARE(log->LvLog->model()->rowCount(), 2);
+    QCOMPARE(control<QTreeView>(log, "LvLog")->model()->rowCount(), 2);
 
     QVERIFY(log->close() == false); // only hides
     QVERIFY(!log->isVisible());
@@ -616,7 +626,7 @@ void ReceiveTest::keptAcrossRestart()
     QVERIFY(c.t.start());
     QCOMPARE(c.t.dialogs.shown.size(), told.isEmpty() ? 0 : 2); // told again, once per start
     QCOMPARE(c.p().history().rowCount(), waitingAfter);
-    QCOMPARE(c.p().tray().mnuRecvMsg->isEnabled(), waitingAfter > 0);
+    QCOMPARE(control<QAction>(c.p().tray().menu(), "mnuRecvMsg")->isEnabled(), waitingAfter > 0);
     QCOMPARE(sameIcon(c.t.tray.icon, c.p().theme().arrival()), waitingAfter > 0);
     if (waitingAfter == 0) {
         QCOMPARE(bytes(), before); // untouched
@@ -626,18 +636,19 @@ void ReceiveTest::keptAcrossRestart()
     QCOMPARE(c.p().history().row(3).message, u"三通目"_s);
     QCOMPARE(c.p().history().row(1).sender, u"Ichi "_s);
     c.t.tray.press(TrayHost::Event::LeftButtonDown);
-    QCOMPARE(c.w().panel4->text(), QStringLiteral("受信件数：3"));
-    QVERIFY(c.w().CmdNext->isEnabled() && !c.w().CmdBack->isEnabled());
-    c.click(c.w().CmdOPCL);
-    QCOMPARE(c.w().Text1->toPlainText(), u"一通目"_s);
+    QCOMPARE(control<QLabel>(c.w(), "panel4")->text(), QStringLiteral("受信件数：3"));
+    QVERIFY(control<QPushButton>(c.w(), "CmdNext")->isEnabled() &&
+            !control<QPushButton>(c.w(), "CmdBack")->isEnabled());
+    c.click(control<QPushButton>(c.w(), "CmdOPCL"));
+    QCOMPARE(control<QPlainTextEdit>(c.w(), "Text1")->toPlainText(), u"一通目"_s);
     QCOMPARE(c.sent(), QStringList{u"127.0.9.1|Open確認     "_s + Taro + u"7       "_s});
     QCOMPARE(c.p().history().row(1).recipient, u"taro "_s);
     // Opened once is opened for good: no second confirmation after a restart.
     c.t.program.reset();
     QVERIFY(c.t.start());
     c.t.tray.press(TrayHost::Event::LeftButtonDown);
-    c.click(c.w().CmdOPCL);
-    QCOMPARE(c.w().Text1->toPlainText(), u"一通目"_s);
+    c.click(control<QPushButton>(c.w(), "CmdOPCL"));
+    QCOMPARE(control<QPlainTextEdit>(c.w(), "Text1")->toPlainText(), u"一通目"_s);
     QCOMPARE(c.sent(), QStringList());
     // The store is this user's alone.
     QCOMPARE(QFileInfo(db).permissions() & ~(QFile::ReadUser | QFile::WriteUser),
@@ -645,19 +656,19 @@ void ReceiveTest::keptAcrossRestart()
     QCOMPARE(QFileInfo(c.t.env.stateFolder).permissions() & 0x0777, QFile::Permissions(0x0700));
 
     // An answered entry ends in the store too; the opened one is not confirmed twice.
-    c.w().Text2->setPlainText(u"了解"_s);
-    c.click(c.w().CmdCback);
+    control<QPlainTextEdit>(c.w(), "Text2")->setPlainText(u"了解"_s);
+    c.click(control<QPushButton>(c.w(), "CmdCback"));
     c.sent();
     c.t.program.reset();
     QVERIFY(c.t.start());
     c.t.tray.press(TrayHost::Event::LeftButtonDown);
-    QCOMPARE(c.w().panel4->text(), QStringLiteral("受信件数：2"));
+    QCOMPARE(control<QLabel>(c.w(), "panel4")->text(), QStringLiteral("受信件数：2"));
     QCOMPARE(c.w().windowTitle(), u" From Ni  TIME: 12:34:56"_s);
-    c.click(c.w().CmdDel); // 閉じる ends them all
+    c.click(control<QPushButton>(c.w(), "CmdDel")); // 閉じる ends them all
     c.sent();
     c.t.program.reset();
     QVERIFY(c.t.start());
-    QVERIFY(!c.p().tray().mnuRecvMsg->isEnabled());
+    QVERIFY(!control<QAction>(c.p().tray().menu(), "mnuRecvMsg")->isEnabled());
     QCOMPARE(c.p().history().row(3).receiveTime, u"10:15:00*"_s);
 }
 
@@ -711,8 +722,8 @@ QString integrity(const QString &db, int *rows)
 void ReceiveTest::storeChangedUnderTheProgram_data()
 {
     QTest::addColumn<QString>("change");
-    QTest::addColumn<QString>("told");         // in the one box
-    QTest::addColumn<QStringList>("waiting");  // after a restart, in order
+    QTest::addColumn<QString>("told");        // in the one box
+    QTest::addColumn<QStringList>("waiting"); // after a restart, in order
     const QString lost = u"が消されたか、別のファイルに置き換えられました。"_s;
     QTest::addRow("the state folder deleted: what was kept is kept again")
         << u"delete"_s << lost << QStringList{u"一通目"_s, u"二通目"_s, u"三通目"_s};

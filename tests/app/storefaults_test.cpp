@@ -3,6 +3,7 @@
 // and the copy started again. What a sender was told arrived is kept, what
 // it was told was refused is nowhere, and the windows show what the store
 // holds.
+#include "control.h"
 #include "cp932.h"
 #include "faultyvfs.h"
 #include "frmlog.h"
@@ -13,9 +14,8 @@
 #include "traycontroller.h"
 
 #include <QAction>
-#include <QEventLoop>
-#include <QTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -23,6 +23,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -43,8 +44,7 @@ Seen seen(Program &p)
     Seen s;
     for (int n = 1; n <= p.history().rowCount(); ++n) {
         const HistoryRow r = p.history().row(n);
-        s.rows << QStringList{r.date,     r.sender,      r.recipient,
-                              r.sendTime, r.receiveTime, r.message}
+        s.rows << QStringList{r.date, r.sender, r.recipient, r.sendTime, r.receiveTime, r.message}
                       .join(u'|');
     }
     for (int n = 1; n <= p.inbox().recvCount(); ++n) {
@@ -94,10 +94,10 @@ struct Session
         QStringList ok;
         QList<QPair<QByteArray, QString>> datagrams;
         for (int i = 0; i < bodies.size(); ++i)
-            datagrams << qMakePair(cp932::encode(u"Peer"_s + QString::number(firstHost + i) +
-                                                 sp(14) + u"12:34:56"_s +
-                                                 QString::number(i + 3).leftJustified(8) + bodies[i]),
-                                   u"127.0.5.%1"_s.arg(firstHost + i));
+            datagrams << qMakePair(
+                cp932::encode(u"Peer"_s + QString::number(firstHost + i) + sp(14) + u"12:34:56"_s +
+                              QString::number(i + 3).leftJustified(8) + bodies[i]),
+                u"127.0.5.%1"_s.arg(firstHost + i));
         t->port->sent.clear();
         t->port->feedBatch(datagrams);
         for (const auto &[to, bytes] : std::as_const(t->port->sent)) {
@@ -145,8 +145,9 @@ void StoreFaultsTest::eachWriteFailedInTurn()
     {
         QFile f(historyFile);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(cp932::encode(u"\"26/11/30\",\"Old \",\"taro \",\"08:00:00\",\"08:01:00\",\"古い一\"\r\n"
-                              u"\"26/11/30\",\"Old \",\"taro \",\"09:00:00\",\"\",\"古い二\"\r\n"));
+        f.write(cp932::encode(
+            u"\"26/11/30\",\"Old \",\"taro \",\"08:00:00\",\"08:01:00\",\"古い一\"\r\n"
+            u"\"26/11/30\",\"Old \",\"taro \",\"09:00:00\",\"\",\"古い二\"\r\n"));
     }
     int runs = 0;
     for (int nth = 1;; ++nth) {
@@ -167,7 +168,7 @@ void StoreFaultsTest::eachWriteFailedInTurn()
         s.click(&recv, "CmdCback");
         s.click(&recv, "CmdCancel");
         s.click(&recv, "CmdDel");
-        p.tray().mnuLog->trigger();
+        control<QAction>(p.tray().menu(), "mnuLog")->trigger();
         s.click(static_cast<QWidget *>(p.frmLog()), "CmdClear");
         const QStringList acked3 = s.batch(30, {u"六番"_s, u"七番"_s});
         s.t->dialogs.fileNames << historyFile;
@@ -210,10 +211,10 @@ void StoreFaultsTest::eachWriteFailedInTurn()
         s.t->program.reset();
         s.t->start();
         const Seen after = seen(**s.t);
-        QVERIFY2(after == before, qPrintable(where + u":\n"_s + before.rows.join(u'\n') +
-                                             u"\n--\n"_s + after.rows.join(u'\n') + u"\n"_s +
-                                             before.waiting.join(u'\n') + u"\n--\n"_s +
-                                             after.waiting.join(u'\n')));
+        QVERIFY2(after == before,
+                 qPrintable(where + u":\n"_s + before.rows.join(u'\n') + u"\n--\n"_s +
+                            after.rows.join(u'\n') + u"\n"_s + before.waiting.join(u'\n') +
+                            u"\n--\n"_s + after.waiting.join(u'\n')));
         const QString all = after.rows.join(u'\n') + after.waiting.join(u'\n');
         for (const QString &body : s.refused)
             QVERIFY2(!all.contains(body), qPrintable(where + u": refused "_s + body));

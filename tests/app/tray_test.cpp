@@ -1,6 +1,7 @@
 // The tray icon, its menus and blinking, the icon sets, the icon dialog,
 // the version window and the appearance, on a whole program.
 #include "appearance.h"
+#include "control.h"
 #include "cp932.h"
 #include "dispatcher.h"
 #include "frmoption.h"
@@ -68,7 +69,7 @@ void TrayTest::menuAsDesigned()
     TestProgram t(A);
     QVERIFY(t.start());
     Program &p = *t;
-    QMenu *menu = p.tray().mnuTray;
+    QMenu *menu = p.tray().menu();
     QStringList items;
     for (QAction *a : menu->actions())
         items << a->objectName() + u'=' + (a->isSeparator() ? QStringLiteral("-") : a->text());
@@ -81,13 +82,15 @@ void TrayTest::menuAsDesigned()
                           QStringLiteral("mnuLine2=-"), QStringLiteral("mnuAbout=ﾊﾞｰｼﾞｮﾝ情報(&A)"),
                           QStringLiteral("mnuLine1=-"), QStringLiteral("mnuEnd=終了(&X)")}));
     QCOMPARE(menu->title(), QStringLiteral("ﾀｽｸﾄﾚｲに表示するﾒﾆｭｰ"));
-    QCOMPARE(p.tray().mnuOpt->objectName(), QStringLiteral("mnuOpt"));
-    QCOMPARE(p.tray().mnuIcon->text(), QStringLiteral("ｱｲｺﾝ変更(&I)"));
-    QCOMPARE(p.tray().mnuOther->text(), QStringLiteral("動作環境の設定...(&O) "));
+    QCOMPARE(control<QMenu>(p.tray().menu(), "mnuOpt")->title(), QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
+    QCOMPARE(control<QAction>(p.tray().menu(), "mnuIcon")->text(), QStringLiteral("ｱｲｺﾝ変更(&I)"));
+    QCOMPARE(control<QAction>(p.tray().menu(), "mnuOther")->text(),
+             QStringLiteral("動作環境の設定...(&O) "));
     // Messages wait only once they arrive; the windows of later parts stand disabled.
-    QVERIFY(!p.tray().mnuRecvMsg->isEnabled());
-    QVERIFY(p.tray().mnuIcon->isEnabled() && p.tray().mnuAbout->isEnabled());
-    QVERIFY(p.tray().mnuLog->isEnabled());
+    QVERIFY(!control<QAction>(p.tray().menu(), "mnuRecvMsg")->isEnabled());
+    QVERIFY(control<QAction>(p.tray().menu(), "mnuIcon")->isEnabled() &&
+            control<QAction>(p.tray().menu(), "mnuAbout")->isEnabled());
+    QVERIFY(control<QAction>(p.tray().menu(), "mnuLog")->isEnabled());
 }
 
 void TrayTest::trayEvents()
@@ -102,19 +105,19 @@ void TrayTest::trayEvents()
     QVERIFY(t.port->sent.isEmpty());
 
     t.tray.press(TrayHost::Event::RightButtonDown);
-    QTRY_VERIFY(p.tray().mnuTray->isVisible());
+    QTRY_VERIFY(p.tray().menu()->isVisible());
     QVERIFY(!p.frmSnd().isVisible());
 
     // Left: the menu goes, the send window opens and its search goes out.
     t.tray.press(TrayHost::Event::LeftButtonDown);
-    QVERIFY(!p.tray().mnuTray->isVisible());
+    QVERIFY(!p.tray().menu()->isVisible());
     QVERIFY(p.frmSnd().isVisible());
     QCOMPARE(t.port->sent.size(), 1);
     QCOMPARE(recv.size(), 0);
 
     // With messages waiting, left shows them instead.
     p.frmSnd().hide();
-    p.tray().mnuRecvMsg->setEnabled(true);
+    control<QAction>(p.tray().menu(), "mnuRecvMsg")->setEnabled(true);
     t.tray.press(TrayHost::Event::LeftButtonDown);
     QCOMPARE(recv.size(), 1);
     QVERIFY(!p.frmSnd().isVisible());
@@ -133,29 +136,29 @@ void TrayTest::blinking()
     // Without blinking: the arrival picture, steady.
     tray.messageArrived(false, false);
     QVERIFY(sameIcon(t.tray.icon, arrival));
-    QVERIFY(!tray.Timer2->isActive());
+    QVERIFY(!control<QTimer>(tray, "Timer2")->isActive());
     tray.messagesDealtWith();
     QVERIFY(sameIcon(t.tray.icon, normal));
 
     // The received-message window already open: no blinking.
     tray.messageArrived(true, true);
-    QVERIFY(!tray.Timer2->isActive());
+    QVERIFY(!control<QTimer>(tray, "Timer2")->isActive());
     tray.messagesDealtWith();
 
     // Blinking: every 500 ms, starting (phase 0) with the arrival picture.
     tray.messageArrived(true, false);
-    QVERIFY(tray.Timer2->isActive());
-    QCOMPARE(tray.Timer2->interval(), 500);
-    tick(tray.Timer2);
+    QVERIFY(control<QTimer>(tray, "Timer2")->isActive());
+    QCOMPARE(control<QTimer>(tray, "Timer2")->interval(), 500);
+    tick(control<QTimer>(tray, "Timer2"));
     QCOMPARE(tray.blinkPhase(), 1);
     QVERIFY(sameIcon(t.tray.icon, arrival));
-    tick(tray.Timer2);
+    tick(control<QTimer>(tray, "Timer2"));
     QCOMPARE(tray.blinkPhase(), 0);
     QVERIFY(sameIcon(t.tray.icon, normal));
-    tick(tray.Timer2);
+    tick(control<QTimer>(tray, "Timer2"));
     // Shown while blinking: arrival picture, steady, whatever the phase.
     tray.messagesShown();
-    QVERIFY(!tray.Timer2->isActive());
+    QVERIFY(!control<QTimer>(tray, "Timer2")->isActive());
     QVERIFY(sameIcon(t.tray.icon, arrival));
     // Shown again without a blink: no change.
     const int before = t.tray.modifications;
@@ -164,12 +167,12 @@ void TrayTest::blinking()
     // The phase is never reset: the next blink goes on from phase 1.
     tray.messagesDealtWith();
     tray.messageArrived(true, false);
-    tick(tray.Timer2);
+    tick(control<QTimer>(tray, "Timer2"));
     QCOMPARE(tray.blinkPhase(), 0);
     QVERIFY(sameIcon(t.tray.icon, normal));
     // A new set shows from the next tick.
     p.theme().apply(4);
-    tick(tray.Timer2);
+    tick(control<QTimer>(tray, "Timer2"));
     QVERIFY(sameIcon(t.tray.icon, iconsets::arrival(4)));
 }
 
@@ -207,7 +210,7 @@ void TrayTest::iconSetFromSettingsAtStartUp()
     QVERIFY(t.start());
     Program &p = *t;
     QCOMPARE(p.theme().set(), 5);
-    QVERIFY(p.frmOption().Option1[5]->isChecked());
+    QVERIFY(controls<QRadioButton>(p.frmOption(), "Option1")[5]->isChecked());
     QVERIFY(sameIcon(t.tray.icon, iconsets::normal(5)));
     QVERIFY(sameIcon(p.frmSnd().windowIcon(), iconsets::normal(5)));
 
@@ -229,7 +232,7 @@ void TrayTest::iconSetFromSettingsAtStartUp()
     // No settings file: set 0, no option chosen.
     TestProgram fresh(QStringLiteral("127.0.3.5"));
     QCOMPARE(fresh.make().start(), Program::StartResult::Running);
-    for (QRadioButton *option : fresh.program->frmOption().Option1)
+    for (QRadioButton *option : controls<QRadioButton>(fresh.program->frmOption(), "Option1"))
         QVERIFY(!option->isChecked());
 }
 
@@ -238,12 +241,12 @@ void TrayTest::iconDialogAppliesEverywhere()
     TestProgram t(A);
     QVERIFY(t.start());
     Program &p = *t;
-    p.tray().mnuIcon->trigger();
+    control<QAction>(p.tray().menu(), "mnuIcon")->trigger();
     FrmOption &dialog = p.frmOption();
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialog.windowTitle(), QStringLiteral("ｱｲｺﾝ変更"));
-    QCOMPARE(dialog.CmdCancel->text(), QStringLiteral("閉じる"));
-    p.tray().mnuAbout->trigger();
+    QCOMPARE(control<QPushButton>(dialog, "CmdCancel")->text(), QStringLiteral("閉じる"));
+    control<QAction>(p.tray().menu(), "mnuAbout")->trigger();
     FrmVersion *version = p.frmVersion();
     QVERIFY(version);
 
@@ -254,14 +257,15 @@ void TrayTest::iconDialogAppliesEverywhere()
     QCOMPARE(options.size(), 10);
     QCOMPARE(options[3]->property("Index").toInt(), 3);
     QTest::mouseClick(options[3], Qt::LeftButton);
-    QTest::mouseClick(dialog.CmdOK, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(dialog, "CmdOK"), Qt::LeftButton);
     QCOMPARE(p.theme().set(), 3);
     QVERIFY(sameIcon(t.tray.icon, iconsets::arrival(3)));
     for (QWidget *w : {static_cast<QWidget *>(&p.frmSnd()), static_cast<QWidget *>(&dialog),
                        static_cast<QWidget *>(version)})
         QVERIFY2(sameIcon(w->windowIcon(), iconsets::normal(3)), qPrintable(w->objectName()));
-    QCOMPARE(version->Image2->pixmap().toImage(),
-             iconsets::arrival(3).pixmap(version->Image2->pixmap().size()).toImage());
+    QCOMPARE(
+        control<QLabel>(version, "Image2")->pixmap().toImage(),
+        iconsets::arrival(3).pixmap(control<QLabel>(version, "Image2")->pixmap().size()).toImage());
     QCOMPARE(t.dialogs.shown.size(), 1);
     QCOMPARE(t.dialogs.shown[0].text, QStringLiteral("ｱｲｺﾝ変更完了！"));
     QCOMPARE(t.dialogs.shown[0].title, QStringLiteral("確認"));
@@ -280,13 +284,14 @@ void TrayTest::iconDialogAppliesEverywhere()
     // Opened, it is answered though it still waits: the normal picture.
     // The same set again still saves and says so.
     p.dspRecvMsg();
-    QTest::mouseClick(p.frmRecv().CmdOPCL, Qt::LeftButton);
-    QTest::mouseClick(dialog.CmdOK, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(p.frmRecv(), "CmdOPCL"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(dialog, "CmdOK"), Qt::LeftButton);
     QVERIFY(sameIcon(t.tray.icon, iconsets::normal(3)));
     QCOMPARE(t.dialogs.shown.size(), 2);
-    QTest::mouseClick(dialog.CmdCancel, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(dialog, "CmdCancel"), Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
-    QVERIFY(dialog.Option1[3]->isChecked()); // only hidden: the choice stays
+    QVERIFY(
+        controls<QRadioButton>(dialog, "Option1")[3]->isChecked()); // only hidden: the choice stays
 }
 
 void TrayTest::iconDialogWithNothingChosen()
@@ -295,7 +300,7 @@ void TrayTest::iconDialogWithNothingChosen()
     QVERIFY(t.start());
     Program &p = *t;
     p.openIconDialog();
-    QTest::mouseClick(p.frmOption().CmdOK, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(p.frmOption(), "CmdOK"), Qt::LeftButton);
     QCOMPARE(p.theme().set(), 0);
     QCOMPARE(t.dialogs.shown.size(), 1);
     QCOMPARE(t.dialogs.shown[0].text, QStringLiteral("ｱｲｺﾝ変更完了！"));
@@ -308,30 +313,30 @@ void TrayTest::versionWindowAnimates()
     QVERIFY(t.start());
     Program &p = *t;
     p.theme().apply(2);
-    p.tray().mnuAbout->trigger();
+    control<QAction>(p.tray().menu(), "mnuAbout")->trigger();
     FrmVersion *v = p.frmVersion();
     QVERIFY(v && v->isVisible());
     QCOMPARE(v->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    QCOMPARE(v->Label1->text(), QStringLiteral("ぽるとな～"));
-    QCOMPARE(v->Label2->text(), QStringLiteral("Version 1.13"));
-    QVERIFY(v->Timer1->isActive());
-    QCOMPARE(v->Timer1->interval(), 1000);
-    const QImage normal = v->Image3->pixmap().toImage();
-    const QImage arrival = v->Image2->pixmap().toImage();
+    QCOMPARE(control<QLabel>(v, "Label1")->text(), QStringLiteral("ぽるとな～"));
+    QCOMPARE(control<QLabel>(v, "Label2")->text(), QStringLiteral("Version 1.13"));
+    QVERIFY(control<QTimer>(v, "Timer1")->isActive());
+    QCOMPARE(control<QTimer>(v, "Timer1")->interval(), 1000);
+    const QImage normal = control<QLabel>(v, "Image3")->pixmap().toImage();
+    const QImage arrival = control<QLabel>(v, "Image2")->pixmap().toImage();
     QVERIFY(normal != arrival);
-    QCOMPARE(v->Image1->pixmap().toImage(), normal);
-    tick(v->Timer1); // the first tick of a run shows the arrival picture
-    QCOMPARE(v->Image1->pixmap().toImage(), arrival);
-    tick(v->Timer1);
-    QCOMPARE(v->Image1->pixmap().toImage(), normal);
-    tick(v->Timer1);
-    QTest::mouseClick(v->Command1, Qt::LeftButton);
+    QCOMPARE(control<QLabel>(v, "Image1")->pixmap().toImage(), normal);
+    tick(control<QTimer>(v, "Timer1")); // the first tick of a run shows the arrival picture
+    QCOMPARE(control<QLabel>(v, "Image1")->pixmap().toImage(), arrival);
+    tick(control<QTimer>(v, "Timer1"));
+    QCOMPARE(control<QLabel>(v, "Image1")->pixmap().toImage(), normal);
+    tick(control<QTimer>(v, "Timer1"));
+    QTest::mouseClick(control<QPushButton>(v, "Command1"), Qt::LeftButton);
     QTRY_VERIFY(!p.frmVersion());
     // Opened again, it goes on from where the phase was left.
     p.openVersion();
-    tick(p.frmVersion()->Timer1);
-    QCOMPARE(p.frmVersion()->Image1->pixmap().toImage(),
-             p.frmVersion()->Image3->pixmap().toImage());
+    tick(control<QTimer>(p.frmVersion(), "Timer1"));
+    QCOMPARE(control<QLabel>(p.frmVersion(), "Image1")->pixmap().toImage(),
+             control<QLabel>(p.frmVersion(), "Image3")->pixmap().toImage());
 }
 
 void TrayTest::appearanceReachesItsTargets()
@@ -345,8 +350,9 @@ void TrayTest::appearanceReachesItsTargets()
     QVERIFY(t.start());
     Program &p = *t;
     FrmSnd &w = p.frmSnd();
-    for (QWidget *target : {static_cast<QWidget *>(w.TxtMsg), static_cast<QWidget *>(w.TxtTO),
-                            static_cast<QWidget *>(w.ListView1)}) {
+    for (QWidget *target : {static_cast<QWidget *>(control<QPlainTextEdit>(w, "TxtMsg")),
+                            static_cast<QWidget *>(control<QLineEdit>(w, "TxtTO")),
+                            static_cast<QWidget *>(control<QTreeView>(w, "ListView1"))}) {
         const QFont f = target->font();
         QCOMPARE(f.family(), QStringLiteral("Noto Serif CJK JP"));
         QCOMPARE(f.pointSizeF(), 14.0);
@@ -385,9 +391,9 @@ void TrayTest::withoutATrayTheWindowStaysReachable()
     QVERIFY(w.isVisible());
     QVERIFY(w.isMinimized());
     // Its picture opens the tray menu.
-    QTest::mouseClick(w.Image1, Qt::LeftButton);
-    QTRY_VERIFY(p.tray().mnuTray->isVisible());
-    p.tray().mnuTray->hide();
+    QTest::mouseClick(control<QLabel>(w, "Image1"), Qt::LeftButton);
+    QTRY_VERIFY(p.tray().menu()->isVisible());
+    p.tray().menu()->hide();
     // Closing it keeps it on the task bar instead of hiding it.
     w.showNormal();
     w.close();

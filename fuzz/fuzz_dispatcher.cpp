@@ -7,13 +7,13 @@
 #include "datagramport.h"
 #include "dialogs.h"
 #include "dispatcher.h"
-#include "transport.h"
 #include "historymodel.h"
 #include "inbox.h"
 #include "localuser.h"
 #include "optsettings.h"
 #include "passwordgate.h"
 #include "receiver.h"
+#include "transport.h"
 #include "userlistmodel.h"
 
 #include <cstdint>
@@ -75,10 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     port.arrived(bytes, QStringLiteral("198.18.0.3"));
     if (inbox.isLive()) {
         inbox.showFirst();
-        receiver.CmdOPCL();
-        receiver.CmdNext();
-        receiver.CmdCback(QStringLiteral("返事"));
-        receiver.CmdDel();
+        receiver.open();
+        receiver.next();
+        receiver.reply(QStringLiteral("返事"));
+        receiver.discard();
     }
     return 0;
 }

@@ -68,7 +68,7 @@ int Inbox::store(InboxEntry e)
     if (!m_s.live) {
         // A fresh table; the body box already holds the newcomer.
         m_s.live = true;
-        m_s.recvCount = at = m_s.dix = 1;
+        m_s.recvCount = at = m_s.position = 1;
         m_s.entries[0] = e;
         if (m_table)
             m_table->startWith(e);
@@ -96,19 +96,19 @@ void Inbox::restore()
 {
     if (!m_table)
         return;
-    const quint64 shown = m_s.live && m_s.dix <= m_s.recvCount ? current().serial : 0;
+    const quint64 shown = m_s.live && m_s.position <= m_s.recvCount ? current().serial : 0;
     const std::vector<InboxEntry> kept = m_table->entries();
     m_s.live = !kept.empty();
     m_s.recvCount = int(std::min(kept.size(), m_s.entries.size()));
     std::copy_n(kept.begin(), m_s.recvCount, m_s.entries.begin());
     m_s.serials = kept.empty() ? m_s.serials : std::max(m_s.serials, kept.back().serial);
-    m_s.dix = 1;
+    m_s.position = 1;
     for (int n = 1; n <= m_s.recvCount; ++n)
         if (entry(n).serial == shown)
-            m_s.dix = n;
+            m_s.position = n;
     m_s.bodyVisible = false;
-    m_s.back = m_s.dix > 1;
-    m_s.next = m_s.dix < m_s.recvCount;
+    m_s.back = m_s.position > 1;
+    m_s.next = m_s.position < m_s.recvCount;
     if (m_s.live)
         recvSet();
     emit changed();
@@ -142,13 +142,13 @@ void Inbox::setBodyVisible(bool visible)
 
 void Inbox::recvSet()
 {
-    if (m_s.dix < 1 || m_s.dix > m_s.recvCount)
+    if (m_s.position < 1 || m_s.position > m_s.recvCount)
         return;
     const InboxEntry &e = current();
     m_s.replyTip = e.recvIp + QStringLiteral("へ返信");
     m_s.body = e.body;
     m_s.caption = QStringLiteral(" From ") + (e.recvName.isEmpty() ? e.recvIp : e.recvName) +
-                QStringLiteral(" TIME: ") + e.recvSendTime;
+                  QStringLiteral(" TIME: ") + e.recvSendTime;
 }
 
 void Inbox::showFirst()
@@ -156,20 +156,20 @@ void Inbox::showFirst()
     m_s.bodyVisible = false; // a fresh showing starts sealed
     m_s.next = recvCount() >= 2;
     m_s.back = false;
-    m_s.dix = 1;
+    m_s.position = 1;
     recvSet();
     emit changed();
 }
 
 bool Inbox::next()
 {
-    const bool moved = m_s.dix < recvCount();
+    const bool moved = m_s.position < recvCount();
     if (moved) {
-        ++m_s.dix;
+        ++m_s.position;
         recvSet();
         m_s.back = true;
     }
-    if (m_s.dix >= recvCount())
+    if (m_s.position >= recvCount())
         m_s.next = false;
     emit changed();
     return moved;
@@ -177,40 +177,40 @@ bool Inbox::next()
 
 bool Inbox::back()
 {
-    const bool moved = m_s.dix > 1;
+    const bool moved = m_s.position > 1;
     if (moved) {
-        --m_s.dix;
+        --m_s.position;
         recvSet();
         m_s.next = true;
     }
-    if (m_s.dix <= 1)
+    if (m_s.position <= 1)
         m_s.back = false;
     emit changed();
     return moved;
 }
 
-void Inbox::dataSlide()
+void Inbox::removeCurrent()
 {
-    if (m_s.recvCount < 1 || m_s.dix < 1 || m_s.dix > m_s.recvCount)
+    if (m_s.recvCount < 1 || m_s.position < 1 || m_s.position > m_s.recvCount)
         return;
     if (m_table)
         m_table->remove(current().serial);
-    for (int i = m_s.dix; i < m_s.recvCount; ++i)
+    for (int i = m_s.position; i < m_s.recvCount; ++i)
         entry(i) = entry(i + 1);
-    if (m_s.dix == m_s.recvCount && m_s.recvCount != 1)
-        --m_s.dix;
+    if (m_s.position == m_s.recvCount && m_s.recvCount != 1)
+        --m_s.position;
     --m_s.recvCount;
     recvSet();
     m_s.bodyVisible = false;
     tellReplyCleared();
     if (m_s.recvCount <= 1) {
         m_s.next = m_s.back = false;
-    } else if (m_s.recvCount == m_s.dix) {
+    } else if (m_s.recvCount == m_s.position) {
         m_s.next = false;
         m_s.back = true;
     } else {
         m_s.next = true;
-        m_s.back = m_s.dix != 1;
+        m_s.back = m_s.position != 1;
     }
     tellChanged();
 }

@@ -11,7 +11,7 @@
 class InboxTable;
 
 // The ten-entry table of waiting messages and what the received-message
-// window shows of it: the entry on display (dix), the body's state and the
+// window shows of it: the entry on display (its position), the body's state and the
 // paging buttons. No widgets: the window reads it and follows changed().
 // What a batch of the store changes is announced once it is committed, and
 // undone when it is not: an arrival that was not kept never shows.
@@ -37,8 +37,8 @@ public:
     // Entry n, 1 to recvCount.
     const InboxEntry &entry(int n) const { return m_s.entries[size_t(n - 1)]; }
     InboxEntry &entry(int n) { return m_s.entries[size_t(n - 1)]; }
-    const InboxEntry &current() const { return entry(m_s.dix); }
-    InboxEntry &current() { return entry(m_s.dix); }
+    const InboxEntry &current() const { return entry(m_s.position); }
+    InboxEntry &current() { return entry(m_s.position); }
 
     // Stores an arrival; nothing when the table is full. Returns its position, or 0.
     int store(InboxEntry e);
@@ -62,8 +62,9 @@ public:
     // > and <: true when another entry came on display.
     bool next();
     bool back();
-    // Removes the entry on display and shows its neighbour, body closed.
-    void dataSlide();
+    // Removes the entry on display and shows its neighbour, body closed
+    // (dataSlide).
+    void removeCurrent();
 
 signals:
     void changed();
@@ -85,7 +86,7 @@ private:
     {
         std::array<InboxEntry, Capacity> entries;
         int recvCount = 0;
-        int dix = 1;
+        int position = 1; // the entry on display
         quint64 serials = 0;
         bool live = false;
         bool bodyVisible = false;

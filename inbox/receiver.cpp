@@ -79,7 +79,7 @@ void Receiver::sendOpenConfirm()
     resetTrayIcon();
 }
 
-Receiver::Opening Receiver::CmdOPCL()
+Receiver::Opening Receiver::open()
 {
     Opening result = Opening::Closed;
     if (m_inbox.bodyVisible()) {
@@ -102,28 +102,28 @@ void Receiver::seal()
         m_inbox.setBodyVisible(false);
 }
 
-std::optional<QString> Receiver::CmdInyo(const QString &reply)
+std::optional<QString> Receiver::quote(const QString &reply)
 {
     if (m_gate.isOn() && !m_inbox.bodyVisible()) {
         m_dialogs.messageBox(warning(QStringLiteral("ﾒｯｾｰｼﾞを開いてから引用してください。")));
         return std::nullopt;
     }
-    return quote(m_inbox.bodyText(), reply);
+    return quoted(m_inbox.bodyText(), reply);
 }
 
-void Receiver::CmdNext()
+void Receiver::next()
 {
     if (m_inbox.next())
         sendOpenConfirm();
 }
 
-void Receiver::CmdBack()
+void Receiver::back()
 {
     if (m_inbox.back())
         sendOpenConfirm();
 }
 
-Receiver::Replied Receiver::CmdCback(const QString &replyText)
+Receiver::Replied Receiver::reply(const QString &replyText)
 {
     if (replyText.isEmpty()) {
         m_dialogs.messageBox(warning(QStringLiteral("ﾒｯｾｰｼﾞを入力してください。")));
@@ -140,7 +140,7 @@ Receiver::Replied Receiver::CmdCback(const QString &replyText)
         delivered = m_composer.deliver(e.recvIp, e.recvName, m_user.sendName(), text);
         if (!delivered)
             return;
-        m_inbox.dataSlide();
+        m_inbox.removeCurrent();
         last = m_inbox.recvCount() == 0;
         if (last)
             m_inbox.drop();
@@ -153,7 +153,7 @@ Receiver::Replied Receiver::CmdCback(const QString &replyText)
     return kept && last ? Replied::Done : Replied::Stays;
 }
 
-void Receiver::CmdCancel()
+void Receiver::hold()
 {
     if (!m_alertUp || !m_inbox.isLive())
         return;
@@ -161,7 +161,7 @@ void Receiver::CmdCancel()
     m_transport.send(m_inbox.current().recvIp, wire::hold(m_user.sendName()));
 }
 
-void Receiver::CmdDel()
+void Receiver::discard()
 {
     const bool live = m_inbox.isLive();
     const InboxEntry e = live ? m_inbox.current() : InboxEntry();
@@ -179,7 +179,7 @@ void Receiver::CmdDel()
         m_transport.send(e.recvIp, wire::discard(m_user.sendName(), e.recvRowNo));
 }
 
-QString Receiver::quote(const QString &body, const QString &reply)
+QString Receiver::quoted(const QString &body, const QString &reply)
 {
     QString q;
     qsizetype p = 0;

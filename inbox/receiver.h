@@ -37,22 +37,24 @@ public:
     // The inbox was read back at start: what waits is announced again.
     bool waitAgain();
 
-    // OPEN or CLOSE.
-    Opening CmdOPCL();
-    void CmdNext();
-    void CmdBack();
-    // 返信: Done when it answered the last entry (the window goes).
-    Replied CmdCback(const QString &replyText);
-    // 返信保留: tells the sender once per alert.
-    void CmdCancel();
-    // 閉じる: drops every entry; tells the sender once per alert.
-    void CmdDel();
+    // The answers take the window's buttons: open is OPEN/CLOSE (CmdOPCL),
+    // next and back > and < (CmdNext, CmdBack), reply 返信 (CmdCback), hold
+    // 返信保留 (CmdCancel), discard 閉じる (CmdDel), quote 引用 (CmdInyo).
+    Opening open();
+    void next();
+    void back();
+    // Done when it answered the last entry (the window goes).
+    Replied reply(const QString &replyText);
+    // Tells the sender once per alert.
+    void hold();
+    // Drops every entry; tells the sender once per alert.
+    void discard();
 
-    // 引用 with the reply box's text: what the box is to hold, or nothing
-    // while the gate keeps the body closed (a box says why).
-    std::optional<QString> CmdInyo(const QString &reply);
+    // With the reply box's text: what the box is to hold, or nothing while
+    // the gate keeps the body closed (a box says why).
+    std::optional<QString> quote(const QString &reply);
     // The body, each line behind ">", above what the reply box held.
-    static QString quote(const QString &body, const QString &reply);
+    static QString quoted(const QString &body, const QString &reply);
     // The window went out of sight: the body closes and a grant ends, so
     // the next sight of any body goes through the gate again.
     void seal();

@@ -57,8 +57,8 @@ FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, QWidget *
     connect(m_clockTimer, &QTimer::timeout, this, &FrmRecv::tick);
 
     connect(CmdOPCL, &QPushButton::clicked, this, &FrmRecv::CmdOPCL_Click);
-    connect(CmdNext, &QPushButton::clicked, &m_receiver, &Receiver::CmdNext);
-    connect(CmdBack, &QPushButton::clicked, &m_receiver, &Receiver::CmdBack);
+    connect(CmdNext, &QPushButton::clicked, &m_receiver, &Receiver::next);
+    connect(CmdBack, &QPushButton::clicked, &m_receiver, &Receiver::back);
     connect(CmdInyo, &QPushButton::clicked, this, &FrmRecv::CmdInyo_Click);
     connect(CmdCback, &QPushButton::clicked, this, &FrmRecv::CmdCback_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &FrmRecv::CmdCancel_Click);
@@ -113,7 +113,7 @@ void FrmRecv::refresh()
 
 void FrmRecv::CmdOPCL_Click()
 {
-    if (m_receiver.CmdOPCL() == Receiver::Opening::AskPassword) {
+    if (m_receiver.open() == Receiver::Opening::AskPassword) {
         emit passwordRequested();
         return;
     }
@@ -122,7 +122,7 @@ void FrmRecv::CmdOPCL_Click()
 
 void FrmRecv::CmdInyo_Click()
 {
-    if (const auto quoted = m_receiver.CmdInyo(Text2->toPlainText()))
+    if (const auto quoted = m_receiver.quote(Text2->toPlainText()))
         Text2->setPlainText(*quoted);
     Text2->moveCursor(QTextCursor::End);
     Text2->setFocus();
@@ -130,19 +130,19 @@ void FrmRecv::CmdInyo_Click()
 
 void FrmRecv::CmdCback_Click()
 {
-    if (m_receiver.CmdCback(Text2->toPlainText()) == Receiver::Replied::Done)
+    if (m_receiver.reply(Text2->toPlainText()) == Receiver::Replied::Done)
         hide();
 }
 
 void FrmRecv::CmdCancel_Click()
 {
-    m_receiver.CmdCancel();
+    m_receiver.hold();
     hide();
 }
 
 void FrmRecv::CmdDel_Click()
 {
-    m_receiver.CmdDel();
+    m_receiver.discard();
     hide();
 }
 

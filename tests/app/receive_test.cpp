@@ -332,7 +332,7 @@ void ReceiveTest::quote()
 {
     QFETCH(QString, body);
     QFETCH(QString, quoted);
-    QCOMPARE(Receiver::quote(body, QStringLiteral("mine")), quoted);
+    QCOMPARE(Receiver::quoted(body, QStringLiteral("mine")), quoted);
 }
 
 void ReceiveTest::passwordGateGrantsOneOpening()

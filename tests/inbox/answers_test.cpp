@@ -4,7 +4,6 @@
 #include "composer.h"
 #include "cp932.h"
 #include "dispatcher.h"
-#include "transport.h"
 #include "fakes.h"
 #include "historymodel.h"
 #include "inbox.h"
@@ -12,6 +11,7 @@
 #include "optsettings.h"
 #include "passwordgate.h"
 #include "receiver.h"
+#include "transport.h"
 #include "userlistmodel.h"
 
 #include <QTest>
@@ -42,8 +42,7 @@ void AnswersTest::answers_data()
         << false;
     QTest::addRow("the body stays open while nothing arrives")
         << QStringLiteral("open")
-        << QStringList{QStringLiteral("Open確認     ") + name + QStringLiteral("4       ")}
-        << true;
+        << QStringList{QStringLiteral("Open確認     ") + name + QStringLiteral("4       ")} << true;
 }
 
 void AnswersTest::answers()
@@ -77,11 +76,11 @@ void AnswersTest::answers()
     inbox.showFirst();
     for (const QString &step : steps.split(u' ')) {
         if (step == u"hold")
-            receiver.CmdCancel();
+            receiver.hold();
         else if (step == u"close")
-            receiver.CmdDel();
+            receiver.discard();
         else if (step == u"open")
-            receiver.CmdOPCL();
+            receiver.open();
         else if (step == u"arrive")
             arrive();
     }

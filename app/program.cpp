@@ -16,15 +16,15 @@
 #include "notifier.h"
 #include "passwordgate.h"
 #include "receiver.h"
-#include "recordingdialogs.h"
 #include "resultpresenter.h"
 #include "settingsstore.h"
 #include "systeminfo.h"
-#include "traycontroller.h"
 #include "transport.h"
+#include "traycontroller.h"
 #include "udpdatagramport.h"
 #include "userlistmodel.h"
 #include "weekday.h"
+#include "windows.h"
 
 #include <QApplication>
 
@@ -34,7 +34,7 @@ const QString ProgramName = QStringLiteral("ぽるとな～");
 
 Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std::move(env))
 {
-    m_dialogs = std::make_unique<RecordingDialogs>(*m_env.dialogs);
+    m_dialogs = m_env.dialogs;
     if (m_env.port_) {
         m_port = m_env.port_;
     } else {
@@ -52,12 +52,11 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_users = std::make_unique<UserListModel>();
     m_note = std::make_unique<AwayNote>();
     m_transport = std::make_unique<Transport>(*m_port);
-    m_dispatcher = std::make_unique<Dispatcher>(*m_port, *m_transport, settings, *m_user, *m_users,
-                                                *m_note, *m_env.clock,
-                                                Dispatcher::Keeping{
-                                                    [this] { m_kept->store().begin(); },
-                                                    [this] { return m_kept->store().end(); },
-                                                    [this] { return m_kept->hasRoom(); }});
+    m_dispatcher = std::make_unique<Dispatcher>(
+        *m_port, *m_transport, settings, *m_user, *m_users, *m_note, *m_env.clock,
+        Dispatcher::Keeping{[this] { m_kept->store().begin(); },
+                            [this] { return m_kept->store().end(); },
+                            [this] { return m_kept->hasRoom(); }});
     m_composer = std::make_unique<Composer>(*m_transport, settings, *m_user, *m_users, *m_history,
                                             *m_env.clock, *m_dialogs, m_env.broadcastAddress,
                                             m_env.interfaces);
@@ -72,8 +71,17 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     // The windows are made when first needed: a copy that only waits in the
     // tray never builds them (nor loads their fonts).
     m_windows = std::make_unique<Windows>(Windows::Parts{
-        *m_store, *m_dialogs, *m_env.clock, *m_theme, *m_tray, *m_composer, *m_users,
-        *m_inbox, *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart});
+        *m_store, *m_dialogs, *m_env.clock, *m_theme, *m_tray, *m_composer, *m_users, *m_inbox,
+        *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart});
+    // Every part that is a QObject also hangs in the program's object tree,
+    // where inspection tools find it by type, as they find a window's
+    // controls by name. The pointers above still decide the order of teardown.
+    for (QObject *part : std::initializer_list<QObject *>{
+             m_ownPort.get(), m_store.get(), m_kept.get(), m_theme.get(), m_history.get(),
+             m_users.get(), m_note.get(), m_dispatcher.get(), m_composer.get(), m_inbox.get(),
+             m_receiver.get(), m_browser.get(), m_results.get(), m_tray.get(), m_windows.get()})
+        if (part)
+            part->setParent(this);
     connectParts();
 }
 
@@ -86,6 +94,12 @@ void Program::connectParts()
     connect(m_dispatcher.get(), &Dispatcher::delivered, m_results.get(),
             &ResultPresenter::delivered);
     connect(m_dispatcher.get(), &Dispatcher::refused, m_results.get(), &ResultPresenter::refused);
+    connect(m_results.get(), &ResultPresenter::sendResultShown, m_windows.get(),
+            &Windows::showSendResult);
+    connect(m_results.get(), &ResultPresenter::readResultShown, m_windows.get(),
+            &Windows::showReadResult);
+    connect(m_results.get(), &ResultPresenter::smallResultShown, m_windows.get(),
+            &Windows::showSmallResult);
     connect(m_dispatcher.get(), &Dispatcher::answered, this,
             [this](wire::Kind kind, const wire::Name &name, int row) {
                 // A number outside the list names no row.
@@ -93,8 +107,8 @@ void Program::connectParts()
                 m_results->answered(kind, name);
             });
     connect(m_dispatcher.get(), &Dispatcher::datagramFailed, this, [this] {
-        m_dialogs->messageBox({QStringLiteral("受信ﾒｯｾｰｼﾞｴﾗｰ！"), ProgramName, Dialogs::Icon::Critical,
-                               Dialogs::Buttons::Ok, Dialogs::Ok});
+        m_dialogs->messageBox({QStringLiteral("受信ﾒｯｾｰｼﾞｴﾗｰ！"), ProgramName,
+                               Dialogs::Icon::Critical, Dialogs::Buttons::Ok, Dialogs::Ok});
     });
     connect(m_dispatcher.get(), &Dispatcher::awayNoteReceived, m_windows.get(),
             &Windows::showAwayNote);
@@ -107,7 +121,7 @@ void Program::connectParts()
     connect(m_receiver.get(), &Receiver::alertReset, m_tray.get(),
             &TrayController::messagesDealtWith);
     connect(m_receiver.get(), &Receiver::replied, this,
-            [this](const QString &text) { frmSnd().setReplyText(text); });
+            [this](const QString &text) { m_windows->frmSnd().setReplyText(text); });
     connect(m_inbox.get(), &Inbox::changed, this,
             [this] { m_tray->setMessagesWaiting(m_inbox->isLive()); });
     connect(m_dispatcher.get(), &Dispatcher::awayNoteFetched, this,
@@ -133,11 +147,6 @@ Program::~Program()
     m_windows.reset();
     if (!m_ended && m_tray)
         m_tray->removeIcon();
-}
-
-QString Program::lastAnswer() const
-{
-    return m_dialogs->lastAnswer();
 }
 
 Program::StartResult Program::start()
@@ -190,8 +199,8 @@ Program::StartResult Program::start()
     if (!m_hasTray) {
         // No notification area: the window stays reachable, minimised, and
         // its picture opens the tray menu.
-        frmSnd().setTrayMenu(m_tray->menu());
-        frmSnd().showMinimized();
+        m_windows->frmSnd().setTrayMenu(m_tray->menu());
+        m_windows->frmSnd().showMinimized();
     }
     m_user->take(m_env.systemInfo->loginNameBuffer(), m_port->localAddress());
     // Opened before the first turn of the event loop, so before any datagram is handled.
@@ -230,13 +239,12 @@ void Program::end()
 
 void Program::openSendWindow()
 {
-    frmSnd().open();
+    m_windows->frmSnd().open();
 }
 
 void Program::themeChanged()
 {
     m_windows->applyIcons();
-    m_results->setWindowIcon(m_theme->normal());
 }
 
 void Program::messageArrived()
@@ -252,7 +260,7 @@ void Program::messageArrived()
     if (settings.rcvButton || !m_hasTray)
         m_windows->showArrivalButton();
     if (!m_hasTray)
-        m_env.tray->demandAttention(&frmSnd());
+        m_env.tray->demandAttention(&m_windows->frmSnd());
 }
 
 void Program::notifyArrival(const QString &senderName, const QString &address)

@@ -10,8 +10,11 @@
 #include "frmopt.h"
 #include "frmoption.h"
 #include "frmpw.h"
+#include "frmrcvok.h"
 #include "frmrecv.h"
 #include "frmsnd.h"
+#include "frmsndok.h"
+#include "frmsrok.h"
 #include "frmversion.h"
 #include "historybrowser.h"
 #include "icontheme.h"
@@ -28,9 +31,9 @@ Windows::Windows(Parts parts, QObject *parent) : QObject(parent), m_parts(parts)
 Windows::~Windows()
 {
     // The views go before the models they show.
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{m_frmSnd, m_frmRecv, m_frmOption, m_frmLog, m_frmMsgOpen,
-                                          m_frmPw, m_frmLetter, m_frmOpt, m_frmVersion, m_frmIPset})
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             m_frmSnd, m_frmRecv, m_frmOption, m_frmLog, m_frmMsgOpen, m_frmPw, m_frmLetter,
+             m_frmOpt, m_frmVersion, m_frmIPset, m_frmSndOK, m_frmRcvOK, m_frmSROK})
         delete w;
 }
 
@@ -223,6 +226,9 @@ void Windows::applyIcons()
         m_frmLog->applyIcon(normal);
     if (m_frmRecv)
         m_frmRecv->applyIcons(normal, m_parts.theme.arrival());
+    for (QWidget *w : std::initializer_list<QWidget *>{m_frmSndOK, m_frmRcvOK})
+        if (w)
+            w->setWindowIcon(normal);
 }
 
 void Windows::markArrival()
@@ -242,4 +248,34 @@ void Windows::applyAppearance()
         m_frmRecv->applyAppearance(appearance);
     if (m_frmLetter)
         m_frmLetter->applyAppearance(appearance);
+}
+
+void Windows::showSendResult(const QString &label, const QString &peerName, const QString &date,
+                             const QString &time)
+{
+    if (!m_frmSndOK) {
+        m_frmSndOK = new FrmSndOK;
+        m_frmSndOK->setWindowIcon(m_parts.theme.normal());
+    }
+    m_frmSndOK->showResult(label, peerName, date, time);
+    showPlaced(m_frmSndOK, m_parts.store.settings());
+}
+
+void Windows::showReadResult(const QString &label, const wire::Name &name, const QString &date,
+                             const QString &time, bool autoClose)
+{
+    if (!m_frmRcvOK) {
+        m_frmRcvOK = new FrmRcvOK;
+        m_frmRcvOK->setWindowIcon(m_parts.theme.normal());
+    }
+    m_frmRcvOK->showResult(label, name, date, time, autoClose);
+    showPlaced(m_frmRcvOK, m_parts.store.settings());
+}
+
+void Windows::showSmallResult(bool deliveryPicture, const QString &time, bool autoClose)
+{
+    if (!m_frmSROK)
+        m_frmSROK = new FrmSROK;
+    m_frmSROK->showResult(deliveryPicture, time, autoClose);
+    showPlaced(m_frmSROK, m_parts.store.settings());
 }

@@ -18,8 +18,11 @@ class FrmMsgOpen;
 class FrmOpt;
 class FrmOption;
 class FrmPw;
+class FrmRcvOK;
 class FrmRecv;
 class FrmSnd;
+class FrmSndOK;
+class FrmSROK;
 class FrmVersion;
 class HistoryBrowser;
 class HistoryModel;
@@ -31,6 +34,9 @@ class Receiver;
 class SettingsStore;
 class TrayController;
 class UserListModel;
+namespace wire {
+struct Name;
+}
 
 // The program's windows: each made at its first use and owned here (held by
 // QPointer, whether it lives on hidden or goes when closed), wearing the
@@ -106,6 +112,14 @@ public:
     void markArrival();
     void applyAppearance();
 
+    // The sender's result windows. One still open is reused; closing one
+    // discards it.
+    void showSendResult(const QString &label, const QString &peerName, const QString &date,
+                        const QString &time);
+    void showReadResult(const QString &label, const wire::Name &name, const QString &date,
+                        const QString &time, bool autoClose);
+    void showSmallResult(bool deliveryPicture, const QString &time, bool autoClose);
+
 signals:
     // The button window's button, or the password that opens the history.
     void messagesRequested();
@@ -127,4 +141,7 @@ private:
     QPointer<FrmOpt> m_frmOpt;
     QPointer<FrmVersion> m_frmVersion;
     QPointer<FrmIPset> m_frmIPset;
+    QPointer<FrmSndOK> m_frmSndOK;
+    QPointer<FrmRcvOK> m_frmRcvOK;
+    QPointer<FrmSROK> m_frmSROK;
 };

@@ -138,7 +138,7 @@ void floodMemory()
     std::printf("flood of %d messages of 60 KB in 20 s: resident %.1f MB idle, at most %.1f MB "
                 "(+%.1f MB); the other host's messages acknowledged: %d of %d; history rows %d\n",
                 floodSent, idle / 1024.0, most / 1024.0, (most - idle) / 1024.0, otherAcks, others,
-                t.program->history().rowCount());
+                part<HistoryModel>(*t.program).rowCount());
 }
 
 // Over real loopback sockets: one host floods small messages as fast as one

@@ -2,6 +2,7 @@
 
 #include "netinterfaces.h"
 
+#include <QObject>
 #include <QString>
 #include <functional>
 
@@ -15,13 +16,13 @@ struct OptSettings;
 
 // The outgoing side of the compose window: the search for peers and the
 // sending of a message.
-class Composer
+class Composer : public QObject
 {
+    Q_OBJECT
 public:
     Composer(Transport &transport, const OptSettings &settings, const LocalUser &user,
              UserListModel &users, HistoryModel &history, const Clock &clock, Dialogs &dialogs,
-             QString broadcastAddress,
-             std::function<std::vector<NetInterface>()> interfaces = {});
+             QString broadcastAddress, std::function<std::vector<NetInterface>()> interfaces = {});
 
     // Empties the list and asks the network (and the manual address) who is there.
     void search();

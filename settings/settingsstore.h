@@ -3,6 +3,7 @@
 #include "optsettings.h"
 #include "settingslocation.h"
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -11,8 +12,9 @@ class Dialogs;
 
 // OptSettings and its file: read once at start-up, written whole on every
 // change.
-class SettingsStore
+class SettingsStore : public QObject
 {
+    Q_OBJECT
 public:
     // random10 gives 0 to 9, uniformly; the default draws from the system.
     SettingsStore(SettingsLocation location, Dialogs &dialogs, std::function<int()> random10 = {});

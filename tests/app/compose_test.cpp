@@ -62,7 +62,7 @@ void ComposeTest::controlsAsDesigned()
     TestProgram t(A);
     QVERIFY(t.start());
     Program &p = *t;
-    FrmSnd &w = p.frmSnd();
+    FrmSnd &w = windows(p).frmSnd();
     const struct
     {
         const char *name;
@@ -90,7 +90,7 @@ void ComposeTest::controlsAsDesigned()
     QVERIFY(mnuIp);
     QCOMPARE(control<QMenu>(w, "mnuSend")->title(), QStringLiteral("送信"));
     QCOMPARE(mnuIp->text(), QStringLiteral("IPｱﾄﾞﾚｽ指定(&I)"));
-    QCOMPARE(control<QAction>(p.tray().menu(), "mnuSendMsg")->text(),
+    QCOMPARE(control<QAction>(part<TrayController>(p).menu(), "mnuSendMsg")->text(),
              QStringLiteral("送信ﾒｯｾｰｼﾞの作成(&S)"));
 }
 
@@ -101,8 +101,8 @@ void ComposeTest::openSearchPickAndSend()
     QVERIFY(a.start() && b.start());
     Program &pa = *a;
     Program &pb = *b;
-    pb.awayNote().leave(QStringLiteral("外出中"));
-    FrmSnd &w = pa.frmSnd();
+    part<AwayNote>(pb).leave(QStringLiteral("外出中"));
+    FrmSnd &w = windows(pa).frmSnd();
     control<QPlainTextEdit>(w, "TxtMsg")->setPlainText(QStringLiteral("old text"));
 
     // A left click on the tray icon opens the window and searches.
@@ -110,24 +110,24 @@ void ComposeTest::openSearchPickAndSend()
     QVERIFY(w.isVisible());
     QVERIFY(control<QPlainTextEdit>(w, "TxtMsg")->toPlainText().isEmpty());
     QVERIFY(!control<QPushButton>(w, "CmdLetter")->isEnabled());
-    QTRY_COMPARE(pa.users().rowCount(), 1);
+    QTRY_COMPARE(part<UserListModel>(pa).rowCount(), 1);
     QCOMPARE(control<QLabel>(w, "panel1")->text(), QStringLiteral("ﾕｰｻﾞｰ数 : 1"));
 
     clickRow(control<QTreeView>(w, "ListView1"), 0);
     QCOMPARE(control<QLineEdit>(w, "TxtTO")->text(), QStringLiteral("鈴木 一郎"));
-    QCOMPARE(pa.users().selectedPeerAddress(), B);
+    QCOMPARE(part<UserListModel>(pa).selectedPeerAddress(), B);
     QVERIFY(control<QPushButton>(w, "CmdLetter")->isEnabled());
     QCOMPARE(QApplication::focusWidget(), control<QPlainTextEdit>(w, "TxtMsg"));
 
     // Two lines, sent as CR LF; the row's number travels with it.
-    QSignalSpy arrived(&pb.dispatcher(), &Dispatcher::messageArrived);
+    QSignalSpy arrived(&part<Dispatcher>(pb), &Dispatcher::messageArrived);
     control<QPlainTextEdit>(w, "TxtMsg")->setPlainText(QStringLiteral("こんにちは\n～また明日"));
     QTest::mouseClick(control<QPushButton>(w, "CmdSend"), Qt::LeftButton);
     QVERIFY(!w.isVisible());
-    QCOMPARE(pa.history().rowCount(), 1);
-    QCOMPARE(pa.history().row(1).recipient, QStringLiteral("鈴木 一郎"));
-    QCOMPARE(pa.history().row(1).sender, QStringLiteral("taro "));
-    QCOMPARE(pa.history().row(1).message, QStringLiteral("こんにちは\r\n～また明日"));
+    QCOMPARE(part<HistoryModel>(pa).rowCount(), 1);
+    QCOMPARE(part<HistoryModel>(pa).row(1).recipient, QStringLiteral("鈴木 一郎"));
+    QCOMPARE(part<HistoryModel>(pa).row(1).sender, QStringLiteral("taro "));
+    QCOMPARE(part<HistoryModel>(pa).row(1).message, QStringLiteral("こんにちは\r\n～また明日"));
     // A second message at once, without waiting for the first result.
     QTest::mouseClick(control<QPushButton>(w, "CmdSend"), Qt::LeftButton);
     QTRY_COMPARE(arrived.size(), 2);
@@ -139,11 +139,11 @@ void ComposeTest::openSearchPickAndSend()
              QStringLiteral("こんにちは\n～また明日")); // not emptied
 
     // Opening again searches afresh and keeps the recipient.
-    control<QAction>(pa.tray().menu(), "mnuSendMsg")->trigger();
-    QCOMPARE(pa.users().rowCount(), 0);
+    control<QAction>(part<TrayController>(pa).menu(), "mnuSendMsg")->trigger();
+    QCOMPARE(part<UserListModel>(pa).rowCount(), 0);
     QCOMPARE(control<QLineEdit>(w, "TxtTO")->text(), QStringLiteral("鈴木 一郎"));
-    QTRY_COMPARE(pa.users().rowCount(), 1);
-    QCOMPARE(pa.users().selectedPeerAddress(), B);
+    QTRY_COMPARE(part<UserListModel>(pa).rowCount(), 1);
+    QCOMPARE(part<UserListModel>(pa).selectedPeerAddress(), B);
     QTest::mouseClick(control<QPushButton>(w, "CmdCancel"), Qt::LeftButton);
     QVERIFY(!w.isVisible());
 }
@@ -154,8 +154,8 @@ void ComposeTest::refusals()
     QVERIFY(t.start());
     Program &p = *t;
     RecordingPort *port = t.port.get();
-    FrmSnd &w = p.frmSnd();
-    p.openSendWindow();
+    FrmSnd &w = windows(p).frmSnd();
+    choose(p, "mnuSendMsg");
     port->sent.clear();
     control<QPlainTextEdit>(w, "TxtMsg")->setPlainText(QStringLiteral("hello"));
     QTest::mouseClick(control<QPushButton>(w, "CmdSend"), Qt::LeftButton);
@@ -168,7 +168,6 @@ void ComposeTest::refusals()
     QTest::mouseClick(control<QPushButton>(w, "CmdSend"), Qt::LeftButton);
     QCOMPARE(t.dialogs.shown.size(), 2);
     QCOMPARE(t.dialogs.shown[1].text, QStringLiteral("ﾒｯｾｰｼﾞを入力してください。"));
-    QCOMPARE(p.lastAnswer(), QStringLiteral("1"));
 
     // A name typed by hand with no row chosen, a text no datagram holds, a
     // send the system refuses: nothing leaves, nothing is recorded, the
@@ -187,7 +186,7 @@ void ComposeTest::refusals()
          QStringLiteral("ﾒｯｾｰｼﾞを送信できませんでした。\r入力した内容は残してあります。")},
     };
     for (const auto &c : cases) {
-        p.users().setSelectedPeerAddress(c.peer);
+        part<UserListModel>(p).setSelectedPeerAddress(c.peer);
         port->refuse = c.refused;
         control<QPlainTextEdit>(w, "TxtMsg")->setPlainText(c.text);
         QTest::mouseClick(control<QPushButton>(w, "CmdSend"), Qt::LeftButton);
@@ -196,7 +195,7 @@ void ComposeTest::refusals()
     }
     QCOMPARE(t.dialogs.shown.size(), 5);
     QVERIFY(w.isVisible());
-    QCOMPARE(p.history().rowCount(), 0);
+    QCOMPARE(part<HistoryModel>(p).rowCount(), 0);
     QVERIFY(port->sent.isEmpty());
     // One character fewer fits.
     port->refuse = false;
@@ -214,7 +213,7 @@ void ComposeTest::datagramBytes()
     t.clock.setTime(QStringLiteral("08:09:10"));
     QVERIFY(t.start());
     Program &p = *t;
-    p.openSendWindow();
+    choose(p, "mnuSendMsg");
     QCOMPARE(port->sent.size(), 1); // the search, to the broadcast address
     QCOMPARE(port->sent[0].first, QStringLiteral("127.0.2.9"));
     QCOMPARE(port->sent[0].second, cp932::encode(u"GROUP検索"));
@@ -222,21 +221,22 @@ void ComposeTest::datagramBytes()
     port->feed(cp932::encode(wire::searchReply(QStringLiteral("hanako"), QString(), QString(),
                                                QString(), false)),
                QStringLiteral("127.0.2.7"));
-    clickRow(control<QTreeView>(p.frmSnd(), "ListView1"), 0);
-    control<QPlainTextEdit>(p.frmSnd(), "TxtMsg")->setPlainText(QStringLiteral("一行目\n二行目"));
-    QTest::mouseClick(control<QPushButton>(p.frmSnd(), "CmdSend"), Qt::LeftButton);
+    clickRow(control<QTreeView>(windows(p).frmSnd(), "ListView1"), 0);
+    control<QPlainTextEdit>(windows(p).frmSnd(), "TxtMsg")
+        ->setPlainText(QStringLiteral("一行目\n二行目"));
+    QTest::mouseClick(control<QPushButton>(windows(p).frmSnd(), "CmdSend"), Qt::LeftButton);
     QCOMPARE(port->sent.size(), 2);
     QCOMPARE(port->sent[1].first, QStringLiteral("127.0.2.7"));
     // The name is cut after its first space; history row 1 travels as "1" and 7 spaces.
     QCOMPARE(port->sent[1].second, QByteArray("Taro                08:09:101       ") +
                                        cp932::encode(u"一行目\r\n二行目"));
-    QCOMPARE(p.history().row(1).sender, QStringLiteral("Taro "));
-    QCOMPARE(p.history().row(1).sendTime, QStringLiteral("08:09:10"));
-    QCOMPARE(p.history().row(1).date, QStringLiteral("26/12/08"));
+    QCOMPARE(part<HistoryModel>(p).row(1).sender, QStringLiteral("Taro "));
+    QCOMPARE(part<HistoryModel>(p).row(1).sendTime, QStringLiteral("08:09:10"));
+    QCOMPARE(part<HistoryModel>(p).row(1).date, QStringLiteral("26/12/08"));
     // After forty rows (a loaded history) the reference is 41.
     for (int i = 0; i < 39; ++i)
-        p.history().logAddRecv(QStringLiteral("x "), QStringLiteral("m"));
-    QTest::mouseClick(control<QPushButton>(p.frmSnd(), "CmdSend"), Qt::LeftButton);
+        part<HistoryModel>(p).logAddRecv(QStringLiteral("x "), QStringLiteral("m"));
+    QTest::mouseClick(control<QPushButton>(windows(p).frmSnd(), "CmdSend"), Qt::LeftButton);
     QCOMPARE(cp932::decode(port->sent[2].second).mid(28, 8), QStringLiteral("41      "));
 }
 
@@ -246,15 +246,17 @@ void ComposeTest::manualAddressWindow()
     RecordingPort *port = t.port.get();
     QVERIFY(t.start());
     Program &p = *t;
-    control<QMenu>(p.frmSnd(), "mnuSend")->findChild<QAction *>(QStringLiteral("mnuIp"))->trigger();
-    FrmIPset *ipset = p.frmIPset();
+    control<QMenu>(windows(p).frmSnd(), "mnuSend")
+        ->findChild<QAction *>(QStringLiteral("mnuIp"))
+        ->trigger();
+    FrmIPset *ipset = windows(p).frmIPset();
     QVERIFY(ipset && ipset->isVisible());
     QCOMPARE(ipset->windowTitle(), QStringLiteral("IPｱﾄﾞﾚｽ指定"));
     QCOMPARE(control<QPushButton>(ipset, "Command2")->text(), QStringLiteral("ｷｬﾝｾﾙ"));
     control<QLineEdit>(ipset, "TxtName")->setText(QStringLiteral("遠くの人"));
     control<QLineEdit>(ipset, "TxtIP")->setText(QStringLiteral("127.0.2.8"));
     QTest::mouseClick(control<QPushButton>(ipset, "Command1"), Qt::LeftButton);
-    QTRY_VERIFY(!p.frmIPset());
+    QTRY_VERIFY(!windows(p).frmIPset());
 
     QFile file(t.folder.filePath(QStringLiteral("optGFile.dat")));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -263,17 +265,18 @@ void ComposeTest::manualAddressWindow()
 
     // The next search also asks the manual address directly.
     port->sent.clear();
-    QTest::mouseClick(control<QPushButton>(p.frmSnd(), "CmdKensaku"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(windows(p).frmSnd(), "CmdKensaku"), Qt::LeftButton);
     QCOMPARE(port->sent.size(), 2);
     QCOMPARE(port->sent[0].first, QStringLiteral("127.0.2.9"));
     QCOMPARE(port->sent[1].first, QStringLiteral("127.0.2.8"));
 
     // ｷｬﾝｾﾙ changes nothing; the window opens with the stored values.
-    p.openIpSet();
-    QCOMPARE(control<QLineEdit>(p.frmIPset(), "TxtIP")->text(), QStringLiteral("127.0.2.8"));
-    control<QLineEdit>(p.frmIPset(), "TxtIP")->setText(QStringLiteral("1.2.3.4"));
-    QTest::mouseClick(control<QPushButton>(p.frmIPset(), "Command2"), Qt::LeftButton);
-    QCOMPARE(p.store().settings().ipSetAddr, QStringLiteral("127.0.2.8"));
+    windows(p).openIpSet();
+    QCOMPARE(control<QLineEdit>(windows(p).frmIPset(), "TxtIP")->text(),
+             QStringLiteral("127.0.2.8"));
+    control<QLineEdit>(windows(p).frmIPset(), "TxtIP")->setText(QStringLiteral("1.2.3.4"));
+    QTest::mouseClick(control<QPushButton>(windows(p).frmIPset(), "Command2"), Qt::LeftButton);
+    QCOMPARE(part<SettingsStore>(p).settings().ipSetAddr, QStringLiteral("127.0.2.8"));
 }
 
 void ComposeTest::awayNoteFetch()
@@ -282,28 +285,30 @@ void ComposeTest::awayNoteFetch()
     QVERIFY(a.start() && b.start());
     Program &pa = *a;
     Program &pb = *b;
-    pb.awayNote().leave(QStringLiteral("15時に戻ります"));
-    pa.openSendWindow();
-    QTRY_COMPARE(pa.users().rowCount(), 1);
-    QCOMPARE(pa.users().index(0, UserListModel::MarkCol).data().toString(), QStringLiteral("○"));
-    clickRow(control<QTreeView>(pa.frmSnd(), "ListView1"), 0);
+    part<AwayNote>(pb).leave(QStringLiteral("15時に戻ります"));
+    choose(pa, "mnuSendMsg");
+    QTRY_COMPARE(part<UserListModel>(pa).rowCount(), 1);
+    QCOMPARE(part<UserListModel>(pa).index(0, UserListModel::MarkCol).data().toString(),
+             QStringLiteral("○"));
+    clickRow(control<QTreeView>(windows(pa).frmSnd(), "ListView1"), 0);
     // Nobody asked: not shown. Asked: shown above what the user had typed.
     const QByteArray unasked =
         cp932::encode(QStringLiteral("LETTER 置き手紙") + sp(20) + QStringLiteral("押し売り"));
-    pa.dispatcher().handle(unasked, B);
-    control<QPlainTextEdit>(pa.frmSnd(), "TxtMsg")->setPlainText(QStringLiteral("書きかけ"));
-    QTest::mouseClick(control<QPushButton>(pa.frmSnd(), "CmdLetter"), Qt::LeftButton);
-    QTRY_COMPARE(control<QPlainTextEdit>(pa.frmSnd(), "TxtMsg")->toPlainText(),
+    a.receive(unasked, B);
+    control<QPlainTextEdit>(windows(pa).frmSnd(), "TxtMsg")
+        ->setPlainText(QStringLiteral("書きかけ"));
+    QTest::mouseClick(control<QPushButton>(windows(pa).frmSnd(), "CmdLetter"), Qt::LeftButton);
+    QTRY_COMPARE(control<QPlainTextEdit>(windows(pa).frmSnd(), "TxtMsg")->toPlainText(),
                  QStringLiteral("置き手紙受信内容  => 15時に戻ります\n書きかけ"));
-    pa.dispatcher().handle(unasked, B);
-    QCOMPARE(control<QPlainTextEdit>(pa.frmSnd(), "TxtMsg")->toPlainText(),
+    a.receive(unasked, B);
+    QCOMPARE(control<QPlainTextEdit>(windows(pa).frmSnd(), "TxtMsg")->toPlainText(),
              QStringLiteral("置き手紙受信内容  => 15時に戻ります\n書きかけ"));
     // A row without a note disables the button again.
-    pb.awayNote().withdraw();
-    control<QPushButton>(pa.frmSnd(), "CmdKensaku")->click();
-    QTRY_COMPARE(pa.users().rowCount(), 1);
-    clickRow(control<QTreeView>(pa.frmSnd(), "ListView1"), 0);
-    QVERIFY(!control<QPushButton>(pa.frmSnd(), "CmdLetter")->isEnabled());
+    part<AwayNote>(pb).withdraw();
+    control<QPushButton>(windows(pa).frmSnd(), "CmdKensaku")->click();
+    QTRY_COMPARE(part<UserListModel>(pa).rowCount(), 1);
+    clickRow(control<QTreeView>(windows(pa).frmSnd(), "ListView1"), 0);
+    QVERIFY(!control<QPushButton>(windows(pa).frmSnd(), "CmdLetter")->isEnabled());
 }
 
 QTEST_MAIN(ComposeTest)

@@ -79,8 +79,8 @@ void OptionsTest::awayNoteStatesAndExchange()
     QCOMPARE(out[0], reply);
     QVERIFY(out[1].endsWith(QStringLiteral("－")));
 
-    control<QAction>(c.p().tray().menu(), "mnuLetter")->trigger();
-    FrmLetter *w = c.p().frmLetter();
+    control<QAction>(part<TrayController>(c.p()).menu(), "mnuLetter")->trigger();
+    FrmLetter *w = windows(c.p()).frmLetter();
     QVERIFY(w && w->isVisible());
     QCOMPARE(control<QLabel>(w, "panel1")->text(), QStringLiteral("未確認"));
     c.click(control<QPushButton>(w, "CmdOK"));
@@ -101,12 +101,12 @@ void OptionsTest::awayNoteStatesAndExchange()
                  QLocale().toString(QDate(2026, 12, 8), QLocale::ShortFormat) +
                  QStringLiteral(" / 14:03:05>"));
     // Shown again after a fetch, OK ends the note.
-    control<QAction>(c.p().tray().menu(), "mnuLetter")->trigger();
+    control<QAction>(part<TrayController>(c.p()).menu(), "mnuLetter")->trigger();
     c.click(control<QPushButton>(w, "CmdOK"));
-    QTRY_VERIFY(!c.p().frmLetter());
+    QTRY_VERIFY(!windows(c.p()).frmLetter());
     c.t.port->feed(get, Peer);
     QCOMPARE(c.sent(), QStringList{reply});
-    QVERIFY(!c.p().awayNote().isSet());
+    QVERIFY(!part<AwayNote>(c.p()).isSet());
 }
 
 void OptionsTest::dropOnTheNote_data()
@@ -135,8 +135,8 @@ void OptionsTest::dropOnTheNote()
     QFETCH(QString, box);
     Copy c;
     QVERIFY(c.t.start());
-    control<QAction>(c.p().tray().menu(), "mnuLetter")->trigger();
-    FrmLetter *w = c.p().frmLetter();
+    control<QAction>(part<TrayController>(c.p()).menu(), "mnuLetter")->trigger();
+    FrmLetter *w = windows(c.p()).frmLetter();
     QTemporaryDir dir;
     const QString path = dir.filePath(name);
     if (exists) {
@@ -163,8 +163,8 @@ void OptionsTest::optionsDialog()
     c.t.writeSettings(
         cp932::encode(u"\"optGFile\"\r\n\"0\"\r\n1,1,1,0,0,0\r\n2,\"pw\",\"\",\"\"\r\n"));
     QVERIFY(c.t.start());
-    control<QAction>(c.p().tray().menu(), "mnuOther")->trigger();
-    FrmOpt *o = c.p().frmOpt();
+    control<QAction>(part<TrayController>(c.p()).menu(), "mnuOther")->trigger();
+    FrmOpt *o = windows(c.p()).frmOpt();
     QVERIFY(o && o->isVisible());
     QCOMPARE(o->windowTitle(), QStringLiteral("ｵﾌﾟｼｮﾝ指定"));
     QCOMPARE(control<QTabBar>(o, "TabStrip1")->tabText(0), QStringLiteral("送受信 "));
@@ -189,11 +189,11 @@ void OptionsTest::optionsDialog()
     control<QLineEdit>(o, "TxtPw2")->setText(QStringLiteral("wrong"));
     c.click(control<QPushButton>(o, "CmdOK"));
     QCOMPARE(c.t.dialogs.shown.last().text, QStringLiteral("現ﾊﾟｽﾜｰﾄﾞが誤っています。"));
-    QTRY_VERIFY(!c.p().frmOpt());
-    QCOMPARE(c.p().store().settings().sndConfirm, 1);
+    QTRY_VERIFY(!windows(c.p()).frmOpt());
+    QCOMPARE(part<SettingsStore>(c.p()).settings().sndConfirm, 1);
 
-    control<QAction>(c.p().tray().menu(), "mnuOther")->trigger();
-    o = c.p().frmOpt();
+    control<QAction>(part<TrayController>(c.p()).menu(), "mnuOther")->trigger();
+    o = windows(c.p()).frmOpt();
     control<QCheckBox>(o, "ChkSend")->click();
     control<QLineEdit>(o, "TxtName")->setText(QStringLiteral("abcdefghijklmnopqrstuvwxy"));
     // A font chosen shows in the message box at once.
@@ -201,8 +201,8 @@ void OptionsTest::optionsDialog()
     control<QTabBar>(o, "TabStrip1")->setCurrentIndex(FrmOpt::Display);
     c.click(control<QPushButton>(o, "CmdFont"));
     QCOMPARE(control<QLineEdit>(o, "TxtSize")->text(), QStringLiteral("14"));
-    QCOMPARE(control<QPlainTextEdit>(c.p().frmSnd(), "TxtMsg")->font().pointSizeF(), 14.0);
-    QVERIFY(control<QPlainTextEdit>(c.p().frmSnd(), "TxtMsg")->font().bold());
+    QCOMPARE(control<QPlainTextEdit>(windows(c.p()).frmSnd(), "TxtMsg")->font().pointSizeF(), 14.0);
+    QVERIFY(control<QPlainTextEdit>(windows(c.p()).frmSnd(), "TxtMsg")->font().bold());
     c.click(control<QPushButton>(o, "CmdWrite"));
     QVERIFY(o->isVisible());
     QFile file(c.t.folder.filePath(QStringLiteral("optGFile.dat")));
@@ -220,13 +220,14 @@ void OptionsTest::cancelDropsAColour()
 {
     Copy c;
     QVERIFY(c.t.start());
-    const auto *message = c.p().frmSnd().findChild<QPlainTextEdit *>(QStringLiteral("TxtMsg"));
+    const auto *message =
+        windows(c.p()).frmSnd().findChild<QPlainTextEdit *>(QStringLiteral("TxtMsg"));
     const QColor before = message->palette().color(QPalette::Base);
     const QColor chosen(0xFF, 0xC0, 0x00);
     c.t.dialogs.color = 0x00C0FF; // as the settings file holds colours: blue, green, red
     const auto choose = [&c] {
-        control<QAction>(c.p().tray().menu(), "mnuOther")->trigger();
-        QWidget *o = c.p().frmOpt();
+        control<QAction>(part<TrayController>(c.p()).menu(), "mnuOther")->trigger();
+        QWidget *o = windows(c.p()).frmOpt();
         o->findChild<QTabBar *>(QStringLiteral("TabStrip1"))->setCurrentIndex(FrmOpt::Display);
         c.click(o->findChild<QPushButton *>(QStringLiteral("CmdColor")));
         return o;
@@ -234,15 +235,15 @@ void OptionsTest::cancelDropsAColour()
     QWidget *o = choose();
     QCOMPARE(message->palette().color(QPalette::Base), chosen);
     c.click(o->findChild<QPushButton *>(QStringLiteral("CmdCancel")));
-    QTRY_VERIFY(!c.p().frmOpt());
+    QTRY_VERIFY(!windows(c.p()).frmOpt());
     QCOMPARE(message->palette().color(QPalette::Base), before);
-    QCOMPARE(c.p().store().settings().backColor, QStringLiteral("16777215"));
+    QCOMPARE(part<SettingsStore>(c.p()).settings().backColor, QStringLiteral("16777215"));
     QVERIFY(!QFile::exists(c.t.folder.filePath(QStringLiteral("optGFile.dat"))));
 
     o = choose();
     c.click(o->findChild<QPushButton *>(QStringLiteral("CmdWrite")));
     c.click(o->findChild<QPushButton *>(QStringLiteral("CmdCancel")));
-    QTRY_VERIFY(!c.p().frmOpt());
+    QTRY_VERIFY(!windows(c.p()).frmOpt());
     QCOMPARE(message->palette().color(QPalette::Base), chosen);
     QFile file(c.t.folder.filePath(QStringLiteral("optGFile.dat")));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -253,8 +254,8 @@ void OptionsTest::startAtLogin()
 {
     Copy c;
     QVERIFY(c.t.start());
-    control<QAction>(c.p().tray().menu(), "mnuOther")->trigger();
-    FrmOpt *o = c.p().frmOpt();
+    control<QAction>(part<TrayController>(c.p()).menu(), "mnuOther")->trigger();
+    FrmOpt *o = windows(c.p()).frmOpt();
     const QString entry =
         c.t.folder.filePath(QStringLiteral("autostart/jp.portana.Portana.desktop"));
     QVERIFY(!control<QCheckBox>(o, "ChkStartup")->isChecked());
@@ -270,9 +271,9 @@ void OptionsTest::startAtLogin()
     // Not a setting: the settings file never hears of it.
     QVERIFY(!QFile::exists(c.t.folder.filePath(QStringLiteral("optGFile.dat"))));
     o->close();
-    control<QAction>(c.p().tray().menu(), "mnuOther")->trigger();
-    QVERIFY(control<QCheckBox>(c.p().frmOpt(), "ChkStartup")->isChecked());
-    control<QCheckBox>(c.p().frmOpt(), "ChkStartup")->click();
+    control<QAction>(part<TrayController>(c.p()).menu(), "mnuOther")->trigger();
+    QVERIFY(control<QCheckBox>(windows(c.p()).frmOpt(), "ChkStartup")->isChecked());
+    control<QCheckBox>(windows(c.p()).frmOpt(), "ChkStartup")->click();
     QVERIFY(!QFile::exists(entry));
 }
 
@@ -292,11 +293,11 @@ void OptionsTest::noticeWordsAreNoNames()
     QFETCH(bool, refused);
     Copy c;
     QVERIFY(c.t.start());
-    control<QAction>(c.p().tray().menu(), "mnuOther")->trigger();
-    FrmOpt *o = c.p().frmOpt();
+    control<QAction>(part<TrayController>(c.p()).menu(), "mnuOther")->trigger();
+    FrmOpt *o = windows(c.p()).frmOpt();
     control<QLineEdit>(o, "TxtName")->setText(name);
     c.click(control<QPushButton>(o, "CmdOK"));
-    QCOMPARE(c.p().store().settings().optName.trimmed(), refused ? QString() : name);
+    QCOMPARE(part<SettingsStore>(c.p()).settings().optName.trimmed(), refused ? QString() : name);
     QCOMPARE(o->isVisible(), refused);
     if (refused) {
         QCOMPARE(c.t.dialogs.shown.last().text,

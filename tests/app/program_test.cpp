@@ -12,7 +12,6 @@
 #include "localuser.h"
 #include "lockfileinstanceguard.h"
 #include "optsettings.h"
-#include "resultpresenter.h"
 #include "settingsstore.h"
 #include "testprogram.h"
 #include "traycontroller.h"
@@ -78,20 +77,19 @@ void ProgramTest::startsHiddenInTheTray()
     Program &p = *t;
     QVERIFY(t.tray.present);
     QCOMPARE(t.tray.tip, QStringLiteral("ぽるとな～"));
-    QVERIFY(!p.frmSnd().isVisible());
-    QCOMPARE(p.frmSnd().windowTitle(), QStringLiteral("送信ﾒｯｾｰｼﾞ"));
-    QCOMPARE(control<QLabel>(p.frmSnd(), "panel3")->text(), QStringLiteral("火"));
-    QVERIFY(control<QPlainTextEdit>(p.frmSnd(), "TxtMsg")->toPlainText().isEmpty());
+    QVERIFY(!windows(p).frmSnd().isVisible());
+    QCOMPARE(windows(p).frmSnd().windowTitle(), QStringLiteral("送信ﾒｯｾｰｼﾞ"));
+    QCOMPARE(control<QLabel>(windows(p).frmSnd(), "panel3")->text(), QStringLiteral("火"));
+    QVERIFY(control<QPlainTextEdit>(windows(p).frmSnd(), "TxtMsg")->toPlainText().isEmpty());
     // 6200 x 3300 twips with its frame, centred.
     const QSize expected = twips::toPixels(6200 - FrmSnd::FrameWidth, 3300 - FrmSnd::FrameHeight);
-    QCOMPARE(p.frmSnd().size(), expected);
-    const QRect screen = twips::screenOf(&p.frmSnd())->geometry();
-    QVERIFY(qAbs(p.frmSnd().geometry().center().x() - screen.center().x()) <= 1);
-    QVERIFY(qAbs(p.frmSnd().geometry().center().y() - screen.center().y()) <= 1);
-    QVERIFY(!control<QTimer>(p.tray(), "Timer2")->isActive());
-    QCOMPARE(action(p.tray().menu(), QStringLiteral("mnuEnd"))->text(), QStringLiteral("終了(&X)"));
-    QCOMPARE(p.user().loginField(), QStringLiteral("taro") + QString(16, QChar(0)));
-    QCOMPARE(p.user().localAddress(), A);
+    QCOMPARE(windows(p).frmSnd().size(), expected);
+    const QRect screen = twips::screenOf(&windows(p).frmSnd())->geometry();
+    QVERIFY(qAbs(windows(p).frmSnd().geometry().center().x() - screen.center().x()) <= 1);
+    QVERIFY(qAbs(windows(p).frmSnd().geometry().center().y() - screen.center().y()) <= 1);
+    QVERIFY(!control<QTimer>(part<TrayController>(p), "Timer2")->isActive());
+    QCOMPARE(action(part<TrayController>(p).menu(), QStringLiteral("mnuEnd"))->text(),
+             QStringLiteral("終了(&X)"));
     QVERIFY(t.dialogs.shown.isEmpty());
 }
 
@@ -157,9 +155,9 @@ void ProgramTest::endAsksOnlyWhileMessagesWait()
     Program &p = *t;
     QSignalSpy ended(&p, &Program::ended);
 
-    p.dispatcher().handle(cp932::encode(u"Ichi                12:34:569       本文"), B);
+    t.receive(cp932::encode(u"Ichi                12:34:569       本文"), B);
     t.dialogs.answerNext(Dialogs::No);
-    action(p.tray().menu(), QStringLiteral("mnuEnd"))->trigger();
+    action(part<TrayController>(p).menu(), QStringLiteral("mnuEnd"))->trigger();
     QCOMPARE(t.dialogs.shown.size(), 1);
     const Dialogs::Box &box = t.dialogs.shown[0];
     QCOMPARE(box.text, QStringLiteral("未確認のﾒｯｾｰｼﾞがあります...\r終了しますか？"));
@@ -167,19 +165,17 @@ void ProgramTest::endAsksOnlyWhileMessagesWait()
     QCOMPARE(box.icon, Dialogs::Icon::Question);
     QCOMPARE(box.buttons, Dialogs::Buttons::YesNo);
     QCOMPARE(box.defaultAnswer, Dialogs::No);
-    QCOMPARE(p.lastAnswer(), QStringLiteral("7"));
     QCOMPARE(ended.size(), 0);
     QVERIFY(t.tray.present);
 
     // Also while the blink shows the normal picture, messages still wait.
-    p.tray().messageArrived(true, false);
-    tick(control<QTimer>(p.tray(), "Timer2"));
-    tick(control<QTimer>(p.tray(), "Timer2"));
-    QVERIFY(!p.tray().showsArrivalPicture());
+    part<TrayController>(p).messageArrived(true, false);
+    tick(control<QTimer>(part<TrayController>(p), "Timer2"));
+    tick(control<QTimer>(part<TrayController>(p), "Timer2"));
+    QVERIFY(!part<TrayController>(p).showsArrivalPicture());
     t.dialogs.answerNext(Dialogs::Yes);
-    p.mnuEnd_Click();
+    choose(p, "mnuEnd");
     QCOMPARE(t.dialogs.shown.size(), 2);
-    QCOMPARE(p.lastAnswer(), QStringLiteral("6"));
     QCOMPARE(ended.size(), 1);
     QVERIFY(!t.tray.present);
 
@@ -188,7 +184,7 @@ void ProgramTest::endAsksOnlyWhileMessagesWait()
     QVERIFY(quiet.start());
     Program &q = *quiet;
     QSignalSpy quietEnded(&q, &Program::ended);
-    q.mnuEnd_Click();
+    choose(q, "mnuEnd");
     QCOMPARE(quietEnded.size(), 1);
     QVERIFY(quiet.dialogs.shown.isEmpty());
     QVERIFY(!quiet.tray.present);
@@ -200,13 +196,14 @@ void ProgramTest::closeBoxOnlyHides()
     QVERIFY(a.start() && b.start());
     Program &pa = *a;
     Program &pb = *b;
-    pa.frmSnd().show();
-    QVERIFY(pa.frmSnd().close() == false);
-    QVERIFY(!pa.frmSnd().isVisible());
+    windows(pa).frmSnd().show();
+    QVERIFY(windows(pa).frmSnd().close() == false);
+    QVERIFY(!windows(pa).frmSnd().isVisible());
     // Still listening: a search from B is answered and lists A.
-    pb.composer().search();
-    QTRY_COMPARE(pb.users().rowCount(), 1);
-    QCOMPARE(pb.users().at(0).address, A);
+    part<Composer>(pb).search();
+    QTRY_COMPARE(part<UserListModel>(pb).rowCount(), 1);
+    QCOMPARE(part<UserListModel>(pb).at(0).address, A);
+    QCOMPARE(part<UserListModel>(pb).at(0).login, QStringLiteral("taro"));
 }
 
 void ProgramTest::deliveryResultWindows()
@@ -215,37 +212,37 @@ void ProgramTest::deliveryResultWindows()
     b.systemInfo.login = "hanako";
     QVERIFY(a.start() && b.start());
     Program &pa = *a;
-    pa.users().setSelectedPeerAddress(B);
+    part<UserListModel>(pa).setSelectedPeerAddress(B);
 
-    QVERIFY(pa.composer().send(QStringLiteral("hanako"), QStringLiteral("こんにちは")));
+    QVERIFY(part<Composer>(pa).send(QStringLiteral("hanako"), QStringLiteral("こんにちは")));
     FrmSndOK *ok = nullptr;
-    QTRY_VERIFY((ok = pa.results().sndOk()) && ok->isVisible());
+    QTRY_VERIFY((ok = topLevel<FrmSndOK>()) && ok->isVisible());
     QCOMPARE(ok->windowTitle(), QStringLiteral("To hanako "));
     QCOMPARE(control<QLabel>(ok, "Label1")->text(),
              QStringLiteral("メッセージは正しく送信されました。"));
     QCOMPARE(control<QLabel>(ok, "Label3")->text(), QStringLiteral("10:15:00"));
     QTest::mouseClick(control<QPushButton>(ok, "CmdOk"), Qt::LeftButton);
-    QTRY_VERIFY(!pa.results().sndOk());
+    QTRY_VERIFY(!topLevel<FrmSndOK>());
 
     // Small window: the delivery picture, the time, and no closing by itself.
-    pa.store().settings().sndConfirmMin = 1;
-    QVERIFY(pa.composer().send(QStringLiteral("hanako"), QStringLiteral("二通目")));
+    part<SettingsStore>(pa).settings().sndConfirmMin = 1;
+    QVERIFY(part<Composer>(pa).send(QStringLiteral("hanako"), QStringLiteral("二通目")));
     FrmSROK *small = nullptr;
-    QTRY_VERIFY((small = pa.results().srOk()) && small->isVisible());
+    QTRY_VERIFY((small = topLevel<FrmSROK>()) && small->isVisible());
     QVERIFY(!control<QLabel>(small, "Image1")->isHidden());
     QVERIFY(control<QLabel>(small, "Image2")->isHidden());
     QVERIFY(!control<QTimer>(small, "Timer1")->isActive());
     QCOMPARE(control<QLabel>(small, "Label1")->text(), QStringLiteral("10:15:00"));
-    QVERIFY(!pa.results().sndOk());
+    QVERIFY(!topLevel<FrmSndOK>());
 
     // Off: nothing is shown.
     QTest::mouseClick(control<QPushButton>(small, "Command1"), Qt::LeftButton);
-    pa.store().settings().sndConfirm = 0;
-    QSignalSpy results(&pa.dispatcher(), &Dispatcher::delivered);
-    QVERIFY(pa.composer().send(QStringLiteral("hanako"), QStringLiteral("三通目")));
+    part<SettingsStore>(pa).settings().sndConfirm = 0;
+    QSignalSpy results(&part<Dispatcher>(pa), &Dispatcher::delivered);
+    QVERIFY(part<Composer>(pa).send(QStringLiteral("hanako"), QStringLiteral("三通目")));
     QTRY_COMPARE(results.size(), 1);
-    QVERIFY(!pa.results().sndOk());
-    QTRY_VERIFY(!pa.results().srOk());
+    QVERIFY(!topLevel<FrmSndOK>());
+    QTRY_VERIFY(!topLevel<FrmSROK>());
 }
 
 void ProgramTest::rejectionFromPartnerFilter()
@@ -254,16 +251,16 @@ void ProgramTest::rejectionFromPartnerFilter()
     b.writeSettings("\"optGFile\"\r\n\"0\"\r\n1,0,1,0,1,0\r\n");
     Program &pa = a.make();
     Program &pb = b.make();
-    pa.store().settings().sndConfirm = 0;
+    part<SettingsStore>(pa).settings().sndConfirm = 0;
     QCOMPARE(pa.start(), Program::StartResult::Running);
     QCOMPARE(pb.start(), Program::StartResult::Running);
-    QCOMPARE(pb.store().settings().otherReject, 1);
-    pa.store().settings().sndConfirm = 0; // the rejection shows all the same
-    pa.users().setSelectedPeerAddress(B);
-    QSignalSpy arrived(&pb.dispatcher(), &Dispatcher::messageArrived);
-    QVERIFY(pa.composer().send(QStringLiteral("b"), QStringLiteral("hello")));
+    QCOMPARE(part<SettingsStore>(pb).settings().otherReject, 1);
+    part<SettingsStore>(pa).settings().sndConfirm = 0; // the rejection shows all the same
+    part<UserListModel>(pa).setSelectedPeerAddress(B);
+    QSignalSpy arrived(&part<Dispatcher>(pb), &Dispatcher::messageArrived);
+    QVERIFY(part<Composer>(pa).send(QStringLiteral("b"), QStringLiteral("hello")));
     FrmSndOK *ok = nullptr;
-    QTRY_VERIFY((ok = pa.results().sndOk()) && ok->isVisible());
+    QTRY_VERIFY((ok = topLevel<FrmSndOK>()) && ok->isVisible());
     QCOMPARE(control<QLabel>(ok, "Label1")->text(),
              QStringLiteral("あなたのﾒｯｾｰｼﾞは拒否されました。"));
     QCOMPARE(ok->windowTitle(), QStringLiteral("To "));
@@ -275,15 +272,15 @@ void ProgramTest::openAndDiscardCompleteTheSendersRow()
     TestProgram a(A, B);
     QVERIFY(a.start());
     Program &pa = *a;
-    pa.store().settings().sndConfirm = 0;
+    part<SettingsStore>(pa).settings().sndConfirm = 0;
     for (int i = 0; i < 3; ++i)
-        pa.history().logAddSend(QStringLiteral("b"), QStringLiteral("m"));
+        part<HistoryModel>(pa).logAddSend(QStringLiteral("b"), QStringLiteral("m"));
 
     a.clock.setTime(QStringLiteral("11:22:33"));
     sendFromB(wire::openConfirm(QStringLiteral("鈴木 一郎"), wire::refField(3)));
     FrmRcvOK *ok = nullptr;
-    QTRY_VERIFY((ok = pa.results().rcvOk()) && ok->isVisible());
-    QCOMPARE(pa.history().row(3).receiveTime, QStringLiteral("11:22:33"));
+    QTRY_VERIFY((ok = topLevel<FrmRcvOK>()) && ok->isVisible());
+    QCOMPARE(part<HistoryModel>(pa).row(3).receiveTime, QStringLiteral("11:22:33"));
     QCOMPARE(ok->windowTitle(), QStringLiteral("From 鈴木 一郎") + QString(15, u' '));
     QCOMPARE(control<QLabel>(ok, "Label1")->text(), QStringLiteral("メッセージは確認されました。"));
     QCOMPARE(control<QLabel>(ok, "Label3")->text(), QStringLiteral("11:22:33"));
@@ -291,20 +288,20 @@ void ProgramTest::openAndDiscardCompleteTheSendersRow()
 
     // A blank name keeps the caption; a discard marks the row with "*".
     sendFromB(wire::discard(QString(), wire::refField(2)));
-    QTRY_COMPARE(pa.history().row(2).receiveTime, QStringLiteral("11:22:33*"));
+    QTRY_COMPARE(part<HistoryModel>(pa).row(2).receiveTime, QStringLiteral("11:22:33*"));
     QCOMPARE(control<QLabel>(ok, "Label1")->text(),
              QStringLiteral("メッセージは未確認のまま閉じられました。"));
     QCOMPARE(ok->windowTitle(), QStringLiteral("From 鈴木 一郎") + QString(15, u' '));
     QTest::mouseClick(control<QPushButton>(ok, "CmdOK"), Qt::LeftButton);
-    QTRY_VERIFY(!pa.results().rcvOk());
+    QTRY_VERIFY(!topLevel<FrmRcvOK>());
 
     // A fresh window with a blank name keeps its own caption; a hold changes no row.
     sendFromB(wire::hold(QString()));
-    QTRY_VERIFY((ok = pa.results().rcvOk()) && ok->isVisible());
+    QTRY_VERIFY((ok = topLevel<FrmRcvOK>()) && ok->isVisible());
     QCOMPARE(ok->windowTitle(), QStringLiteral("着信確認"));
     QCOMPARE(control<QLabel>(ok, "Label1")->text(),
              QStringLiteral("メッセージは返信保留されています。"));
-    QVERIFY(pa.history().row(1).receiveTime.isEmpty());
+    QVERIFY(part<HistoryModel>(pa).row(1).receiveTime.isEmpty());
 }
 
 void ProgramTest::autoEraseClosesAfterTenSeconds()
@@ -312,19 +309,19 @@ void ProgramTest::autoEraseClosesAfterTenSeconds()
     TestProgram a(A, B);
     QVERIFY(a.start());
     Program &pa = *a;
-    pa.store().settings().autoErase = 1;
+    part<SettingsStore>(pa).settings().autoErase = 1;
     sendFromB(wire::hold(QStringLiteral("b")));
     FrmRcvOK *ok = nullptr;
-    QTRY_VERIFY((ok = pa.results().rcvOk()) && ok->isVisible());
+    QTRY_VERIFY((ok = topLevel<FrmRcvOK>()) && ok->isVisible());
     QVERIFY(control<QTimer>(ok, "Timer1")->isActive());
     QCOMPARE(control<QTimer>(ok, "Timer1")->interval(), 10000);
     tick(control<QTimer>(ok, "Timer1")); // the tick ten seconds on
-    QTRY_VERIFY(!pa.results().rcvOk());
+    QTRY_VERIFY(!topLevel<FrmRcvOK>());
 
-    pa.store().settings().rcvConfirmMin = 1;
+    part<SettingsStore>(pa).settings().rcvConfirmMin = 1;
     sendFromB(wire::hold(QStringLiteral("b")));
     FrmSROK *small = nullptr;
-    QTRY_VERIFY((small = pa.results().srOk()) && small->isVisible());
+    QTRY_VERIFY((small = topLevel<FrmSROK>()) && small->isVisible());
     QVERIFY(control<QTimer>(small, "Timer1")->isActive());
     QVERIFY(control<QLabel>(small, "Image1")->isHidden());
     QVERIFY(!control<QLabel>(small, "Image2")->isHidden());
@@ -339,10 +336,10 @@ void ProgramTest::peerNamesShownAsPlainText()
                     "\"<b>x</b>%1[*] \",0\r\n");
     QVERIFY(a.start() && b.start());
     Program &pa = *a;
-    pa.users().setSelectedPeerAddress(B);
-    QVERIFY(pa.composer().send(QStringLiteral("b"), QStringLiteral("m")));
+    part<UserListModel>(pa).setSelectedPeerAddress(B);
+    QVERIFY(part<Composer>(pa).send(QStringLiteral("b"), QStringLiteral("m")));
     FrmSndOK *ok = nullptr;
-    QTRY_VERIFY((ok = pa.results().sndOk()) && ok->isVisible());
+    QTRY_VERIFY((ok = topLevel<FrmSndOK>()) && ok->isVisible());
     QCOMPARE(ok->windowHandle()->title(), QStringLiteral("To <b>x</b>%1[*] "));
     QCOMPARE(control<QLabel>(ok, "Label1")->textFormat(), Qt::PlainText);
 }

@@ -51,7 +51,7 @@ struct Copy
     TestProgram t{A, QString(), true};
     RecordingPort &port() { return *t.port; }
     Program &p() { return *t; }
-    FrmRecv &w() { return p().frmRecv(); }
+    FrmRecv &w() { return windows(p()).frmRecv(); }
     // The peer at source sends one message.
     void arrive(const QString &source, const QString &name20, const QString &ref8,
                 const QString &body = QStringLiteral("本文"))
@@ -126,12 +126,12 @@ void ReceiveTest::arrivalShowsSenderAsPlainText()
     const QString body = QStringLiteral("<b>x</b> &amp;\r\n二行目");
     c.arrive(QStringLiteral("127.0.9.9"), nameField, QStringLiteral("7       "), body);
     QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.9|送信         ") + Taro});
-    QVERIFY(c.p().receiver().alertUp());
+    QVERIFY(part<Receiver>(c.p()).alertUp());
     QCOMPARE(c.t.tray.attentionAsked, 0); // the tray tells of it
     QVERIFY(c.t.notifier.shown.isEmpty());
-    QVERIFY(control<QAction>(c.p().tray().menu(), "mnuRecvMsg")->isEnabled());
-    QCOMPARE(c.p().history().row(1).sender, historySender);
-    QCOMPARE(c.p().history().row(1).message, body);
+    QVERIFY(control<QAction>(part<TrayController>(c.p()).menu(), "mnuRecvMsg")->isEnabled());
+    QCOMPARE(part<HistoryModel>(c.p()).row(1).sender, historySender);
+    QCOMPARE(part<HistoryModel>(c.p()).row(1).message, body);
 
     c.t.tray.press(TrayHost::Event::LeftButtonDown);
     QVERIFY(c.w().isVisible());
@@ -155,9 +155,9 @@ void ReceiveTest::eleventhMessageIsAcknowledgedButNotKept()
                  QStringLiteral("p%1 ").arg(i).leftJustified(20),
                  QStringLiteral("%1").arg(100 + i).leftJustified(8), QStringLiteral("m%1").arg(i));
     QCOMPARE(c.sent().size(), 11); // every one acknowledged
-    QCOMPARE(c.p().history().rowCount(), 11);
-    QCOMPARE(c.p().history().row(11).message, QStringLiteral("m11"));
-    c.p().dspRecvMsg();
+    QCOMPARE(part<HistoryModel>(c.p()).rowCount(), 11);
+    QCOMPARE(part<HistoryModel>(c.p()).row(11).message, QStringLiteral("m11"));
+    choose(c.p(), "mnuRecvMsg");
     QCOMPARE(control<QLabel>(c.w(), "panel4")->text(), QStringLiteral("受信件数：10"));
     for (int i = 0; i < 9; ++i)
         c.click(control<QPushButton>(c.w(), "CmdNext"));
@@ -166,37 +166,37 @@ void ReceiveTest::eleventhMessageIsAcknowledgedButNotKept()
     c.click(control<QPushButton>(c.w(), "CmdOPCL"));
     QCOMPARE(control<QPlainTextEdit>(c.w(), "Text1")->toPlainText(), QStringLiteral("m10"));
     // Entry 10 completes its own row, not the eleventh.
-    QVERIFY(!c.p().history().row(10).receiveTime.isEmpty());
-    QVERIFY(c.p().history().row(11).receiveTime.isEmpty());
+    QVERIFY(!part<HistoryModel>(c.p()).row(10).receiveTime.isEmpty());
+    QVERIFY(part<HistoryModel>(c.p()).row(11).receiveTime.isEmpty());
 }
 
 void ReceiveTest::discardDropsAllAndTheNextArrivalStartsAgain()
 {
     Copy c;
     QVERIFY(c.t.start());
-    c.p().users().setSelectedPeerAddress(QStringLiteral("127.0.9.8"));
-    QVERIFY(c.p().composer().send(QStringLiteral("hana"), QStringLiteral("sent by me")));
+    part<UserListModel>(c.p()).setSelectedPeerAddress(QStringLiteral("127.0.9.8"));
+    QVERIFY(part<Composer>(c.p()).send(QStringLiteral("hana"), QStringLiteral("sent by me")));
     c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16),
              QStringLiteral("31      "));
     c.arrive(QStringLiteral("127.0.9.2"), QStringLiteral("Ni") + sp(18),
              QStringLiteral("32      "));
     c.sent();
     c.t.clock.setTime(QStringLiteral("11:00:00"));
-    c.p().dspRecvMsg();
+    choose(c.p(), "mnuRecvMsg");
     control<QPlainTextEdit>(c.w(), "Text2")->setPlainText(QStringLiteral("typed"));
     QVERIFY(c.w().close() == false); // the title bar's close is 閉じる
     QVERIFY(!c.w().isVisible());
     QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.1|破棄         ") + Taro +
                                    QStringLiteral("31      ")});
-    QVERIFY(!control<QAction>(c.p().tray().menu(), "mnuRecvMsg")->isEnabled());
-    QVERIFY(!c.p().receiver().alertUp());
-    QCOMPARE(c.p().history().row(2).receiveTime, QStringLiteral("11:00:00*"));
-    QCOMPARE(c.p().history().row(3).receiveTime, QStringLiteral("11:00:00*"));
-    QCOMPARE(c.p().history().row(1).receiveTime, QString()); // sent: waits for its peer
+    QVERIFY(!control<QAction>(part<TrayController>(c.p()).menu(), "mnuRecvMsg")->isEnabled());
+    QVERIFY(!part<Receiver>(c.p()).alertUp());
+    QCOMPARE(part<HistoryModel>(c.p()).row(2).receiveTime, QStringLiteral("11:00:00*"));
+    QCOMPARE(part<HistoryModel>(c.p()).row(3).receiveTime, QStringLiteral("11:00:00*"));
+    QCOMPARE(part<HistoryModel>(c.p()).row(1).receiveTime, QString()); // sent: waits for its peer
 
     c.arrive(QStringLiteral("127.0.9.3"), QStringLiteral("San") + sp(17),
              QStringLiteral("33      "), QStringLiteral("new"));
-    c.p().dspRecvMsg();
+    choose(c.p(), "mnuRecvMsg");
     QCOMPARE(control<QLabel>(c.w(), "panel4")->text(), QStringLiteral("受信件数：1"));
     QCOMPARE(c.w().windowTitle(), QStringLiteral(" From San  TIME: 12:34:56"));
     QVERIFY(control<QPlainTextEdit>(c.w(), "Text2")->toPlainText().isEmpty());
@@ -213,16 +213,16 @@ void ReceiveTest::openConfirmationOncePerEntryAlsoWhenPaging()
     c.arrive(QStringLiteral("127.0.9.2"), QStringLiteral("Ni") + sp(18),
              QStringLiteral("42      "));
     c.sent();
-    c.p().dspRecvMsg();
+    choose(c.p(), "mnuRecvMsg");
     c.t.clock.setTime(QStringLiteral("12:00:01"));
     c.click(control<QPushButton>(c.w(), "CmdOPCL")); // OPEN
     c.click(control<QPushButton>(c.w(), "CmdOPCL")); // CLOSE
     c.click(control<QPushButton>(c.w(), "CmdOPCL")); // OPEN: no second confirmation
     QCOMPARE(c.sent(), QStringList{QStringLiteral("127.0.9.1|Open確認     ") + Taro +
                                    QStringLiteral("41      ")});
-    QVERIFY(!c.p().receiver().alertUp());
-    QCOMPARE(c.p().history().row(1).recipient, QStringLiteral("taro "));
-    QCOMPARE(c.p().history().row(1).receiveTime, QStringLiteral("12:00:01"));
+    QVERIFY(!part<Receiver>(c.p()).alertUp());
+    QCOMPARE(part<HistoryModel>(c.p()).row(1).recipient, QStringLiteral("taro "));
+    QCOMPARE(part<HistoryModel>(c.p()).row(1).receiveTime, QStringLiteral("12:00:01"));
     // Body open: the next entry counts as opened at once; back again sends nothing.
     c.click(control<QPushButton>(c.w(), "CmdNext"));
     c.click(control<QPushButton>(c.w(), "CmdBack"));
@@ -240,19 +240,19 @@ void ReceiveTest::openConfirmationThatCannotLeaveIsRetried()
     c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16),
              QStringLiteral("5       "));
     c.sent();
-    c.p().dspRecvMsg();
+    choose(c.p(), "mnuRecvMsg");
     c.port().refuse = true;
     c.click(control<QPushButton>(c.w(), "CmdOPCL"));
     QCOMPARE(c.t.dialogs.shown.size(), 1);
     QCOMPARE(c.t.dialogs.shown[0].text,
              QStringLiteral("開封確認を送信できませんでした。\r次に開いた時にもう一度送ります。"));
-    QVERIFY(c.p().receiver().alertUp());
-    QVERIFY(c.p().history().row(1).receiveTime.isEmpty());
+    QVERIFY(part<Receiver>(c.p()).alertUp());
+    QVERIFY(part<HistoryModel>(c.p()).row(1).receiveTime.isEmpty());
     c.port().refuse = false;
     c.click(control<QPushButton>(c.w(), "CmdOPCL"));
     c.click(control<QPushButton>(c.w(), "CmdOPCL"));
     QCOMPARE(c.sent().size(), 1);
-    QVERIFY(!c.p().receiver().alertUp());
+    QVERIFY(!part<Receiver>(c.p()).alertUp());
 }
 
 void ReceiveTest::reply_data()
@@ -280,7 +280,7 @@ void ReceiveTest::reply()
         c.arrive(QStringLiteral("127.0.9.") + QString::number(n[0].unicode() - 'A' + 1), n + sp(19),
                  QStringLiteral("8       "));
     c.sent();
-    c.p().dspRecvMsg();
+    choose(c.p(), "mnuRecvMsg");
     for (int i = 1; i < position; ++i)
         c.click(control<QPushButton>(c.w(), "CmdNext"));
     c.click(control<QPushButton>(c.w(), "CmdCback")); // nothing typed
@@ -289,7 +289,7 @@ void ReceiveTest::reply()
     c.port().refuse = true; // a reply that cannot leave is kept and not recorded
     control<QPlainTextEdit>(c.w(), "Text2")->setPlainText(QStringLiteral("了解\nです"));
     c.click(control<QPushButton>(c.w(), "CmdCback"));
-    QCOMPARE(c.p().history().rowCount(), 3);
+    QCOMPARE(part<HistoryModel>(c.p()).rowCount(), 3);
     QCOMPARE(control<QPlainTextEdit>(c.w(), "Text2")->toPlainText(), QStringLiteral("了解\nです"));
     c.port().refuse = false;
     c.t.clock.setTime(QStringLiteral("13:14:15"));
@@ -297,8 +297,9 @@ void ReceiveTest::reply()
 
     const QString to = QStringLiteral("127.0.9.%1|").arg(position);
     QCOMPARE(c.sent(), QStringList{to + Taro + QStringLiteral("13:14:154       了解\r\nです")});
-    QCOMPARE(c.p().history().row(4).recipient, QString(QChar(u'A' + position - 1)) + u' ');
-    QCOMPARE(control<QPlainTextEdit>(c.p().frmSnd(), "TxtMsg")->toPlainText(),
+    QCOMPARE(part<HistoryModel>(c.p()).row(4).recipient,
+             QString(QChar(u'A' + position - 1)) + u' ');
+    QCOMPARE(control<QPlainTextEdit>(windows(c.p()).frmSnd(), "TxtMsg")->toPlainText(),
              QStringLiteral("了解\nです"));
     QVERIFY(c.w().isVisible() && control<QPlainTextEdit>(c.w(), "Text2")->toPlainText().isEmpty());
     QCOMPARE(control<QLabel>(c.w(), "panel4")->text(), QStringLiteral("受信件数：2"));
@@ -306,8 +307,8 @@ void ReceiveTest::reply()
     QCOMPARE(control<QPushButton>(c.w(), "CmdNext")->isEnabled(), nextEnabled);
     QCOMPARE(control<QPushButton>(c.w(), "CmdBack")->isEnabled(), backEnabled);
     QStringList names;
-    for (int i = 1; i <= c.p().inbox().recvCount(); ++i)
-        names << c.p().inbox().entry(i).recvName.trimmed();
+    for (int i = 1; i <= part<Inbox>(c.p()).recvCount(); ++i)
+        names << part<Inbox>(c.p()).entry(i).recvName.trimmed();
     QCOMPARE(names.join(u' '), left);
 
     // Replying to the other two empties the inbox and the window goes.
@@ -316,7 +317,7 @@ void ReceiveTest::reply()
     control<QPlainTextEdit>(c.w(), "Text2")->setPlainText(QStringLiteral("y"));
     c.click(control<QPushButton>(c.w(), "CmdCback"));
     QVERIFY(!c.w().isVisible());
-    QVERIFY(!control<QAction>(c.p().tray().menu(), "mnuRecvMsg")->isEnabled());
+    QVERIFY(!control<QAction>(part<TrayController>(c.p()).menu(), "mnuRecvMsg")->isEnabled());
 }
 
 void ReceiveTest::quote_data()
@@ -341,13 +342,13 @@ void ReceiveTest::passwordGateGrantsOneOpening()
     c.t.writeSettings(cp932::encode(u"\"optGFile\"\r\n\"3\"\r\n1,0,1,0,0,0\r\n"
                                     u"1,\"Pw \",\"\",\"\"\r\n"));
     QVERIFY(c.t.start());
-    QCOMPARE(c.p().store().settings().pwStored, QStringLiteral("Pw "));
+    QCOMPARE(part<SettingsStore>(c.p()).settings().pwStored, QStringLiteral("Pw "));
     c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16),
              QStringLiteral("9       "));
     c.sent();
-    c.p().dspRecvMsg();
+    choose(c.p(), "mnuRecvMsg");
     c.click(control<QPushButton>(c.w(), "CmdOPCL"));
-    FrmPw *pw = c.p().frmPw();
+    FrmPw *pw = windows(c.p()).frmPw();
     QVERIFY(pw && pw->isVisible());
     QCOMPARE(pw->windowTitle(), QStringLiteral("ﾊﾟｽﾜｰﾄﾞ入力"));
     QVERIFY(!control<QPlainTextEdit>(c.w(), "Text1")->isVisible());
@@ -361,7 +362,7 @@ void ReceiveTest::passwordGateGrantsOneOpening()
     QVERIFY(pw->isVisible());
     control<QLineEdit>(pw, "TxtPw")->setText(QStringLiteral("Pw "));
     c.click(control<QPushButton>(pw, "CmdOK"));
-    QTRY_VERIFY(!c.p().frmPw());
+    QTRY_VERIFY(!windows(c.p()).frmPw());
     QVERIFY(c.sent().isEmpty() &&
             !control<QPlainTextEdit>(c.w(), "Text1")->isVisible()); // granted, not yet opened
     c.click(control<QPushButton>(c.w(), "CmdOPCL"));
@@ -369,8 +370,10 @@ void ReceiveTest::passwordGateGrantsOneOpening()
     QCOMPARE(c.sent().size(), 1);
     c.click(control<QPushButton>(c.w(), "CmdOPCL")); // CLOSE
     c.click(control<QPushButton>(c.w(), "CmdOPCL")); // asks again
-    QVERIFY(c.p().frmPw() && !control<QPlainTextEdit>(c.w(), "Text1")->isVisible());
-    QVERIFY(!c.p().gate().requestHistory());
+    QVERIFY(windows(c.p()).frmPw() && !control<QPlainTextEdit>(c.w(), "Text1")->isVisible());
+    // The history asks for the password too.
+    choose(c.p(), "mnuLog");
+    QVERIFY(windows(c.p()).frmPw() && !windows(c.p()).frmLog());
 }
 
 void ReceiveTest::gateHoldsOnEveryPath_data()
@@ -417,7 +420,7 @@ void ReceiveTest::gateHoldsOnEveryPath()
     arrive();
     for (const QString &step : steps.split(u' ')) {
         if (step == u"show")
-            c.p().dspRecvMsg();
+            choose(c.p(), "mnuRecvMsg");
         else if (step == u"arrive")
             arrive();
         else if (step == u"open")
@@ -431,15 +434,15 @@ void ReceiveTest::gateHoldsOnEveryPath()
         else if (step == u"close")
             c.click(control<QPushButton>(c.w(), "CmdDel"));
         else if (step == u"history")
-            control<QAction>(c.p().tray().menu(), "mnuLog")->trigger();
+            control<QAction>(part<TrayController>(c.p()).menu(), "mnuLog")->trigger();
         else if (step == u"pw") {
-            control<QLineEdit>(c.p().frmPw(), "TxtPw")->setText(u"Pw"_s);
-            c.click(control<QPushButton>(c.p().frmPw(), "CmdOK"));
+            control<QLineEdit>(windows(c.p()).frmPw(), "TxtPw")->setText(u"Pw"_s);
+            c.click(control<QPushButton>(windows(c.p()).frmPw(), "CmdOK"));
         }
     }
     QCOMPARE(control<QPlainTextEdit>(c.w(), "Text1")->isVisible(), bodyShown);
-    QCOMPARE(c.p().frmPw() && c.p().frmPw()->isVisible(), passwordAsked);
-    QVERIFY(!c.p().frmLog() || !c.p().frmLog()->isVisible());
+    QCOMPARE(windows(c.p()).frmPw() && windows(c.p()).frmPw()->isVisible(), passwordAsked);
+    QVERIFY(!windows(c.p()).frmLog() || !windows(c.p()).frmLog()->isVisible());
     QCOMPARE(control<QPlainTextEdit>(c.w(), "Text2")->toPlainText(), replyBox);
     if (steps.endsWith(u"show quote"))
         QCOMPARE(c.t.dialogs.shown.last().text, u"ﾒｯｾｰｼﾞを開いてから引用してください。"_s);
@@ -498,20 +501,21 @@ void ReceiveTest::withoutTrayEverythingStaysReachable()
     Copy c;
     c.t.tray.hasTray = false;
     QVERIFY(c.t.start());
-    FrmSnd &snd = c.p().frmSnd();
-    c.p().openSendWindow();
-    c.p().users().setSelectedPeerAddress(QStringLiteral("127.0.9.1"));
+    FrmSnd &snd = windows(c.p()).frmSnd();
+    choose(c.p(), "mnuSendMsg");
+    part<UserListModel>(c.p()).setSelectedPeerAddress(QStringLiteral("127.0.9.1"));
     control<QLineEdit>(snd, "TxtTO")->setText(QStringLiteral("Ichi"));
     control<QPlainTextEdit>(snd, "TxtMsg")->setPlainText(QStringLiteral("hello"));
     c.click(control<QPushButton>(snd, "CmdSend"));
     QVERIFY(snd.isVisible() && snd.isMinimized());
     c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("<b>I</b> ") + sp(11),
              QStringLiteral("9       "));
-    QVERIFY(c.p().frmMsgOpen() && c.p().frmMsgOpen()->isVisible());
+    QVERIFY(windows(c.p()).frmMsgOpen() && windows(c.p()).frmMsgOpen()->isVisible());
     // Placed by the rule (centred) at its own size.
-    const QPoint middle = c.p().frmMsgOpen()->screen()->geometry().center();
+    const QPoint middle = windows(c.p()).frmMsgOpen()->screen()->geometry().center();
     // (within the frame the desktop adds after placing)
-    QVERIFY((c.p().frmMsgOpen()->frameGeometry().center() - middle).manhattanLength() <= 10);
+    QVERIFY((windows(c.p()).frmMsgOpen()->frameGeometry().center() - middle).manhattanLength() <=
+            10);
     QCOMPARE(c.t.tray.attentionAsked, 1);
     // The desktop hears of it too, as text; activating it shows the messages.
     QCOMPARE(c.t.notifier.shown,
@@ -519,9 +523,9 @@ void ReceiveTest::withoutTrayEverythingStaysReachable()
     c.t.notifier.activate();
     QVERIFY(c.w().isVisible());
     c.w().hide();
-    c.click(control<QPushButton>(c.p().frmMsgOpen(), "CmdMsgOpen"));
+    c.click(control<QPushButton>(windows(c.p()).frmMsgOpen(), "CmdMsgOpen"));
     QVERIFY(c.w().isVisible());
-    QTRY_VERIFY(!c.p().frmMsgOpen());
+    QTRY_VERIFY(!windows(c.p()).frmMsgOpen());
 }
 
 void ReceiveTest::historyWindowThroughTheGate()
@@ -533,11 +537,11 @@ void ReceiveTest::historyWindowThroughTheGate()
     c.t.clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7)));
     c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16),
              QStringLiteral("9       "), QStringLiteral("一行目\r\n二行目"));
-    control<QAction>(c.p().tray().menu(), "mnuLog")->trigger();
-    QVERIFY(!c.p().frmLog());
-    control<QLineEdit>(c.p().frmPw(), "TxtPw")->setText(QStringLiteral("Pw "));
-    c.click(control<QPushButton>(c.p().frmPw(), "CmdOK"));
-    FrmLog *log = c.p().frmLog();
+    control<QAction>(part<TrayController>(c.p()).menu(), "mnuLog")->trigger();
+    QVERIFY(!windows(c.p()).frmLog());
+    control<QLineEdit>(windows(c.p()).frmPw(), "TxtPw")->setText(QStringLiteral("Pw "));
+    c.click(control<QPushButton>(windows(c.p()).frmPw(), "CmdOK"));
+    FrmLog *log = windows(c.p()).frmLog();
     QVERIFY(log && log->isVisible());
     QCOMPARE(log->windowTitle(), QStringLiteral("送受信履歴"));
     QCOMPARE(control<QLabel>(log, "panel1")->text() + u' ' + control<QLabel>(log, "panel2")->text(),
@@ -625,16 +629,17 @@ void ReceiveTest::keptAcrossRestart()
     c.port().refuse = false;
     QVERIFY(c.t.start());
     QCOMPARE(c.t.dialogs.shown.size(), told.isEmpty() ? 0 : 2); // told again, once per start
-    QCOMPARE(c.p().history().rowCount(), waitingAfter);
-    QCOMPARE(control<QAction>(c.p().tray().menu(), "mnuRecvMsg")->isEnabled(), waitingAfter > 0);
-    QCOMPARE(sameIcon(c.t.tray.icon, c.p().theme().arrival()), waitingAfter > 0);
+    QCOMPARE(part<HistoryModel>(c.p()).rowCount(), waitingAfter);
+    QCOMPARE(control<QAction>(part<TrayController>(c.p()).menu(), "mnuRecvMsg")->isEnabled(),
+             waitingAfter > 0);
+    QCOMPARE(sameIcon(c.t.tray.icon, part<IconTheme>(c.p()).arrival()), waitingAfter > 0);
     if (waitingAfter == 0) {
         QCOMPARE(bytes(), before); // untouched
         QCOMPARE(QFileInfo(db).isDir(), found == "dir");
         return;
     }
-    QCOMPARE(c.p().history().row(3).message, u"三通目"_s);
-    QCOMPARE(c.p().history().row(1).sender, u"Ichi "_s);
+    QCOMPARE(part<HistoryModel>(c.p()).row(3).message, u"三通目"_s);
+    QCOMPARE(part<HistoryModel>(c.p()).row(1).sender, u"Ichi "_s);
     c.t.tray.press(TrayHost::Event::LeftButtonDown);
     QCOMPARE(control<QLabel>(c.w(), "panel4")->text(), QStringLiteral("受信件数：3"));
     QVERIFY(control<QPushButton>(c.w(), "CmdNext")->isEnabled() &&
@@ -642,7 +647,7 @@ void ReceiveTest::keptAcrossRestart()
     c.click(control<QPushButton>(c.w(), "CmdOPCL"));
     QCOMPARE(control<QPlainTextEdit>(c.w(), "Text1")->toPlainText(), u"一通目"_s);
     QCOMPARE(c.sent(), QStringList{u"127.0.9.1|Open確認     "_s + Taro + u"7       "_s});
-    QCOMPARE(c.p().history().row(1).recipient, u"taro "_s);
+    QCOMPARE(part<HistoryModel>(c.p()).row(1).recipient, u"taro "_s);
     // Opened once is opened for good: no second confirmation after a restart.
     c.t.program.reset();
     QVERIFY(c.t.start());
@@ -668,8 +673,8 @@ void ReceiveTest::keptAcrossRestart()
     c.sent();
     c.t.program.reset();
     QVERIFY(c.t.start());
-    QVERIFY(!control<QAction>(c.p().tray().menu(), "mnuRecvMsg")->isEnabled());
-    QCOMPARE(c.p().history().row(3).receiveTime, u"10:15:00*"_s);
+    QVERIFY(!control<QAction>(part<TrayController>(c.p()).menu(), "mnuRecvMsg")->isEnabled());
+    QCOMPARE(part<HistoryModel>(c.p()).row(3).receiveTime, u"10:15:00*"_s);
 }
 
 void ReceiveTest::fullStoreRefusesAndSaysSoOnce()
@@ -677,7 +682,7 @@ void ReceiveTest::fullStoreRefusesAndSaysSoOnce()
     Copy c;
     c.t.env.stateFolder = c.t.folder.filePath(QStringLiteral("state"));
     QVERIFY(c.t.start());
-    c.p().kept().store().setSizeLimit(0);
+    part<KeptStore>(c.p()).store().setSizeLimit(0);
     const QStringList refused{u"127.0.9.1|OTHER送信"_s};
     c.arrive(QStringLiteral("127.0.9.1"), u"Ichi"_s + sp(16), u"7       "_s);
     QCOMPARE(c.sent(), refused);
@@ -687,8 +692,8 @@ void ReceiveTest::fullStoreRefusesAndSaysSoOnce()
     QTest::qWait(50);
     QCOMPARE(c.t.dialogs.shown.size(), 1);
     QVERIFY(c.t.dialogs.shown[0].text.startsWith(u"履歴と受信ﾒｯｾｰｼﾞの保存先がいっぱいです"_s));
-    QCOMPARE(c.p().history().rowCount(), 0);
-    QVERIFY(!c.p().receiver().alertUp());
+    QCOMPARE(part<HistoryModel>(c.p()).rowCount(), 0);
+    QVERIFY(!part<Receiver>(c.p()).alertUp());
 }
 
 namespace {
@@ -828,10 +833,10 @@ void ReceiveTest::storeChangedUnderTheProgram()
 
     QVERIFY(c.t.start());
     QStringList bodies;
-    for (int n = 1; n <= c.p().inbox().recvCount(); ++n)
-        bodies << c.p().inbox().entry(n).body;
+    for (int n = 1; n <= part<Inbox>(c.p()).recvCount(); ++n)
+        bodies << part<Inbox>(c.p()).entry(n).body;
     QCOMPARE(bodies, waiting);
-    QCOMPARE(c.p().history().rowCount(), waiting.size());
+    QCOMPARE(part<HistoryModel>(c.p()).rowCount(), waiting.size());
 }
 
 QTEST_MAIN(ReceiveTest)

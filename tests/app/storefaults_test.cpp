@@ -42,13 +42,13 @@ struct Seen
 Seen seen(Program &p)
 {
     Seen s;
-    for (int n = 1; n <= p.history().rowCount(); ++n) {
-        const HistoryRow r = p.history().row(n);
+    for (int n = 1; n <= part<HistoryModel>(p).rowCount(); ++n) {
+        const HistoryRow r = part<HistoryModel>(p).row(n);
         s.rows << QStringList{r.date, r.sender, r.recipient, r.sendTime, r.receiveTime, r.message}
                       .join(u'|');
     }
-    for (int n = 1; n <= p.inbox().recvCount(); ++n) {
-        const InboxEntry &e = p.inbox().entry(n);
+    for (int n = 1; n <= part<Inbox>(p).recvCount(); ++n) {
+        const InboxEntry &e = part<Inbox>(p).entry(n);
         s.waiting << e.recvName + u'|' + e.recvIp + u'|' + e.body + (e.recvOpen ? u"|開"_s : u""_s);
     }
     return s;
@@ -162,17 +162,18 @@ void StoreFaultsTest::eachWriteFailedInTurn()
         const QStringList acked2 = s.batch(20, {u"四番"_s, u"五番"_s});
         const QStringList stored2 = storedBodies(s.db());
         s.t->tray.press(TrayHost::Event::LeftButtonDown);
-        QWidget &recv = p.frmRecv();
+        QWidget &recv = windows(p).frmRecv();
         s.click(&recv, "CmdOPCL");
         recv.findChild<QPlainTextEdit *>(u"Text2"_s)->setPlainText(u"返事"_s);
         s.click(&recv, "CmdCback");
         s.click(&recv, "CmdCancel");
         s.click(&recv, "CmdDel");
-        control<QAction>(p.tray().menu(), "mnuLog")->trigger();
-        s.click(static_cast<QWidget *>(p.frmLog()), "CmdClear");
+        control<QAction>(part<TrayController>(p).menu(), "mnuLog")->trigger();
+        s.click(static_cast<QWidget *>(windows(p).frmLog()), "CmdClear");
         const QStringList acked3 = s.batch(30, {u"六番"_s, u"七番"_s});
         s.t->dialogs.fileNames << historyFile;
-        QAction *add = static_cast<QWidget *>(p.frmLog())->findChild<QAction *>(u"mnuAdd"_s);
+        QAction *add =
+            static_cast<QWidget *>(windows(p).frmLog())->findChild<QAction *>(u"mnuAdd"_s);
         // The menu item comes back on when the load has ended.
         QEventLoop loaded;
         connect(add, &QAction::enabledChanged, &loaded, [&loaded](bool on) {

@@ -45,7 +45,7 @@ void StoreVersionsTest::olderStoreOpens()
 
     const auto rows = [&t] {
         QStringList out;
-        HistoryModel &h = t.program->history();
+        HistoryModel &h = part<HistoryModel>(*t.program);
         for (int n = 1; n <= h.rowCount(); ++n) {
             const HistoryRow r = h.row(n);
             out << QStringList{r.date, r.sender, r.recipient, r.sendTime, r.receiveTime, r.message}
@@ -53,13 +53,12 @@ void StoreVersionsTest::olderStoreOpens()
         }
         return out;
     };
-    QStringList expected{
-        u"26/11/02|taro |鈴木|08:10:00|08:12:30|会議は 15 時からに変更です"_s,
-        u"26/11/02|佐藤 |taro |09:20:00|09:21:05|了解しました\r\nｶﾀｶﾅ"_s,
-        u"26/11/03|Ichi ||10:30:00||明日の会議室は 3 階です"_s,
-        u"26/11/03|taro |Ni|11:40:00||二番目に送った"_s};
+    QStringList expected{u"26/11/02|taro |鈴木|08:10:00|08:12:30|会議は 15 時からに変更です"_s,
+                         u"26/11/02|佐藤 |taro |09:20:00|09:21:05|了解しました\r\nｶﾀｶﾅ"_s,
+                         u"26/11/03|Ichi ||10:30:00||明日の会議室は 3 階です"_s,
+                         u"26/11/03|taro |Ni|11:40:00||二番目に送った"_s};
     QCOMPARE(rows(), expected);
-    QCOMPARE(t.program->inbox().recvCount(), 1);
+    QCOMPARE(part<Inbox>(*t.program).recvCount(), 1);
 
     // The peer opens what was sent as row 2 of its day: row 4 here.
     t.port->feed(cp932::encode(u"Open確認     Ni"_s + sp(18) + u"2       "_s), u"198.18.0.22"_s);
@@ -67,11 +66,13 @@ void StoreVersionsTest::olderStoreOpens()
     t.port->feed(cp932::encode(u"San"_s + sp(17) + u"12:00:00"_s + u"9       "_s + u"新しい"_s),
                  u"198.18.0.23"_s);
     t.port->sent.clear();
-    t.program->dspRecvMsg();
-    QTest::mouseClick(t.program->frmRecv().findChild<QPushButton *>(u"CmdOPCL"_s), Qt::LeftButton);
+    choose(*t.program, "mnuRecvMsg");
+    QTest::mouseClick(windows(*t.program).frmRecv().findChild<QPushButton *>(u"CmdOPCL"_s),
+                      Qt::LeftButton);
     QCOMPARE(t.port->sent.size(), 1);
     QCOMPARE(t.port->sent[0].first, u"198.18.0.21"_s);
-    QCOMPARE(cp932::decode(t.port->sent[0].second), u"Open確認     taro"_s + sp(16) + u"5       "_s);
+    QCOMPARE(cp932::decode(t.port->sent[0].second),
+             u"Open確認     taro"_s + sp(16) + u"5       "_s);
 
     expected[2] = u"26/11/03|Ichi |taro |10:30:00|10:15:00|明日の会議室は 3 階です"_s;
     expected[3] = u"26/11/03|taro |Ni|11:40:00|10:15:00|二番目に送った"_s;
@@ -80,7 +81,7 @@ void StoreVersionsTest::olderStoreOpens()
     t.program.reset();
     QVERIFY(t.start());
     QCOMPARE(rows(), expected);
-    QCOMPARE(t.program->inbox().recvCount(), 2);
+    QCOMPARE(part<Inbox>(*t.program).recvCount(), 2);
     t.program.reset();
     {
         QSqlDatabase c = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"version"_s);

@@ -7,11 +7,11 @@
 #include "frmoption.h"
 #include "frmrecv.h"
 #include "frmsnd.h"
+#include "frmsndok.h"
 #include "frmversion.h"
 #include "iconsets.h"
 #include "icontheme.h"
 #include "optsettings.h"
-#include "resultpresenter.h"
 #include "settingsstore.h"
 #include "testprogram.h"
 #include "traycontroller.h"
@@ -69,7 +69,7 @@ void TrayTest::menuAsDesigned()
     TestProgram t(A);
     QVERIFY(t.start());
     Program &p = *t;
-    QMenu *menu = p.tray().menu();
+    QMenu *menu = part<TrayController>(p).menu();
     QStringList items;
     for (QAction *a : menu->actions())
         items << a->objectName() + u'=' + (a->isSeparator() ? QStringLiteral("-") : a->text());
@@ -82,15 +82,17 @@ void TrayTest::menuAsDesigned()
                           QStringLiteral("mnuLine2=-"), QStringLiteral("mnuAbout=ﾊﾞｰｼﾞｮﾝ情報(&A)"),
                           QStringLiteral("mnuLine1=-"), QStringLiteral("mnuEnd=終了(&X)")}));
     QCOMPARE(menu->title(), QStringLiteral("ﾀｽｸﾄﾚｲに表示するﾒﾆｭｰ"));
-    QCOMPARE(control<QMenu>(p.tray().menu(), "mnuOpt")->title(), QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
-    QCOMPARE(control<QAction>(p.tray().menu(), "mnuIcon")->text(), QStringLiteral("ｱｲｺﾝ変更(&I)"));
-    QCOMPARE(control<QAction>(p.tray().menu(), "mnuOther")->text(),
+    QCOMPARE(control<QMenu>(part<TrayController>(p).menu(), "mnuOpt")->title(),
+             QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
+    QCOMPARE(control<QAction>(part<TrayController>(p).menu(), "mnuIcon")->text(),
+             QStringLiteral("ｱｲｺﾝ変更(&I)"));
+    QCOMPARE(control<QAction>(part<TrayController>(p).menu(), "mnuOther")->text(),
              QStringLiteral("動作環境の設定...(&O) "));
     // Messages wait only once they arrive; the windows of later parts stand disabled.
-    QVERIFY(!control<QAction>(p.tray().menu(), "mnuRecvMsg")->isEnabled());
-    QVERIFY(control<QAction>(p.tray().menu(), "mnuIcon")->isEnabled() &&
-            control<QAction>(p.tray().menu(), "mnuAbout")->isEnabled());
-    QVERIFY(control<QAction>(p.tray().menu(), "mnuLog")->isEnabled());
+    QVERIFY(!control<QAction>(part<TrayController>(p).menu(), "mnuRecvMsg")->isEnabled());
+    QVERIFY(control<QAction>(part<TrayController>(p).menu(), "mnuIcon")->isEnabled() &&
+            control<QAction>(part<TrayController>(p).menu(), "mnuAbout")->isEnabled());
+    QVERIFY(control<QAction>(part<TrayController>(p).menu(), "mnuLog")->isEnabled());
 }
 
 void TrayTest::trayEvents()
@@ -98,29 +100,29 @@ void TrayTest::trayEvents()
     TestProgram t(A, QStringLiteral("127.0.3.9"), true);
     QVERIFY(t.start());
     Program &p = *t;
-    QSignalSpy recv(&p.tray(), &TrayController::recvWindowRequested);
+    QSignalSpy recv(&part<TrayController>(p), &TrayController::recvWindowRequested);
 
     t.tray.press(TrayHost::Event::Other); // movement, button up, double click
-    QVERIFY(!p.frmSnd().isVisible());
+    QVERIFY(!windows(p).frmSnd().isVisible());
     QVERIFY(t.port->sent.isEmpty());
 
     t.tray.press(TrayHost::Event::RightButtonDown);
-    QTRY_VERIFY(p.tray().menu()->isVisible());
-    QVERIFY(!p.frmSnd().isVisible());
+    QTRY_VERIFY(part<TrayController>(p).menu()->isVisible());
+    QVERIFY(!windows(p).frmSnd().isVisible());
 
     // Left: the menu goes, the send window opens and its search goes out.
     t.tray.press(TrayHost::Event::LeftButtonDown);
-    QVERIFY(!p.tray().menu()->isVisible());
-    QVERIFY(p.frmSnd().isVisible());
+    QVERIFY(!part<TrayController>(p).menu()->isVisible());
+    QVERIFY(windows(p).frmSnd().isVisible());
     QCOMPARE(t.port->sent.size(), 1);
     QCOMPARE(recv.size(), 0);
 
     // With messages waiting, left shows them instead.
-    p.frmSnd().hide();
-    control<QAction>(p.tray().menu(), "mnuRecvMsg")->setEnabled(true);
+    windows(p).frmSnd().hide();
+    control<QAction>(part<TrayController>(p).menu(), "mnuRecvMsg")->setEnabled(true);
     t.tray.press(TrayHost::Event::LeftButtonDown);
     QCOMPARE(recv.size(), 1);
-    QVERIFY(!p.frmSnd().isVisible());
+    QVERIFY(!windows(p).frmSnd().isVisible());
     QCOMPARE(t.port->sent.size(), 1);
 }
 
@@ -129,8 +131,8 @@ void TrayTest::blinking()
     TestProgram t(A);
     QVERIFY(t.start());
     Program &p = *t;
-    TrayController &tray = p.tray();
-    const QIcon normal = p.theme().normal(), arrival = p.theme().arrival();
+    TrayController &tray = part<TrayController>(p);
+    const QIcon normal = part<IconTheme>(p).normal(), arrival = part<IconTheme>(p).arrival();
     QVERIFY(sameIcon(t.tray.icon, normal));
 
     // Without blinking: the arrival picture, steady.
@@ -171,7 +173,7 @@ void TrayTest::blinking()
     QCOMPARE(tray.blinkPhase(), 0);
     QVERIFY(sameIcon(t.tray.icon, normal));
     // A new set shows from the next tick.
-    p.theme().apply(4);
+    part<IconTheme>(p).apply(4);
     tick(control<QTimer>(tray, "Timer2"));
     QVERIFY(sameIcon(t.tray.icon, iconsets::arrival(4)));
 }
@@ -209,16 +211,16 @@ void TrayTest::iconSetFromSettingsAtStartUp()
     t.writeSettings(settings(QStringLiteral("5"), 0, QString()));
     QVERIFY(t.start());
     Program &p = *t;
-    QCOMPARE(p.theme().set(), 5);
-    QVERIFY(controls<QRadioButton>(p.frmOption(), "Option1")[5]->isChecked());
+    QCOMPARE(part<IconTheme>(p).set(), 5);
+    QVERIFY(controls<QRadioButton>(windows(p).frmOption(), "Option1")[5]->isChecked());
     QVERIFY(sameIcon(t.tray.icon, iconsets::normal(5)));
-    QVERIFY(sameIcon(p.frmSnd().windowIcon(), iconsets::normal(5)));
+    QVERIFY(sameIcon(windows(p).frmSnd().windowIcon(), iconsets::normal(5)));
 
     // A number that names no set leaves set 0.
     TestProgram bad(QStringLiteral("127.0.3.3"));
     bad.writeSettings(settings(QStringLiteral("12"), 0, QString()));
     QCOMPARE(bad.make().start(), Program::StartResult::Running);
-    QCOMPARE(bad.program->theme().set(), 0);
+    QCOMPARE(part<IconTheme>(*bad.program).set(), 0);
     QVERIFY(sameIcon(bad.tray.icon, iconsets::normal(0)));
 
     // Random: the drawn set replaces the stored one.
@@ -226,13 +228,14 @@ void TrayTest::iconSetFromSettingsAtStartUp()
     random.writeSettings(settings(QStringLiteral("1"), 1, QString()));
     random.env.random10 = [] { return 7; };
     QCOMPARE(random.make().start(), Program::StartResult::Running);
-    QCOMPARE(random.program->theme().set(), 7);
-    QCOMPARE(random.program->store().settings().iconNo, QStringLiteral("7"));
+    QCOMPARE(part<IconTheme>(*random.program).set(), 7);
+    QCOMPARE(part<SettingsStore>(*random.program).settings().iconNo, QStringLiteral("7"));
 
     // No settings file: set 0, no option chosen.
     TestProgram fresh(QStringLiteral("127.0.3.5"));
     QCOMPARE(fresh.make().start(), Program::StartResult::Running);
-    for (QRadioButton *option : controls<QRadioButton>(fresh.program->frmOption(), "Option1"))
+    for (QRadioButton *option :
+         controls<QRadioButton>(windows(*fresh.program).frmOption(), "Option1"))
         QVERIFY(!option->isChecked());
 }
 
@@ -241,27 +244,26 @@ void TrayTest::iconDialogAppliesEverywhere()
     TestProgram t(A);
     QVERIFY(t.start());
     Program &p = *t;
-    control<QAction>(p.tray().menu(), "mnuIcon")->trigger();
-    FrmOption &dialog = p.frmOption();
+    control<QAction>(part<TrayController>(p).menu(), "mnuIcon")->trigger();
+    FrmOption &dialog = windows(p).frmOption();
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialog.windowTitle(), QStringLiteral("ｱｲｺﾝ変更"));
     QCOMPARE(control<QPushButton>(dialog, "CmdCancel")->text(), QStringLiteral("閉じる"));
-    control<QAction>(p.tray().menu(), "mnuAbout")->trigger();
-    FrmVersion *version = p.frmVersion();
+    control<QAction>(part<TrayController>(p).menu(), "mnuAbout")->trigger();
+    FrmVersion *version = windows(p).frmVersion();
     QVERIFY(version);
 
     // A message waits: the tray takes the new set's arrival picture.
-    p.dispatcher().handle(cp932::encode(u"Ichi                12:34:569       x"),
-                          QStringLiteral("127.0.3.9"));
+    t.receive(cp932::encode(u"Ichi                12:34:569       x"), QStringLiteral("127.0.3.9"));
     const auto options = dialog.findChildren<QRadioButton *>(QStringLiteral("Option1"));
     QCOMPARE(options.size(), 10);
     QCOMPARE(options[3]->property("Index").toInt(), 3);
     QTest::mouseClick(options[3], Qt::LeftButton);
     QTest::mouseClick(control<QPushButton>(dialog, "CmdOK"), Qt::LeftButton);
-    QCOMPARE(p.theme().set(), 3);
+    QCOMPARE(part<IconTheme>(p).set(), 3);
     QVERIFY(sameIcon(t.tray.icon, iconsets::arrival(3)));
-    for (QWidget *w : {static_cast<QWidget *>(&p.frmSnd()), static_cast<QWidget *>(&dialog),
-                       static_cast<QWidget *>(version)})
+    for (QWidget *w : {static_cast<QWidget *>(&windows(p).frmSnd()),
+                       static_cast<QWidget *>(&dialog), static_cast<QWidget *>(version)})
         QVERIFY2(sameIcon(w->windowIcon(), iconsets::normal(3)), qPrintable(w->objectName()));
     QCOMPARE(
         control<QLabel>(version, "Image2")->pixmap().toImage(),
@@ -277,14 +279,14 @@ void TrayTest::iconDialogAppliesEverywhere()
     QVERIFY(file.readAll().startsWith("\"optGFile\"\r\n\"3\"\r\n"));
 
     // Result windows shown later wear the set too.
-    p.dispatcher().handle(QByteArray("\x91\x97\x90\x4d         x"), QStringLiteral("127.0.3.9"));
-    QTRY_VERIFY(p.results().sndOk());
-    QVERIFY(sameIcon(p.results().sndOk()->windowIcon(), iconsets::normal(3)));
+    t.receive(QByteArray("\x91\x97\x90\x4d         x"), QStringLiteral("127.0.3.9"));
+    QTRY_VERIFY(topLevel<FrmSndOK>());
+    QVERIFY(sameIcon(topLevel<FrmSndOK>()->windowIcon(), iconsets::normal(3)));
 
     // Opened, it is answered though it still waits: the normal picture.
     // The same set again still saves and says so.
-    p.dspRecvMsg();
-    QTest::mouseClick(control<QPushButton>(p.frmRecv(), "CmdOPCL"), Qt::LeftButton);
+    choose(p, "mnuRecvMsg");
+    QTest::mouseClick(control<QPushButton>(windows(p).frmRecv(), "CmdOPCL"), Qt::LeftButton);
     QTest::mouseClick(control<QPushButton>(dialog, "CmdOK"), Qt::LeftButton);
     QVERIFY(sameIcon(t.tray.icon, iconsets::normal(3)));
     QCOMPARE(t.dialogs.shown.size(), 2);
@@ -299,9 +301,9 @@ void TrayTest::iconDialogWithNothingChosen()
     TestProgram t(A);
     QVERIFY(t.start());
     Program &p = *t;
-    p.openIconDialog();
-    QTest::mouseClick(control<QPushButton>(p.frmOption(), "CmdOK"), Qt::LeftButton);
-    QCOMPARE(p.theme().set(), 0);
+    choose(p, "mnuIcon");
+    QTest::mouseClick(control<QPushButton>(windows(p).frmOption(), "CmdOK"), Qt::LeftButton);
+    QCOMPARE(part<IconTheme>(p).set(), 0);
     QCOMPARE(t.dialogs.shown.size(), 1);
     QCOMPARE(t.dialogs.shown[0].text, QStringLiteral("ｱｲｺﾝ変更完了！"));
     QVERIFY(QFile::exists(t.folder.filePath(QStringLiteral("optGFile.dat"))));
@@ -312,9 +314,9 @@ void TrayTest::versionWindowAnimates()
     TestProgram t(A);
     QVERIFY(t.start());
     Program &p = *t;
-    p.theme().apply(2);
-    control<QAction>(p.tray().menu(), "mnuAbout")->trigger();
-    FrmVersion *v = p.frmVersion();
+    part<IconTheme>(p).apply(2);
+    control<QAction>(part<TrayController>(p).menu(), "mnuAbout")->trigger();
+    FrmVersion *v = windows(p).frmVersion();
     QVERIFY(v && v->isVisible());
     QCOMPARE(v->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     QCOMPARE(control<QLabel>(v, "Label1")->text(), QStringLiteral("ぽるとな～"));
@@ -331,12 +333,12 @@ void TrayTest::versionWindowAnimates()
     QCOMPARE(control<QLabel>(v, "Image1")->pixmap().toImage(), normal);
     tick(control<QTimer>(v, "Timer1"));
     QTest::mouseClick(control<QPushButton>(v, "Command1"), Qt::LeftButton);
-    QTRY_VERIFY(!p.frmVersion());
+    QTRY_VERIFY(!windows(p).frmVersion());
     // Opened again, it goes on from where the phase was left.
-    p.openVersion();
-    tick(control<QTimer>(p.frmVersion(), "Timer1"));
-    QCOMPARE(control<QLabel>(p.frmVersion(), "Image1")->pixmap().toImage(),
-             control<QLabel>(p.frmVersion(), "Image3")->pixmap().toImage());
+    choose(p, "mnuAbout");
+    tick(control<QTimer>(windows(p).frmVersion(), "Timer1"));
+    QCOMPARE(control<QLabel>(windows(p).frmVersion(), "Image1")->pixmap().toImage(),
+             control<QLabel>(windows(p).frmVersion(), "Image3")->pixmap().toImage());
 }
 
 void TrayTest::appearanceReachesItsTargets()
@@ -349,7 +351,7 @@ void TrayTest::appearanceReachesItsTargets()
                                 "\"True\",\"True\",\"16768200\"")));
     QVERIFY(t.start());
     Program &p = *t;
-    FrmSnd &w = p.frmSnd();
+    FrmSnd &w = windows(p).frmSnd();
     for (QWidget *target : {static_cast<QWidget *>(control<QPlainTextEdit>(w, "TxtMsg")),
                             static_cast<QWidget *>(control<QLineEdit>(w, "TxtTO")),
                             static_cast<QWidget *>(control<QTreeView>(w, "ListView1"))}) {
@@ -386,14 +388,13 @@ void TrayTest::withoutATrayTheWindowStaysReachable()
     t.tray.hasTray = false;
     QVERIFY(t.start());
     Program &p = *t;
-    QVERIFY(!p.hasTray());
-    FrmSnd &w = p.frmSnd();
+    FrmSnd &w = windows(p).frmSnd();
     QVERIFY(w.isVisible());
     QVERIFY(w.isMinimized());
     // Its picture opens the tray menu.
     QTest::mouseClick(control<QLabel>(w, "Image1"), Qt::LeftButton);
-    QTRY_VERIFY(p.tray().menu()->isVisible());
-    p.tray().menu()->hide();
+    QTRY_VERIFY(part<TrayController>(p).menu()->isVisible());
+    part<TrayController>(p).menu()->hide();
     // Closing it keeps it on the task bar instead of hiding it.
     w.showNormal();
     w.close();

@@ -1,15 +1,11 @@
-// The sender-side result windows: which one shows a peer's answer, with
+// What the sender is shown of a peer's answer: which result window, with
 // what text, as the confirmation settings say (the delivery, opening and
 // discard windows are driven end to end in program_test).
 #include "fakes.h"
-#include "frmrcvok.h"
-#include "frmsndok.h"
-#include "frmsrok.h"
 #include "optsettings.h"
 #include "resultpresenter.h"
 
-#include <QApplication>
-#include <QLabel>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -24,21 +20,27 @@ private slots:
 
 namespace {
 
-// The result window on screen and its text; "" when none.
-QString shown(ResultPresenter &r)
+// What the sender is shown, by window and text; "" when nothing.
+struct Shown
 {
-    const auto text = [](QWidget *w, const char *label) {
-        return w->findChild<QLabel *>(QLatin1String(label))->text();
-    };
-    QStringList out;
-    if (r.sndOk() && r.sndOk()->isVisible())
-        out << u"FrmSndOK "_s + text(r.sndOk(), "Label1") + u' ' + r.sndOk()->windowTitle();
-    if (r.rcvOk() && r.rcvOk()->isVisible())
-        out << u"FrmRcvOK "_s + text(r.rcvOk(), "Label1") + u' ' + r.rcvOk()->windowTitle();
-    if (r.srOk() && r.srOk()->isVisible())
-        out << u"FrmSROK"_s;
-    return out.join(u" + "_s);
-}
+    explicit Shown(ResultPresenter &r)
+        : send(&r, &ResultPresenter::sendResultShown), read(&r, &ResultPresenter::readResultShown),
+          small(&r, &ResultPresenter::smallResultShown)
+    {
+    }
+    QString text() const
+    {
+        QStringList out;
+        for (const auto &args : send)
+            out << u"FrmSndOK "_s + args[0].toString() + u" To "_s + args[1].toString();
+        for (const auto &args : read)
+            out << u"FrmRcvOK "_s + args[0].toString() + u" From "_s +
+                       args[1].value<wire::Name>().shortName;
+        out << QStringList(small.size(), u"FrmSROK"_s);
+        return out.join(u" + "_s);
+    }
+    QSignalSpy send, read, small;
+};
 
 } // namespace
 
@@ -48,13 +50,11 @@ void ResultPresenterTest::answerShows_data()
     QTest::addColumn<bool>("confirm");   // sndConfirm or rcvConfirm
     QTest::addColumn<bool>("small");     // sndConfirmMin or rcvConfirmMin
     QTest::addColumn<QString>("shows");
-    const QString from = u"From 鈴木 一郎"_s + sp(15);
     QTest::addRow("delivered, not asked") << u"delivered"_s << false << true << QString();
     QTest::addRow("refused: shown whatever is asked, under the last name")
-        << u"refused"_s << false << true
-        << u"FrmSndOK あなたのﾒｯｾｰｼﾞは拒否されました。 To 鈴木 "_s;
+        << u"refused"_s << false << true << u"FrmSndOK あなたのﾒｯｾｰｼﾞは拒否されました。 To 鈴木 "_s;
     QTest::addRow("held") << u"hold"_s << true << false
-                          << u"FrmRcvOK メッセージは返信保留されています。 "_s + from;
+                          << u"FrmRcvOK メッセージは返信保留されています。 From 佐藤 "_s;
     QTest::addRow("opened, small") << u"open"_s << true << true << u"FrmSROK"_s;
     QTest::addRow("opened, not asked") << u"open"_s << false << false << QString();
 }
@@ -72,7 +72,8 @@ void ResultPresenterTest::answerShows()
     r.delivered({u"鈴木 一郎"_s + sp(15), u"鈴木 "_s, false});
     settings.sndConfirm = settings.rcvConfirm = confirm;
     settings.sndConfirmMin = settings.rcvConfirmMin = small;
-    const wire::Name name{u"鈴木 一郎"_s + sp(15), u"鈴木 "_s, false};
+    const wire::Name name{u"佐藤 花子"_s + sp(15), u"佐藤 "_s, false};
+    Shown shown(r);
     if (answer == u"delivered"_s)
         r.delivered(name);
     else if (answer == u"refused"_s)
@@ -82,7 +83,7 @@ void ResultPresenterTest::answerShows()
                    : answer == u"hold"_s ? wire::Kind::Hold
                                          : wire::Kind::Discard,
                    name);
-    QCOMPARE(shown(r), shows);
+    QCOMPARE(shown.text(), shows);
 }
 
 QTEST_MAIN(ResultPresenterTest)

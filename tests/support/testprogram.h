@@ -1,8 +1,11 @@
 #pragma once
 
+#include "control.h"
 #include "fakes.h"
 #include "program.h"
+#include "windows.h"
 
+#include <QApplication>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -32,4 +35,34 @@ struct TestProgram
     Program &operator*() { return *program; }
     // Writes optGFile.dat before start-up.
     void writeSettings(const QByteArray &bytes);
+    // A datagram from a peer at from, through the program's port: fed to the
+    // recording port, or sent over loopback and read before this returns.
+    void receive(const QByteArray &bytes, const QString &from);
 };
+
+// A part of a running copy, found in its object tree by type.
+template <typename T> T &part(Program &p)
+{
+    T *found = p.findChild<T *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!found)
+        qFatal("the program has no %s", T::staticMetaObject.className());
+    return *found;
+}
+
+inline Windows &windows(Program &p)
+{
+    return part<Windows>(p);
+}
+
+// A choice from the tray menu, as the user makes it.
+void choose(Program &p, const char *action);
+
+// The window of that type on screen or hidden, as the desktop lists it;
+// none when it is not there (a closed result window is gone).
+template <typename T> T *topLevel()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *found = qobject_cast<T *>(w))
+            return found;
+    return nullptr;
+}

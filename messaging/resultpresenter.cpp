@@ -2,11 +2,7 @@
 
 #include "clock.h"
 #include "fieldtext.h"
-#include "frmrcvok.h"
-#include "frmsndok.h"
-#include "frmsrok.h"
 #include "optsettings.h"
-#include "windowplacement.h"
 
 #include <QLocale>
 
@@ -24,31 +20,10 @@ ResultPresenter::ResultPresenter(const OptSettings &settings, const Clock &clock
 {
 }
 
-ResultPresenter::~ResultPresenter()
-{
-    delete m_sndOk;
-    delete m_rcvOk;
-    delete m_srOk;
-}
-
-void ResultPresenter::setWindowIcon(const QIcon &icon)
-{
-    m_icon = icon;
-    if (m_sndOk)
-        m_sndOk->setWindowIcon(icon);
-    if (m_rcvOk)
-        m_rcvOk->setWindowIcon(icon);
-}
-
-void ResultPresenter::present(QWidget *window)
-{
-    showPlaced(window, m_settings);
-}
-
 void ResultPresenter::delivered(const wire::Name &name)
 {
     m_peerName = name.shortName;
-    const Display display = !m_settings.sndConfirm   ? Display::None
+    const Display display = !m_settings.sndConfirm     ? Display::None
                             : m_settings.sndConfirmMin ? Display::Small
                                                        : Display::Full;
     showSendResult(QStringLiteral("メッセージは正しく送信されました。"), display);
@@ -65,16 +40,12 @@ void ResultPresenter::showSendResult(const QString &label, Display display)
     if (display == Display::None)
         return;
     if (display == Display::Small) {
-        showSmall(true, false); // a delivery result never closes by itself
+        // A delivery result never closes by itself.
+        emit smallResultShown(true, fieldtext::timeText(m_clock.now()), false);
         return;
     }
-    if (!m_sndOk) {
-        m_sndOk = new FrmSndOK;
-        m_sndOk->setWindowIcon(m_icon);
-    }
     const QDateTime now = m_clock.now();
-    m_sndOk->showResult(label, m_peerName, dateShown(now), fieldtext::timeText(now));
-    present(m_sndOk);
+    emit sendResultShown(label, m_peerName, dateShown(now), fieldtext::timeText(now));
 }
 
 void ResultPresenter::answered(wire::Kind kind, const wire::Name &name)
@@ -83,7 +54,7 @@ void ResultPresenter::answered(wire::Kind kind, const wire::Name &name)
         return;
     const bool autoClose = m_settings.autoErase;
     if (m_settings.rcvConfirmMin) {
-        showSmall(false, autoClose);
+        emit smallResultShown(false, fieldtext::timeText(m_clock.now()), autoClose);
         return;
     }
     QString label;
@@ -98,19 +69,6 @@ void ResultPresenter::answered(wire::Kind kind, const wire::Name &name)
         label = QStringLiteral("メッセージは未確認のまま閉じられました。");
         break;
     }
-    if (!m_rcvOk) {
-        m_rcvOk = new FrmRcvOK;
-        m_rcvOk->setWindowIcon(m_icon);
-    }
     const QDateTime now = m_clock.now();
-    m_rcvOk->showResult(label, name, dateShown(now), fieldtext::timeText(now), autoClose);
-    present(m_rcvOk);
-}
-
-void ResultPresenter::showSmall(bool deliveryPicture, bool autoClose)
-{
-    if (!m_srOk)
-        m_srOk = new FrmSROK;
-    m_srOk->showResult(deliveryPicture, fieldtext::timeText(m_clock.now()), autoClose);
-    present(m_srOk);
+    emit readResultShown(label, name, dateShown(now), fieldtext::timeText(now), autoClose);
 }

@@ -3,6 +3,7 @@
 // copy's memory through a flood. `bench_store fill DIR ROWS` instead
 // leaves a store of ROWS history rows in DIR (for the start-up benchmark);
 // `bench_store acks N` only keeps N messages (for durability.py).
+#include "addrows.h"
 #include "cp932.h"
 #include "historymodel.h"
 #include "rss.h"
@@ -242,7 +243,7 @@ int fill(const QString &folder, int rows)
                          QStringLiteral("10:16:01"),
                          QStringLiteral("はい、元気です。明日の会議は十時からです。%1").arg(i)});
         if (chunk.size() == 100'000 || i == rows - 1)
-            history.append(std::exchange(chunk, {}));
+            addRows(history, std::exchange(chunk, {}));
     }
     std::printf("%d rows in %s\n", history.rowCount(), qPrintable(store.path()));
     return 0;

@@ -218,8 +218,3 @@ void HistoryModel::clear()
 {
     m_log.clear();
 }
-
-void HistoryModel::append(const std::vector<HistoryRow> &rows)
-{
-    m_log.append(rows);
-}

@@ -63,7 +63,6 @@ public:
     void dropLast(int rowNo);
 
     void clear();
-    void append(const std::vector<HistoryRow> &rows);
 
     // A file's rows go into the store in steps, out of sight, and come into
     // the list at once when the file has been read whole (see HistoryLog).

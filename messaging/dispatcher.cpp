@@ -15,9 +15,9 @@
 Dispatcher::Dispatcher(DatagramPort &port, Transport &transport, const OptSettings &settings,
                        const LocalUser &user, UserListModel &users, const AwayNote &note,
                        const Clock &clock, Keeping keeping, QObject *parent)
-    : QObject(parent), m_port(port), m_transport(transport), m_settings(settings), m_user(user), m_users(users),
-      m_note(note),
-      m_rate(clock, MessageBurst, MessagesPerSecond), m_keeping(std::move(keeping))
+    : QObject(parent), m_port(port), m_transport(transport), m_settings(settings), m_user(user),
+      m_users(users), m_note(note), m_rate(clock, MessageBurst, MessagesPerSecond),
+      m_keeping(std::move(keeping))
 {
     connect(&m_port, &DatagramPort::arrived, this, [this](const QByteArray &b, const QString &s) {
         if (!m_batchOpen)
@@ -51,14 +51,11 @@ struct Dispatcher::Visitor
     void operator()(const wire::SearchRequest &) const
     {
         d.m_transport.send(source, wire::searchReply(d.m_user.loginField(), d.m_user.localAddress(),
-                                         d.m_users.selectedPeerAddress(), d.m_settings.optName,
-                                         d.m_note.isSet()));
+                                                     d.m_users.selectedPeerAddress(),
+                                                     d.m_settings.optName, d.m_note.isSet()));
     }
     void operator()(const wire::SearchReply &reply) const { d.m_users.addReplier(reply, source); }
-    void operator()(const wire::LetterReply &note) const
-    {
-        emit d.awayNoteReceived(note.text);
-    }
+    void operator()(const wire::LetterReply &note) const { emit d.awayNoteReceived(note.text); }
     void operator()(const wire::LetterRequest &) const
     {
         // Counted as messages are: a host that asks without end is not
@@ -70,16 +67,6 @@ struct Dispatcher::Visitor
     }
     void operator()(const wire::Message &message) const { d.messageDatagram(message, source); }
 };
-
-void Dispatcher::handle(const QByteArray &bytes, const QString &source)
-{
-    const bool own = !m_batchOpen;
-    if (own)
-        openBatch();
-    datagram(bytes, source);
-    if (own)
-        closeBatch();
-}
 
 void Dispatcher::openBatch()
 {

@@ -39,8 +39,6 @@ public:
                const LocalUser &user, UserListModel &users, const AwayNote &note,
                const Clock &clock, Keeping keeping = {}, QObject *parent = nullptr);
 
-    // One datagram from source, a batch of its own.
-    void handle(const QByteArray &bytes, const QString &source);
     // Messages one host may send: a burst of MessageBurst, then
     // MessagesPerSecond; beyond that they are refused ("OTHER送信"), so
     // their sender sees that nothing was kept. Away-note requests count

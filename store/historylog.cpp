@@ -123,21 +123,6 @@ int HistoryLog::add(HistoryRow row, bool sent)
     return at;
 }
 
-void HistoryLog::append(const std::vector<HistoryRow> &rows)
-{
-    if (rows.empty())
-        return;
-    m_store.begin();
-    const qint64 first = m_store.takeKeys(qint64(rows.size()));
-    qint64 key = first;
-    for (HistoryRow row : rows) {
-        row.key = key++;
-        m_table.insert(row, 0);
-    }
-    extendRuns(first, qint64(rows.size()));
-    m_store.end();
-}
-
 void HistoryLog::setOpened(qint64 key, const QString &recipient, const QString &receiveTime)
 {
     if (m_order.rowOf(key) == 0)

@@ -47,7 +47,6 @@ public:
     // Lists a new row last; gives its number. sent: the number goes out
     // with its message, and a peer's answer names it.
     int add(HistoryRow row, bool sent);
-    void append(const std::vector<HistoryRow> &rows);
     void setOpened(qint64 key, const QString &recipient, const QString &receiveTime);
     // A peer's answer to the newest row sent with that number.
     void setResult(int sentNo, const QString &receiveTime);

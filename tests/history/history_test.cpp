@@ -1,4 +1,5 @@
 // The history list as the history window and the wire see it.
+#include "addrows.h"
 #include "fakes.h"
 #include "historyfile.h"
 #include "historymodel.h"
@@ -83,7 +84,7 @@ void HistoryTest::everyRowShowsAcrossPages()
     for (int n = 1; n <= 200; ++n)
         rows.push_back({u"26/12/"_s + QString::number(n % 18 + 10), u"送%1 "_s.arg(n),
                         u"受%1"_s.arg(n), u"09:00:00"_s, QString(), u"本文%1"_s.arg(n)});
-    m_model->append(rows);
+    QVERIFY(addRows(*m_model, rows));
     m_model->logAddRecv(u"最後 "_s, u"二百一"_s);
     QCOMPARE(m_model->rowCount(), 201);
     for (int n = 1; n <= 200; ++n)
@@ -150,7 +151,7 @@ void HistoryTest::discardCompletesWaitingReceivedRows()
         historyfile::read("\"FileName:dataFile\",#2026-12-08#,#09:05:07#,\"\"\r\n"
                           "\"26/12/07\",\"F \",\"\",\"08:00:00\",\"\",\"6\"\r\n"
                           "\"26/12/07\",\"山田 \",\"G\",\"08:01:00\",\"\",\"7\"\r\n");
-    m_model->append(loaded.rows);
+    QVERIFY(addRows(*m_model, loaded.rows));
     m_clock.setTime(QStringLiteral("10:07:00"));
     m_model->logSetDiscard();
     QCOMPARE(m_model->row(last + 1).receiveTime, QStringLiteral("10:07:00*"));
@@ -208,9 +209,9 @@ void HistoryTest::rowsKeepTheirIdentity()
 
     // 読込: an archive row where a sent one stood takes no peer's answer.
     m_model->clear();
-    m_model->append({{u"25/01/01"_s, u"Old"_s, u"taro"_s, u"10:00:00"_s, {}, u"a"_s},
-                     {u"25/01/01"_s, u"Old"_s, u"taro"_s, u"10:01:00"_s, {}, u"b"_s},
-                     {u"25/01/01"_s, u"Old"_s, u"taro"_s, u"10:02:00"_s, {}, u"c"_s}});
+    addRows(*m_model, {{u"25/01/01"_s, u"Old"_s, u"taro"_s, u"10:00:00"_s, {}, u"a"_s},
+                       {u"25/01/01"_s, u"Old"_s, u"taro"_s, u"10:01:00"_s, {}, u"b"_s},
+                       {u"25/01/01"_s, u"Old"_s, u"taro"_s, u"10:02:00"_s, {}, u"c"_s}});
     m_model->logSetResult(3, false);
     m_model->logSetResult(1, true);
     for (int r = 1; r <= 3; ++r)

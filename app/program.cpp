@@ -25,6 +25,7 @@
 #include "userlistmodel.h"
 #include "weekday.h"
 #include "windows.h"
+#include "wiring.h"
 
 #include <QApplication>
 
@@ -88,8 +89,12 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
 void Program::connectParts()
 {
     Store &store = m_kept->store();
-    // A store opened anew at its path is read back (what failed was undone already).
-    connect(&store, &Store::fileLost, m_inbox.get(), &Inbox::restore);
+    wiring::storeToHistory(store, *m_history);
+    wiring::storeToInbox(store, *m_inbox);
+    wiring::portToDispatcher(*m_port, *m_dispatcher);
+    wiring::inboxToReceiver(*m_inbox, *m_receiver);
+    wiring::historyToBrowser(*m_history, *m_browser);
+    connect(m_env.tray, &TrayHost::event, m_tray.get(), &TrayController::hostEvent);
     // A peer's answer completes the history row it names, then shows.
     connect(m_dispatcher.get(), &Dispatcher::delivered, m_results.get(),
             &ResultPresenter::delivered);
@@ -199,7 +204,7 @@ Program::StartResult Program::start()
     if (!m_hasTray) {
         // No notification area: the window stays reachable, minimised, and
         // its picture opens the tray menu.
-        m_windows->frmSnd().setTrayMenu(m_tray->menu());
+        m_windows->frmSnd().standInForTray();
         m_windows->frmSnd().showMinimized();
     }
     m_user->take(m_env.systemInfo->loginNameBuffer(), m_port->localAddress());

@@ -20,10 +20,13 @@
 #include "icontheme.h"
 #include "inbox.h"
 #include "settingsstore.h"
+#include "traycontroller.h"
 #include "twips.h"
+#include "userlistmodel.h"
 #include "windowplacement.h"
 #include "wire.h"
 
+#include <QMenu>
 #include <QScreen>
 
 Windows::Windows(Parts parts, QObject *parent) : QObject(parent), m_parts(parts) {}
@@ -77,6 +80,9 @@ FrmSnd &Windows::frmSnd()
     if (!m_frmSnd) {
         m_frmSnd = new FrmSnd(m_parts.composer, m_parts.users, m_parts.store.settings());
         connect(m_frmSnd, &FrmSnd::ipSetRequested, this, &Windows::openIpSet);
+        connect(m_frmSnd, &FrmSnd::trayMenuRequested, this,
+                [this](const QPoint &at) { m_parts.tray.menu()->popup(at); });
+        connect(&m_parts.users, &UserListModel::countChanged, m_frmSnd, &FrmSnd::showUserCount);
         m_frmSnd->setWeekday(m_weekday);
         // Centred until the placement rule moves it.
         if (const QScreen *screen = twips::screenOf(m_frmSnd)) {
@@ -100,6 +106,8 @@ FrmRecv &Windows::frmRecv()
         markArrival();
         applyIcons();
         connect(m_frmRecv, &FrmRecv::passwordRequested, this, &Windows::openPassword);
+        connect(&m_parts.inbox, &Inbox::changed, m_frmRecv, &FrmRecv::refresh);
+        connect(&m_parts.inbox, &Inbox::replyCleared, m_frmRecv, &FrmRecv::clearReply);
         applyAppearance();
     }
     return *m_frmRecv;
@@ -151,6 +159,7 @@ void Windows::openLog()
 {
     if (!m_frmLog) {
         m_frmLog = new FrmLog(m_parts.history, m_parts.browser);
+        connect(&m_parts.browser, &HistoryBrowser::changed, m_frmLog, &FrmLog::refresh);
         m_frmLog->applyIcon(m_parts.theme.normal());
     }
     m_frmLog->stamp(m_parts.clock.now());
@@ -162,6 +171,7 @@ void Windows::openLetter()
 {
     if (!m_frmLetter) {
         m_frmLetter = new FrmLetter(m_parts.note, m_parts.dialogs);
+        connect(&m_parts.note, &AwayNote::changed, m_frmLetter, &FrmLetter::showNoteState);
         m_frmLetter->applyIcon(m_parts.theme.normal());
     }
     applyAppearance();
@@ -224,6 +234,10 @@ void Windows::applyIcons()
         m_frmSnd->applyIcon(normal);
     if (m_frmLog)
         m_frmLog->applyIcon(normal);
+    if (m_frmOption)
+        m_frmOption->setWindowIcon(normal);
+    if (m_frmVersion)
+        m_frmVersion->setPictures();
     if (m_frmRecv)
         m_frmRecv->applyIcons(normal, m_parts.theme.arrival());
     for (QWidget *w : std::initializer_list<QWidget *>{m_frmSndOK, m_frmRcvOK})

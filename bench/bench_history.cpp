@@ -12,6 +12,7 @@
 #include "rss.h"
 #include "store.h"
 #include "systemclock.h"
+#include "wiring.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -81,6 +82,7 @@ int main(int argc, char *argv[])
     Store store;
     store.open(dir.filePath(QStringLiteral("portana.db")));
     HistoryModel model(store, clock, [] { return QStringLiteral("山田 "); });
+    wiring::storeToHistory(store, model);
     constexpr int Rows = 1'000'000;
 
     QElapsedTimer t;
@@ -101,6 +103,7 @@ int main(int argc, char *argv[])
         Store again;
         again.open(dir.filePath(QStringLiteral("portana.db")));
         HistoryModel reopened(again, clock, [] { return QString(); });
+        wiring::storeToHistory(again, reopened);
         std::printf("open the store of %d rows, as at start-up: %.1f ms\n", reopened.rowCount(),
                     t.nsecsElapsed() / 1e6);
     }
@@ -131,6 +134,7 @@ int main(int argc, char *argv[])
         t.restart();
         NoDialogs dialogs;
         HistoryBrowser browser(model, clock, dialogs);
+        wiring::historyToBrowser(model, browser);
         FrmLog log(model, browser);
         browser.shown();
         log.show();
@@ -148,6 +152,7 @@ int main(int argc, char *argv[])
         Store smallStore;
         smallStore.open(dir.filePath(QStringLiteral("small.db")));
         HistoryModel small(smallStore, clock, [] { return QStringLiteral("山田 "); });
+        wiring::storeToHistory(smallStore, small);
         std::vector<HistoryRow> rows;
         for (int i = 0; i < 100'000; ++i)
             rows.push_back(sample(i));
@@ -172,6 +177,7 @@ int main(int argc, char *argv[])
             Store bigStore;
             bigStore.open(dir.filePath(QStringLiteral("big-source.db")));
             HistoryModel big(bigStore, clock, [] { return QString(); });
+            wiring::storeToHistory(bigStore, big);
             std::vector<HistoryRow> rows;
             for (int i = 0; i < 1'950'000; ++i)
                 rows.push_back(sample(i));
@@ -184,6 +190,7 @@ int main(int argc, char *argv[])
         Store target;
         target.open(dir.filePath(QStringLiteral("target.db")));
         HistoryModel loaded(target, clock, [] { return QString(); });
+        wiring::storeToHistory(target, loaded);
         const qint64 size = QFile(path).size();
         const qint64 before = rssKb();
         resetPeak();

@@ -9,6 +9,7 @@
 #include "rss.h"
 #include "store.h"
 #include "testprogram.h"
+#include "wiring.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -236,6 +237,7 @@ int fill(const QString &folder, int rows)
         return 1;
     FakeClock clock;
     HistoryModel history(store, clock, [] { return QStringLiteral("山田 "); });
+    wiring::storeToHistory(store, history);
     std::vector<HistoryRow> chunk;
     for (int i = 0; i < rows; ++i) {
         chunk.push_back({QStringLiteral("26/12/08"), QStringLiteral("鈴木 "),

@@ -3,14 +3,15 @@
 #include "awaynote.h"
 #include "cp932.h"
 #include "dispatcher.h"
-#include "transport.h"
 #include "fakes.h"
 #include "historymodel.h"
 #include "localuser.h"
 #include "optsettings.h"
+#include "transport.h"
 #include "udpdatagramport.h"
 #include "userlistmodel.h"
 #include "wire.h"
+#include "wiring.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -42,6 +43,7 @@ int main(int argc, char *argv[])
     AwayNote note;
     Transport transport(port);
     Dispatcher dispatcher(port, transport, settings, user, users, note, clock);
+    wiring::portToDispatcher(port, dispatcher);
     users.sortByColumn(UserListModel::NameCol); // a column was clicked
 
     // One socket per peer address, 127.1.x.y, each sending its reply once.

@@ -15,6 +15,7 @@
 #include "receiver.h"
 #include "transport.h"
 #include "userlistmodel.h"
+#include "wiring.h"
 
 #include <cstdint>
 
@@ -59,11 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     AwayNote note;
     Transport transport(port);
     Dispatcher dispatcher(port, transport, settings, user, users, note, clock);
+    wiring::portToDispatcher(port, dispatcher);
     Composer composer(transport, settings, user, users, history, clock, boxes,
                       QStringLiteral("198.18.0.255"));
     PasswordGate gate(settings);
     Inbox inbox;
     Receiver receiver(inbox, transport, composer, history, user, boxes, gate);
+    wiring::inboxToReceiver(inbox, receiver);
     QObject::connect(&dispatcher, &Dispatcher::messageArrived, &receiver, &Receiver::addRecvMsg);
     QObject::connect(&dispatcher, &Dispatcher::answered,
                      [&history](wire::Kind kind, const wire::Name &, int row) {

@@ -27,10 +27,6 @@ HistoryBrowser::HistoryBrowser(HistoryModel &history, const Clock &clock, Dialog
     : QObject(parent), m_history(history), m_clock(clock), m_dialogs(dialogs), m_loader(history)
 {
     connect(&m_loader, &HistoryLoader::finished, this, &HistoryBrowser::loadFinished);
-    // A list emptied or replaced under the detail view never leaves it on a
-    // row that is gone.
-    connect(&m_history, &QAbstractItemModel::modelReset, this, &HistoryBrowser::rowsGone);
-    connect(&m_history, &QAbstractItemModel::rowsRemoved, this, &HistoryBrowser::rowsGone);
 }
 
 QString HistoryBrowser::countText() const

@@ -48,6 +48,9 @@ public:
     // was refused, with a box).
     void load(bool append);
     bool loading() const { return m_loader.busy(); }
+    // Rows left the list (it was emptied or replaced): the detail view never
+    // stays on a row that is gone. The composition root connects it.
+    void rowsGone();
 
 signals:
     void changed();
@@ -56,7 +59,6 @@ signals:
 private:
     void loadFinished(HistoryLoader::Outcome outcome);
     QString notKeptText() const;
-    void rowsGone();
     void setPaging();
     QString countText() const;
 

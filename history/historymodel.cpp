@@ -25,10 +25,6 @@ HistoryModel::HistoryModel(Store &store, const Clock &clock,
     : QAbstractTableModel(parent), m_store(store), m_clock(clock),
       m_localShortName(std::move(localShortName)), m_log(store)
 {
-    connect(&m_store, &Store::committed, this, &HistoryModel::publish);
-    // A page read in a batch that was undone may hold what was undone.
-    connect(&m_store, &Store::rolledBack, this, [this] { m_pages.clear(); });
-    connect(&m_store, &Store::opened, this, &HistoryModel::reload);
     if (m_store.db().isOpen())
         reload();
 }
@@ -38,6 +34,32 @@ HistoryModel::HistoryModel(const Clock &clock, std::function<QString()> localSho
     : HistoryModel(*memoryStore().release(), clock, std::move(localShortName), parent)
 {
     m_ownStore.reset(&m_store);
+    // Its own store: it follows it itself.
+    connect(&m_store, &Store::committed, this, &HistoryModel::batchCommitted);
+    connect(&m_store, &Store::rolledBack, this, &HistoryModel::batchRolledBack);
+}
+
+void HistoryModel::batchCommitted()
+{
+    m_log.batchCommitted();
+    publish();
+}
+
+void HistoryModel::batchRolledBack()
+{
+    m_log.batchRolledBack();
+    // A page read in a batch that was undone may hold what was undone.
+    m_pages.clear();
+}
+
+void HistoryModel::storeOpened()
+{
+    reload();
+}
+
+void HistoryModel::storeClosing()
+{
+    m_log.storeClosing();
 }
 
 HistoryModel::~HistoryModel() = default;

@@ -39,6 +39,13 @@ public:
                  QObject *parent = nullptr);
     ~HistoryModel() override;
 
+    // What the store tells (the composition root connects them): a batch
+    // kept or undone, the file opened anew, about to close.
+    void batchCommitted();
+    void batchRolledBack();
+    void storeOpened();
+    void storeClosing();
+
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;

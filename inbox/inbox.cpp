@@ -5,18 +5,18 @@
 
 #include <algorithm>
 
-Inbox::Inbox(InboxTable *table, QObject *parent) : QObject(parent), m_table(table)
+Inbox::Inbox(InboxTable *table, QObject *parent) : QObject(parent), m_table(table) {}
+
+void Inbox::batchBegan()
 {
-    if (!m_table)
-        return;
-    Store &store = m_table->store();
-    connect(&store, &Store::began, this, [this] { m_before = m_s; });
-    connect(&store, &Store::committed, this, &Inbox::committed);
-    connect(&store, &Store::rolledBack, this, [this] {
-        m_s = m_before;
-        m_changed = m_replyCleared = false;
-        m_arrivals.clear();
-    });
+    m_before = m_s;
+}
+
+void Inbox::batchRolledBack()
+{
+    m_s = m_before;
+    m_changed = m_replyCleared = false;
+    m_arrivals.clear();
 }
 
 bool Inbox::keep(const std::function<void()> &change)
@@ -51,7 +51,7 @@ void Inbox::tellReplyCleared()
         emit replyCleared();
 }
 
-void Inbox::committed()
+void Inbox::batchCommitted()
 {
     if (std::exchange(m_replyCleared, false))
         emit replyCleared();
@@ -88,7 +88,7 @@ int Inbox::store(InboxEntry e)
     m_arrivals.emplace_back(e.recvName, e.recvIp);
     tellChanged();
     if (!inBatch())
-        committed();
+        batchCommitted();
     return at;
 }
 

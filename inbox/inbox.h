@@ -29,6 +29,11 @@ public:
     // The entries kept when the program last ran wait again, body closed;
     // the entry on display stays on display while it is kept.
     void restore();
+    // What the table's store tells (the composition root connects them):
+    // a batch began, was kept (its changes are told) or was undone.
+    void batchBegan();
+    void batchCommitted();
+    void batchRolledBack();
 
     // While not live the table counts as empty and the next arrival starts
     // it again at position 1.
@@ -78,8 +83,6 @@ private:
     bool inBatch() const;
     void tellChanged();
     void tellReplyCleared();
-    // The batch was kept: its changes are told.
-    void committed();
 
     InboxTable *m_table = nullptr;
     struct State

@@ -24,11 +24,12 @@ Receiver::Receiver(Inbox &inbox, Transport &transport, Composer &composer, Histo
     : QObject(parent), m_inbox(inbox), m_transport(transport), m_composer(composer),
       m_history(history), m_user(user), m_dialogs(dialogs), m_gate(gate)
 {
-    // Told once the arrival is kept; one that is not never raises the alert.
-    connect(&m_inbox, &Inbox::arrived, this, [this](const QString &name, const QString &address) {
-        m_alertUp = true;
-        emit arrived(name, address);
-    });
+}
+
+void Receiver::arrivalKept(const QString &senderName, const QString &address)
+{
+    m_alertUp = true;
+    emit arrived(senderName, address);
 }
 
 void Receiver::addRecvMsg(const wire::Message &message, const QString &source)

@@ -31,6 +31,9 @@ public:
     // A message that passed the partner filter: stored (while there is room),
     // recorded, announced. Runs before the acknowledgement leaves.
     void addRecvMsg(const wire::Message &message, const QString &source);
+    // The inbox kept an arrival: the alert goes up. One that was not kept
+    // never raises it.
+    void arrivalKept(const QString &senderName, const QString &address);
 
     // The arrival picture is up: no answer or opening since the last arrival.
     bool alertUp() const { return m_alertUp; }

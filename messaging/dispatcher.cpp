@@ -19,15 +19,19 @@ Dispatcher::Dispatcher(DatagramPort &port, Transport &transport, const OptSettin
       m_users(users), m_note(note), m_rate(clock, MessageBurst, MessagesPerSecond),
       m_keeping(std::move(keeping))
 {
-    connect(&m_port, &DatagramPort::arrived, this, [this](const QByteArray &b, const QString &s) {
-        if (!m_batchOpen)
-            openBatch();
-        datagram(b, s);
-    });
-    connect(&m_port, &DatagramPort::drained, this, [this] {
-        if (m_batchOpen)
-            closeBatch();
-    });
+}
+
+void Dispatcher::datagramArrived(const QByteArray &bytes, const QString &source)
+{
+    if (!m_batchOpen)
+        openBatch();
+    datagram(bytes, source);
+}
+
+void Dispatcher::datagramsDrained()
+{
+    if (m_batchOpen)
+        closeBatch();
 }
 
 // Each record to its handler; a kind without one does not build.

@@ -46,6 +46,11 @@ public:
     static constexpr int MessageBurst = 20;
     static constexpr int MessagesPerSecond = 5;
 
+    // The port's news (the composition root connects them): a datagram
+    // came; the port has read what waited, and the batch they make is kept.
+    void datagramArrived(const QByteArray &bytes, const QString &source);
+    void datagramsDrained();
+
 signals:
     // A peer acknowledged a message this copy sent, or refused one.
     void delivered(const wire::Name &name);

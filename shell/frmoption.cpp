@@ -57,7 +57,6 @@ FrmOption::FrmOption(IconTheme &theme, TrayController &tray, SettingsStore &stor
 
     connect(CmdOK, &QPushButton::clicked, this, &FrmOption::CmdOK_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &QWidget::hide);
-    connect(&m_theme, &IconTheme::changed, this, [this] { setWindowIcon(m_theme.normal()); });
     setWindowIcon(m_theme.normal());
 }
 

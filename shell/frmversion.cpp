@@ -59,7 +59,6 @@ FrmVersion::FrmVersion(IconTheme &theme, int phase, QWidget *parent)
 
     connect(Command1, &QPushButton::clicked, this, &QWidget::close);
     connect(Timer1, &QTimer::timeout, this, &FrmVersion::Timer1_Timer);
-    connect(&m_theme, &IconTheme::changed, this, &FrmVersion::setPictures);
     setPictures();
     Timer1->start();
 }

@@ -21,6 +21,8 @@ public:
 
     // The picture Image1 shows now: false normal, true arrival.
     bool showsArrival() const { return m_showsArrival; }
+    // The set's pictures, as the theme stands now.
+    void setPictures();
 
 signals:
     void phaseChanged(int phase);
@@ -37,7 +39,6 @@ private:
     QTimer *Timer1;
 
     void Timer1_Timer();
-    void setPictures();
 
     IconTheme &m_theme;
     int m_phase;

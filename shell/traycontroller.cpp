@@ -49,7 +49,6 @@ TrayController::TrayController(TrayHost &host, IconTheme &theme, QObject *parent
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(BlinkMs);
 
-    connect(&m_host, &TrayHost::event, this, &TrayController::onEvent);
     connect(Timer2, &QTimer::timeout, this, &TrayController::Timer2_Timer);
     for (auto [action, chosen] : {std::pair{mnuSendMsg, &TrayController::sendWindowRequested},
                                   {mnuRecvMsg, &TrayController::recvWindowRequested},
@@ -102,7 +101,7 @@ void TrayController::show(bool arrival)
         m_host.modify(arrival ? m_theme.arrival() : m_theme.normal());
 }
 
-void TrayController::onEvent(TrayHost::Event event)
+void TrayController::hostEvent(TrayHost::Event event)
 {
     switch (event) {
     case TrayHost::Event::LeftButtonDown:

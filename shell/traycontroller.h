@@ -20,6 +20,8 @@ public:
     TrayController(TrayHost &host, IconTheme &theme, QObject *parent = nullptr);
     ~TrayController() override;
 
+    // A click on the icon (the composition root connects the host to it).
+    void hostEvent(TrayHost::Event event);
     void addIcon();
     void removeIcon();
     QMenu *menu() const { return mnuTray; }
@@ -62,7 +64,6 @@ private:
     QAction *mnuEnd;
     QTimer *Timer2;
 
-    void onEvent(TrayHost::Event event);
     void Timer2_Timer();
     void show(bool arrival);
 

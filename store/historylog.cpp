@@ -59,17 +59,25 @@ qint64 HistoryLog::Order::alike(const Order &a, const Order &b)
 HistoryLog::HistoryLog(Store &store, QObject *parent)
     : QObject(parent), m_store(store), m_table(store)
 {
-    connect(&m_store, &Store::committed, this, [this] {
-        m_kept = m_order;
-        m_loadKept = m_load;
-    });
-    connect(&m_store, &Store::rolledBack, this, [this] {
-        m_order = m_kept;
-        m_load = m_loadKept;
-        m_changed.clear();
-    });
-    connect(&m_store, &Store::closing, this, [this] { m_table.forget(); });
     connect(&m_sweepTimer, &QTimer::timeout, this, &HistoryLog::sweepStep);
+}
+
+void HistoryLog::batchCommitted()
+{
+    m_kept = m_order;
+    m_loadKept = m_load;
+}
+
+void HistoryLog::batchRolledBack()
+{
+    m_order = m_kept;
+    m_load = m_loadKept;
+    m_changed.clear();
+}
+
+void HistoryLog::storeClosing()
+{
+    m_table.forget();
 }
 
 void HistoryLog::reload()

@@ -38,6 +38,10 @@ public:
     const Order &order() const { return m_order; }
     // Reads everything back from the store (at start, and when it was opened anew).
     void reload();
+    // The store's batch was kept, or undone; the store is about to close.
+    void batchCommitted();
+    void batchRolledBack();
+    void storeClosing();
 
     std::vector<HistoryRow> page(qint64 first, qint64 last, int messageChars) const;
     std::optional<HistoryRow> row(qint64 key) const;

@@ -44,14 +44,18 @@ FrmLetter::FrmLetter(AwayNote &note, Dialogs &dialogs, QWidget *parent)
             [this] { m_note.setText(fieldtext::crlf(TxtLetter->toPlainText())); });
     connect(CmdOK, &QPushButton::clicked, this, &FrmLetter::CmdOK_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &QWidget::close);
-    connect(&m_note, &AwayNote::changed, this, [this] { panel1->setText(m_note.state()); });
-    panel1->setText(m_note.state());
+    showNoteState();
 
     const QScreen *screen = twips::screenOf(this);
     const QSize design = twips::toPixels(DesignWidth, DesignHeight, screen);
     resize(design);
     // Smaller, the controls would overlap.
     setMinimumSize(design);
+}
+
+void FrmLetter::showNoteState()
+{
+    panel1->setText(m_note.state());
 }
 
 void FrmLetter::CmdOK_Click()

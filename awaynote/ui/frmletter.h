@@ -24,6 +24,8 @@ public:
 
     void applyIcon(const QIcon &normal);
     void applyAppearance(const Appearance &appearance);
+    // The note's state (未確認, fetched …) in the status bar, as it is now.
+    void showNoteState();
 
     // Files dropped on the note (or anything else that is dropped).
     void dropped(const QMimeData *mime);

@@ -93,7 +93,6 @@ FrmLog::FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent)
     connect(mnuWrite, &QAction::triggered, &m_browser, &HistoryBrowser::save);
     connect(mnuRead, &QAction::triggered, this, [this] { m_browser.load(false); });
     connect(mnuAdd, &QAction::triggered, this, [this] { m_browser.load(true); });
-    connect(&m_browser, &HistoryBrowser::changed, this, &FrmLog::refresh);
 
     const int menuHeight = menuBar->sizeHint().height();
     resize(twips::toPixelsX(DesignWidth, screen),

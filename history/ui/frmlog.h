@@ -29,6 +29,8 @@ public:
     void applyIcon(const QIcon &normal);
     // Shown now: the date and time panels as of when.
     void stamp(const QDateTime &when);
+    // The list or the detail view as the browser stands now.
+    void refresh();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -60,7 +62,6 @@ private:
     QLabel *panel2;
     QLabel *panel3;
 
-    void refresh();
     void relayout();
     void placeLabels();
 

@@ -63,8 +63,6 @@ FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, QWidget *
     connect(CmdCback, &QPushButton::clicked, this, &FrmRecv::CmdCback_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &FrmRecv::CmdCancel_Click);
     connect(CmdDel, &QPushButton::clicked, this, &FrmRecv::CmdDel_Click);
-    connect(&m_inbox, &Inbox::changed, this, &FrmRecv::refresh);
-    connect(&m_inbox, &Inbox::replyCleared, Text2, &QPlainTextEdit::clear);
 
     const QSize design =
         twips::toPixels(RecvWindowDesign::Width - FrameWidth,
@@ -96,6 +94,11 @@ void FrmRecv::setReadingFocus(bool onOpen)
         CmdOPCL->setFocus();
     else
         Text2->setFocus();
+}
+
+void FrmRecv::clearReply()
+{
+    Text2->clear();
 }
 
 void FrmRecv::refresh()

@@ -30,6 +30,10 @@ public:
     void applyAppearance(const Appearance &appearance);
     // Shown for reading: the focus in the reply box, or on OPEN.
     void setReadingFocus(bool onOpen);
+    // The inbox's entry on display, as the inbox stands now.
+    void refresh();
+    // The reply box empties (the inbox says when).
+    void clearReply();
 
 signals:
     // OPEN met the password gate: the password window is to be shown.
@@ -60,7 +64,6 @@ private:
     QLabel *Image1;
     QLabel *Image2;
 
-    void refresh();
     void CmdOPCL_Click();
     void CmdInyo_Click();
     void CmdCback_Click();

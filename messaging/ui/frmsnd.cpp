@@ -25,10 +25,9 @@ namespace {
 
 } // namespace
 
-FrmSnd::FrmSnd(Composer &composer, UserListModel &users,
-               const OptSettings &settings, QWidget *parent)
-    : QWidget(parent), m_composer(composer), m_users(users),
-      m_settings(settings)
+FrmSnd::FrmSnd(Composer &composer, UserListModel &users, const OptSettings &settings,
+               QWidget *parent)
+    : QWidget(parent), m_composer(composer), m_users(users), m_settings(settings)
 {
     setObjectName(QStringLiteral("FrmSnd"));
     setWindowTitle(QStringLiteral("送信ﾒｯｾｰｼﾞ"));
@@ -82,7 +81,6 @@ FrmSnd::FrmSnd(Composer &composer, UserListModel &users,
     connect(ListView1, &QTreeView::activated, this, &FrmSnd::ListView1_ItemClick);
     connect(ListView1->header(), &QHeaderView::sectionClicked, &m_users,
             &UserListModel::sortByColumn);
-    connect(&m_users, &UserListModel::countChanged, panel1, &QLabel::setText);
 
     const QScreen *screen = twips::screenOf(this);
     const QSize design = twips::toPixels(SendWindowDesign::Width - FrameWidth,
@@ -99,9 +97,9 @@ void FrmSnd::setWeekday(const QString &weekday)
     panel3->setText(weekday);
 }
 
-void FrmSnd::setTrayMenu(QMenu *menu)
+void FrmSnd::standInForTray()
 {
-    m_trayMenu = menu;
+    m_standsInForTray = true;
     Image1->setToolTip(QStringLiteral("ぽるとな～"));
 }
 
@@ -114,6 +112,11 @@ void FrmSnd::applyIcon(const QIcon &normal)
 void FrmSnd::applyAppearance(const Appearance &appearance)
 {
     appearance.applyTo({TxtMsg, TxtTO, ListView1});
+}
+
+void FrmSnd::showUserCount(const QString &text)
+{
+    panel1->setText(text);
 }
 
 void FrmSnd::setReplyText(const QString &text)
@@ -179,7 +182,7 @@ void FrmSnd::closeEvent(QCloseEvent *event)
 
 void FrmSnd::putAway()
 {
-    if (m_trayMenu)
+    if (m_standsInForTray)
         showMinimized();
     else
         hide();
@@ -199,8 +202,8 @@ bool FrmSnd::eventFilter(QObject *watched, QEvent *event)
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::RightButton)
             mnuSend->popup(mouse->globalPosition().toPoint());
-        else if (mouse->button() == Qt::LeftButton && m_trayMenu)
-            m_trayMenu->popup(mouse->globalPosition().toPoint());
+        else if (mouse->button() == Qt::LeftButton && m_standsInForTray)
+            emit trayMenuRequested(mouse->globalPosition().toPoint());
         return true;
     }
     return QWidget::eventFilter(watched, event);

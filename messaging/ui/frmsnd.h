@@ -36,15 +36,19 @@ public:
     void setWeekday(const QString &weekday);
     // Without a notification area the window is the way in: its picture
     // opens the tray menu, and closing it only minimises it.
-    void setTrayMenu(QMenu *menu);
+    void standInForTray();
     // The icon set's normal picture, as the window's icon and its picture.
     void applyIcon(const QIcon &normal);
     void applyAppearance(const Appearance &appearance);
     // A reply left from the received-message window: its text stays here.
     void setReplyText(const QString &text);
+    // ﾕｰｻﾞｰ数 in the status bar.
+    void showUserCount(const QString &text);
 
 signals:
     void ipSetRequested();
+    // The picture was clicked while the window stands in for the tray.
+    void trayMenuRequested(const QPoint &at);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -79,7 +83,7 @@ private:
     Composer &m_composer;
     UserListModel &m_users;
     const OptSettings &m_settings;
-    QMenu *m_trayMenu = nullptr;
+    bool m_standsInForTray = false;
     // Set by the splitter; the design's until it is dragged.
     double m_toWidth;
     double m_listWidth;

@@ -4,6 +4,7 @@
 #include "historyfile.h"
 #include "historymodel.h"
 #include "store.h"
+#include "wiring.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -264,6 +265,7 @@ void HistoryTest::keptAcrossRestartsAndLoads()
         Store store;
         QCOMPARE(store.open(path), Store::Problem::None);
         HistoryModel m(store, m_clock, [] { return u"山田 "_s; });
+        wiring::storeToHistory(store, m);
         m.logAddSend(u"鈴木"_s, u"一"_s);
         m.logAddRecv(u"佐藤 "_s, u"二"_s);
         // 追加読込: a message arriving meanwhile comes before the file's rows.
@@ -280,6 +282,7 @@ void HistoryTest::keptAcrossRestartsAndLoads()
     Store store;
     QCOMPARE(store.open(path), Store::Problem::None);
     HistoryModel m(store, m_clock, [] { return u"山田 "_s; });
+    wiring::storeToHistory(store, m);
     QCOMPARE(listed(m), kept);
     // The peer answers the message sent before the restart with its row number.
     m_clock.setTime(u"09:30:00"_s);

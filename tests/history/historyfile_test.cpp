@@ -7,6 +7,7 @@
 #include "historyfile.h"
 #include "historymodel.h"
 #include "smalldisk.h"
+#include "wiring.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -129,6 +130,7 @@ void HistoryFileTest::detailViewPaging()
     ScriptedDialogs dialogs;
     HistoryModel h(m_clock, [] { return QStringLiteral("山田 "); });
     HistoryBrowser b(h, m_clock, dialogs);
+    wiring::historyToBrowser(h, b);
     for (int i = 1; i <= 5; ++i)
         h.logAddRecv(QStringLiteral("p%1 ").arg(i), QStringLiteral("m%1").arg(i));
     b.openRow(3);
@@ -170,6 +172,7 @@ void HistoryFileTest::saveAndLoadThroughTheDialogs()
     HistoryModel h(m_clock, [] { return QString(); });
     m_clock.set(SavedAt);
     HistoryBrowser b(h, m_clock, dialogs);
+    wiring::historyToBrowser(h, b);
     b.save();
     QCOMPARE(dialogs.shown.last().text, QStringLiteral("保存するﾃﾞｰﾀはありません。"));
     fill(h);
@@ -234,6 +237,7 @@ void HistoryFileTest::saveOnAFullDiskKeepsTheEarlierFile()
     HistoryModel h(m_clock, [] { return QString(); });
     m_clock.set(SavedAt);
     HistoryBrowser b(h, m_clock, dialogs);
+    wiring::historyToBrowser(h, b);
     fill(h);
     b.shown();
     dialogs.fileNames << path << path;

@@ -13,6 +13,7 @@
 #include "receiver.h"
 #include "transport.h"
 #include "userlistmodel.h"
+#include "wiring.h"
 
 #include <QTest>
 
@@ -61,11 +62,13 @@ void AnswersTest::answers()
     AwayNote note;
     Transport transport(port);
     Dispatcher dispatcher(port, transport, settings, user, users, note, clock);
+    wiring::portToDispatcher(port, dispatcher);
     Composer composer(transport, settings, user, users, history, clock, dialogs,
                       QStringLiteral("198.18.0.255"));
     PasswordGate gate(settings);
     Inbox inbox;
     Receiver receiver(inbox, transport, composer, history, user, dialogs, gate);
+    wiring::inboxToReceiver(inbox, receiver);
     QObject::connect(&dispatcher, &Dispatcher::messageArrived, &receiver, &Receiver::addRecvMsg);
     const auto arrive = [&port] {
         port.feed(cp932::encode(QStringLiteral("Ichi") + QString(16, u' ') +

@@ -2,18 +2,18 @@
 #include "awaynote.h"
 #include "cp932.h"
 #include "dispatcher.h"
-#include "transport.h"
 #include "fakes.h"
 #include "localuser.h"
 #include "optsettings.h"
+#include "transport.h"
 #include "userlistmodel.h"
 #include "wire.h"
+#include "wiring.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
-
 
 namespace {
 const QString Peer = QStringLiteral("198.18.0.20");
@@ -63,6 +63,7 @@ void DispatcherTest::init()
     m_transport = new Transport(*m_port);
     m_dispatcher =
         new Dispatcher(*m_port, *m_transport, m_settings, *m_user, *m_users, *m_note, m_clock);
+    wiring::portToDispatcher(*m_port, *m_dispatcher);
 }
 
 void DispatcherTest::cleanup()
@@ -134,6 +135,7 @@ void DispatcherTest::acknowledgementsLeaveAfterTheirBatchIsKept()
     delete m_dispatcher;
     m_dispatcher = new Dispatcher(*m_port, *m_transport, m_settings, *m_user, *m_users, *m_note,
                                   m_clock, {[] {}, [&keeps] { return keeps; }, {}});
+    wiring::portToDispatcher(*m_port, *m_dispatcher);
     const QByteArray message = enc(wire::message(QStringLiteral("x "), QStringLiteral("10:00:00"),
                                                  wire::refField(1), QStringLiteral("hi")));
     const QByteArray ack =
@@ -228,8 +230,8 @@ void DispatcherTest::noteRequestsCountAgainstTheSameAllowance()
     for (const auto &[to, bytes] : m_port->sent)
         answers << to + u' ' + cp932::decode(bytes).left(6);
     const QStringList expected = QStringList(15, Peer + u" 送信    "_s)
-                                 << QStringList(5, Peer + u" LETTER"_s)
-                                 << u"127.0.9.8 LETTER"_s << QStringList(5, Peer + u" LETTER"_s);
+                                 << QStringList(5, Peer + u" LETTER"_s) << u"127.0.9.8 LETTER"_s
+                                 << QStringList(5, Peer + u" LETTER"_s);
     QCOMPARE(answers, expected);
 
     for (int i = 0; i < 150; ++i)

@@ -1,0 +1,25 @@
+#pragma once
+
+class DatagramPort;
+class Dispatcher;
+class HistoryBrowser;
+class HistoryModel;
+class Inbox;
+class Receiver;
+class Store;
+
+// How the parts below the windows hear of each other. Every connection
+// between two of them is made here, for the composition root (and for a
+// test or benchmark that builds some of them alone); no part connects
+// itself to another.
+namespace wiring {
+
+// The batches and the file of the store reach the history list.
+void storeToHistory(Store &store, HistoryModel &history);
+// The batches of the store the inbox is kept in reach the inbox.
+void storeToInbox(Store &store, Inbox &inbox);
+void portToDispatcher(DatagramPort &port, Dispatcher &dispatcher);
+void inboxToReceiver(Inbox &inbox, Receiver &receiver);
+void historyToBrowser(HistoryModel &history, HistoryBrowser &browser);
+
+} // namespace wiring

@@ -121,6 +121,8 @@ void Program::connectParts()
     connect(m_dispatcher.get(), &Dispatcher::messageArrived, m_receiver.get(),
             &Receiver::addRecvMsg, Qt::DirectConnection);
     connect(m_theme.get(), &IconTheme::changed, this, &Program::themeChanged);
+    // Settings put in force by the options dialog show at once.
+    connect(m_store.get(), &SettingsStore::changed, m_windows.get(), &Windows::applyAppearance);
     connect(m_receiver.get(), &Receiver::arrived, this, &Program::messageArrived);
     connect(m_receiver.get(), &Receiver::arrived, this, &Program::notifyArrival);
     connect(m_receiver.get(), &Receiver::alertReset, m_tray.get(),

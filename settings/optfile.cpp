@@ -22,46 +22,33 @@ enum class Form {
 
 struct Field
 {
+    int record;
     Form form;
     std::variant<QString OptSettings::*, bool OptSettings::*> member;
 };
 
 using Record = std::vector<Field>;
 
-// The file, after its identification record: one entry a line.
+// The file, after its identification record: one record a line, each the
+// options declared for it, in their order.
 const std::vector<Record> &layout()
 {
-    using S = OptSettings;
-    using F = Form;
-    static const std::vector<Record> records = {
-        {{F::Text, &S::iconNo}},
-        {{F::Number, &S::sndConfirm},
-         {F::Number, &S::sndConfirmMin},
-         {F::Number, &S::rcvConfirm},
-         {F::Number, &S::rcvConfirmMin},
-         {F::Number, &S::otherReject},
-         {F::Number, &S::rcvButton}},
-        {{F::Gate, &S::pwCheck},
-         {F::Text, &S::pwStored},
-         {F::Text, &S::pwCurrent},
-         {F::Text, &S::pwNew}},
-        {{F::TrueFalse, &S::posCenter},
-         {F::TrueFalse, &S::posLeftUp},
-         {F::TrueFalse, &S::posLeftLow},
-         {F::TrueFalse, &S::posRightUp},
-         {F::TrueFalse, &S::posRightLow}},
-        {{F::Number, &S::iconRandom}},
-        {{F::Name, &S::optName}, {F::Number, &S::autoErase}},
-        {{F::Text, &S::ipSetName}, {F::Text, &S::ipSetAddr}, {F::QuotedFlag, &S::blinkIcon}},
-        {{F::Text, &S::fontName},
-         {F::Text, &S::fontSize},
-         {F::Text, &S::fontColor},
-         {F::Text, &S::fontItalic},
-         {F::Text, &S::fontBold},
-         {F::Text, &S::fontUnderline},
-         {F::Text, &S::fontStrikethru},
-         {F::Text, &S::backColor}},
-    };
+    static const std::vector<Record> records = [] {
+        using S = OptSettings;
+        using F = Form;
+        const std::vector<Field> fields = {
+#define PORTANA_OPTION_FIELD(type, name, fallback, record, form) {record, F::form, &S::name},
+            PORTANA_SAVED_OPTIONS(PORTANA_OPTION_FIELD)
+#undef PORTANA_OPTION_FIELD
+        };
+        std::vector<Record> out;
+        for (const Field &f : fields) {
+            if (out.size() < size_t(f.record))
+                out.resize(size_t(f.record));
+            out[size_t(f.record - 1)].push_back(f);
+        }
+        return out;
+    }();
     return records;
 }
 

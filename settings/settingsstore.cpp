@@ -80,6 +80,13 @@ std::optional<int> SettingsStore::rdOptSub(const QString &windowFontName)
     return ok ? n : -1;
 }
 
+bool SettingsStore::commit(const OptSettings &edited)
+{
+    m_settings = edited;
+    emit changed();
+    return optWrite();
+}
+
 bool SettingsStore::optWrite()
 {
     const QByteArray bytes = optfile::serialise(m_settings);

@@ -36,6 +36,13 @@ public:
     // Writes the whole record; false (after telling the user) when it was
     // not saved. The earlier file is then whole.
     bool optWrite();
+    // Puts an edited copy in force, tells changed(), and writes it; false as
+    // optWrite (the copy is in force all the same).
+    bool commit(const OptSettings &edited);
+
+signals:
+    // Settings were put in force by commit.
+    void changed();
 
 private:
     bool keepForeignFileAside();

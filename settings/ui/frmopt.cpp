@@ -8,13 +8,13 @@
 #include "twips.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QCloseEvent>
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <utility>
@@ -227,7 +227,7 @@ void FrmOpt::fill()
     TxtName->setText(s.optName);
     ChkBlink->setChecked(s.blinkIcon);
     ChkStartup->setChecked(m_autostart.isEnabled());
-    m_display = s;
+    m_draft = s;
     fillDisplay();
 }
 
@@ -243,7 +243,7 @@ void FrmOpt::fillPassword()
 
 void FrmOpt::fillDisplay()
 {
-    const OptSettings &s = m_display;
+    const OptSettings &s = m_draft;
     TxtFont->setText(s.fontName);
     TxtSize->setText(s.fontSize);
     const quint32 bgr = s.backColor.toUInt();
@@ -279,13 +279,15 @@ void FrmOpt::PwEnable()
     TxtPw3->setEnabled(e.newEnabled);
 }
 
-void FrmOpt::optGather()
+OptSettings FrmOpt::optGather()
 {
     if (ChkPw1->checkState() == Qt::Checked && TxtPw1->text().isEmpty()) {
         ChkPw1->setCheckState(Qt::Unchecked);
         PwEnable();
     }
-    OptSettings &s = m_store.settings();
+    // Over the settings in force: what other windows changed meanwhile
+    // (the icon set, the manual address) stays.
+    OptSettings s = m_store.settings();
     s.sndConfirm = ChkSend->isChecked();
     s.sndConfirmMin = ChkSndMin->isChecked();
     s.rcvConfirm = ChkRecv->isChecked();
@@ -304,17 +306,18 @@ void FrmOpt::optGather()
     s.posRightUp = OptRightup->isChecked();
     s.posRightLow = OptRightlow->isChecked();
     s.posCenter = OptCenter->isChecked();
-    s.backColor = m_display.backColor;
-    s.fontName = m_display.fontName;
-    s.fontSize = m_display.fontSize;
-    s.fontItalic = m_display.fontItalic;
-    s.fontBold = m_display.fontBold;
-    s.fontUnderline = m_display.fontUnderline;
-    s.fontStrikethru = m_display.fontStrikethru;
+    s.backColor = m_draft.backColor;
+    s.fontName = m_draft.fontName;
+    s.fontSize = m_draft.fontSize;
+    s.fontItalic = m_draft.fontItalic;
+    s.fontBold = m_draft.fontBold;
+    s.fontUnderline = m_draft.fontUnderline;
+    s.fontStrikethru = m_draft.fontStrikethru;
     // A name refused where it was typed (OK, 更新) keeps the one in force
     // when the password page saves the rest.
     if (m_nameUsable(TxtName->text()))
         s.setOptName(TxtName->text());
+    return s;
 }
 
 void FrmOpt::passwordAction()
@@ -337,8 +340,7 @@ void FrmOpt::passwordAction()
     else if (o.focus == passwordpage::Focus::New)
         TxtPw3->setFocus();
     if (o.save) {
-        optGather();
-        m_store.optWrite();
+        m_store.commit(optGather());
     }
 }
 
@@ -356,12 +358,12 @@ bool FrmOpt::apply()
         showPage(UserInfo);
         return false;
     }
-    optGather();
     // What was gathered is in force now, saved or not; a failed save has
     // been reported and the dialog stays.
+    const bool saved = m_store.commit(optGather());
     if (std::exchange(m_previewing, false))
         emit appearanceRestored();
-    return m_store.optWrite();
+    return saved;
 }
 
 void FrmOpt::ChkStartup_Click()
@@ -378,14 +380,14 @@ void FrmOpt::ChkStartup_Click()
 
 void FrmOpt::CmdColor_Click()
 {
-    OptSettings &s = m_display;
+    OptSettings &s = m_draft;
     const auto chosen = m_dialogs.chooseColor(s.backColor.toUInt());
     if (!chosen)
         return;
     s.backColor = QString::number(*chosen);
     fillDisplay();
     m_previewing = true;
-    emit appearancePreviewed(m_display);
+    emit appearancePreviewed(m_draft);
 }
 
 void FrmOpt::closeEvent(QCloseEvent *event)
@@ -398,7 +400,7 @@ void FrmOpt::closeEvent(QCloseEvent *event)
 
 void FrmOpt::CmdFont_Click()
 {
-    OptSettings &s = m_display;
+    OptSettings &s = m_draft;
     const Dialogs::Font current{
         s.fontName,         s.fontSize.toDouble(),   isTrue(s.fontItalic),
         isTrue(s.fontBold), isTrue(s.fontUnderline), isTrue(s.fontStrikethru)};
@@ -411,5 +413,5 @@ void FrmOpt::CmdFont_Click()
     s.fontStrikethru = trueFalse(f.strikeOut);
     fillDisplay();
     m_previewing = true;
-    emit appearancePreviewed(m_display);
+    emit appearancePreviewed(m_draft);
 }

@@ -35,8 +35,6 @@ public:
 
     // Puts the settings into the controls (also over unsaved edits).
     void fill();
-    void optGather();
-    void PwEnable();
 
 signals:
     // A colour or font was chosen: every window shows it at once, until
@@ -72,6 +70,9 @@ private:
     QLabel *Label3;
     QPushButton *CmdOK, *CmdCancel, *CmdWrite;
 
+    // The settings in force with this dialog's edits over them.
+    OptSettings optGather();
+    void PwEnable();
     void showPage(int page);
     void passwordAction();
     void fillPassword();
@@ -87,8 +88,8 @@ private:
     NameCheck m_nameUsable;
     Autostart &m_autostart;
     int m_page = SendRecv;
-    // The colour and font shown on the display page: they reach the
-    // settings only through OK or 更新.
-    OptSettings m_display;
+    // The colour and font as edited here: they reach the settings in force
+    // only through OK or 更新 (the rest waits in the controls).
+    OptSettings m_draft;
     bool m_previewing = false;
 };

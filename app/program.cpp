@@ -99,12 +99,7 @@ void Program::connectParts()
     connect(m_dispatcher.get(), &Dispatcher::delivered, m_results.get(),
             &ResultPresenter::delivered);
     connect(m_dispatcher.get(), &Dispatcher::refused, m_results.get(), &ResultPresenter::refused);
-    connect(m_results.get(), &ResultPresenter::sendResultShown, m_windows.get(),
-            &Windows::showSendResult);
-    connect(m_results.get(), &ResultPresenter::readResultShown, m_windows.get(),
-            &Windows::showReadResult);
-    connect(m_results.get(), &ResultPresenter::smallResultShown, m_windows.get(),
-            &Windows::showSmallResult);
+    connect(m_results.get(), &ResultPresenter::resultShown, m_windows.get(), &Windows::showResult);
     connect(m_dispatcher.get(), &Dispatcher::answered, this,
             [this](wire::Kind kind, const wire::Name &name, int row) {
                 // A number outside the list names no row.

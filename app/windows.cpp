@@ -19,6 +19,7 @@
 #include "historybrowser.h"
 #include "icontheme.h"
 #include "inbox.h"
+#include "resultpresenter.h"
 #include "settingsstore.h"
 #include "traycontroller.h"
 #include "twips.h"
@@ -264,32 +265,29 @@ void Windows::applyAppearance()
         m_frmLetter->applyAppearance(appearance);
 }
 
-void Windows::showSendResult(const QString &label, const QString &peerName, const QString &date,
-                             const QString &time)
+void Windows::showResult(const SenderResult &r)
 {
-    if (!m_frmSndOK) {
-        m_frmSndOK = new FrmSndOK;
-        m_frmSndOK->setWindowIcon(m_parts.theme.normal());
+    QWidget *window = nullptr;
+    switch (r.window) {
+    case SenderResult::Window::Send:
+        if (!m_frmSndOK)
+            m_frmSndOK = new FrmSndOK;
+        m_frmSndOK->showResult(r.label, r.peerName, r.date, r.time);
+        window = m_frmSndOK;
+        break;
+    case SenderResult::Window::Read:
+        if (!m_frmRcvOK)
+            m_frmRcvOK = new FrmRcvOK;
+        m_frmRcvOK->showResult(r.label, r.reader, r.date, r.time, r.autoClose);
+        window = m_frmRcvOK;
+        break;
+    case SenderResult::Window::Small:
+        if (!m_frmSROK)
+            m_frmSROK = new FrmSROK;
+        m_frmSROK->showResult(r.deliveryPicture, r.time, r.autoClose);
+        showPlaced(m_frmSROK, m_parts.store.settings());
+        return; // it wears no icon of the set
     }
-    m_frmSndOK->showResult(label, peerName, date, time);
-    showPlaced(m_frmSndOK, m_parts.store.settings());
-}
-
-void Windows::showReadResult(const QString &label, const wire::Name &name, const QString &date,
-                             const QString &time, bool autoClose)
-{
-    if (!m_frmRcvOK) {
-        m_frmRcvOK = new FrmRcvOK;
-        m_frmRcvOK->setWindowIcon(m_parts.theme.normal());
-    }
-    m_frmRcvOK->showResult(label, name, date, time, autoClose);
-    showPlaced(m_frmRcvOK, m_parts.store.settings());
-}
-
-void Windows::showSmallResult(bool deliveryPicture, const QString &time, bool autoClose)
-{
-    if (!m_frmSROK)
-        m_frmSROK = new FrmSROK;
-    m_frmSROK->showResult(deliveryPicture, time, autoClose);
-    showPlaced(m_frmSROK, m_parts.store.settings());
+    window->setWindowIcon(m_parts.theme.normal());
+    showPlaced(window, m_parts.store.settings());
 }

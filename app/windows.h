@@ -34,9 +34,7 @@ class Receiver;
 class SettingsStore;
 class TrayController;
 class UserListModel;
-namespace wire {
-struct Name;
-}
+struct SenderResult;
 
 // The program's windows: each made at its first use and owned here (held by
 // QPointer, whether it lives on hidden or goes when closed), wearing the
@@ -112,13 +110,9 @@ public:
     void markArrival();
     void applyAppearance();
 
-    // The sender's result windows. One still open is reused; closing one
-    // discards it.
-    void showSendResult(const QString &label, const QString &peerName, const QString &date,
-                        const QString &time);
-    void showReadResult(const QString &label, const wire::Name &name, const QString &date,
-                        const QString &time, bool autoClose);
-    void showSmallResult(bool deliveryPicture, const QString &time, bool autoClose);
+    // A result for the sender in its window. One still open is reused;
+    // closing one discards it.
+    void showResult(const SenderResult &result);
 
 signals:
     // The button window's button, or the password that opens the history.

@@ -13,6 +13,16 @@ QString dateShown(const QDateTime &now)
     return QLocale().toString(now.date(), QLocale::ShortFormat);
 }
 
+// What a reader did with a message this copy sent.
+QString answerText(wire::Kind kind)
+{
+    if (kind == wire::Kind::OpenConfirm)
+        return QStringLiteral("メッセージは確認されました。");
+    if (kind == wire::Kind::Hold)
+        return QStringLiteral("メッセージは返信保留されています。");
+    return QStringLiteral("メッセージは未確認のまま閉じられました。");
+}
+
 } // namespace
 
 ResultPresenter::ResultPresenter(const OptSettings &settings, const Clock &clock, QObject *parent)
@@ -41,11 +51,23 @@ void ResultPresenter::showSendResult(const QString &label, Display display)
         return;
     if (display == Display::Small) {
         // A delivery result never closes by itself.
-        emit smallResultShown(true, fieldtext::timeText(m_clock.now()), false);
+        emit resultShown({SenderResult::Window::Small,
+                          {},
+                          {},
+                          {},
+                          {},
+                          fieldtext::timeText(m_clock.now()),
+                          true,
+                          false});
         return;
     }
     const QDateTime now = m_clock.now();
-    emit sendResultShown(label, m_peerName, dateShown(now), fieldtext::timeText(now));
+    emit resultShown({SenderResult::Window::Send,
+                      label,
+                      m_peerName,
+                      {},
+                      dateShown(now),
+                      fieldtext::timeText(now)});
 }
 
 void ResultPresenter::answered(wire::Kind kind, const wire::Name &name)
@@ -54,21 +76,23 @@ void ResultPresenter::answered(wire::Kind kind, const wire::Name &name)
         return;
     const bool autoClose = m_settings.autoErase;
     if (m_settings.rcvConfirmMin) {
-        emit smallResultShown(false, fieldtext::timeText(m_clock.now()), autoClose);
+        emit resultShown({SenderResult::Window::Small,
+                          {},
+                          {},
+                          {},
+                          {},
+                          fieldtext::timeText(m_clock.now()),
+                          false,
+                          autoClose});
         return;
     }
-    QString label;
-    switch (kind) {
-    case wire::Kind::OpenConfirm:
-        label = QStringLiteral("メッセージは確認されました。");
-        break;
-    case wire::Kind::Hold:
-        label = QStringLiteral("メッセージは返信保留されています。");
-        break;
-    default:
-        label = QStringLiteral("メッセージは未確認のまま閉じられました。");
-        break;
-    }
     const QDateTime now = m_clock.now();
-    emit readResultShown(label, name, dateShown(now), fieldtext::timeText(now), autoClose);
+    emit resultShown({SenderResult::Window::Read,
+                      answerText(kind),
+                      {},
+                      name,
+                      dateShown(now),
+                      fieldtext::timeText(now),
+                      false,
+                      autoClose});
 }

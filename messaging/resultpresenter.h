@@ -7,6 +7,25 @@
 class Clock;
 struct OptSettings;
 
+// One result for the sender, and the window it shows in.
+struct SenderResult
+{
+    enum class Window {
+        Send,  // FrmSndOK: delivered or refused, under "To " and peerName
+        Read,  // FrmRcvOK: a reader's answer, from reader
+        Small, // FrmSROK: the picture of a delivery or of an answer, and the time
+    };
+    Window window;
+    QString label;
+    QString peerName;
+    wire::Name reader;
+    QString date;
+    QString time;
+    bool deliveryPicture = false;
+    // It goes by itself after ten seconds.
+    bool autoClose = false;
+};
+
 // Decides what the sender is shown of a peer's answers, as the confirmation
 // settings ask: the result's text and in which result window, if any. The
 // windows themselves are the window owner's.
@@ -23,14 +42,7 @@ public:
     void answered(wire::Kind kind, const wire::Name &name);
 
 signals:
-    // The delivery result, under the title "To " and the peer's name.
-    void sendResultShown(const QString &label, const QString &peerName, const QString &date,
-                         const QString &time);
-    // A reader's answer; autoClose: the window goes by itself after ten seconds.
-    void readResultShown(const QString &label, const wire::Name &name, const QString &date,
-                         const QString &time, bool autoClose);
-    // The small window instead: a delivery result's picture or a reader's answer's.
-    void smallResultShown(bool deliveryPicture, const QString &time, bool autoClose);
+    void resultShown(const SenderResult &result);
 
 private:
     enum class Display { None, Full, Small };

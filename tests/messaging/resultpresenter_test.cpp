@@ -21,26 +21,25 @@ private slots:
 namespace {
 
 // What the sender is shown, by window and text; "" when nothing.
-struct Shown
+QString shown(const QSignalSpy &spy)
 {
-    explicit Shown(ResultPresenter &r)
-        : send(&r, &ResultPresenter::sendResultShown), read(&r, &ResultPresenter::readResultShown),
-          small(&r, &ResultPresenter::smallResultShown)
-    {
+    QStringList out;
+    for (const auto &args : spy) {
+        const auto r = args[0].value<SenderResult>();
+        switch (r.window) {
+        case SenderResult::Window::Send:
+            out << u"FrmSndOK "_s + r.label + u" To "_s + r.peerName;
+            break;
+        case SenderResult::Window::Read:
+            out << u"FrmRcvOK "_s + r.label + u" From "_s + r.reader.shortName;
+            break;
+        case SenderResult::Window::Small:
+            out << u"FrmSROK"_s;
+            break;
+        }
     }
-    QString text() const
-    {
-        QStringList out;
-        for (const auto &args : send)
-            out << u"FrmSndOK "_s + args[0].toString() + u" To "_s + args[1].toString();
-        for (const auto &args : read)
-            out << u"FrmRcvOK "_s + args[0].toString() + u" From "_s +
-                       args[1].value<wire::Name>().shortName;
-        out << QStringList(small.size(), u"FrmSROK"_s);
-        return out.join(u" + "_s);
-    }
-    QSignalSpy send, read, small;
-};
+    return out.join(u" + "_s);
+}
 
 } // namespace
 
@@ -73,7 +72,7 @@ void ResultPresenterTest::answerShows()
     settings.sndConfirm = settings.rcvConfirm = confirm;
     settings.sndConfirmMin = settings.rcvConfirmMin = small;
     const wire::Name name{u"佐藤 花子"_s + sp(15), u"佐藤 "_s, false};
-    Shown shown(r);
+    QSignalSpy results(&r, &ResultPresenter::resultShown);
     if (answer == u"delivered"_s)
         r.delivered(name);
     else if (answer == u"refused"_s)
@@ -83,7 +82,7 @@ void ResultPresenterTest::answerShows()
                    : answer == u"hold"_s ? wire::Kind::Hold
                                          : wire::Kind::Discard,
                    name);
-    QCOMPARE(shown.text(), shows);
+    QCOMPARE(shown(results), shows);
 }
 
 QTEST_MAIN(ResultPresenterTest)

@@ -30,6 +30,16 @@ ResultPresenter::ResultPresenter(const OptSettings &settings, const Clock &clock
 {
 }
 
+SenderResult ResultPresenter::stamped(SenderResult::Window window) const
+{
+    const QDateTime now = m_clock.now();
+    SenderResult r;
+    r.window = window;
+    r.date = dateShown(now);
+    r.time = fieldtext::timeText(now);
+    return r;
+}
+
 void ResultPresenter::delivered(const wire::Name &name)
 {
     m_peerName = name.shortName;
@@ -50,24 +60,15 @@ void ResultPresenter::showSendResult(const QString &label, Display display)
     if (display == Display::None)
         return;
     if (display == Display::Small) {
-        // A delivery result never closes by itself.
-        emit resultShown({SenderResult::Window::Small,
-                          {},
-                          {},
-                          {},
-                          {},
-                          fieldtext::timeText(m_clock.now()),
-                          true,
-                          false});
+        SenderResult r = stamped(SenderResult::Window::Small);
+        r.deliveryPicture = true; // and it never closes by itself
+        emit resultShown(r);
         return;
     }
-    const QDateTime now = m_clock.now();
-    emit resultShown({SenderResult::Window::Send,
-                      label,
-                      m_peerName,
-                      {},
-                      dateShown(now),
-                      fieldtext::timeText(now)});
+    SenderResult r = stamped(SenderResult::Window::Send);
+    r.label = label;
+    r.peerName = m_peerName;
+    emit resultShown(r);
 }
 
 void ResultPresenter::answered(wire::Kind kind, const wire::Name &name)
@@ -76,23 +77,14 @@ void ResultPresenter::answered(wire::Kind kind, const wire::Name &name)
         return;
     const bool autoClose = m_settings.autoErase;
     if (m_settings.rcvConfirmMin) {
-        emit resultShown({SenderResult::Window::Small,
-                          {},
-                          {},
-                          {},
-                          {},
-                          fieldtext::timeText(m_clock.now()),
-                          false,
-                          autoClose});
+        SenderResult r = stamped(SenderResult::Window::Small);
+        r.autoClose = autoClose;
+        emit resultShown(r);
         return;
     }
-    const QDateTime now = m_clock.now();
-    emit resultShown({SenderResult::Window::Read,
-                      answerText(kind),
-                      {},
-                      name,
-                      dateShown(now),
-                      fieldtext::timeText(now),
-                      false,
-                      autoClose});
+    SenderResult r = stamped(SenderResult::Window::Read);
+    r.label = answerText(kind);
+    r.reader = name;
+    r.autoClose = autoClose;
+    emit resultShown(r);
 }

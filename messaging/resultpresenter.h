@@ -15,7 +15,7 @@ struct SenderResult
         Read,  // FrmRcvOK: a reader's answer, from reader
         Small, // FrmSROK: the picture of a delivery or of an answer, and the time
     };
-    Window window;
+    Window window = Window::Send;
     QString label;
     QString peerName;
     wire::Name reader;
@@ -47,6 +47,8 @@ signals:
 private:
     enum class Display { None, Full, Small };
     void showSendResult(const QString &label, Display display);
+    // A result for window, dated now.
+    SenderResult stamped(SenderResult::Window window) const;
 
     const OptSettings &m_settings;
     const Clock &m_clock;

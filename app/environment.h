@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -23,6 +24,8 @@ struct Environment
     // portable copy of the settings may stand; empty: none is looked for).
     QString settingsFolder;
     QString programFolder;
+    // portana.ini files an office hands out (XDG_CONFIG_DIRS), most important first.
+    QStringList systemSettingsFiles;
     // The user's autostart folder, and the executable an entry there starts.
     QString autostartFolder;
     QString programPath;

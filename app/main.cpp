@@ -82,6 +82,10 @@ int main(int argc, char *argv[])
     Environment env;
     env.settingsFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     env.programFolder = QCoreApplication::applicationDirPath();
+    for (const QString &dir :
+         QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation)
+             .mid(1)) // the first is the user's own
+        env.systemSettingsFiles << dir + QStringLiteral("/portana/portana.ini");
     env.autostartFolder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                           QStringLiteral("/autostart");
     env.programPath = QCoreApplication::applicationFilePath();

@@ -17,6 +17,7 @@
 #include "passwordgate.h"
 #include "receiver.h"
 #include "resultpresenter.h"
+#include "searchsettings.h"
 #include "settingsstore.h"
 #include "systeminfo.h"
 #include "transport.h"
@@ -28,6 +29,8 @@
 #include "wiring.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <algorithm>
 
 namespace {
 const QString ProgramName = QStringLiteral("ぽるとな～");
@@ -58,9 +61,14 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
         Dispatcher::Keeping{[this] { m_kept->store().begin(); },
                             [this] { return m_kept->store().end(); },
                             [this] { return m_kept->hasRoom(); }});
+    QStringList systemFiles = m_env.systemSettingsFiles;
+    std::reverse(systemFiles.begin(), systemFiles.end());
+    m_search = std::make_unique<SearchSettings>(QFileInfo(m_store->filePath()).absolutePath() +
+                                                    u'/' + QLatin1String(SearchSettings::FileName),
+                                                systemFiles);
     m_composer = std::make_unique<Composer>(*m_transport, settings, *m_user, *m_users, *m_history,
-                                            *m_env.clock, *m_dialogs, m_env.broadcastAddress,
-                                            m_env.interfaces);
+                                            *m_env.clock, *m_dialogs, *m_search,
+                                            m_env.broadcastAddress, m_env.interfaces);
     m_gate = std::make_unique<PasswordGate>(m_store->settings());
     m_inbox = std::make_unique<Inbox>(&m_kept->inbox());
     m_receiver = std::make_unique<Receiver>(*m_inbox, *m_transport, *m_composer, *m_history,
@@ -78,9 +86,10 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     // where inspection tools find it by type, as they find a window's
     // controls by name. The pointers above still decide the order of teardown.
     for (QObject *part : std::initializer_list<QObject *>{
-             m_ownPort.get(), m_store.get(), m_kept.get(), m_theme.get(), m_history.get(),
-             m_users.get(), m_note.get(), m_dispatcher.get(), m_composer.get(), m_inbox.get(),
-             m_receiver.get(), m_browser.get(), m_results.get(), m_tray.get(), m_windows.get()})
+             m_ownPort.get(), m_store.get(), m_search.get(), m_kept.get(), m_theme.get(),
+             m_history.get(), m_users.get(), m_note.get(), m_dispatcher.get(), m_composer.get(),
+             m_inbox.get(), m_receiver.get(), m_browser.get(), m_results.get(), m_tray.get(),
+             m_windows.get()})
         if (part)
             part->setParent(this);
     connectParts();

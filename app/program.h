@@ -20,6 +20,7 @@ class LocalUser;
 class PasswordGate;
 class Receiver;
 class ResultPresenter;
+class SearchSettings;
 class SettingsStore;
 class TrayController;
 class Transport;
@@ -64,6 +65,7 @@ private:
     std::unique_ptr<DatagramPort> m_ownPort;
     DatagramPort *m_port = nullptr;
     std::unique_ptr<SettingsStore> m_store;
+    std::unique_ptr<SearchSettings> m_search;
     std::unique_ptr<KeptStore> m_kept;
     std::unique_ptr<IconTheme> m_theme;
     std::unique_ptr<LocalUser> m_user;

@@ -13,6 +13,7 @@
 #include "optsettings.h"
 #include "passwordgate.h"
 #include "receiver.h"
+#include "searchsettings.h"
 #include "transport.h"
 #include "userlistmodel.h"
 #include "wiring.h"
@@ -61,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Transport transport(port);
     Dispatcher dispatcher(port, transport, settings, user, users, note, clock);
     wiring::portToDispatcher(port, dispatcher);
-    Composer composer(transport, settings, user, users, history, clock, boxes,
+    SearchSettings targets(QString(), {});
+    Composer composer(transport, settings, user, users, history, clock, boxes, targets,
                       QStringLiteral("198.18.0.255"));
     PasswordGate gate(settings);
     Inbox inbox;

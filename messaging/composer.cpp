@@ -3,22 +3,29 @@
 #include "clock.h"
 #include "cp932.h"
 #include "dialogs.h"
-#include "transport.h"
 #include "fieldtext.h"
 #include "historymodel.h"
 #include "localuser.h"
 #include "optsettings.h"
+#include "searchsettings.h"
+#include "transport.h"
 #include "userlistmodel.h"
 #include "wire.h"
 
+#include <QHostAddress>
+#include <QHostInfo>
+
 Composer::Composer(Transport &transport, const OptSettings &settings, const LocalUser &user,
                    UserListModel &users, HistoryModel &history, const Clock &clock,
-                   Dialogs &dialogs, QString broadcastAddress,
+                   Dialogs &dialogs, const SearchSettings &targets, QString broadcastAddress,
                    std::function<std::vector<NetInterface>()> interfaces)
     : m_transport(transport), m_settings(settings), m_user(user), m_users(users),
       m_history(history), m_clock(clock), m_dialogs(dialogs),
-      m_broadcastAddress(std::move(broadcastAddress)), m_interfaces(std::move(interfaces))
+      m_broadcastAddress(std::move(broadcastAddress)), m_interfaces(std::move(interfaces)),
+      m_targets(targets), m_pacer(clock)
 {
+    m_paceTimer.setSingleShot(true);
+    connect(&m_paceTimer, &QTimer::timeout, this, &Composer::pump);
 }
 
 void Composer::search()
@@ -29,6 +36,49 @@ void Composer::search()
         m_transport.send(address, wire::searchRequest());
     if (!m_settings.ipSetAddr.isEmpty())
         m_transport.send(m_settings.ipSetAddr, wire::searchRequest());
+
+    const int search = ++m_search;
+    m_pacer.clear();
+    m_unresolved.clear();
+    for (const QString &line : m_targets.targets()) {
+        const auto parsed = searchtargets::parse(line);
+        const auto *target = std::get_if<searchtargets::Target>(&parsed);
+        if (!target)
+            continue; // the options page refuses such a line; a hand-edited file may hold one
+        if (target->name.isEmpty()) {
+            m_pacer.add(*target);
+            continue;
+        }
+        const QString name = target->name;
+        QHostInfo::lookupHost(name, this, [this, search, name](const QHostInfo &info) {
+            resolved(search, name, info);
+        });
+    }
+    pump();
+    emit searched(m_unresolved);
+}
+
+void Composer::resolved(int search, const QString &name, const QHostInfo &info)
+{
+    if (search != m_search)
+        return; // a newer search has begun
+    for (const QHostAddress &a : info.addresses()) {
+        if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+            m_pacer.add({{}, a.toIPv4Address(), 1});
+            pump();
+            return;
+        }
+    }
+    m_unresolved << name;
+    emit searched(m_unresolved);
+}
+
+void Composer::pump()
+{
+    const int next = m_pacer.pump(
+        [this](const QString &address) { m_transport.send(address, wire::searchRequest()); });
+    if (next >= 0)
+        m_paceTimer.start(next);
 }
 
 bool Composer::askNote()

@@ -2,11 +2,16 @@
 
 #include "netinterfaces.h"
 
+#include "searchpacer.h"
 #include <QObject>
+
 #include <QString>
+#include <QTimer>
 #include <functional>
 
 class Clock;
+class QHostInfo;
+class SearchSettings;
 class Dialogs;
 class Transport;
 class HistoryModel;
@@ -22,9 +27,12 @@ class Composer : public QObject
 public:
     Composer(Transport &transport, const OptSettings &settings, const LocalUser &user,
              UserListModel &users, HistoryModel &history, const Clock &clock, Dialogs &dialogs,
-             QString broadcastAddress, std::function<std::vector<NetInterface>()> interfaces = {});
+             const SearchSettings &targets, QString broadcastAddress,
+             std::function<std::vector<NetInterface>()> interfaces = {});
 
-    // Empties the list and asks the network (and the manual address) who is there.
+    // Empties the list and asks the network who is there: the broadcasts,
+    // the manual address, and every search target (a range paced, a name
+    // once it resolves).
     void search();
 
     // 置き手紙参照: asks the selected peer for its note; false when it did not leave.
@@ -40,8 +48,14 @@ public:
     bool deliver(const QString &peer, const QString &recipient, const QString &nameField,
                  const QString &text);
 
+signals:
+    // A search ran; the names among the targets that did not resolve (so far).
+    void searched(const QStringList &unresolved);
+
 private:
     bool refuse(const QString &why);
+    void pump();
+    void resolved(int search, const QString &name, const QHostInfo &info);
 
     Transport &m_transport;
     const OptSettings &m_settings;
@@ -52,4 +66,9 @@ private:
     Dialogs &m_dialogs;
     QString m_broadcastAddress;
     std::function<std::vector<NetInterface>()> m_interfaces;
+    const SearchSettings &m_targets;
+    SearchPacer m_pacer;
+    QTimer m_paceTimer;
+    int m_search = 0; // which search a late name lookup belongs to
+    QStringList m_unresolved;
 };

@@ -11,6 +11,7 @@
 #include "optsettings.h"
 #include "passwordgate.h"
 #include "receiver.h"
+#include "searchsettings.h"
 #include "transport.h"
 #include "userlistmodel.h"
 #include "wiring.h"
@@ -63,7 +64,8 @@ void AnswersTest::answers()
     Transport transport(port);
     Dispatcher dispatcher(port, transport, settings, user, users, note, clock);
     wiring::portToDispatcher(port, dispatcher);
-    Composer composer(transport, settings, user, users, history, clock, dialogs,
+    SearchSettings targets(QString(), {});
+    Composer composer(transport, settings, user, users, history, clock, dialogs, targets,
                       QStringLiteral("198.18.0.255"));
     PasswordGate gate(settings);
     Inbox inbox;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <variant>
+
+// Where a search goes beyond this copy's own subnets, as an administrator
+// lists them: a host address, a directed broadcast address, a name, or a
+// range in CIDR form. A range is searched one host address at a time.
+namespace searchtargets {
+
+// The widest range: 4,096 addresses (a /20).
+inline constexpr quint32 MaxRange = 4096;
+
+struct Target
+{
+    QString name;      // a host name to look up; empty for addresses
+    quint32 first = 0; // the first IPv4 address to search
+    quint32 count = 0; // how many, from first on
+};
+
+// One line as it was typed: the target it names, or why it cannot be one.
+std::variant<Target, QString> parse(QStringView line);
+
+// The address n of a target (0 to count - 1), as text.
+QString address(const Target &target, quint32 n);
+
+} // namespace searchtargets

@@ -1,0 +1,41 @@
+#include "searchsettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+
+const QString Key = QStringLiteral("search/targets");
+
+} // namespace
+
+SearchSettings::SearchSettings(QString userFile, QStringList systemFiles, QObject *parent)
+    : QObject(parent), m_userFile(std::move(userFile)), m_systemFiles(std::move(systemFiles))
+{
+    read();
+}
+
+void SearchSettings::read()
+{
+    m_targets.clear();
+    for (const QString &file : m_systemFiles + QStringList{m_userFile}) {
+        if (!QFileInfo(file).isFile())
+            continue;
+        const QSettings ini(file, QSettings::IniFormat);
+        if (ini.contains(Key)) {
+            m_targets = ini.value(Key).toStringList();
+            m_targets.removeAll(QString());
+        }
+    }
+}
+
+bool SearchSettings::setTargets(const QStringList &targets)
+{
+    m_targets = targets;
+    QDir().mkpath(QFileInfo(m_userFile).absolutePath());
+    QSettings ini(m_userFile, QSettings::IniFormat);
+    ini.setValue(Key, targets);
+    ini.sync();
+    return ini.status() == QSettings::NoError;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+// The search targets beyond the subnets, from portana.ini ([search],
+// targets: a comma-separated list). A system-wide file is read first, so an
+// office can hand the list out; the user's own file, beside the settings
+// file, overrides it once the user saves a list.
+class SearchSettings : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr char FileName[] = "portana.ini";
+
+    // systemFiles: most important last (read in that order, each over the last).
+    SearchSettings(QString userFile, QStringList systemFiles, QObject *parent = nullptr);
+
+    QStringList targets() const { return m_targets; }
+    // Reads the files again.
+    void read();
+    // Saves the user's list; false when it could not be written (the list
+    // is in force all the same).
+    bool setTargets(const QStringList &targets);
+
+private:
+    QString m_userFile;
+    QStringList m_systemFiles;
+    QStringList m_targets;
+};

@@ -14,6 +14,7 @@ class Dialogs;
 class InstanceGuard;
 class Notifier;
 class SystemInfo;
+class NetworkWatcher;
 class TrayHost;
 
 // Everything a copy of the program takes from its surroundings. The real
@@ -41,6 +42,8 @@ struct Environment
     InstanceGuard *instanceGuard = nullptr;
     // Optional: desktop notifications, used where there is no tray.
     Notifier *notifier = nullptr;
+    // Optional: news of network changes; each searches again.
+    NetworkWatcher *network = nullptr;
     // Optional: a datagram port of the test's own; otherwise a real one.
     DatagramPort *port_ = nullptr;
     // Optional: 0 to 9 for the random icon set.

@@ -2,6 +2,7 @@
 #include "hostsysteminfo.h"
 #include "lockfileinstanceguard.h"
 #include "netinterfaces.h"
+#include "netlinkwatcher.h"
 #include "program.h"
 #include "qtdialogs.h"
 #include "qttrayhost.h"
@@ -98,6 +99,8 @@ int main(int argc, char *argv[])
     env.interfaces = hostInterfaces;
     DBusNotifier notifier;
     env.notifier = &notifier;
+    NetlinkWatcher network;
+    env.network = &network;
 
     Program program(env);
     // exit(), not quit(): quit() first asks every window to close, and the

@@ -13,6 +13,7 @@
 #include "instanceguard.h"
 #include "keptstore.h"
 #include "localuser.h"
+#include "networkwatcher.h"
 #include "notifier.h"
 #include "passwordgate.h"
 #include "receiver.h"
@@ -139,6 +140,10 @@ void Program::connectParts()
             [this] { m_note->answered(m_env.clock->now()); });
     if (m_env.notifier)
         connect(m_env.notifier, &Notifier::activated, this, &Program::dspRecvMsg);
+    // A card or an address came or went: search again, as 再検索 would, also
+    // while the send window is hidden.
+    if (m_env.network)
+        connect(m_env.network, &NetworkWatcher::changed, m_composer.get(), &Composer::search);
     connect(m_windows.get(), &Windows::messagesRequested, this, &Program::dspRecvMsg);
 
     TrayController *tray = m_tray.get();

@@ -1,13 +1,15 @@
 """A copy on two networks finds a peer on each: the limited broadcast leaves
 through one card only, so the search also goes to each card's own
-broadcast address."""
+broadcast address. A peer behind a router is found through a range listed
+in portana.ini, and a change of the network searches again by itself."""
 import os
 import sys
+import tempfile
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Lab, enc, pad, portana_path, require_lab, settings_file  # noqa: E402
+from harness import Lab, enc, pad, portana_path, require_lab, run, settings_file  # noqa: E402
 
 LIST_TOP, HEADER, ROW = 21, 22, 18
 
@@ -23,7 +25,17 @@ class Networks(unittest.TestCase):
 
     def test_search_on_every_network(self):
         ha = self.lab.host(2, nets=(0, 1))
-        a = self.lab.copy(ha, settings_file(optName="ichiro"))
+        # 198.18.2.0/24 lies behind a router on the second network.
+        router = self.lab.host(254, nets=(1, 2))
+        run("ip", "netns", "exec", router.ns, "sysctl", "-q", "-w", "net.ipv4.ip_forward=1")
+        far_host = self.lab.host(9, nets=(2,))
+        run("ip", "-n", far_host.ns, "route", "replace", "default", "via", "198.18.2.254")
+        run("ip", "-n", ha.ns, "route", "add", "198.18.2.0/24", "via", "198.18.1.254")
+        far = self.lab.peer(far_host)
+        folder = tempfile.mkdtemp(prefix="portana-e2e-")
+        with open(os.path.join(folder, "portana.ini"), "w") as f:
+            f.write("[search]\ntargets=198.18.2.0/24\n")
+        a = self.lab.copy(ha, settings_file(optName="ichiro"), folder=folder)
         b = self.lab.copy(self.lab.host(3), settings_file(optName="jiro"))
         peer = self.lab.peer(self.lab.host(4, nets=(1,)))
         a.tray_window()
@@ -33,6 +45,8 @@ class Networks(unittest.TestCase):
         window = self.display.wait_window(pid=a.pid, title="^送信ﾒｯｾｰｼﾞ$")
         src, data = peer.recv()
         self.assertEqual((src, data), ("198.18.1.2", enc("GROUP検索")))
+        # The listed range is searched too, one address at a time, through the router.
+        self.assertEqual(far.recv(timeout=2), ("198.18.1.2", enc("GROUP検索")))
         peer.send(src, enc("GROUP  検索結果") + b"peer" + b"\0" * 16 + pad("198.18.1.4").encode()
                   + b" " * 20 + pad("zpeer").encode() + enc("－"))
         time.sleep(1.0)
@@ -62,6 +76,28 @@ class Networks(unittest.TestCase):
         self.display.xdotool("key", "alt+s")
         self.display.wait_window(pid=a.pid, title="^To jiro $")
 
+        # A new address on a card: the copy searches again by itself, a
+        # second after the change settles.
+        far.drain(0.5)
+        run("ip", "-n", ha.ns, "addr", "add", "198.18.1.102/24", "dev", "eth1")
+        self.assertEqual(far.recv(timeout=5), ("198.18.1.2", enc("GROUP検索")))
+
+        # The peer behind the router answers and is listed: chosen there, it
+        # gets the message.
+        self.display.click(a.tray_window(), 10, 10)
+        window = self.display.wait_window(pid=a.pid, title="^送信ﾒｯｾｰｼﾞ$")
+        src, data = far.recv(timeout=2)
+        far.send(src, enc("GROUP  検索結果") + b"far" + b"\0" * 17 + pad("198.18.2.9").encode()
+                 + b" " * 20 + pad("kfar").encode() + enc("－"))
+        time.sleep(1.0)
+        # Rows by name: ichiro, jiro, kfar.
+        self.display.click(window, 20, LIST_TOP + HEADER + ROW * 2 + ROW // 2)
+        time.sleep(0.3)
+        self.display.type_text("far")
+        self.display.xdotool("key", "alt+s")
+        src, data = far.recv()
+        self.assertEqual(src, "198.18.1.2")
+        self.assertEqual(data[36:], b"far")
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

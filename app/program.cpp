@@ -81,8 +81,8 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     // The windows are made when first needed: a copy that only waits in the
     // tray never builds them (nor loads their fonts).
     m_windows = std::make_unique<Windows>(Windows::Parts{
-        *m_store, *m_dialogs, *m_env.clock, *m_theme, *m_tray, *m_composer, *m_users, *m_inbox,
-        *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart});
+        *m_store, *m_search, *m_dialogs, *m_env.clock, *m_theme, *m_tray, *m_composer, *m_users,
+        *m_inbox, *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart});
     // Every part that is a QObject also hangs in the program's object tree,
     // where inspection tools find it by type, as they find a window's
     // controls by name. The pointers above still decide the order of teardown.

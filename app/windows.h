@@ -31,6 +31,7 @@ class Inbox;
 class PasswordGate;
 class QWidget;
 class Receiver;
+class SearchSettings;
 class SettingsStore;
 class TrayController;
 class UserListModel;
@@ -48,6 +49,7 @@ public:
     struct Parts
     {
         SettingsStore &store;
+        SearchSettings &search;
         Dialogs &dialogs;
         const Clock &clock;
         IconTheme &theme;

@@ -4,6 +4,8 @@
 #include "controls.h"
 #include "dialogs.h"
 #include "passwordgate.h"
+#include "searchsettings.h"
+#include "searchtargets.h"
 #include "settingsstore.h"
 #include "twips.h"
 
@@ -13,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -33,9 +36,9 @@ QString trueFalse(bool on)
 
 } // namespace
 
-FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, Autostart &autostart,
-               QWidget *parent)
-    : QWidget(parent, Qt::Window), m_store(store), m_dialogs(dialogs),
+FrmOpt::FrmOpt(SettingsStore &store, SearchSettings &search, Dialogs &dialogs, NameCheck nameUsable,
+               Autostart &autostart, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_store(store), m_search(search), m_dialogs(dialogs),
       m_nameUsable(std::move(nameUsable)), m_autostart(autostart)
 {
     setObjectName(QStringLiteral("FrmOpt"));
@@ -45,10 +48,11 @@ FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, Aut
     TabStrip1 = named(new QTabBar(this), "TabStrip1");
     for (const QString &caption :
          {QStringLiteral("送受信 "), QStringLiteral("ﾊﾟｽﾜｰﾄﾞ"), QStringLiteral("表示"),
-          QStringLiteral("ﾕｰｻﾞｰ情報"), QStringLiteral("その他 ")})
+          QStringLiteral("ﾕｰｻﾞｰ情報"), QStringLiteral("その他 "), QStringLiteral("ﾈｯﾄﾜｰｸ")})
         TabStrip1->addTab(caption);
-    const char *pageNames[] = {"Picture1", "Picture2", "Picture3", "Picture4", "Picture5"};
-    for (int i = 0; i < 5; ++i)
+    const char *pageNames[] = {"Picture1", "Picture2", "Picture3",
+                               "Picture4", "Picture5", "Picture6"};
+    for (int i = 0; i < 6; ++i)
         pages[size_t(i)] = named(new QWidget(this), pageNames[i]);
 
     // 送受信: the dependent boxes stand inside their sentence's parentheses.
@@ -161,6 +165,21 @@ FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, Aut
     column->addWidget(ChkStartup);
     column->addStretch();
 
+    // ﾈｯﾄﾜｰｸ: where a search goes besides this copy's own networks.
+    p = pages[Network];
+    LblTargets = named(new QLabel(QStringLiteral("ほかのﾈｯﾄﾜｰｸの検索先（1行に1つ）：\n"
+                                                 "ｱﾄﾞﾚｽ、ﾎｽﾄ名、範囲（192.168.12.0/24 など）"),
+                                  p),
+                       "LblTargets");
+    TxtTargets = named(new QPlainTextEdit(p), "TxtTargets");
+    TxtTargets->setLineWrapMode(QPlainTextEdit::NoWrap);
+    LblTargetCheck = named(new QLabel(p), "LblTargetCheck");
+    LblTargetCheck->setMinimumHeight(2 * LblTargetCheck->fontMetrics().lineSpacing());
+    column = new QVBoxLayout(p);
+    column->addWidget(LblTargets);
+    column->addWidget(TxtTargets, 1);
+    column->addWidget(LblTargetCheck);
+
     CmdOK = named(new QPushButton(QStringLiteral("OK"), this), "CmdOK");
     CmdCancel = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), "CmdCancel");
     CmdWrite = named(new QPushButton(QStringLiteral("更新(&A)"), this), "CmdWrite");
@@ -180,6 +199,9 @@ FrmOpt::FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, Aut
         label->setTextFormat(Qt::PlainText);
 
     connect(TabStrip1, &QTabBar::currentChanged, this, &FrmOpt::showPage);
+    // Each line is checked as it is typed.
+    connect(TxtTargets, &QPlainTextEdit::textChanged, this,
+            [this] { LblTargetCheck->setText(targetProblem()); });
     connect(ChkSend, &QCheckBox::clicked, this,
             [this] { ChkSndMin->setEnabled(ChkSend->checkState() == Qt::Checked); });
     connect(ChkRecv, &QCheckBox::clicked, this, [this] {
@@ -227,6 +249,7 @@ void FrmOpt::fill()
     TxtName->setText(s.optName);
     ChkBlink->setChecked(s.blinkIcon);
     ChkStartup->setChecked(m_autostart.isEnabled());
+    TxtTargets->setPlainText(m_search.targets().join(u'\n'));
     m_draft = s;
     fillDisplay();
 }
@@ -358,12 +381,39 @@ bool FrmOpt::apply()
         showPage(UserInfo);
         return false;
     }
+    if (const QString problem = targetProblem(); !problem.isEmpty()) {
+        m_dialogs.messageBox({QString(problem).replace(u'\n', u'\r'), QStringLiteral("ｴﾗｰ確認"),
+                              Dialogs::Icon::Critical, Dialogs::Buttons::Ok, Dialogs::Ok});
+        showPage(Network);
+        return false;
+    }
+    QStringList targets;
+    for (const QString &line : TxtTargets->toPlainText().split(u'\n'))
+        if (!line.trimmed().isEmpty())
+            targets << line.trimmed();
+    if (targets != m_search.targets() && !m_search.setTargets(targets))
+        m_dialogs.messageBox({QStringLiteral("検索先を保存できませんでした。"),
+                              QStringLiteral("ｴﾗｰ確認"), Dialogs::Icon::Critical,
+                              Dialogs::Buttons::Ok, Dialogs::Ok});
     // What was gathered is in force now, saved or not; a failed save has
     // been reported and the dialog stays.
     const bool saved = m_store.commit(optGather());
     if (std::exchange(m_previewing, false))
         emit appearanceRestored();
     return saved;
+}
+
+QString FrmOpt::targetProblem() const
+{
+    const QStringList lines = TxtTargets->toPlainText().split(u'\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].trimmed().isEmpty())
+            continue;
+        const auto parsed = searchtargets::parse(lines[i]);
+        if (const auto *why = std::get_if<QString>(&parsed))
+            return QStringLiteral("%1行目「%2」：\n").arg(i + 1).arg(lines[i].trimmed()) + *why;
+    }
+    return {};
 }
 
 void FrmOpt::ChkStartup_Click()

@@ -15,6 +15,8 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabBar;
+class QPlainTextEdit;
+class SearchSettings;
 class SettingsStore;
 
 // "ｵﾌﾟｼｮﾝ指定": the settings in five pages. Filled from the settings when
@@ -24,14 +26,14 @@ class FrmOpt : public QWidget
 {
     Q_OBJECT
 public:
-    enum Page { SendRecv, Password, Display, UserInfo, Other };
+    enum Page { SendRecv, Password, Display, UserInfo, Other, Network };
 
     // Whether a display name can stand in a message's name field (a name
     // that reads as a notice word would make every message a notice).
     using NameCheck = std::function<bool(const QString &name)>;
 
-    FrmOpt(SettingsStore &store, Dialogs &dialogs, NameCheck nameUsable, Autostart &autostart,
-           QWidget *parent = nullptr);
+    FrmOpt(SettingsStore &store, SearchSettings &search, Dialogs &dialogs, NameCheck nameUsable,
+           Autostart &autostart, QWidget *parent = nullptr);
 
     // Puts the settings into the controls (also over unsaved edits).
     void fill();
@@ -48,7 +50,7 @@ protected:
 
 private:
     QTabBar *TabStrip1;
-    std::array<QWidget *, 5> pages; // Picture1 to Picture5
+    std::array<QWidget *, 6> pages; // Picture1 to Picture6
     // 送受信
     QCheckBox *ChkSend, *ChkSndMin, *ChkRecv, *ChkRcvMin, *ChkTime, *ChkOther, *ChkDsp, *ChkBlink;
     // ﾊﾟｽﾜｰﾄﾞ
@@ -68,6 +70,10 @@ private:
     QCheckBox *ChkIcon;
     QCheckBox *ChkStartup; // kept as the autostart entry, not in the settings file
     QLabel *Label3;
+    // ﾈｯﾄﾜｰｸ
+    QLabel *LblTargets;
+    QPlainTextEdit *TxtTargets;
+    QLabel *LblTargetCheck;
     QPushButton *CmdOK, *CmdCancel, *CmdWrite;
 
     // The settings in force with this dialog's edits over them.
@@ -80,10 +86,14 @@ private:
     void CmdColor_Click();
     void CmdFont_Click();
     void ChkStartup_Click();
+    // The first line of the search targets that cannot be one, and why;
+    // empty when every line can.
+    QString targetProblem() const;
     // OK and 更新: true when the dialog may close.
     bool apply();
 
     SettingsStore &m_store;
+    SearchSettings &m_search;
     Dialogs &m_dialogs;
     NameCheck m_nameUsable;
     Autostart &m_autostart;

@@ -26,6 +26,8 @@
 #include <QTest>
 #include <QUrl>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 const QString A = QStringLiteral("127.0.4.2");
 const QString Peer = QStringLiteral("127.0.9.7");
@@ -56,6 +58,7 @@ private slots:
     void optionsDialog();
     void cancelDropsAColour();
     void startAtLogin();
+    void searchTargetsFromTheNetworkPage();
     void noticeWordsAreNoNames_data();
     void noticeWordsAreNoNames();
     void splitterClamps_data();
@@ -275,6 +278,44 @@ void OptionsTest::startAtLogin()
     QVERIFY(control<QCheckBox>(windows(c.p()).frmOpt(), "ChkStartup")->isChecked());
     control<QCheckBox>(windows(c.p()).frmOpt(), "ChkStartup")->click();
     QVERIFY(!QFile::exists(entry));
+}
+
+void OptionsTest::searchTargetsFromTheNetworkPage()
+{
+    Copy c;
+    QVERIFY(c.t.start());
+    choose(c.p(), "mnuOther");
+    FrmOpt *o = windows(c.p()).frmOpt();
+    control<QTabBar>(o, "TabStrip1")->setCurrentIndex(FrmOpt::Network);
+    auto *targets = control<QPlainTextEdit>(o, "TxtTargets");
+    auto *check = control<QLabel>(o, "LblTargetCheck");
+    // Checked as typed; OK refuses a line that cannot be a target.
+    targets->setPlainText(u"pc-suzuki\n10.20.0.0/19"_s);
+    QCOMPARE(check->text(),
+             u"2行目「10.20.0.0/19」：\n範囲が広すぎます（4096 ｱﾄﾞﾚｽ、/20 まで）。"_s);
+    c.click(control<QPushButton>(o, "CmdOK"));
+    QCOMPARE(c.t.dialogs.shown.last().text,
+             u"2行目「10.20.0.0/19」：\r範囲が広すぎます（4096 ｱﾄﾞﾚｽ、/20 まで）。"_s);
+    QVERIFY(o->isVisible());
+    QVERIFY(!QFile::exists(c.t.folder.filePath(u"portana.ini"_s)));
+
+    targets->setPlainText(u" 198.18.7.0/30 \n\n198.18.8.255"_s);
+    QCOMPARE(check->text(), QString());
+    c.click(control<QPushButton>(o, "CmdOK"));
+    QVERIFY(!o->isVisible());
+    QFile ini(c.t.folder.filePath(u"portana.ini"_s));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QCOMPARE(ini.readAll(), QByteArray("[search]\ntargets=198.18.7.0/30, 198.18.8.255\n"));
+
+    // The next search goes to each address of the range, and to the broadcast listed.
+    c.sent();
+    choose(c.p(), "mnuSendMsg");
+    QStringList to;
+    for (const auto &[address, bytes] : c.t.port->sent)
+        if (bytes == cp932::encode(u"GROUP検索"_s))
+            to << address;
+    QCOMPARE(to.mid(to.size() - 3),
+             (QStringList{u"198.18.7.1"_s, u"198.18.7.2"_s, u"198.18.8.255"_s}));
 }
 
 void OptionsTest::noticeWordsAreNoNames_data()

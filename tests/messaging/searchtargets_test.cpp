@@ -22,8 +22,8 @@ void SearchTargetsTest::eachLine_data()
     QTest::addColumn<QString>("line");
     // first and last address searched and how many, or the name, or the refusal
     QTest::addColumn<QString>("searched");
-    const QString junk = u"ｱﾄﾞﾚｽ、ﾎｽﾄ名、範囲（192.168.12.0/24 など）のどれでもありません。"_s;
-    const QString wide = u"範囲が広すぎます。4096 ｱﾄﾞﾚｽ（/20）までにしてください。"_s;
+    const QString junk = u"ｱﾄﾞﾚｽ、ﾎｽﾄ名、範囲のどれでもありません。"_s;
+    const QString wide = u"範囲が広すぎます（4096 ｱﾄﾞﾚｽ、/20 まで）。"_s;
     QTest::addRow("host") << u" 198.18.1.7 "_s << u"198.18.1.7..198.18.1.7 (1)"_s;
     QTest::addRow("directed broadcast")
         << u"192.168.12.255"_s << u"192.168.12.255..192.168.12.255 (1)"_s;

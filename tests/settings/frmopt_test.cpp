@@ -3,6 +3,7 @@
 #include "autostart.h"
 #include "fakes.h"
 #include "frmopt.h"
+#include "searchsettings.h"
 #include "settingsstore.h"
 
 #include <QCheckBox>
@@ -52,8 +53,9 @@ void FrmOptTest::eachBoxItsOwnField()
     SettingsStore store(dir.path(), dialogs);
     store.settings().fontName = QStringLiteral("F");
     Autostart autostart(dir.filePath(QStringLiteral("autostart")), QStringLiteral("/p"));
+    SearchSettings search(dir.filePath(QStringLiteral("portana.ini")), {});
     FrmOpt w(
-        store, dialogs, [](const QString &) { return true; }, autostart);
+        store, search, dialogs, [](const QString &) { return true; }, autostart);
     QVERIFY(store.optWrite());
     QFile file(store.filePath());
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -6,8 +6,7 @@
 namespace searchtargets {
 namespace {
 
-const QString NotATarget =
-    QStringLiteral("ｱﾄﾞﾚｽ、ﾎｽﾄ名、範囲（192.168.12.0/24 など）のどれでもありません。");
+const QString NotATarget = QStringLiteral("ｱﾄﾞﾚｽ、ﾎｽﾄ名、範囲のどれでもありません。");
 
 bool isIpv4(const QString &text, quint32 *value)
 {
@@ -58,8 +57,7 @@ std::variant<Target, QString> parse(QStringView line)
     // The network's own address and its broadcast are no host's.
     const quint64 hosts = prefix >= 31 ? size : size - 2;
     if (hosts > MaxRange)
-        return QStringLiteral("範囲が広すぎます。%1 ｱﾄﾞﾚｽ（/20）までにしてください。")
-            .arg(MaxRange);
+        return QStringLiteral("範囲が広すぎます（%1 ｱﾄﾞﾚｽ、/20 まで）。").arg(MaxRange);
     const quint32 network = prefix == 0 ? 0 : base & ~quint32(size - 1);
     return Target{{}, prefix >= 31 ? network : network + 1, quint32(hosts)};
 }

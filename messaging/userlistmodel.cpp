@@ -62,16 +62,19 @@ bool UserListModel::lessThan(const Row &a, const Row &b) const
 
 bool UserListModel::addReplier(const wire::SearchReply &reply, const QString &source)
 {
-    if (m_addresses.contains(source) || rowCount() >= MaxPeers)
-        return false;
     // A copy on two of the networks searched answers on each, naming the
     // same own address, login and name: it is listed once.
     const QString own = reply.address.trimmed().isEmpty()
                             ? QString()
                             : reply.loginField + reply.address + reply.name.field;
-    if (!own.isEmpty() && m_ownAddresses.contains(own))
-        return false;
     Row row{reply.nameCell, reply.mark, source, reply.loginCell};
+    if (m_addresses.contains(source)) {
+        if (!own.isEmpty())
+            m_ownAddresses.insert(own);
+        return update(std::move(row));
+    }
+    if (rowCount() >= MaxPeers || (!own.isEmpty() && m_ownAddresses.contains(own)))
+        return false;
 
     // Arrival order until a column is chosen; sorted (stable) after that.
     auto at = m_rows.end();
@@ -86,6 +89,23 @@ bool UserListModel::addReplier(const wire::SearchReply &reply, const QString &so
         m_ownAddresses.insert(own);
     endInsertRows();
     emit countChanged(countText());
+    return true;
+}
+
+bool UserListModel::update(Row row)
+{
+    // A peer that answers again (another search, its note left or taken
+    // back) keeps its one row, with what it says now.
+    const auto it = std::find_if(m_rows.begin(), m_rows.end(),
+                                 [&](const Row &r) { return r.address == row.address; });
+    if (it == m_rows.end())
+        return false;
+    const bool keyChanged = m_sortColumn >= 0 && cell(*it, m_sortColumn) != cell(row, m_sortColumn);
+    *it = std::move(row);
+    const int r = int(it - m_rows.begin());
+    emit dataChanged(index(r, 0), index(r, ColumnCount - 1));
+    if (keyChanged)
+        sortByColumn(m_sortColumn);
     return true;
 }
 

@@ -16,7 +16,7 @@ public:
     static constexpr int ColumnCount = 4;
     // Replies beyond this many peers are not listed: a flood of spoofed
     // replies cannot grow the list without bound.
-    static constexpr int MaxPeers = 1024;
+    static constexpr int MaxPeers = 4096;
 
     struct Row
     {
@@ -38,8 +38,9 @@ public:
     // Empties the list before a search; the sort column and the selected
     // peer stay.
     void clear();
-    // A search reply from source; false when that address is listed already
-    // or the list is full.
+    // A search reply from source: a new row, or the row of that address with
+    // what it says now; false when the list is full or the reply comes from
+    // a copy listed already under another of its addresses.
     bool addReplier(const wire::SearchReply &reply, const QString &source);
     // Sorts ascending by column, now and for every row added later.
     void sortByColumn(int column);
@@ -57,6 +58,7 @@ signals:
 
 private:
     static const QString &cell(const Row &row, int column);
+    bool update(Row row);
     bool lessThan(const Row &a, const Row &b) const;
 
     std::vector<Row> m_rows;

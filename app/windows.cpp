@@ -3,6 +3,7 @@
 #include "appearance.h"
 #include "awaynote.h"
 #include "clock.h"
+#include "composer.h"
 #include "frmipset.h"
 #include "frmletter.h"
 #include "frmlog.h"
@@ -84,6 +85,7 @@ FrmSnd &Windows::frmSnd()
         connect(m_frmSnd, &FrmSnd::trayMenuRequested, this,
                 [this](const QPoint &at) { m_parts.tray.menu()->popup(at); });
         connect(&m_parts.users, &UserListModel::countChanged, m_frmSnd, &FrmSnd::showUserCount);
+        connect(&m_parts.composer, &Composer::searched, m_frmSnd, &FrmSnd::showSearch);
         m_frmSnd->setWeekday(m_weekday);
         // Centred until the placement rule moves it.
         if (const QScreen *screen = twips::screenOf(m_frmSnd)) {

@@ -39,7 +39,8 @@ void Composer::search()
 
     const int search = ++m_search;
     m_pacer.clear();
-    m_unresolved.clear();
+    m_unreachable.clear();
+    m_searchedAt = m_clock.now();
     for (const QString &line : m_targets.targets()) {
         const auto parsed = searchtargets::parse(line);
         const auto *target = std::get_if<searchtargets::Target>(&parsed);
@@ -55,7 +56,15 @@ void Composer::search()
         });
     }
     pump();
-    emit searched(m_unresolved);
+    emit searched(m_searchedAt, m_unreachable);
+}
+
+void Composer::unreachable(const QString &target)
+{
+    if (m_unreachable.contains(target))
+        return;
+    m_unreachable << target;
+    emit searched(m_searchedAt, m_unreachable);
 }
 
 void Composer::resolved(int search, const QString &name, const QHostInfo &info)
@@ -64,19 +73,21 @@ void Composer::resolved(int search, const QString &name, const QHostInfo &info)
         return; // a newer search has begun
     for (const QHostAddress &a : info.addresses()) {
         if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-            m_pacer.add({{}, a.toIPv4Address(), 1});
+            m_pacer.add({name, {}, a.toIPv4Address(), 1});
             pump();
             return;
         }
     }
-    m_unresolved << name;
-    emit searched(m_unresolved);
+    unreachable(name);
 }
 
 void Composer::pump()
 {
-    const int next = m_pacer.pump(
-        [this](const QString &address) { m_transport.send(address, wire::searchRequest()); });
+    const int next =
+        m_pacer.pump([this](const searchtargets::Target &target, const QString &address) {
+            if (!m_transport.send(address, wire::searchRequest()))
+                unreachable(target.text);
+        });
     if (next >= 0)
         m_paceTimer.start(next);
 }

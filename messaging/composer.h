@@ -5,6 +5,7 @@
 #include "searchpacer.h"
 #include <QObject>
 
+#include <QDateTime>
 #include <QString>
 #include <QTimer>
 #include <functional>
@@ -49,12 +50,14 @@ public:
                  const QString &text);
 
 signals:
-    // A search ran; the names among the targets that did not resolve (so far).
-    void searched(const QStringList &unresolved);
+    // A search ran at when; the targets it could not reach so far (a name
+    // that did not resolve, an address the network refused), each once.
+    void searched(const QDateTime &when, const QStringList &unreachable);
 
 private:
     bool refuse(const QString &why);
     void pump();
+    void unreachable(const QString &target);
     void resolved(int search, const QString &name, const QHostInfo &info);
 
     Transport &m_transport;
@@ -70,5 +73,6 @@ private:
     SearchPacer m_pacer;
     QTimer m_paceTimer;
     int m_search = 0; // which search a late name lookup belongs to
-    QStringList m_unresolved;
+    QDateTime m_searchedAt;
+    QStringList m_unreachable;
 };

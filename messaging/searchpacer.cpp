@@ -10,7 +10,8 @@ void SearchPacer::add(const searchtargets::Target &target)
         m_waiting.push_back({target, 0});
 }
 
-int SearchPacer::pump(const std::function<void(const QString &)> &send)
+int SearchPacer::pump(
+    const std::function<void(const searchtargets::Target &, const QString &)> &send)
 {
     const qint64 now = m_clock.elapsedMsecs();
     if (m_at >= 0)
@@ -18,7 +19,7 @@ int SearchPacer::pump(const std::function<void(const QString &)> &send)
     m_at = now;
     while (!m_waiting.empty() && m_tokens >= 1000) {
         Pending &p = m_waiting.front();
-        send(searchtargets::address(p.target, p.next));
+        send(p.target, searchtargets::address(p.target, p.next));
         m_tokens -= 1000;
         if (++p.next == p.target.count)
             m_waiting.pop_front();

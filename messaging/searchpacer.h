@@ -24,7 +24,8 @@ public:
     void clear() { m_waiting.clear(); }
     // Sends what is due now; returns the milliseconds until the next is
     // due, or -1 when nothing waits.
-    int pump(const std::function<void(const QString &address)> &send);
+    int pump(const std::function<void(const searchtargets::Target &target, const QString &address)>
+                 &send);
 
 private:
     struct Pending

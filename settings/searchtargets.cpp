@@ -43,9 +43,9 @@ std::variant<Target, QString> parse(QStringView line)
     if (slash < 0) {
         quint32 v = 0;
         if (isIpv4(text, &v))
-            return Target{{}, v, 1};
+            return Target{text, {}, v, 1};
         if (isHostName(text))
-            return Target{text, 0, 0};
+            return Target{text, text, 0, 0};
         return NotATarget;
     }
     quint32 base = 0;
@@ -59,7 +59,7 @@ std::variant<Target, QString> parse(QStringView line)
     if (hosts > MaxRange)
         return QStringLiteral("範囲が広すぎます（%1 ｱﾄﾞﾚｽ、/20 まで）。").arg(MaxRange);
     const quint32 network = prefix == 0 ? 0 : base & ~quint32(size - 1);
-    return Target{{}, prefix >= 31 ? network : network + 1, quint32(hosts)};
+    return Target{text, {}, prefix >= 31 ? network : network + 1, quint32(hosts)};
 }
 
 QString address(const Target &target, quint32 n)

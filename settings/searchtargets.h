@@ -14,6 +14,7 @@ inline constexpr quint32 MaxRange = 4096;
 
 struct Target
 {
+    QString text;      // as the user wrote it
     QString name;      // a host name to look up; empty for addresses
     quint32 first = 0; // the first IPv4 address to search
     quint32 count = 0; // how many, from first on

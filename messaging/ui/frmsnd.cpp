@@ -114,6 +114,15 @@ void FrmSnd::applyAppearance(const Appearance &appearance)
     appearance.applyTo({TxtMsg, TxtTO, ListView1});
 }
 
+void FrmSnd::showSearch(const QDateTime &when, const QStringList &unreachable)
+{
+    QString text = QStringLiteral("検索 ") + when.toString(QStringLiteral("HH:mm:ss"));
+    if (!unreachable.isEmpty())
+        text += QStringLiteral("（届かない検索先：") + unreachable.join(u'、') + u'）';
+    panel2->setText(text);
+    panel2->setToolTip(text); // the panel may be too narrow for every name
+}
+
 void FrmSnd::showUserCount(const QString &text)
 {
     panel1->setText(text);

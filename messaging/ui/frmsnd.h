@@ -44,6 +44,8 @@ public:
     void setReplyText(const QString &text);
     // ﾕｰｻﾞｰ数 in the status bar.
     void showUserCount(const QString &text);
+    // When the last search ran, and the targets it could not reach.
+    void showSearch(const QDateTime &when, const QStringList &unreachable);
 
 signals:
     void ipSetRequested();

@@ -316,6 +316,13 @@ void OptionsTest::searchTargetsFromTheNetworkPage()
             to << address;
     QCOMPARE(to.mid(to.size() - 3),
              (QStringList{u"198.18.7.1"_s, u"198.18.7.2"_s, u"198.18.8.255"_s}));
+    auto *status = control<QLabel>(windows(c.p()).frmSnd(), "panel2");
+    QCOMPARE(status->text(), u"検索 10:15:00"_s);
+    // Where the network refuses a target, the status bar names it, once.
+    c.t.port->refuse = true;
+    c.t.clock.setTime(u"10:16:30"_s);
+    c.click(control<QPushButton>(windows(c.p()).frmSnd(), "CmdKensaku"));
+    QCOMPARE(status->text(), u"検索 10:16:30（届かない検索先：198.18.7.0/30、198.18.8.255）"_s);
 }
 
 void OptionsTest::noticeWordsAreNoNames_data()

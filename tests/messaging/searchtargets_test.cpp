@@ -67,7 +67,7 @@ void SearchTargetsTest::rangeIsPaced()
     pacer.add(std::get<searchtargets::Target>(searchtargets::parse(u"10.20.16.0/20"_s)));
     pacer.add(std::get<searchtargets::Target>(searchtargets::parse(u"198.18.9.9"_s)));
     QStringList sent;
-    const auto send = [&sent](const QString &a) { sent << a; };
+    const auto send = [&sent](const searchtargets::Target &, const QString &a) { sent << a; };
     // A burst of 50 at once, then 2 a millisecond.
     QCOMPARE(pacer.pump(send), 1);
     QCOMPARE(sent.size(), 50);

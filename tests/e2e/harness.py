@@ -314,6 +314,16 @@ class Copy:
             time.sleep(0.1)
         raise AssertionError("no tray icon for pid %d:\n%s" % (self.pid, self.log()))
 
+    def open_options(self):
+        """The options dialog, from the tray menu (ｵﾌﾟｼｮﾝ(&O), 動作環境の設定(&O))."""
+        display = self.lab.display
+        display.click(self.tray_window(), 10, 10, button=3)
+        time.sleep(0.5)
+        display.xdotool("key", "o")
+        time.sleep(0.3)
+        display.xdotool("key", "o")
+        return display.wait_window(pid=self.pid, title="^ｵﾌﾟｼｮﾝ指定$")
+
     def wait_exit(self, timeout=10):
         return self.proc.wait(timeout)
 

@@ -22,6 +22,13 @@ class Networks(unittest.TestCase):
     def tearDown(self):
         self.lab.close()
 
+    def send_to_row(self, window, row, text):
+        """Chooses row of the send window's list and sends it text."""
+        self.display.click(window, 20, LIST_TOP + HEADER + ROW * row + ROW // 2)
+        time.sleep(0.3)
+        self.display.type_text(text)
+        self.display.xdotool("key", "alt+s")
+
     def test_search_on_every_network(self):
         ha = self.lab.host(2, nets=(0, 1))
         # 198.18.2.0/24 lies behind a router on the second network.
@@ -50,10 +57,7 @@ class Networks(unittest.TestCase):
         # Rows by name: ichiro (once, though it hears itself on both), jiro, zpeer.
         self.display.click(window, 20, LIST_TOP + HEADER // 2)
         time.sleep(0.3)
-        self.display.click(window, 20, LIST_TOP + HEADER + ROW * 2 + ROW // 2)
-        time.sleep(0.3)
-        self.display.type_text("hello")
-        self.display.xdotool("key", "alt+s")
+        self.send_to_row(window, 2, "hello")
         src, data = peer.recv()
         self.assertEqual(src, "198.18.1.2")
         self.assertEqual(data[:20], pad("ichiro").encode())
@@ -64,20 +68,12 @@ class Networks(unittest.TestCase):
         window = self.display.wait_window(pid=a.pid, title="^送信ﾒｯｾｰｼﾞ$")
         peer.recv()
         time.sleep(1.0)
-        self.display.click(window, 20, LIST_TOP + HEADER + ROW * 1 + ROW // 2)
-        time.sleep(0.3)
-        self.display.type_text("hi")
-        self.display.xdotool("key", "alt+s")
+        self.send_to_row(window, 1, "hi")
         self.display.wait_window(pid=a.pid, title="^To jiro $")
 
         # The range behind the router, typed on the options dialog's
         # ﾈｯﾄﾜｰｸ page and applied with 更新(&A).
-        self.display.click(a.tray_window(), 10, 10, button=3)
-        time.sleep(0.5)
-        self.display.xdotool("key", "o")
-        time.sleep(0.3)
-        self.display.xdotool("key", "o")
-        options = self.display.wait_window(pid=a.pid, title="^ｵﾌﾟｼｮﾝ指定$")
+        options = a.open_options()
         _, _, width, height = self.display.geometry(options)
         self.display.click(options, width - 40, 14)  # the last tab
         time.sleep(0.3)
@@ -104,10 +100,7 @@ class Networks(unittest.TestCase):
                  + b" " * 20 + pad("kfar").encode() + enc("－"))
         time.sleep(1.0)
         # Rows by name: ichiro, jiro, kfar.
-        self.display.click(window, 20, LIST_TOP + HEADER + ROW * 2 + ROW // 2)
-        time.sleep(0.3)
-        self.display.type_text("far")
-        self.display.xdotool("key", "alt+s")
+        self.send_to_row(window, 2, "far")
         src, data = far.recv()
         self.assertEqual(src, "198.18.1.2")
         self.assertEqual(data[36:], b"far")

@@ -68,12 +68,7 @@ class Options(unittest.TestCase):
         self.assertEqual(data, enc("LETTER 置き手紙") + pad("ichiro").encode() + enc("15時に戻ります"))
 
         # The options dialog from ichiro's tray menu.
-        self.display.click(a.tray_window(), 10, 10, button=3)
-        time.sleep(0.5)
-        self.display.xdotool("key", "o")
-        time.sleep(0.3)
-        self.display.xdotool("key", "o")
-        options = self.display.wait_window(pid=a.pid, title="^ｵﾌﾟｼｮﾝ指定$")
+        options = a.open_options()
         self.display.window_shot(options, "window-FrmOpt")
 
         # The smallest the window manager allows keeps every control inside.

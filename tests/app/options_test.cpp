@@ -283,11 +283,19 @@ void OptionsTest::startAtLogin()
 void OptionsTest::searchTargetsFromTheNetworkPage()
 {
     Copy c;
+    // What the office handed out is the list until the user saves one.
+    QTemporaryDir system;
+    QFile office(system.filePath(u"portana.ini"_s));
+    QVERIFY(office.open(QIODevice::WriteOnly));
+    office.write("[search]\ntargets=198.18.6.0/24, server.office.example\n");
+    office.close();
+    c.t.env.systemSettingsFiles = {office.fileName()};
     QVERIFY(c.t.start());
     choose(c.p(), "mnuOther");
     FrmOpt *o = windows(c.p()).frmOpt();
     control<QTabBar>(o, "TabStrip1")->setCurrentIndex(FrmOpt::Network);
     auto *targets = control<QPlainTextEdit>(o, "TxtTargets");
+    QCOMPARE(targets->toPlainText(), u"198.18.6.0/24\nserver.office.example"_s);
     auto *check = control<QLabel>(o, "LblTargetCheck");
     // Checked as typed; OK refuses a line that cannot be a target.
     targets->setPlainText(u"pc-suzuki\n10.20.0.0/19"_s);
@@ -314,6 +322,7 @@ void OptionsTest::searchTargetsFromTheNetworkPage()
     for (const auto &[address, bytes] : c.t.port->sent)
         if (bytes == cp932::encode(u"GROUP検索"_s))
             to << address;
+    QVERIFY(!to.join(u' ').contains(u"198.18.6."_s)); // the user's list won
     QCOMPARE(to.mid(to.size() - 3),
              (QStringList{u"198.18.7.1"_s, u"198.18.7.2"_s, u"198.18.8.255"_s}));
     auto *status = control<QLabel>(windows(c.p()).frmSnd(), "panel2");

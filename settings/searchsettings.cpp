@@ -32,10 +32,14 @@ void SearchSettings::read()
 
 bool SearchSettings::setTargets(const QStringList &targets)
 {
+    // An unchanged list is written again only when the last write failed.
+    if (targets == m_targets && m_saved)
+        return true;
     m_targets = targets;
     QDir().mkpath(QFileInfo(m_userFile).absolutePath());
     QSettings ini(m_userFile, QSettings::IniFormat);
     ini.setValue(Key, targets);
     ini.sync();
-    return ini.status() == QSettings::NoError;
+    m_saved = ini.status() == QSettings::NoError;
+    return m_saved;
 }

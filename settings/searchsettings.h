@@ -27,4 +27,5 @@ private:
     QString m_userFile;
     QStringList m_systemFiles;
     QStringList m_targets;
+    bool m_saved = true; // the list in force is the one in the user's file
 };

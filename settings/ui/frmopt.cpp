@@ -391,7 +391,7 @@ bool FrmOpt::apply()
     for (const QString &line : TxtTargets->toPlainText().split(u'\n'))
         if (!line.trimmed().isEmpty())
             targets << line.trimmed();
-    if (targets != m_search.targets() && !m_search.setTargets(targets))
+    if (!m_search.setTargets(targets))
         m_dialogs.messageBox({QStringLiteral("検索先を保存できませんでした。"),
                               QStringLiteral("ｴﾗｰ確認"), Dialogs::Icon::Critical,
                               Dialogs::Buttons::Ok, Dialogs::Ok});

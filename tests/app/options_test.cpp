@@ -13,6 +13,7 @@
 #include "traycontroller.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -309,6 +310,11 @@ void OptionsTest::searchTargetsFromTheNetworkPage()
 
     targets->setPlainText(u" 198.18.7.0/30 \n\n198.18.8.255"_s);
     QCOMPARE(check->text(), QString());
+    // A file that cannot be written is told; OK writes it again.
+    QVERIFY(QDir(c.t.folder.path()).mkdir(u"portana.ini"_s));
+    c.click(control<QPushButton>(o, "CmdWrite"));
+    QCOMPARE(c.t.dialogs.shown.last().text, u"検索先を保存できませんでした。"_s);
+    QVERIFY(QDir(c.t.folder.path()).rmdir(u"portana.ini"_s));
     c.click(control<QPushButton>(o, "CmdOK"));
     QVERIFY(!o->isVisible());
     QFile ini(c.t.folder.filePath(u"portana.ini"_s));

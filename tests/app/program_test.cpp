@@ -243,6 +243,14 @@ void ProgramTest::deliveryResultWindows()
     QTRY_COMPARE(results.size(), 1);
     QVERIFY(!topLevel<FrmSndOK>());
     QTRY_VERIFY(!topLevel<FrmSROK>());
+
+    // A refusal names nobody: it shows all the same, under the last name acknowledged.
+    part<SettingsStore>(*b).settings().otherReject = 1;
+    QVERIFY(part<Composer>(pa).send(QStringLiteral("hanako"), QStringLiteral("四通目")));
+    QTRY_VERIFY((ok = topLevel<FrmSndOK>()) && ok->isVisible());
+    QCOMPARE(ok->windowTitle(), QStringLiteral("To hanako "));
+    QCOMPARE(control<QLabel>(ok, "Label1")->text(),
+             QStringLiteral("あなたのﾒｯｾｰｼﾞは拒否されました。"));
 }
 
 void ProgramTest::rejectionFromPartnerFilter()
@@ -302,6 +310,14 @@ void ProgramTest::openAndDiscardCompleteTheSendersRow()
     QCOMPARE(control<QLabel>(ok, "Label1")->text(),
              QStringLiteral("メッセージは返信保留されています。"));
     QVERIFY(part<HistoryModel>(pa).row(1).receiveTime.isEmpty());
+
+    // Not asked for: the row is completed all the same, and no window shows.
+    QTest::mouseClick(control<QPushButton>(ok, "CmdOK"), Qt::LeftButton);
+    QTRY_VERIFY(!topLevel<FrmRcvOK>());
+    part<SettingsStore>(pa).settings().rcvConfirm = 0;
+    sendFromB(wire::openConfirm(QStringLiteral("鈴木 一郎"), wire::refField(1)));
+    QTRY_COMPARE(part<HistoryModel>(pa).row(1).receiveTime, QStringLiteral("11:22:33"));
+    QVERIFY(!topLevel<FrmRcvOK>() && !topLevel<FrmSROK>());
 }
 
 void ProgramTest::autoEraseClosesAfterTenSeconds()

@@ -31,7 +31,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <algorithm>
 
 namespace {
 const QString ProgramName = QStringLiteral("ぽるとな～");
@@ -62,11 +61,9 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
         Dispatcher::Keeping{[this] { m_kept->store().begin(); },
                             [this] { return m_kept->store().end(); },
                             [this] { return m_kept->hasRoom(); }});
-    QStringList systemFiles = m_env.systemSettingsFiles;
-    std::reverse(systemFiles.begin(), systemFiles.end());
     m_search = std::make_unique<SearchSettings>(QFileInfo(m_store->filePath()).absolutePath() +
                                                     u'/' + QLatin1String(SearchSettings::FileName),
-                                                systemFiles);
+                                                m_env.systemSettingsFiles);
     m_composer = std::make_unique<Composer>(*m_transport, settings, *m_user, *m_users, *m_history,
                                             *m_env.clock, *m_dialogs, *m_search,
                                             m_env.broadcastAddress, m_env.interfaces);

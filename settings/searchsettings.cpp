@@ -19,7 +19,11 @@ SearchSettings::SearchSettings(QString userFile, QStringList systemFiles, QObjec
 void SearchSettings::read()
 {
     m_targets.clear();
-    for (const QString &file : m_systemFiles + QStringList{m_userFile}) {
+    // The least important first, each read over the one before.
+    QStringList files{m_userFile};
+    for (const QString &file : m_systemFiles)
+        files.prepend(file);
+    for (const QString &file : files) {
         if (!QFileInfo(file).isFile())
             continue;
         const QSettings ini(file, QSettings::IniFormat);

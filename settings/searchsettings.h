@@ -13,7 +13,7 @@ class SearchSettings : public QObject
 public:
     static constexpr char FileName[] = "portana.ini";
 
-    // systemFiles: most important last (read in that order, each over the last).
+    // systemFiles: most important first, as XDG_CONFIG_DIRS lists them.
     SearchSettings(QString userFile, QStringList systemFiles, QObject *parent = nullptr);
 
     QStringList targets() const { return m_targets; }

@@ -6,6 +6,7 @@
 #include "composer.h"
 #include "dispatcher.h"
 #include "frmsnd.h"
+#include "groupsettings.h"
 #include "historybrowser.h"
 #include "historymodel.h"
 #include "icontheme.h"
@@ -19,6 +20,7 @@
 #include "receiver.h"
 #include "resultpresenter.h"
 #include "searchsettings.h"
+#include "sendround.h"
 #include "settingsstore.h"
 #include "systeminfo.h"
 #include "transport.h"
@@ -61,9 +63,10 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
         Dispatcher::Keeping{[this] { m_kept->store().begin(); },
                             [this] { return m_kept->store().end(); },
                             [this] { return m_kept->hasRoom(); }});
-    m_search = std::make_unique<SearchSettings>(QFileInfo(m_store->filePath()).absolutePath() +
-                                                    u'/' + QLatin1String(SearchSettings::FileName),
-                                                m_env.systemSettingsFiles);
+    const QString iniFile =
+        QFileInfo(m_store->filePath()).absolutePath() + u'/' + QLatin1String(IniLayers::FileName);
+    m_search = std::make_unique<SearchSettings>(iniFile, m_env.systemSettingsFiles);
+    m_groups = std::make_unique<GroupSettings>(iniFile, m_env.systemSettingsFiles);
     m_composer = std::make_unique<Composer>(*m_transport, settings, *m_user, *m_users, *m_history,
                                             *m_env.clock, *m_dialogs, *m_search,
                                             m_env.broadcastAddress, m_env.interfaces);
@@ -79,15 +82,15 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     // tray never builds them (nor loads their fonts).
     m_windows = std::make_unique<Windows>(Windows::Parts{
         *m_store, *m_search, *m_dialogs, *m_env.clock, *m_theme, *m_tray, *m_composer, *m_users,
-        *m_inbox, *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart});
+        *m_groups, *m_inbox, *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart});
     // Every part that is a QObject also hangs in the program's object tree,
     // where inspection tools find it by type, as they find a window's
     // controls by name. The pointers above still decide the order of teardown.
     for (QObject *part : std::initializer_list<QObject *>{
-             m_ownPort.get(), m_store.get(), m_search.get(), m_kept.get(), m_theme.get(),
-             m_history.get(), m_users.get(), m_note.get(), m_dispatcher.get(), m_composer.get(),
-             m_inbox.get(), m_receiver.get(), m_browser.get(), m_results.get(), m_tray.get(),
-             m_windows.get()})
+             m_ownPort.get(), m_store.get(), m_search.get(), m_groups.get(), m_kept.get(),
+             m_theme.get(), m_history.get(), m_users.get(), m_note.get(), m_dispatcher.get(),
+             m_composer.get(), m_inbox.get(), m_receiver.get(), m_browser.get(), m_results.get(),
+             m_tray.get(), m_windows.get()})
         if (part)
             part->setParent(this);
     connectParts();
@@ -102,17 +105,11 @@ void Program::connectParts()
     wiring::inboxToReceiver(*m_inbox, *m_receiver);
     wiring::historyToBrowser(*m_history, *m_browser);
     connect(m_env.tray, &TrayHost::event, m_tray.get(), &TrayController::hostEvent);
-    // A peer's answer completes the history row it names, then shows.
-    connect(m_dispatcher.get(), &Dispatcher::delivered, m_results.get(),
-            &ResultPresenter::delivered);
-    connect(m_dispatcher.get(), &Dispatcher::refused, m_results.get(), &ResultPresenter::refused);
+    wiring::answersToResults(*m_dispatcher, *m_history, m_composer->round(), *m_results);
     connect(m_results.get(), &ResultPresenter::resultShown, m_windows.get(), &Windows::showResult);
-    connect(m_dispatcher.get(), &Dispatcher::answered, this,
-            [this](wire::Kind kind, const wire::Name &name, int row) {
-                // A number outside the list names no row.
-                m_history->logSetResult(row, kind == wire::Kind::Discard);
-                m_results->answered(kind, name);
-            });
+    SendRound &round = m_composer->round();
+    connect(&round, &SendRound::started, m_windows.get(), [this] { m_windows->showRound(false); });
+    connect(&round, &SendRound::troubled, m_windows.get(), [this] { m_windows->showRound(true); });
     connect(m_dispatcher.get(), &Dispatcher::datagramFailed, this, [this] {
         m_dialogs->messageBox({QStringLiteral("受信ﾒｯｾｰｼﾞｴﾗｰ！"), ProgramName,
                                Dialogs::Icon::Critical, Dialogs::Buttons::Ok, Dialogs::Ok});

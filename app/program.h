@@ -11,6 +11,7 @@ class Composer;
 class DatagramPort;
 class Dialogs;
 class Dispatcher;
+class GroupSettings;
 class HistoryBrowser;
 class HistoryModel;
 class IconTheme;
@@ -66,6 +67,7 @@ private:
     DatagramPort *m_port = nullptr;
     std::unique_ptr<SettingsStore> m_store;
     std::unique_ptr<SearchSettings> m_search;
+    std::unique_ptr<GroupSettings> m_groups;
     std::unique_ptr<KeptStore> m_kept;
     std::unique_ptr<IconTheme> m_theme;
     std::unique_ptr<LocalUser> m_user;

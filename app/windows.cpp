@@ -14,6 +14,7 @@
 #include "frmrcvok.h"
 #include "frmrecv.h"
 #include "frmsnd.h"
+#include "frmsndlist.h"
 #include "frmsndok.h"
 #include "frmsrok.h"
 #include "frmversion.h"
@@ -80,7 +81,8 @@ void Windows::showAwayNote(const QString &note)
 FrmSnd &Windows::frmSnd()
 {
     if (!m_frmSnd) {
-        m_frmSnd = new FrmSnd(m_parts.composer, m_parts.users, m_parts.store.settings());
+        m_frmSnd = new FrmSnd(m_parts.composer, m_parts.users, m_parts.groups, m_parts.dialogs,
+                              m_parts.store.settings());
         connect(m_frmSnd, &FrmSnd::ipSetRequested, this, &Windows::openIpSet);
         connect(m_frmSnd, &FrmSnd::trayMenuRequested, this,
                 [this](const QPoint &at) { m_parts.tray.menu()->popup(at); });
@@ -292,4 +294,19 @@ void Windows::showResult(const SenderResult &r)
     }
     window->setWindowIcon(m_parts.theme.normal());
     showPlaced(window, m_parts.store.settings());
+}
+
+void Windows::showRound(bool trouble)
+{
+    const OptSettings &settings = m_parts.store.settings();
+    if (!settings.sndConfirm && !trouble)
+        return;
+    if (trouble && m_frmSndList && m_frmSndList->isVisible())
+        return; // it shows the trouble already
+    if (!m_frmSndList) {
+        m_frmSndList = new FrmSndList(m_parts.composer.round());
+        m_frmSndList->setWindowIcon(m_parts.theme.normal());
+    }
+    m_frmSndList->setSmall(settings.sndConfirm && settings.sndConfirmMin);
+    showPlaced(m_frmSndList, settings);
 }

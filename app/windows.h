@@ -21,9 +21,11 @@ class FrmPw;
 class FrmRcvOK;
 class FrmRecv;
 class FrmSnd;
+class FrmSndList;
 class FrmSndOK;
 class FrmSROK;
 class FrmVersion;
+class GroupSettings;
 class HistoryBrowser;
 class HistoryModel;
 class IconTheme;
@@ -56,6 +58,7 @@ public:
         TrayController &tray;
         Composer &composer;
         UserListModel &users;
+        GroupSettings &groups;
         Inbox &inbox;
         Receiver &receiver;
         PasswordGate &gate;
@@ -115,6 +118,9 @@ public:
     // A result for the sender in its window. One still open is reused;
     // closing one discards it.
     void showResult(const SenderResult &result);
+    // The results of a message sent to several, as the confirmation
+    // settings ask; trouble (a refusal, no answer) shows them in any case.
+    void showRound(bool trouble);
 
 signals:
     // The button window's button, or the password that opens the history.
@@ -138,6 +144,7 @@ private:
     QPointer<FrmVersion> m_frmVersion;
     QPointer<FrmIPset> m_frmIPset;
     QPointer<FrmSndOK> m_frmSndOK;
+    QPointer<FrmSndList> m_frmSndList;
     QPointer<FrmRcvOK> m_frmRcvOK;
     QPointer<FrmSROK> m_frmSROK;
 };

@@ -4,6 +4,7 @@
 #include "addrows.h"
 #include "control.h"
 #include "dialogs.h"
+#include "fakes.h"
 #include "frmlog.h"
 #include "historybrowser.h"
 #include "historyfile.h"
@@ -26,15 +27,6 @@
 #include <vector>
 
 namespace {
-
-struct NoDialogs : Dialogs
-{
-    Answer messageBox(const Box &box) override { return box.defaultAnswer; }
-    QString openFileName(const QString &) override { return {}; }
-    QString saveFileName(const QString &) override { return {}; }
-    std::optional<quint32> chooseColor(quint32) override { return {}; }
-    std::optional<Font> chooseFont(const Font &) override { return {}; }
-};
 
 HistoryRow sample(int i)
 {
@@ -132,7 +124,7 @@ int main(int argc, char *argv[])
 
     {
         t.restart();
-        NoDialogs dialogs;
+        ScriptedDialogs dialogs;
         HistoryBrowser browser(model, clock, dialogs);
         wiring::historyToBrowser(model, browser);
         FrmLog log(model, browser);

@@ -37,6 +37,10 @@ struct Boxes final : Dialogs
     QString saveFileName(const QString &) override { return {}; }
     std::optional<quint32> chooseColor(quint32) override { return {}; }
     std::optional<Font> chooseFont(const Font &) override { return {}; }
+    std::optional<QString> askText(const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
 };
 
 struct FixedClock final : Clock
@@ -71,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     wiring::inboxToReceiver(inbox, receiver);
     QObject::connect(&dispatcher, &Dispatcher::messageArrived, &receiver, &Receiver::addRecvMsg);
     QObject::connect(&dispatcher, &Dispatcher::answered,
-                     [&history](wire::Kind kind, const wire::Name &, int row) {
+                     [&history](wire::Kind kind, const wire::Name &, int row, const QString &) {
                          history.logSetResult(row, kind == wire::Kind::Discard);
                      });
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));

@@ -22,7 +22,7 @@ Composer::Composer(Transport &transport, const OptSettings &settings, const Loca
     : m_transport(transport), m_settings(settings), m_user(user), m_users(users),
       m_history(history), m_clock(clock), m_dialogs(dialogs),
       m_broadcastAddress(std::move(broadcastAddress)), m_interfaces(std::move(interfaces)),
-      m_targets(targets), m_pacer(clock)
+      m_targets(targets), m_pacer(clock), m_round(transport, history, clock, this)
 {
     m_paceTimer.setSingleShot(true);
     connect(&m_paceTimer, &QTimer::timeout, this, &Composer::pump);
@@ -114,24 +114,51 @@ bool Composer::send(const QString &recipient, const QString &typed)
 bool Composer::deliver(const QString &peer, const QString &recipient, const QString &nameField,
                        const QString &text)
 {
-    const QString time = fieldtext::timeText(m_clock.now());
-    const auto datagram = [&](int rowNo) {
-        return cp932::encode(wire::message(nameField, time, wire::refField(rowNo), text));
-    };
-    // The reference is fixed-width: any number measures the datagram.
-    if (datagram(m_history.rowCount() + 1).size() > wire::MaxDatagramBytes)
-        return refuse(QStringLiteral("ﾒｯｾｰｼﾞが長すぎます。\r") +
-                      QString::number(wire::MaxDatagramBytes) +
-                      QStringLiteral(" ﾊﾞｲﾄ以内にしてください。"));
+    if (!fits(nameField, text))
+        return false;
+    // Its answers are this message's, not a round's that sent to peer before.
+    m_round.release(peer);
     // The row comes first: its number travels with the message. A message
     // the system refuses to send is not recorded.
     const int rowNo = m_history.logAddSend(recipient, text);
-    if (!m_transport.sendBytes(peer, datagram(rowNo))) {
+    const QString time = fieldtext::timeText(m_clock.now());
+    if (!m_transport.sendBytes(
+            peer, cp932::encode(wire::message(nameField, time, wire::refField(rowNo), text)))) {
         m_history.dropLast(rowNo);
         return refuse(QStringLiteral("ﾒｯｾｰｼﾞを送信できませんでした。\r"
                                      "入力した内容は残してあります。"));
     }
     return true;
+}
+
+bool Composer::sendToEach(const std::vector<SendRound::Recipient> &recipients, const QString &typed)
+{
+    const QString text = fieldtext::crlf(typed);
+    if (text.isEmpty())
+        return refuse(QStringLiteral("ﾒｯｾｰｼﾞを入力してください。"));
+    if (!fits(m_user.composeName(), text))
+        return false;
+    const int count = int(recipients.size());
+    if (count > MaxUnasked &&
+        m_dialogs.messageBox(
+            {QString::number(count) + QStringLiteral(" 人に送信します。よろしいですか？"),
+             QStringLiteral("ぽるとな～"), Dialogs::Icon::Question, Dialogs::Buttons::YesNo,
+             Dialogs::No}) != Dialogs::Yes)
+        return false;
+    m_round.start(recipients, m_user.composeName(), text);
+    return true;
+}
+
+bool Composer::fits(const QString &nameField, const QString &text)
+{
+    // The time and the reference are fixed-width: any values measure it.
+    const QByteArray datagram = cp932::encode(
+        wire::message(nameField, QStringLiteral("00:00:00"), wire::refField(1), text));
+    if (datagram.size() <= wire::MaxDatagramBytes)
+        return true;
+    return refuse(QStringLiteral("ﾒｯｾｰｼﾞが長すぎます。\r") +
+                  QString::number(wire::MaxDatagramBytes) +
+                  QStringLiteral(" ﾊﾞｲﾄ以内にしてください。"));
 }
 
 bool Composer::refuse(const QString &why)

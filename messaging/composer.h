@@ -3,6 +3,7 @@
 #include "netinterfaces.h"
 
 #include "searchpacer.h"
+#include "sendround.h"
 #include <QObject>
 
 #include <QDateTime>
@@ -43,6 +44,14 @@ public:
     // row is recorded and the datagram sent to the selected peer.
     bool send(const QString &recipient, const QString &text);
 
+    // 送信 with several peers chosen: the same text to each, each with its
+    // own row; more than MaxUnasked asks first. False when a check or the
+    // user refused it (the window stays).
+    bool sendToEach(const std::vector<SendRound::Recipient> &recipients, const QString &text);
+    static constexpr int MaxUnasked = 10;
+    // The last message sent to several, and how each answered.
+    SendRound &round() { return m_round; }
+
     // A message datagram (CR LF text) to peer, recorded in the history under
     // recipient; false, after telling the user, when it does not fit in one
     // datagram or the system refuses it. Nothing is recorded then.
@@ -56,6 +65,8 @@ signals:
 
 private:
     bool refuse(const QString &why);
+    // Whether text fits in one datagram under nameField; tells the user when not.
+    bool fits(const QString &nameField, const QString &text);
     void pump();
     void unreachable(const QString &target);
     void resolved(int search, const QString &name, const QHostInfo &info);
@@ -75,4 +86,5 @@ private:
     int m_search = 0; // which search a late name lookup belongs to
     QDateTime m_searchedAt;
     QStringList m_unreachable;
+    SendRound m_round;
 };

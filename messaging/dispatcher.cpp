@@ -40,17 +40,20 @@ struct Dispatcher::Visitor
     Dispatcher &d;
     const QString &source;
 
-    void operator()(const wire::Ack &ack) const { emit d.delivered(ack.name); }
-    void operator()(const wire::Reject &) const { emit d.refused(); }
+    void operator()(const wire::Ack &ack) const { emit d.delivered(ack.name, source); }
+    void operator()(const wire::Reject &) const { emit d.refused(source); }
     void operator()(const wire::OpenConfirm &o) const
     {
-        emit d.answered(wire::Kind::OpenConfirm, o.name, o.row);
+        emit d.answered(wire::Kind::OpenConfirm, o.name, o.row, source);
     }
     // A hold notice carries no reference, so it names no row.
-    void operator()(const wire::Hold &h) const { emit d.answered(wire::Kind::Hold, h.name, 0); }
+    void operator()(const wire::Hold &h) const
+    {
+        emit d.answered(wire::Kind::Hold, h.name, 0, source);
+    }
     void operator()(const wire::Discard &x) const
     {
-        emit d.answered(wire::Kind::Discard, x.name, x.row);
+        emit d.answered(wire::Kind::Discard, x.name, x.row, source);
     }
     void operator()(const wire::SearchRequest &) const
     {

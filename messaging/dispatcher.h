@@ -52,12 +52,12 @@ public:
     void datagramsDrained();
 
 signals:
-    // A peer acknowledged a message this copy sent, or refused one.
-    void delivered(const wire::Name &name);
-    void refused();
+    // A peer (at source) acknowledged a message this copy sent, or refused one.
+    void delivered(const wire::Name &name, const QString &source);
+    void refused(const QString &source);
     // A peer opened, held or discarded a message this copy sent; row is the
     // history reference it named (0: none).
-    void answered(wire::Kind kind, const wire::Name &name, int row);
+    void answered(wire::Kind kind, const wire::Name &name, int row, const QString &source);
     // A datagram could not be handled (the user is told).
     void datagramFailed();
     // A peer's away note, as it came.

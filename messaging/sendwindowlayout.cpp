@@ -18,7 +18,9 @@ SendWindowLayout layoutSendWindow(double w, double h, double toWidth, double lis
     SendWindowLayout l;
     l.txtTO = {10, 0, toWidth, D::ToHeight};
     l.txtMsg = {toWidth + 50, 0, len(w - listWidth - 1500), len(h - 840)};
-    l.listView1 = {0, D::ToHeight + 10, listWidth, len(h - D::ToHeight - 850)};
+    l.cboGroup = {0, D::ToHeight + 10, listWidth, D::GroupHeight};
+    const double listTop = D::ToHeight + 10 + D::GroupHeight + 10;
+    l.listView1 = {0, listTop, listWidth, len(h - listTop - 840)};
     l.cmdCancel = {w - 1380, h - 1220};
     l.cmdSend = {w - 1380, h - 1290 - D::ButtonHeight};
     l.cmdLetter = {w - 1380, h - 2130};

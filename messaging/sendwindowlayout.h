@@ -8,6 +8,7 @@
 struct SendWindowLayout
 {
     QRectF txtTO;
+    QRectF cboGroup;
     QRectF txtMsg;
     QRectF listView1;
     QPointF cmdSend;
@@ -23,6 +24,8 @@ struct SendWindowDesign
     static constexpr double Height = 3300;
     static constexpr double ToWidth = 1803;
     static constexpr double ToHeight = 300;
+    // The group list between the recipient box and the user list.
+    static constexpr double GroupHeight = 300;
     static constexpr double ListWidth = 1827;
     static constexpr double ButtonWidth = 1215;
     static constexpr double ButtonHeight = 375;

@@ -142,3 +142,29 @@ QString UserListModel::countText() const
 {
     return QStringLiteral("ﾕｰｻﾞｰ数 : ") + QString::number(rowCount());
 }
+
+UserListModel::Found UserListModel::find(const QList<GroupMember> &members) const
+{
+    Found found;
+    for (const GroupMember &m : members) {
+        int exact = -1, byLogin = -1, logins = 0;
+        for (int r = 0; r < rowCount(); ++r) {
+            const Row &listed = m_rows[size_t(r)];
+            if (listed.login != m.login)
+                continue;
+            if (listed.address == m.address) {
+                exact = r;
+                break;
+            }
+            byLogin = r;
+            ++logins;
+        }
+        const int row = exact >= 0 ? exact : logins == 1 ? byLogin : -1;
+        if (row < 0)
+            found.missing << m;
+        else if (!found.rows.contains(row))
+            found.rows << row;
+    }
+    std::sort(found.rows.begin(), found.rows.end());
+    return found;
+}

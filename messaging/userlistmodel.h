@@ -1,5 +1,6 @@
 #pragma once
 
+#include "groupsettings.h"
 #include "wire.h"
 
 #include <QAbstractTableModel>
@@ -49,6 +50,17 @@ public:
     void select(int row);
     const QString &selectedPeerAddress() const { return m_selectedPeer; }
     void setSelectedPeerAddress(const QString &address) { m_selectedPeer = address; }
+
+    // Where a group's members are listed: the row of the same address and
+    // login, or, for a member who moved, the one row of that login. Rows in
+    // list order; the members listed nowhere, in the group's order.
+    struct Found
+    {
+        QList<int> rows;
+        QList<GroupMember> missing;
+    };
+    Found find(const QList<GroupMember> &members) const;
+    GroupMember memberAt(int row) const { return {at(row).login, at(row).address}; }
 
     // "ﾕｰｻﾞｰ数 : N"
     QString countText() const;

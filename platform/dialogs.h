@@ -43,4 +43,7 @@ public:
     // are 24-bit values as the settings store them (red in the low byte).
     virtual std::optional<quint32> chooseColor(quint32 initial) = 0;
     virtual std::optional<Font> chooseFont(const Font &initial) = 0;
+    // A line of text; nothing when the user cancels.
+    virtual std::optional<QString> askText(const QString &prompt, const QString &title,
+                                           const QString &initial) = 0;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "inilayers.h"
+
 #include <QObject>
 #include <QStringList>
 
@@ -11,7 +13,7 @@ class SearchSettings : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr char FileName[] = "portana.ini";
+    static constexpr const char *FileName = IniLayers::FileName;
 
     // systemFiles: most important first, as XDG_CONFIG_DIRS lists them.
     SearchSettings(QString userFile, QStringList systemFiles, QObject *parent = nullptr);
@@ -24,8 +26,7 @@ public:
     bool setTargets(const QStringList &targets);
 
 private:
-    QString m_userFile;
-    QStringList m_systemFiles;
+    IniLayers m_files;
     QStringList m_targets;
     bool m_saved = true; // the list in force is the one in the user's file
 };

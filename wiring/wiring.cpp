@@ -6,6 +6,8 @@
 #include "historymodel.h"
 #include "inbox.h"
 #include "receiver.h"
+#include "resultpresenter.h"
+#include "sendround.h"
 #include "store.h"
 
 namespace wiring {
@@ -44,6 +46,29 @@ void historyToBrowser(HistoryModel &history, HistoryBrowser &browser)
                      &HistoryBrowser::rowsGone);
     QObject::connect(&history, &QAbstractItemModel::rowsRemoved, &browser,
                      &HistoryBrowser::rowsGone);
+}
+
+void answersToResults(Dispatcher &dispatcher, HistoryModel &history, SendRound &round,
+                      ResultPresenter &results)
+{
+    QObject::connect(&dispatcher, &Dispatcher::delivered, &results,
+                     [&round, &results](const wire::Name &name, const QString &source) {
+                         if (!round.delivered(source))
+                             results.delivered(name);
+                     });
+    QObject::connect(&dispatcher, &Dispatcher::refused, &results,
+                     [&round, &results](const QString &source) {
+                         if (!round.refused(source))
+                             results.refused();
+                     });
+    QObject::connect(&dispatcher, &Dispatcher::answered, &results,
+                     [&history, &round, &results](wire::Kind kind, const wire::Name &name, int row,
+                                                  const QString &source) {
+                         // A number outside the list names no row.
+                         history.logSetResult(row, kind == wire::Kind::Discard);
+                         if (!round.answered(kind, source, row))
+                             results.answered(kind, name);
+                     });
 }
 
 } // namespace wiring

@@ -6,6 +6,8 @@ class HistoryBrowser;
 class HistoryModel;
 class Inbox;
 class Receiver;
+class ResultPresenter;
+class SendRound;
 class Store;
 
 // How the parts below the windows hear of each other. Every connection
@@ -21,5 +23,10 @@ void storeToInbox(Store &store, Inbox &inbox);
 void portToDispatcher(DatagramPort &port, Dispatcher &dispatcher);
 void inboxToReceiver(Inbox &inbox, Receiver &receiver);
 void historyToBrowser(HistoryModel &history, HistoryBrowser &browser);
+// A peer's answer completes the history row it names, then shows: in the
+// round's list when it answers a message sent to several, else in its own
+// result window.
+void answersToResults(Dispatcher &dispatcher, HistoryModel &history, SendRound &round,
+                      ResultPresenter &results);
 
 } // namespace wiring

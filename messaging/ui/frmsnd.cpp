@@ -3,6 +3,8 @@
 #include "appearance.h"
 #include "composer.h"
 #include "controls.h"
+#include "dialogs.h"
+#include "groupsettings.h"
 #include "optsettings.h"
 #include "sendwindowlayout.h"
 #include "twips.h"
@@ -10,6 +12,7 @@
 #include "windowplacement.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,17 +26,23 @@
 
 namespace {
 
+enum GroupItem { Register = 1, Remove };
+
 } // namespace
 
-FrmSnd::FrmSnd(Composer &composer, UserListModel &users, const OptSettings &settings,
-               QWidget *parent)
-    : QWidget(parent), m_composer(composer), m_users(users), m_settings(settings)
+FrmSnd::FrmSnd(Composer &composer, UserListModel &users, GroupSettings &groups, Dialogs &dialogs,
+               const OptSettings &settings, QWidget *parent)
+    : QWidget(parent), m_composer(composer), m_users(users), m_groups(groups), m_dialogs(dialogs),
+      m_settings(settings)
 {
     setObjectName(QStringLiteral("FrmSnd"));
     setWindowTitle(QStringLiteral("送信ﾒｯｾｰｼﾞ"));
 
     TxtTO = named(new QLineEdit(this), "TxtTO");
     TxtMsg = named(new QPlainTextEdit(this), "TxtMsg");
+    CboGroup = named(new QComboBox(this), "CboGroup");
+    CboGroup->setPlaceholderText(QStringLiteral("ｸﾞﾙｰﾌﾟ"));
+    listGroups();
     ListView1 = named(new QTreeView(this), "ListView1");
     ListView1->setModel(&m_users);
     ListView1->setRootIsDecorated(false);
@@ -41,7 +50,7 @@ FrmSnd::FrmSnd(Composer &composer, UserListModel &users, const OptSettings &sett
     ListView1->setItemsExpandable(false);
     ListView1->setAllColumnsShowFocus(true);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->header()->setSectionsClickable(true);
     ListView1->header()->setSortIndicatorShown(false);
@@ -81,6 +90,10 @@ FrmSnd::FrmSnd(Composer &composer, UserListModel &users, const OptSettings &sett
     connect(ListView1, &QTreeView::activated, this, &FrmSnd::ListView1_ItemClick);
     connect(ListView1->header(), &QHeaderView::sectionClicked, &m_users,
             &UserListModel::sortByColumn);
+    connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &FrmSnd::ListView1_SelectionChanged);
+    connect(CboGroup, &QComboBox::activated, this, &FrmSnd::CboGroup_Activated);
+    connect(&m_groups, &GroupSettings::changed, this, &FrmSnd::listGroups);
 
     const QScreen *screen = twips::screenOf(this);
     const QSize design = twips::toPixels(SendWindowDesign::Width - FrameWidth,
@@ -167,13 +180,146 @@ void FrmSnd::showAwayNote(const QString &note)
 
 void FrmSnd::CmdSend_Click()
 {
-    if (m_composer.send(TxtTO->text(), TxtMsg->toPlainText()))
+    bool sent = false;
+    if (m_several) {
+        std::vector<SendRound::Recipient> recipients;
+        for (int row : selectedRows()) {
+            const UserListModel::Row &r = m_users.at(row);
+            recipients.push_back({r.name, r.address, r.login});
+        }
+        sent = m_composer.sendToEach(recipients, TxtMsg->toPlainText());
+    } else {
+        sent = m_composer.send(TxtTO->text(), TxtMsg->toPlainText());
+    }
+    if (sent)
         putAway();
+}
+
+QList<int> FrmSnd::selectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : ListView1->selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void FrmSnd::ListView1_SelectionChanged()
+{
+    const QList<int> rows = selectedRows();
+    const bool several = rows.size() > 1;
+    if (several) {
+        QStringList names;
+        for (int row : rows)
+            names << m_users.at(row).name;
+        TxtTO->setText(names.join(u'、'));
+        CmdLetter->setEnabled(false);
+    } else if (m_several) {
+        // Back to one (or none): as a click on it would leave it.
+        TxtTO->clear();
+        if (rows.size() == 1) {
+            m_several = false;
+            ListView1_ItemClick(m_users.index(rows.front(), UserListModel::NameCol));
+        }
+    }
+    m_several = several;
+    // The names stand for the chosen rows; typed over, they would name nobody.
+    TxtTO->setReadOnly(several);
+}
+
+void FrmSnd::listGroups()
+{
+    CboGroup->clear();
+    for (const Group &g : m_groups.groups())
+        CboGroup->addItem(g.name);
+    if (!m_groups.groups().isEmpty())
+        CboGroup->insertSeparator(CboGroup->count());
+    CboGroup->addItem(QStringLiteral("選んだ人をｸﾞﾙｰﾌﾟに登録..."), Register);
+    if (!m_groups.groups().isEmpty())
+        CboGroup->addItem(QStringLiteral("ｸﾞﾙｰﾌﾟを削除..."), Remove);
+    CboGroup->setCurrentIndex(CboGroup->findText(m_group));
+}
+
+void FrmSnd::CboGroup_Activated(int index)
+{
+    const int item = CboGroup->itemData(index).toInt();
+    if (item == Register)
+        registerGroup();
+    else if (item == Remove)
+        removeGroup();
+    else
+        chooseGroup(CboGroup->itemText(index));
+    CboGroup->setCurrentIndex(CboGroup->findText(m_group));
+}
+
+void FrmSnd::chooseGroup(const QString &name)
+{
+    const auto group = std::find_if(m_groups.groups().begin(), m_groups.groups().end(),
+                                    [&name](const Group &g) { return g.name == name; });
+    if (group == m_groups.groups().end())
+        return;
+    m_group = name;
+    const UserListModel::Found found = m_users.find(group->members);
+    QItemSelection selection;
+    for (int row : found.rows)
+        selection.select(m_users.index(row, 0), m_users.index(row, UserListModel::ColumnCount - 1));
+    ListView1->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!found.rows.isEmpty())
+        ListView1->selectionModel()->setCurrentIndex(m_users.index(found.rows.front(), 0),
+                                                     QItemSelectionModel::NoUpdate);
+    QStringList missing;
+    for (const GroupMember &m : found.missing)
+        missing << m.login + u'@' + m.address;
+    QString text = QStringLiteral("「") + name + QStringLiteral("」") +
+                   QString::number(found.rows.size()) + QStringLiteral(" 人");
+    if (!missing.isEmpty())
+        text += QStringLiteral("（一覧にいない人：") + missing.join(u'、') + u'）';
+    panel2->setText(text);
+    panel2->setToolTip(text);
+}
+
+void FrmSnd::registerGroup()
+{
+    const QList<int> rows = selectedRows();
+    if (rows.isEmpty())
+        return tell(QStringLiteral("ｸﾞﾙｰﾌﾟにする人を一覧から選んでください。"));
+    const auto name =
+        m_dialogs.askText(QStringLiteral("ｸﾞﾙｰﾌﾟ名："), QStringLiteral("ｸﾞﾙｰﾌﾟ登録"), m_group);
+    if (!name || name->trimmed().isEmpty())
+        return;
+    Group group{name->trimmed(), {}};
+    for (int row : rows)
+        group.members << m_users.memberAt(row);
+    m_group = group.name;
+    if (!m_groups.save(group))
+        tell(QStringLiteral("ｸﾞﾙｰﾌﾟを保存できませんでした。"));
+}
+
+void FrmSnd::tell(const QString &text)
+{
+    m_dialogs.messageBox({text, QStringLiteral("ぽるとな～"), Dialogs::Icon::Exclamation,
+                          Dialogs::Buttons::Ok, Dialogs::Ok});
+}
+
+void FrmSnd::removeGroup()
+{
+    if (m_group.isEmpty())
+        return tell(QStringLiteral("削除するｸﾞﾙｰﾌﾟを先に選んでください。"));
+    if (m_dialogs.messageBox(
+            {QStringLiteral("ｸﾞﾙｰﾌﾟ「") + m_group + QStringLiteral("」を削除しますか？"),
+             QStringLiteral("ぽるとな～"), Dialogs::Icon::Question, Dialogs::Buttons::YesNo,
+             Dialogs::No}) != Dialogs::Yes)
+        return;
+    const QString name = std::exchange(m_group, QString());
+    if (!m_groups.remove(name))
+        tell(QStringLiteral("ｸﾞﾙｰﾌﾟを保存できませんでした。"));
 }
 
 void FrmSnd::ListView1_ItemClick(const QModelIndex &index)
 {
-    if (!index.isValid())
+    // With several chosen the recipient box names them all; a row Ctrl
+    // took out of the choice is not the recipient.
+    if (!index.isValid() || m_several || !ListView1->selectionModel()->isRowSelected(index.row()))
         return;
     m_users.select(index.row());
     const UserListModel::Row &row = m_users.at(index.row());
@@ -272,6 +418,7 @@ void FrmSnd::relayout()
                      button);
     };
     TxtTO->setGeometry(rect(l.txtTO));
+    CboGroup->setGeometry(rect(l.cboGroup));
     TxtMsg->setGeometry(rect(l.txtMsg));
     // The bar stands where it was left; its height follows the message box.
     picSplitter->resize(twips::toPixelsX(SendWindowDesign::SplitterWidth, screen),

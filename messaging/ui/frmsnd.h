@@ -4,6 +4,9 @@
 
 struct Appearance;
 class Composer;
+class Dialogs;
+class GroupSettings;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -24,8 +27,8 @@ public:
     static constexpr double FrameWidth = 120;
     static constexpr double FrameHeight = 420;
 
-    FrmSnd(Composer &composer, UserListModel &users, const OptSettings &settings,
-           QWidget *parent = nullptr);
+    FrmSnd(Composer &composer, UserListModel &users, GroupSettings &groups, Dialogs &dialogs,
+           const OptSettings &settings, QWidget *parent = nullptr);
 
     // A peer's away note, asked for from here: it takes the message box's
     // place, above what the user typed.
@@ -59,6 +62,7 @@ protected:
 
 private:
     QLineEdit *TxtTO;
+    QComboBox *CboGroup;
     QPlainTextEdit *TxtMsg;
     QTreeView *ListView1;
     QPushButton *CmdSend;
@@ -76,6 +80,16 @@ private:
     void CmdSend_Click();
     // An away note arrived: shown only when asked for from this window.
     void ListView1_ItemClick(const QModelIndex &index);
+    // Several rows chosen, or back to one: the recipient box names them.
+    void ListView1_SelectionChanged();
+    void CboGroup_Activated(int index);
+    void listGroups();
+    void chooseGroup(const QString &name);
+    void registerGroup();
+    void removeGroup();
+    void tell(const QString &text);
+    // The chosen rows, in the list's order.
+    QList<int> selectedRows() const;
     void relayout();
     // Out of the way: hidden, or minimised where there is no tray to come back by.
     void putAway();
@@ -84,6 +98,8 @@ private:
 
     Composer &m_composer;
     UserListModel &m_users;
+    GroupSettings &m_groups;
+    Dialogs &m_dialogs;
     const OptSettings &m_settings;
     bool m_standsInForTray = false;
     // Set by the splitter; the design's until it is dragged.
@@ -92,4 +108,6 @@ private:
     int m_notesAsked = 0; // 置き手紙参照 presses not yet answered
     QString m_noteShown;  // the box as the last note left it
     bool m_dragging = false;
+    bool m_several = false; // more than one row chosen
+    QString m_group;        // the group chosen last
 };

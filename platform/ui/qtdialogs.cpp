@@ -3,6 +3,8 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace {
@@ -116,4 +118,15 @@ std::optional<Dialogs::Font> QtDialogs::chooseFont(const Font &initial)
         return std::nullopt;
     return Font{chosen.family(), chosen.pointSizeF(), chosen.italic(),
                 chosen.bold(),   chosen.underline(),  chosen.strikeOut()};
+}
+
+std::optional<QString> QtDialogs::askText(const QString &prompt, const QString &title,
+                                          const QString &initial)
+{
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(nullptr, title, prompt, QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
 }

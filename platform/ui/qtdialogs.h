@@ -10,4 +10,6 @@ public:
     QString saveFileName(const QString &start) override;
     std::optional<quint32> chooseColor(quint32 initial) override;
     std::optional<Font> chooseFont(const Font &initial) override;
+    std::optional<QString> askText(const QString &prompt, const QString &title,
+                                   const QString &initial) override;
 };

@@ -10,7 +10,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import Lab, enc, pad, portana_path, require_lab, run, settings_file  # noqa: E402
 
-LIST_TOP, HEADER, ROW = 21, 22, 18
+LIST_TOP, HEADER, ROW = 41, 22, 18
 
 
 class Networks(unittest.TestCase):

@@ -13,7 +13,7 @@ TITLE = "送信ﾒｯｾｰｼﾞ"
 # The send window's list, in pixels at 96 dpi: the recipient box is 300
 # twips high and the list starts 10 twips below it; with the CJK font the
 # header is 22 pixels and a row 18.
-LIST_TOP = 21
+LIST_TOP = 41
 HEADER = 22
 ROW = 18
 

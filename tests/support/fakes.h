@@ -39,6 +39,13 @@ public:
     QStringList fileNames;
     std::optional<quint32> chooseColor(quint32) override { return color; }
     std::optional<Font> chooseFont(const Font &) override { return font; }
+    std::optional<QString> askText(const QString &prompt, const QString &, const QString &) override
+    {
+        asked << prompt;
+        return text;
+    }
+    std::optional<QString> text; // what the text box gives; nothing: cancelled
+    QStringList asked;
     std::optional<quint32> color; // what the choosers give; nothing: cancelled
     std::optional<Font> font;
     QStringList fileDialogStarts;

@@ -149,7 +149,7 @@ UserListModel::Found UserListModel::find(const QList<GroupMember> &members) cons
     for (const GroupMember &m : members) {
         int exact = -1, byLogin = -1, logins = 0;
         for (int r = 0; r < rowCount(); ++r) {
-            const Row &listed = m_rows[size_t(r)];
+            const GroupMember listed = memberAt(r);
             if (listed.login != m.login)
                 continue;
             if (listed.address == m.address) {

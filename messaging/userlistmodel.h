@@ -60,7 +60,8 @@ public:
         QList<GroupMember> missing;
     };
     Found find(const QList<GroupMember> &members) const;
-    GroupMember memberAt(int row) const { return {at(row).login, at(row).address}; }
+    // The login without the blanks a space-filled field leaves.
+    GroupMember memberAt(int row) const { return {at(row).login.trimmed(), at(row).address}; }
 
     // "ﾕｰｻﾞｰ数 : N"
     QString countText() const;

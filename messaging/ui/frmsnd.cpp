@@ -267,6 +267,8 @@ void FrmSnd::chooseGroup(const QString &name)
     if (!found.rows.isEmpty())
         ListView1->selectionModel()->setCurrentIndex(m_users.index(found.rows.front(), 0),
                                                      QItemSelectionModel::NoUpdate);
+    if (found.rows.size() == 1) // one listed: the recipient, as a click makes it
+        ListView1_ItemClick(m_users.index(found.rows.front(), UserListModel::NameCol));
     QStringList missing;
     for (const GroupMember &m : found.missing)
         missing << m.login + u'@' + m.address;

@@ -6,6 +6,8 @@
 #include "dispatcher.h"
 #include "frmipset.h"
 #include "frmsnd.h"
+#include "frmsndlist.h"
+#include "frmsndok.h"
 #include "historymodel.h"
 #include "optsettings.h"
 #include "settingsstore.h"
@@ -14,6 +16,8 @@
 #include "userlistmodel.h"
 #include "wire.h"
 
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -30,10 +34,26 @@ namespace {
 const QString A = QStringLiteral("127.0.2.2");
 const QString B = QStringLiteral("127.0.2.3");
 
-void clickRow(QTreeView *view, int row)
+void clickRow(QTreeView *view, int row, Qt::KeyboardModifiers modifiers = {})
 {
     const QRect rect = view->visualRect(view->model()->index(row, 0));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, rect.center());
+}
+
+// Peer i answers the search: login user<i>, name 名前<i>, at 127.0.3.<i+1>.
+void listPeer(RecordingPort &port, int i, const QString &address = QString())
+{
+    port.feed(cp932::encode(wire::searchReply(QStringLiteral("user%1").arg(i), QString(), QString(),
+                                              QStringLiteral("名前%1").arg(i), false)),
+              address.isEmpty() ? QStringLiteral("127.0.3.%1").arg(i + 1) : address);
+}
+
+QStringList rowTexts(const QAbstractItemModel *model, int row)
+{
+    QStringList texts;
+    for (int c = 0; c < model->columnCount(); ++c)
+        texts << model->index(row, c).data().toString();
+    return texts;
 }
 
 QByteArray settingsWithName(const QString &name)
@@ -55,6 +75,8 @@ private slots:
     void datagramBytes();
     void manualAddressWindow();
     void awayNoteFetch();
+    void sendToSeveral();
+    void groups();
 };
 
 void ComposeTest::controlsAsDesigned()
@@ -309,6 +331,148 @@ void ComposeTest::awayNoteFetch()
     QTRY_COMPARE(part<UserListModel>(pa).rowCount(), 1);
     clickRow(control<QTreeView>(windows(pa).frmSnd(), "ListView1"), 0);
     QVERIFY(!control<QPushButton>(windows(pa).frmSnd(), "CmdLetter")->isEnabled());
+}
+
+void ComposeTest::sendToSeveral()
+{
+    TestProgram t(A, QStringLiteral("127.0.2.9"), true);
+    QVERIFY(t.start());
+    Program &p = *t;
+    RecordingPort &port = *t.port;
+    choose(p, "mnuSendMsg");
+    FrmSnd &w = windows(p).frmSnd();
+    for (int i = 0; i < 12; ++i)
+        listPeer(port, i);
+    auto *list = control<QTreeView>(w, "ListView1");
+
+    // A click, then Ctrl with a click: the recipient box names them all.
+    clickRow(list, 0);
+    clickRow(list, 1, Qt::ControlModifier);
+    clickRow(list, 2, Qt::ControlModifier);
+    QCOMPARE(control<QLineEdit>(w, "TxtTO")->text(), QStringLiteral("名前0、名前1、名前2"));
+    QVERIFY(!control<QPushButton>(w, "CmdLetter")->isEnabled());
+    port.sent.clear();
+    control<QPlainTextEdit>(w, "TxtMsg")
+        ->setPlainText(QStringLiteral("会議は 15 時からに変更です"));
+    QTest::mouseClick(control<QPushButton>(w, "CmdSend"), Qt::LeftButton);
+    QVERIFY(!w.isVisible());
+    QStringList to;
+    for (const auto &[address, bytes] : port.sent)
+        to << address + u' ' + cp932::decode(bytes).mid(28);
+    QCOMPARE(to, (QStringList{QStringLiteral("127.0.3.1 1       会議は 15 時からに変更です"),
+                              QStringLiteral("127.0.3.2 2       会議は 15 時からに変更です"),
+                              QStringLiteral("127.0.3.3 3       会議は 15 時からに変更です")}));
+    QCOMPARE(part<HistoryModel>(p).row(2).recipient, QStringLiteral("名前1"));
+
+    // One window follows each answer; none of them opens a window of its own.
+    FrmSndList *results = topLevel<FrmSndList>();
+    QVERIFY(results && results->isVisible());
+    QCOMPARE(results->windowTitle(), QStringLiteral("送信結果（送信中 3）"));
+    const QString name = QStringLiteral("相手").leftJustified(20);
+    port.feed(cp932::encode(QStringLiteral("送信         ") + name), QStringLiteral("127.0.3.1"));
+    port.feed(cp932::encode(QStringLiteral("OTHER送信")), QStringLiteral("127.0.3.2"));
+    t.clock.setTime(QStringLiteral("10:31:05"));
+    port.feed(cp932::encode(QStringLiteral("Open確認     ") + name + QStringLiteral("3       ")),
+              QStringLiteral("127.0.3.3"));
+    QCOMPARE(results->windowTitle(), QStringLiteral("送信結果（送信済 1、拒否 1、確認済 1）"));
+    const QAbstractItemModel *states = control<QTreeView>(results, "LstResult")->model();
+    QCOMPARE(rowTexts(states, 0), (QStringList{QStringLiteral("名前0"), QStringLiteral("送信済")}));
+    QCOMPARE(rowTexts(states, 1), (QStringList{QStringLiteral("名前1"), QStringLiteral("拒否")}));
+    QCOMPARE(rowTexts(states, 2),
+             (QStringList{QStringLiteral("名前2"), QStringLiteral("確認済 10:31:05")}));
+    QCOMPARE(part<HistoryModel>(p).row(3).receiveTime, QStringLiteral("10:31:05"));
+    QVERIFY(!control<QPushButton>(results, "CmdResend")->isEnabled());
+    QVERIFY(!topLevel<FrmSndOK>());
+
+    // More than ten asks first, naming how many; No sends nothing.
+    choose(p, "mnuSendMsg");
+    for (int i = 0; i < 12; ++i)
+        listPeer(port, i);
+    list->selectAll();
+    control<QPlainTextEdit>(w, "TxtMsg")->setPlainText(QStringLiteral("全員へ"));
+    port.sent.clear();
+    t.dialogs.answerNext(Dialogs::No);
+    QTest::mouseClick(control<QPushButton>(w, "CmdSend"), Qt::LeftButton);
+    QCOMPARE(t.dialogs.shown.last().text, QStringLiteral("12 人に送信します。よろしいですか？"));
+    QCOMPARE(t.dialogs.shown.last().buttons, Dialogs::Buttons::YesNo);
+    QVERIFY(port.sent.isEmpty());
+    QVERIFY(w.isVisible());
+    t.dialogs.answerNext(Dialogs::Yes);
+    QTest::mouseClick(control<QPushButton>(w, "CmdSend"), Qt::LeftButton);
+    QCOMPARE(port.sent.size(), 12);
+    QCOMPARE(results->windowTitle(), QStringLiteral("送信結果（送信中 12）"));
+}
+
+void ComposeTest::groups()
+{
+    // A group the office handed out is listed until the user saves their own.
+    QTemporaryDir system;
+    QFile office(system.filePath(QStringLiteral("portana.ini")));
+    QVERIFY(office.open(QIODevice::WriteOnly));
+    office.write(
+        QStringLiteral("[groups]\n1\\name=総務\n1\\members=user5@127.0.3.6\nsize=1\n").toUtf8());
+    office.close();
+    TestProgram t(A, QStringLiteral("127.0.2.9"), true);
+    t.env.systemSettingsFiles = {office.fileName()};
+    QVERIFY(t.start());
+    Program &p = *t;
+    RecordingPort &port = *t.port;
+    choose(p, "mnuSendMsg");
+    FrmSnd &w = windows(p).frmSnd();
+    for (int i = 0; i < 4; ++i)
+        listPeer(port, i);
+    auto *list = control<QTreeView>(w, "ListView1");
+    auto *combo = control<QComboBox>(w, "CboGroup");
+    const auto pick = [combo](const QString &item) {
+        const int index = combo->findText(item);
+        QVERIFY2(index >= 0, qPrintable(item));
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    };
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    QCOMPARE(items, (QStringList{QStringLiteral("総務"), QString(),
+                                 QStringLiteral("選んだ人をｸﾞﾙｰﾌﾟに登録..."),
+                                 QStringLiteral("ｸﾞﾙｰﾌﾟを削除...")}));
+    auto *status = control<QLabel>(w, "panel2");
+    pick(QStringLiteral("総務"));
+    QCOMPARE(status->text(), QStringLiteral("「総務」0 人（一覧にいない人：user5@127.0.3.6）"));
+
+    // Made from the rows chosen. A file that cannot be written is told; the
+    // group stays, and the next change writes it.
+    pick(QStringLiteral("選んだ人をｸﾞﾙｰﾌﾟに登録..."));
+    QCOMPARE(t.dialogs.shown.last().text,
+             QStringLiteral("ｸﾞﾙｰﾌﾟにする人を一覧から選んでください。"));
+    clickRow(list, 1);
+    clickRow(list, 3, Qt::ControlModifier);
+    t.dialogs.text = QStringLiteral(" 営業 ");
+    QVERIFY(QDir(t.folder.path()).mkdir(QStringLiteral("portana.ini")));
+    pick(QStringLiteral("選んだ人をｸﾞﾙｰﾌﾟに登録..."));
+    QCOMPARE(t.dialogs.asked, QStringList{QStringLiteral("ｸﾞﾙｰﾌﾟ名：")});
+    QCOMPARE(t.dialogs.shown.last().text, QStringLiteral("ｸﾞﾙｰﾌﾟを保存できませんでした。"));
+    QCOMPARE(combo->currentText(), QStringLiteral("営業"));
+    QVERIFY(QDir(t.folder.path()).rmdir(QStringLiteral("portana.ini")));
+    pick(QStringLiteral("総務"));
+    t.dialogs.answerNext(Dialogs::Yes);
+    pick(QStringLiteral("ｸﾞﾙｰﾌﾟを削除..."));
+    QCOMPARE(t.dialogs.shown.last().text, QStringLiteral("ｸﾞﾙｰﾌﾟ「総務」を削除しますか？"));
+    QFile ini(t.folder.filePath(QStringLiteral("portana.ini")));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(ini.readAll()),
+             QStringLiteral("[groups]\n1\\members=user1@127.0.3.2, user3@127.0.3.4\n"
+                            "1\\name=営業\nsize=1\n"));
+
+    // Chosen later: those listed now are chosen (one who moved, by login);
+    // those not listed are named.
+    QTest::mouseClick(control<QPushButton>(w, "CmdKensaku"), Qt::LeftButton);
+    listPeer(port, 0);
+    listPeer(port, 3, QStringLiteral("127.0.3.9"));
+    pick(QStringLiteral("営業"));
+    QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+    QCOMPARE(control<QLineEdit>(w, "TxtTO")->text(), QStringLiteral("名前3"));
+    QCOMPARE(part<UserListModel>(p).selectedPeerAddress(), QStringLiteral("127.0.3.9"));
+    QCOMPARE(status->text(), QStringLiteral("「営業」1 人（一覧にいない人：user1@127.0.3.2）"));
 }
 
 QTEST_MAIN(ComposeTest)

@@ -213,10 +213,13 @@ void FrmSnd::ListView1_SelectionChanged()
         for (int row : rows)
             names << m_users.at(row).name;
         TxtTO->setText(names.join(u'、'));
+        TxtTO->setCursorPosition(0); // the first names show; every one in the tip
+        TxtTO->setToolTip(TxtTO->text());
         CmdLetter->setEnabled(false);
     } else if (m_several) {
         // Back to one (or none): as a click on it would leave it.
         TxtTO->clear();
+        TxtTO->setToolTip(QString());
         if (rows.size() == 1) {
             m_several = false;
             ListView1_ItemClick(m_users.index(rows.front(), UserListModel::NameCol));
@@ -319,15 +322,17 @@ void FrmSnd::removeGroup()
 
 void FrmSnd::ListView1_ItemClick(const QModelIndex &index)
 {
+    if (!index.isValid())
+        return;
+    TxtMsg->setFocus();
     // With several chosen the recipient box names them all; a row Ctrl
     // took out of the choice is not the recipient.
-    if (!index.isValid() || m_several || !ListView1->selectionModel()->isRowSelected(index.row()))
+    if (m_several || !ListView1->selectionModel()->isRowSelected(index.row()))
         return;
     m_users.select(index.row());
     const UserListModel::Row &row = m_users.at(index.row());
     TxtTO->setText(index.siblingAtColumn(UserListModel::NameCol).data().toString());
     CmdLetter->setEnabled(row.mark == QStringLiteral("○"));
-    TxtMsg->setFocus();
 }
 
 void FrmSnd::closeEvent(QCloseEvent *event)

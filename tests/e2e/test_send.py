@@ -29,6 +29,8 @@ class Send(unittest.TestCase):
         cls.copies = {n: cls.lab.copy(cls.hosts[n], settings_file(optName=name))
                       for n, name in names.items()}
         cls.peer = cls.lab.peer(cls.lab.host(9))
+        # Two more scripted peers, for a message to several.
+        cls.others = {name: cls.lab.peer(cls.lab.host(n)) for n, name in ((7, "xpeer"), (8, "ypeer"))}
         for c in cls.copies.values():
             c.tray_window()
 
@@ -36,16 +38,17 @@ class Send(unittest.TestCase):
     def tearDownClass(cls):
         cls.lab.close()
 
-    def answer_search(self, sender):
-        """The scripted peer answers the search as a copy named zpeer would."""
-        src, data = self.peer.recv()
+    def answer_search(self, sender, peer=None, name="zpeer"):
+        """A scripted peer answers the search as a copy named name would."""
+        peer = peer or self.peer
+        src, data = peer.recv()
         self.assertEqual((src, data), (sender, enc("GROUP検索")))
         # The same search again through the card's own broadcast address.
-        for extra in self.peer.drain(0.3):
+        for extra in peer.drain(0.3):
             self.assertEqual(extra, (sender, enc("GROUP検索")))
-        reply = (enc("GROUP  検索結果") + b"peer" + b"\0" * 16 + pad("198.18.0.9").encode()
-                 + b" " * 20 + pad("zpeer").encode() + enc("－"))
-        self.peer.send(sender, reply)
+        reply = (enc("GROUP  検索結果") + name.encode() + b"\0" * (20 - len(name))
+                 + pad(peer.host.address).encode() + b" " * 20 + pad(name).encode() + enc("－"))
+        peer.send(sender, reply)
 
     def open_send_window(self, copy):
         self.display.click(copy.tray_window(), 10, 10)
@@ -114,6 +117,38 @@ class Send(unittest.TestCase):
         self.peer.send(a, enc("送信         ") + pad("zpeer").encode())
         self.display.wait_window(pid=sender.pid, title="^To zpeer $")
         self.display.screenshot("send-result-to-zpeer")
+
+        # To the three scripted peers at once: a click, then Ctrl with a click,
+        # in a window made taller to show them all.
+        window = self.open_send_window(sender)
+        self.answer_search(a)
+        for name, peer in self.others.items():
+            self.answer_search(a, peer, name)
+        time.sleep(1.0)
+        _, _, width, height = self.display.geometry(window)
+        self.display.xdotool("windowsize", window, width, height + 120)
+        time.sleep(0.3)
+        self.choose_row(window, 3)  # ichiro, jiro, saburo, xpeer, ypeer, zpeer
+        for row in (4, 5):
+            self.display.xdotool("keydown", "ctrl")
+            self.display.click(window, 20, LIST_TOP + HEADER + ROW * row + ROW // 2)
+            self.display.xdotool("keyup", "ctrl")
+        time.sleep(0.3)
+        self.type_message(["会議は 15 時からに変更です"])
+        self.display.screenshot("send-window-several")
+        self.display.xdotool("key", "alt+s")
+        # Each its own datagram, with its own history row as the reference.
+        peers = [self.others["xpeer"], self.others["ypeer"], self.peer]
+        for ref, peer in enumerate(peers, start=3):
+            src, data = peer.recv()
+            self.assertEqual(src, a)
+            self.assertEqual(data[:20], pad("ichiro").encode())
+            self.assertEqual(data[28:], pad(str(ref), 8).encode() + enc("会議は 15 時からに変更です"))
+        self.others["xpeer"].send(a, enc("送信         ") + pad("xpeer").encode())
+        self.others["ypeer"].send(a, enc("送信         ") + pad("ypeer").encode())
+        self.peer.send(a, enc("OTHER送信"))
+        result = self.display.wait_window(pid=sender.pid, title="^送信結果（送信済 2、拒否 1）$")
+        self.display.window_shot(result, "send-results-several")
 
 
 if __name__ == "__main__":

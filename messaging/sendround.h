@@ -32,7 +32,6 @@ public:
     {
         QString name; // as the list shows it; the history row's recipient
         QString address;
-        QString login;
     };
 
     SendRound(Transport &transport, HistoryModel &history, const Clock &clock,

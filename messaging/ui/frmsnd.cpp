@@ -185,7 +185,7 @@ void FrmSnd::CmdSend_Click()
         std::vector<SendRound::Recipient> recipients;
         for (int row : selectedRows()) {
             const UserListModel::Row &r = m_users.at(row);
-            recipients.push_back({r.name, r.address, r.login});
+            recipients.push_back({r.name, r.address});
         }
         sent = m_composer.sendToEach(recipients, TxtMsg->toPlainText());
     } else {

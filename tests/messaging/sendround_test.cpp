@@ -54,6 +54,24 @@ QByteArray answerBytes(const Answer &a)
     return enc(QStringLiteral("破棄         ") + name + row);
 }
 
+std::vector<SendRound::Recipient> recipients(int count)
+{
+    std::vector<SendRound::Recipient> to;
+    for (int i = 0; i < count; ++i)
+        to.push_back({QStringLiteral("名前%1").arg(i), peer(i)});
+    return to;
+}
+
+// A round and what it sends through and writes to.
+struct Rig
+{
+    FakeClock clock;
+    RecordingPort port;
+    Transport transport{port};
+    HistoryModel history{clock, [] { return QStringLiteral("太郎 "); }};
+    SendRound round{transport, history, clock};
+};
+
 } // namespace
 
 class SendRoundTest : public QObject
@@ -106,26 +124,21 @@ void SendRoundTest::answers()
     QFETCH(QString, summary);
     QFETCH(int, singleResults);
 
-    FakeClock clock;
+    Rig rig;
+    auto &[clock, port, transport, history, round] = rig;
     OptSettings settings;
-    RecordingPort port;
-    Transport transport(port);
     LocalUser user(QByteArray("taro") + QByteArray(16, '\0'), port.address, settings);
     UserListModel users;
     AwayNote note;
-    HistoryModel history(clock, [] { return QStringLiteral("太郎 "); });
     Dispatcher dispatcher(port, transport, settings, user, users, note, clock);
-    SendRound round(transport, history, clock);
     ResultPresenter results(settings, clock);
     wiring::portToDispatcher(port, dispatcher);
     wiring::answersToResults(dispatcher, history, round, results);
     QSignalSpy single(&results, &ResultPresenter::resultShown);
     QSignalSpy troubled(&round, &SendRound::troubled);
 
-    std::vector<SendRound::Recipient> to;
-    for (int i = 0; i < count; ++i)
-        to.push_back({QStringLiteral("名前%1").arg(i), peer(i), QStringLiteral("login%1").arg(i)});
-    round.start(to, QStringLiteral("太郎 "), QStringLiteral("会議は 15 時からに変更です"));
+    round.start(recipients(count), QStringLiteral("太郎 "),
+                QStringLiteral("会議は 15 時からに変更です"));
     while (port.sent.size() < count) {
         clock.elapsed += 100;
         round.pump();
@@ -166,15 +179,9 @@ void SendRoundTest::answers()
 
 void SendRoundTest::pacedAndEachRowItsOwn()
 {
-    FakeClock clock;
-    RecordingPort port;
-    Transport transport(port);
-    HistoryModel history(clock, [] { return QStringLiteral("太郎 "); });
-    SendRound round(transport, history, clock);
-    std::vector<SendRound::Recipient> to;
-    for (int i = 0; i < 200; ++i)
-        to.push_back({QStringLiteral("名前%1").arg(i), peer(i), QStringLiteral("login%1").arg(i)});
-    round.start(to, QStringLiteral("太郎 "), QStringLiteral("会議は\r\n15 時から"));
+    Rig rig;
+    auto &[clock, port, transport, history, round] = rig;
+    round.start(recipients(200), QStringLiteral("太郎 "), QStringLiteral("会議は\r\n15 時から"));
 
     // A burst, then 200 a second: a long list floods neither the switch
     // nor this copy's socket with answers.
@@ -203,16 +210,11 @@ void SendRoundTest::pacedAndEachRowItsOwn()
 
 void SendRoundTest::refusedBySystemIsNotRecorded()
 {
-    FakeClock clock;
-    RecordingPort port;
-    Transport transport(port);
-    HistoryModel history(clock, [] { return QStringLiteral("太郎 "); });
-    SendRound round(transport, history, clock);
+    Rig rig;
+    auto &[clock, port, transport, history, round] = rig;
     QSignalSpy troubled(&round, &SendRound::troubled);
     port.refuse = true;
-    round.start({{QStringLiteral("名前0"), peer(0), QStringLiteral("login0")},
-                 {QStringLiteral("名前1"), peer(1), QStringLiteral("login1")}},
-                QStringLiteral("太郎 "), QStringLiteral("本文"));
+    round.start(recipients(2), QStringLiteral("太郎 "), QStringLiteral("本文"));
     QCOMPARE(round.summary(), QStringLiteral("送信できません 2"));
     QCOMPARE(history.rowCount(), 0);
     QVERIFY(!troubled.isEmpty());

@@ -19,6 +19,12 @@ PORT = 50319
 ARTIFACTS = os.environ.get("PORTANA_ARTIFACTS", os.path.join(os.getcwd(), "e2e-artifacts"))
 
 
+# The send window's peer list, in pixels at 96 dpi: the recipient box is 300
+# twips high, the group list 300 below it and the list 10 below that; with
+# the CJK font the header is 22 pixels and a row 18.
+LIST_TOP, HEADER, ROW = 41, 22, 18
+
+
 def enc(text):
     return text.encode("cp932")
 

@@ -8,9 +8,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Lab, enc, pad, portana_path, require_lab, run, settings_file  # noqa: E402
-
-LIST_TOP, HEADER, ROW = 41, 22, 18
+from harness import (HEADER, LIST_TOP, ROW, Lab, enc, pad, portana_path, require_lab, run,  # noqa: E402
+                     settings_file)
 
 
 class Networks(unittest.TestCase):

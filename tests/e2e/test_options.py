@@ -6,7 +6,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Lab, enc, pad, portana_path, require_lab, settings_file  # noqa: E402
+from harness import HEADER, LIST_TOP, ROW, Lab, enc, pad, portana_path, require_lab, settings_file  # noqa: E402,E501
 
 # Client-area positions in pixels at 96 dpi (15 twips a pixel).
 LETTER_OK = (258, 73)      # FrmLetter's OK
@@ -51,9 +51,9 @@ class Options(unittest.TestCase):
         self.display.click(b.tray_window(), 10, 10)
         send = self.display.wait_window(pid=b.pid, title="^送信ﾒｯｾｰｼﾞ$")
         time.sleep(1.0)
-        self.display.click(send, 20, 21 + 11)  # sort by name: ichiro first
+        self.display.click(send, 20, LIST_TOP + HEADER // 2)  # sort by name: ichiro first
         time.sleep(0.3)
-        self.display.click(send, 20, 21 + 22 + 9)
+        self.display.click(send, 20, LIST_TOP + HEADER + ROW // 2)
         time.sleep(0.3)
         self.display.click(send, *CMD_LETTER)
         time.sleep(0.5)

@@ -13,7 +13,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Lab, enc, pad, portana_path, require_lab, run, settings_file  # noqa: E402
+from harness import (HEADER, LIST_TOP, ROW, Lab, enc, pad, portana_path, require_lab, run,  # noqa: E402
+                     settings_file)
 
 # The received-message window's controls, in pixels at 96 dpi (15 twips a
 # pixel), measured from its client area's top-left corner.
@@ -92,9 +93,9 @@ class Receive(unittest.TestCase):
         self.display.click(a.tray_window(), 10, 10)
         window = self.display.wait_window(pid=a.pid, title="^送信ﾒｯｾｰｼﾞ$")
         time.sleep(1.0)
-        self.display.click(window, 20, 21 + 11)  # sort by name
+        self.display.click(window, 20, LIST_TOP + HEADER // 2)  # sort by name
         time.sleep(0.3)
-        self.display.click(window, 20, 21 + 22 + 18 + 9)  # jiro
+        self.display.click(window, 20, LIST_TOP + HEADER + ROW + ROW // 2)  # jiro
         time.sleep(0.3)
         self.display.type_text("こんにちは")
         self.display.xdotool("key", "alt+s")

@@ -7,15 +7,9 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Lab, enc, pad, portana_path, require_lab, settings_file  # noqa: E402
+from harness import HEADER, LIST_TOP, ROW, Lab, enc, pad, portana_path, require_lab, settings_file  # noqa: E402,E501
 
 TITLE = "送信ﾒｯｾｰｼﾞ"
-# The send window's list, in pixels at 96 dpi: the recipient box is 300
-# twips high and the list starts 10 twips below it; with the CJK font the
-# header is 22 pixels and a row 18.
-LIST_TOP = 41
-HEADER = 22
-ROW = 18
 
 
 class Send(unittest.TestCase):

@@ -13,6 +13,7 @@ class DatagramPort;
 class Dialogs;
 class InstanceGuard;
 class Notifier;
+class ScriptHost;
 class SystemInfo;
 class NetworkWatcher;
 class TrayHost;
@@ -42,6 +43,8 @@ struct Environment
     InstanceGuard *instanceGuard = nullptr;
     // Optional: desktop notifications, used where there is no tray.
     Notifier *notifier = nullptr;
+    // Optional: where other programs reach the running copy.
+    ScriptHost *scripts = nullptr;
     // Optional: news of network changes; each searches again.
     NetworkWatcher *network = nullptr;
     // Optional: a datagram port of the test's own; otherwise a real one.

@@ -1,4 +1,6 @@
+#include "commandline.h"
 #include "dbusnotifier.h"
+#include "dbusscripting.h"
 #include "hostsysteminfo.h"
 #include "lockfileinstanceguard.h"
 #include "netinterfaces.h"
@@ -15,41 +17,10 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QStandardPaths>
+#include <QTextStream>
 #include <QTranslator>
 
-#include <cstdio>
-#include <cstring>
-#include <optional>
-
 namespace {
-
-const char Usage[] = "使い方: portana [--help | --version]\n";
-
-// The command line is answered before anything is opened: no window, no
-// socket, no display needed.
-std::optional<int> answerCommandLine(int argc, char *argv[])
-{
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("portana %s\n", PORTANA_VERSION);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::printf("%s"
-                        "ぽるとな～: 同じネットワークの仲間にメッセージを送るツールです。\n"
-                        "起動するとタスクトレイに入り、アイコンから操作します。\n"
-                        "設定ファイル optGFile.dat は ~/.config/portana/ に置かれます\n"
-                        "(実行ファイルと同じフォルダにあれば、そちらを使います)。\n"
-                        "  --help     この説明を表示して終了します\n"
-                        "  --version  版を表示して終了します\n",
-                        Usage);
-            return 0;
-        }
-        std::fprintf(stderr, "portana: 不明な引数です: %s\n%s", argv[i], Usage);
-        return 2;
-    }
-    return std::nullopt;
-}
 
 // Every text of the program is Japanese: Qt's own (standard buttons, the
 // file, colour and font choosers) are too, whatever the locale.
@@ -60,12 +31,29 @@ void loadQtJapanese(QApplication &app)
         QCoreApplication::installTranslator(qt);
 }
 
+// The command line is answered before anything is opened: no window, no
+// socket, no display; a client reaches the running copy over the session bus.
+int answerCommandLine(int argc, char *argv[], const commandline::Command &command)
+{
+    QTextStream in(stdin), out(stdout), err(stderr);
+    const QString version = QStringLiteral(PORTANA_VERSION);
+    if (!commandline::isClient(command))
+        return commandline::run(command, nullptr, in, out, err, version);
+    QCoreApplication app(argc, argv);
+    DBusScriptClient client;
+    return commandline::run(command, &client, in, out, err, version);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (const auto answered = answerCommandLine(argc, argv))
-        return *answered;
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const commandline::Command command = commandline::parse(args);
+    if (command.kind != commandline::Command::Kind::Start)
+        return answerCommandLine(argc, argv, command);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("portana"));
     // Ties the windows to the desktop entry (Wayland's app id; X11 matches
@@ -99,6 +87,8 @@ int main(int argc, char *argv[])
     env.interfaces = hostInterfaces;
     DBusNotifier notifier;
     env.notifier = &notifier;
+    DBusScriptHost scripts;
+    env.scripts = &scripts;
     NetlinkWatcher network;
     env.network = &network;
 

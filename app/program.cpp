@@ -16,9 +16,12 @@
 #include "localuser.h"
 #include "networkwatcher.h"
 #include "notifier.h"
+#include "notifysettings.h"
 #include "passwordgate.h"
 #include "receiver.h"
+#include "remotecontrol.h"
 #include "resultpresenter.h"
+#include "scripting.h"
 #include "searchsettings.h"
 #include "sendround.h"
 #include "settingsstore.h"
@@ -67,6 +70,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
         QFileInfo(m_store->filePath()).absolutePath() + u'/' + QLatin1String(IniLayers::FileName);
     m_search = std::make_unique<SearchSettings>(iniFile, m_env.systemSettingsFiles);
     m_groups = std::make_unique<GroupSettings>(iniFile, m_env.systemSettingsFiles);
+    m_notify = std::make_unique<NotifySettings>(iniFile, m_env.systemSettingsFiles);
     m_composer = std::make_unique<Composer>(*m_transport, settings, *m_user, *m_users, *m_history,
                                             *m_env.clock, *m_dialogs, *m_search,
                                             m_env.broadcastAddress, m_env.interfaces);
@@ -76,21 +80,24 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
                                             *m_user, *m_dialogs, *m_gate);
     m_browser = std::make_unique<HistoryBrowser>(*m_history, *m_env.clock, *m_dialogs);
     m_results = std::make_unique<ResultPresenter>(settings, *m_env.clock);
+    m_remote = std::make_unique<RemoteControl>(*m_composer, *m_users, *m_user, *m_note,
+                                               [this] { return m_inbox->recvCount(); });
     m_tray = std::make_unique<TrayController>(*m_env.tray, *m_theme);
     m_autostart = std::make_unique<Autostart>(m_env.autostartFolder, m_env.programPath);
     // The windows are made when first needed: a copy that only waits in the
     // tray never builds them (nor loads their fonts).
-    m_windows = std::make_unique<Windows>(Windows::Parts{
-        *m_store, *m_search, *m_dialogs, *m_env.clock, *m_theme, *m_tray, *m_composer, *m_users,
-        *m_groups, *m_inbox, *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart});
+    m_windows = std::make_unique<Windows>(
+        Windows::Parts{*m_store, *m_search, *m_notify, *m_dialogs, *m_env.clock, *m_theme, *m_tray,
+                       *m_composer, *m_users, *m_groups, *m_inbox, *m_receiver, *m_gate, *m_history,
+                       *m_browser, *m_note, *m_autostart});
     // Every part that is a QObject also hangs in the program's object tree,
     // where inspection tools find it by type, as they find a window's
     // controls by name. The pointers above still decide the order of teardown.
     for (QObject *part : std::initializer_list<QObject *>{
-             m_ownPort.get(), m_store.get(), m_search.get(), m_groups.get(), m_kept.get(),
-             m_theme.get(), m_history.get(), m_users.get(), m_note.get(), m_dispatcher.get(),
-             m_composer.get(), m_inbox.get(), m_receiver.get(), m_browser.get(), m_results.get(),
-             m_tray.get(), m_windows.get()})
+             m_ownPort.get(), m_store.get(), m_search.get(), m_groups.get(), m_notify.get(),
+             m_kept.get(), m_theme.get(), m_history.get(), m_users.get(), m_note.get(),
+             m_dispatcher.get(), m_composer.get(), m_inbox.get(), m_receiver.get(), m_browser.get(),
+             m_results.get(), m_remote.get(), m_tray.get(), m_windows.get()})
         if (part)
             part->setParent(this);
     connectParts();
@@ -105,7 +112,8 @@ void Program::connectParts()
     wiring::inboxToReceiver(*m_inbox, *m_receiver);
     wiring::historyToBrowser(*m_history, *m_browser);
     connect(m_env.tray, &TrayHost::event, m_tray.get(), &TrayController::hostEvent);
-    wiring::answersToResults(*m_dispatcher, *m_history, m_composer->round(), *m_results);
+    wiring::answersToResults(*m_dispatcher, *m_history, {m_remote.get(), &m_composer->round()},
+                             *m_results);
     connect(m_results.get(), &ResultPresenter::resultShown, m_windows.get(), &Windows::showResult);
     SendRound &round = m_composer->round();
     connect(&round, &SendRound::started, m_windows.get(), [this] { m_windows->showRound(false); });
@@ -124,6 +132,10 @@ void Program::connectParts()
     connect(m_store.get(), &SettingsStore::changed, m_windows.get(), &Windows::applyAppearance);
     connect(m_receiver.get(), &Receiver::arrived, this, &Program::messageArrived);
     connect(m_receiver.get(), &Receiver::arrived, this, &Program::notifyArrival);
+    connect(m_receiver.get(), &Receiver::arrived, m_remote.get(),
+            [this](const QString &senderName, const QString &address) {
+                emit m_remote->messageArrived(senderName.trimmed(), address);
+            });
     connect(m_receiver.get(), &Receiver::alertReset, m_tray.get(),
             &TrayController::messagesDealtWith);
     connect(m_receiver.get(), &Receiver::replied, this,
@@ -223,6 +235,9 @@ Program::StartResult Program::start()
     m_inbox->restore();
     if (m_receiver->waitAgain())
         messageArrived();
+    // Other programs reach this copy once it is the one that runs.
+    if (m_env.scripts)
+        m_env.scripts->serve(*m_remote);
     return StartResult::Running;
 }
 
@@ -275,8 +290,9 @@ void Program::messageArrived()
 
 void Program::notifyArrival(const QString &senderName, const QString &address)
 {
-    // Without a tray the desktop is told too; with one, the tray alone.
-    if (m_hasTray || !m_env.notifier)
+    // Without a tray the desktop is told too; with one, the tray alone
+    // unless the user asked for both.
+    if ((m_hasTray && !m_notify->withTray()) || !m_env.notifier)
         return;
     const QString who = senderName.trimmed().isEmpty() ? address : senderName.trimmed();
     m_env.notifier->notify(ProgramName, who + QStringLiteral(" からメッセージが届きました"));

@@ -18,7 +18,9 @@ class IconTheme;
 class Inbox;
 class KeptStore;
 class LocalUser;
+class NotifySettings;
 class PasswordGate;
+class RemoteControl;
 class Receiver;
 class ResultPresenter;
 class SearchSettings;
@@ -68,6 +70,7 @@ private:
     std::unique_ptr<SettingsStore> m_store;
     std::unique_ptr<SearchSettings> m_search;
     std::unique_ptr<GroupSettings> m_groups;
+    std::unique_ptr<NotifySettings> m_notify;
     std::unique_ptr<KeptStore> m_kept;
     std::unique_ptr<IconTheme> m_theme;
     std::unique_ptr<LocalUser> m_user;
@@ -82,6 +85,7 @@ private:
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<Composer> m_composer;
     std::unique_ptr<ResultPresenter> m_results;
+    std::unique_ptr<RemoteControl> m_remote;
     std::unique_ptr<TrayController> m_tray;
     std::unique_ptr<Autostart> m_autostart;
     // Last: the windows go before the services they show.

@@ -30,6 +30,7 @@ class HistoryBrowser;
 class HistoryModel;
 class IconTheme;
 class Inbox;
+class NotifySettings;
 class PasswordGate;
 class QWidget;
 class Receiver;
@@ -52,6 +53,7 @@ public:
     {
         SettingsStore &store;
         SearchSettings &search;
+        NotifySettings &notify;
         Dialogs &dialogs;
         const Clock &clock;
         IconTheme &theme;

@@ -2,7 +2,8 @@
 """Start-up against a bare Qt program (tray icon and UDP port only), from one
 run on this machine: time from exec to the bound port, resident memory once
 settled, and wake-ups while idle. Each program runs in a network namespace
-of its own with loopback only, under a private Xvfb with trayer. Given
+of its own with loopback only, under a private Xvfb with trayer and a
+private session bus. Given
 bench_store, portana starts with 1,000,000 rows of history in its store.
 
 usage: startup.py <portana> <bare_tray> [bench_store [rounds]]"""
@@ -77,10 +78,16 @@ if __name__ == "__main__":
     time.sleep(1)
     env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb")
     env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+    folder = tempfile.mkdtemp(prefix="portana-startup-")
+    # A session bus of its own, as a desktop has one: portana joins it to
+    # offer its service to other programs; the bare program does not.
+    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1",
+                            "--address=unix:path=" + os.path.join(folder, "bus")],
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
     trayer = subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--SetDockType", "true"],
                               env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(0.5)
-    folder = tempfile.mkdtemp(prefix="portana-startup-")
     exe = os.path.join(folder, "portana")
     shutil.copy2(portana, exe)  # its settings folder is its own
     if filler:
@@ -98,6 +105,7 @@ if __name__ == "__main__":
     finally:
         trayer.terminate()
         xvfb.terminate()
+        bus.terminate()
         shutil.rmtree(folder, ignore_errors=True)
     med = {k: (statistics.median(v[0] for v in rs), statistics.median(v[1] for v in rs),
                rs[0][2]) for k, rs in results.items()}

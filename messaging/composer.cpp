@@ -114,8 +114,23 @@ bool Composer::send(const QString &recipient, const QString &typed)
 bool Composer::deliver(const QString &peer, const QString &recipient, const QString &nameField,
                        const QString &text)
 {
+    switch (post(peer, recipient, nameField, text)) {
+    case Posted::Sent:
+        return true;
+    case Posted::TooLong:
+        return refuse(tooLong());
+    case Posted::Refused:
+        break;
+    }
+    return refuse(QStringLiteral("ﾒｯｾｰｼﾞを送信できませんでした。\r"
+                                 "入力した内容は残してあります。"));
+}
+
+Composer::Posted Composer::post(const QString &peer, const QString &recipient,
+                                const QString &nameField, const QString &text)
+{
     if (!fits(nameField, text))
-        return false;
+        return Posted::TooLong;
     // Its answers are this message's, not a round's that sent to peer before.
     m_round.release(peer);
     // The row comes first: its number travels with the message. A message
@@ -125,10 +140,9 @@ bool Composer::deliver(const QString &peer, const QString &recipient, const QStr
     if (!m_transport.sendBytes(
             peer, cp932::encode(wire::message(nameField, time, wire::refField(rowNo), text)))) {
         m_history.dropLast(rowNo);
-        return refuse(QStringLiteral("ﾒｯｾｰｼﾞを送信できませんでした。\r"
-                                     "入力した内容は残してあります。"));
+        return Posted::Refused;
     }
-    return true;
+    return Posted::Sent;
 }
 
 bool Composer::sendToEach(const std::vector<SendRound::Recipient> &recipients, const QString &typed)
@@ -137,7 +151,7 @@ bool Composer::sendToEach(const std::vector<SendRound::Recipient> &recipients, c
     if (text.isEmpty())
         return refuse(QStringLiteral("ﾒｯｾｰｼﾞを入力してください。"));
     if (!fits(m_user.composeName(), text))
-        return false;
+        return refuse(tooLong());
     const int count = int(recipients.size());
     if (count > MaxUnasked &&
         m_dialogs.messageBox(
@@ -152,13 +166,15 @@ bool Composer::sendToEach(const std::vector<SendRound::Recipient> &recipients, c
 bool Composer::fits(const QString &nameField, const QString &text)
 {
     // The time and the reference are fixed-width: any values measure it.
-    const QByteArray datagram = cp932::encode(
-        wire::message(nameField, QStringLiteral("00:00:00"), wire::refField(1), text));
-    if (datagram.size() <= wire::MaxDatagramBytes)
-        return true;
-    return refuse(QStringLiteral("ﾒｯｾｰｼﾞが長すぎます。\r") +
-                  QString::number(wire::MaxDatagramBytes) +
-                  QStringLiteral(" ﾊﾞｲﾄ以内にしてください。"));
+    return cp932::encode(
+               wire::message(nameField, QStringLiteral("00:00:00"), wire::refField(1), text))
+               .size() <= wire::MaxDatagramBytes;
+}
+
+QString Composer::tooLong()
+{
+    return QStringLiteral("ﾒｯｾｰｼﾞが長すぎます。\r") + QString::number(wire::MaxDatagramBytes) +
+           QStringLiteral(" ﾊﾞｲﾄ以内にしてください。");
 }
 
 bool Composer::refuse(const QString &why)

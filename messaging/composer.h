@@ -57,6 +57,12 @@ public:
     // datagram or the system refuses it. Nothing is recorded then.
     bool deliver(const QString &peer, const QString &recipient, const QString &nameField,
                  const QString &text);
+    // The same, telling nobody: for a caller that reports on its own.
+    enum class Posted { Sent, TooLong, Refused };
+    Posted post(const QString &peer, const QString &recipient, const QString &nameField,
+                const QString &text);
+    // Whether text fits in one datagram under nameField.
+    static bool fits(const QString &nameField, const QString &text);
 
 signals:
     // A search ran at when; the targets it could not reach so far (a name
@@ -65,8 +71,7 @@ signals:
 
 private:
     bool refuse(const QString &why);
-    // Whether text fits in one datagram under nameField; tells the user when not.
-    bool fits(const QString &nameField, const QString &text);
+    static QString tooLong();
     void pump();
     void unreachable(const QString &target);
     void resolved(int search, const QString &name, const QHostInfo &info);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "answertaker.h"
 #include "ratelimiter.h"
 #include "wire.h"
 
@@ -16,7 +17,7 @@ class Transport;
 // own history row (so each answer completes its own row), paced so that a
 // long list floods neither the socket nor the answers coming back. The list
 // shows how each one answered. A new round replaces the last.
-class SendRound : public QAbstractTableModel
+class SendRound : public QAbstractTableModel, public AnswerTaker
 {
     Q_OBJECT
 public:
@@ -49,9 +50,9 @@ public:
     void release(const QString &address);
 
     // A peer's answer; false when it is not one this round waits for.
-    bool delivered(const QString &source);
-    bool refused(const QString &source);
-    bool answered(wire::Kind kind, const QString &source, int row);
+    bool delivered(const QString &source) override;
+    bool refused(const QString &source) override;
+    bool answered(wire::Kind kind, const QString &source, int row) override;
 
     // "送信済 2、拒否 1": how many are in each state, in the states' order.
     QString summary() const;

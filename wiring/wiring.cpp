@@ -1,5 +1,6 @@
 #include "wiring.h"
 
+#include "answertaker.h"
 #include "datagramport.h"
 #include "dispatcher.h"
 #include "historybrowser.h"
@@ -7,8 +8,9 @@
 #include "inbox.h"
 #include "receiver.h"
 #include "resultpresenter.h"
-#include "sendround.h"
 #include "store.h"
+
+#include <algorithm>
 
 namespace wiring {
 
@@ -48,25 +50,28 @@ void historyToBrowser(HistoryModel &history, HistoryBrowser &browser)
                      &HistoryBrowser::rowsGone);
 }
 
-void answersToResults(Dispatcher &dispatcher, HistoryModel &history, SendRound &round,
-                      ResultPresenter &results)
+void answersToResults(Dispatcher &dispatcher, HistoryModel &history,
+                      std::vector<AnswerTaker *> takers, ResultPresenter &results)
 {
+    const auto taken = [takers](const auto &take) {
+        return std::any_of(takers.begin(), takers.end(), take);
+    };
     QObject::connect(&dispatcher, &Dispatcher::delivered, &results,
-                     [&round, &results](const wire::Name &name, const QString &source) {
-                         if (!round.delivered(source))
+                     [taken, &results](const wire::Name &name, const QString &source) {
+                         if (!taken([&](AnswerTaker *t) { return t->delivered(source); }))
                              results.delivered(name);
                      });
     QObject::connect(&dispatcher, &Dispatcher::refused, &results,
-                     [&round, &results](const QString &source) {
-                         if (!round.refused(source))
+                     [taken, &results](const QString &source) {
+                         if (!taken([&](AnswerTaker *t) { return t->refused(source); }))
                              results.refused();
                      });
     QObject::connect(&dispatcher, &Dispatcher::answered, &results,
-                     [&history, &round, &results](wire::Kind kind, const wire::Name &name, int row,
-                                                  const QString &source) {
+                     [taken, &history, &results](wire::Kind kind, const wire::Name &name, int row,
+                                                 const QString &source) {
                          // A number outside the list names no row.
                          history.logSetResult(row, kind == wire::Kind::Discard);
-                         if (!round.answered(kind, source, row))
+                         if (!taken([&](AnswerTaker *t) { return t->answered(kind, source, row); }))
                              results.answered(kind, name);
                      });
 }

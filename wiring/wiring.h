@@ -1,5 +1,8 @@
 #pragma once
 
+#include <vector>
+
+class AnswerTaker;
 class DatagramPort;
 class Dispatcher;
 class HistoryBrowser;
@@ -7,7 +10,6 @@ class HistoryModel;
 class Inbox;
 class Receiver;
 class ResultPresenter;
-class SendRound;
 class Store;
 
 // How the parts below the windows hear of each other. Every connection
@@ -23,10 +25,10 @@ void storeToInbox(Store &store, Inbox &inbox);
 void portToDispatcher(DatagramPort &port, Dispatcher &dispatcher);
 void inboxToReceiver(Inbox &inbox, Receiver &receiver);
 void historyToBrowser(HistoryModel &history, HistoryBrowser &browser);
-// A peer's answer completes the history row it names, then shows: in the
-// round's list when it answers a message sent to several, else in its own
-// result window.
-void answersToResults(Dispatcher &dispatcher, HistoryModel &history, SendRound &round,
-                      ResultPresenter &results);
+// A peer's answer completes the history row it names, then goes to the
+// first taker that waits for it (a message sent to several, one sent by
+// another program), else shows in its own result window.
+void answersToResults(Dispatcher &dispatcher, HistoryModel &history,
+                      std::vector<AnswerTaker *> takers, ResultPresenter &results);
 
 } // namespace wiring

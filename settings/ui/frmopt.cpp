@@ -3,6 +3,7 @@
 #include "autostart.h"
 #include "controls.h"
 #include "dialogs.h"
+#include "notifysettings.h"
 #include "passwordgate.h"
 #include "searchsettings.h"
 #include "searchtargets.h"
@@ -36,10 +37,10 @@ QString trueFalse(bool on)
 
 } // namespace
 
-FrmOpt::FrmOpt(SettingsStore &store, SearchSettings &search, Dialogs &dialogs, NameCheck nameUsable,
-               Autostart &autostart, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_store(store), m_search(search), m_dialogs(dialogs),
-      m_nameUsable(std::move(nameUsable)), m_autostart(autostart)
+FrmOpt::FrmOpt(SettingsStore &store, SearchSettings &search, NotifySettings &notify,
+               Dialogs &dialogs, NameCheck nameUsable, Autostart &autostart, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_store(store), m_search(search), m_notify(notify),
+      m_dialogs(dialogs), m_nameUsable(std::move(nameUsable)), m_autostart(autostart)
 {
     setObjectName(QStringLiteral("FrmOpt"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -158,11 +159,13 @@ FrmOpt::FrmOpt(SettingsStore &store, SearchSettings &search, Dialogs &dialogs, N
     ChkIcon = check(p, "ChkIcon", QStringLiteral("起動時、ｱｲｺﾝをﾗﾝﾀﾞﾑに表示させる。"));
     Label3 = named(new QLabel(QStringLiteral("※次回起動時から有効です。"), p), "Label3");
     ChkStartup = check(p, "ChkStartup", QStringLiteral("ﾛｸﾞｲﾝ時に自動で起動する。"));
+    ChkNotify = check(p, "ChkNotify", QStringLiteral("デスクトップ通知も表示する"));
     column = new QVBoxLayout(p);
     column->addWidget(ChkIcon);
     column->addWidget(Label3);
     column->addSpacing(twips::toPixelsY(180)); // the note above is the random icon's
     column->addWidget(ChkStartup);
+    column->addWidget(ChkNotify);
     column->addStretch();
 
     // ﾈｯﾄﾜｰｸ: where a search goes besides this copy's own networks.
@@ -249,6 +252,7 @@ void FrmOpt::fill()
     TxtName->setText(s.optName);
     ChkBlink->setChecked(s.blinkIcon);
     ChkStartup->setChecked(m_autostart.isEnabled());
+    ChkNotify->setChecked(m_notify.withTray());
     TxtTargets->setPlainText(m_search.targets().join(u'\n'));
     m_draft = s;
     fillDisplay();
@@ -393,6 +397,10 @@ bool FrmOpt::apply()
             targets << line.trimmed();
     if (!m_search.setTargets(targets))
         m_dialogs.messageBox({QStringLiteral("検索先を保存できませんでした。"),
+                              QStringLiteral("ｴﾗｰ確認"), Dialogs::Icon::Critical,
+                              Dialogs::Buttons::Ok, Dialogs::Ok});
+    if (!m_notify.setWithTray(ChkNotify->isChecked()))
+        m_dialogs.messageBox({QStringLiteral("通知の設定を保存できませんでした。"),
                               QStringLiteral("ｴﾗｰ確認"), Dialogs::Icon::Critical,
                               Dialogs::Buttons::Ok, Dialogs::Ok});
     // What was gathered is in force now, saved or not; a failed save has

@@ -16,6 +16,7 @@ class QPushButton;
 class QRadioButton;
 class QTabBar;
 class QPlainTextEdit;
+class NotifySettings;
 class SearchSettings;
 class SettingsStore;
 
@@ -32,8 +33,8 @@ public:
     // that reads as a notice word would make every message a notice).
     using NameCheck = std::function<bool(const QString &name)>;
 
-    FrmOpt(SettingsStore &store, SearchSettings &search, Dialogs &dialogs, NameCheck nameUsable,
-           Autostart &autostart, QWidget *parent = nullptr);
+    FrmOpt(SettingsStore &store, SearchSettings &search, NotifySettings &notify, Dialogs &dialogs,
+           NameCheck nameUsable, Autostart &autostart, QWidget *parent = nullptr);
 
     // Puts the settings into the controls (also over unsaved edits).
     void fill();
@@ -69,6 +70,7 @@ private:
     // その他
     QCheckBox *ChkIcon;
     QCheckBox *ChkStartup; // kept as the autostart entry, not in the settings file
+    QCheckBox *ChkNotify;  // kept in portana.ini
     QLabel *Label3;
     // ﾈｯﾄﾜｰｸ
     QLabel *LblTargets;
@@ -94,6 +96,7 @@ private:
 
     SettingsStore &m_store;
     SearchSettings &m_search;
+    NotifySettings &m_notify;
     Dialogs &m_dialogs;
     NameCheck m_nameUsable;
     Autostart &m_autostart;

@@ -60,6 +60,7 @@ private slots:
     void cancelDropsAColour();
     void startAtLogin();
     void searchTargetsFromTheNetworkPage();
+    void desktopNotificationAlsoWithATray();
     void noticeWordsAreNoNames_data();
     void noticeWordsAreNoNames();
     void splitterClamps_data();
@@ -338,6 +339,35 @@ void OptionsTest::searchTargetsFromTheNetworkPage()
     c.t.clock.setTime(u"10:16:30"_s);
     c.click(control<QPushButton>(windows(c.p()).frmSnd(), "CmdKensaku"));
     QCOMPARE(status->text(), u"検索 10:16:30（届かない検索先：198.18.7.0/30、198.18.8.255）"_s);
+}
+
+void OptionsTest::desktopNotificationAlsoWithATray()
+{
+    Copy c;
+    QVERIFY(c.t.start());
+    const QByteArray message = cp932::encode(u"鈴木 "_s + sp(15) + u"09:08:073       本文"_s);
+    // With a tray, the tray alone tells of an arrival.
+    c.t.port->feed(message, Peer);
+    QVERIFY(c.t.notifier.shown.isEmpty());
+
+    choose(c.p(), "mnuOther");
+    FrmOpt *o = windows(c.p()).frmOpt();
+    auto *notify = control<QCheckBox>(o, "ChkNotify");
+    QCOMPARE(notify->text(), u"デスクトップ通知も表示する"_s);
+    QVERIFY(!notify->isChecked());
+    notify->click();
+    // A file that cannot be written is told; the next OK writes it.
+    QVERIFY(QDir(c.t.folder.path()).mkdir(u"portana.ini"_s));
+    c.click(control<QPushButton>(o, "CmdWrite"));
+    QCOMPARE(c.t.dialogs.shown.last().text, u"通知の設定を保存できませんでした。"_s);
+    QVERIFY(QDir(c.t.folder.path()).rmdir(u"portana.ini"_s));
+    c.click(control<QPushButton>(o, "CmdOK"));
+    QFile ini(c.t.folder.filePath(u"portana.ini"_s));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QCOMPARE(ini.readAll(), QByteArray("[notify]\nwithTray=true\n"));
+
+    c.t.port->feed(message, u"127.0.9.8"_s);
+    QCOMPARE(c.t.notifier.shown, QStringList{u"ぽるとな～|鈴木 からメッセージが届きました"_s});
 }
 
 void OptionsTest::noticeWordsAreNoNames_data()

@@ -331,6 +331,49 @@ class Receive(unittest.TestCase):
             with open(record, encoding="utf-8") as f:
                 shown = f.read().splitlines()
             self.assertEqual(shown, ["ぽるとな～\tぽるとな～\t&lt;b&gt;Z&lt;/b&gt; からメッセージが届きました"])
+
+            # Another program, through the bus: the copy offers its interface.
+            def client(*args, **kw):
+                return subprocess.run(["ip", "netns", "exec", h.ns, "env", "DBUS_SESSION_BUS_ADDRESS=" + bus,
+                                       c.lab.portana] + list(args), capture_output=True, text=True,
+                                      timeout=30, **kw)
+            shape = subprocess.run(["gdbus", "introspect", "--session", "--dest", "jp.portana.Portana",
+                                    "--object-path", "/jp/portana/Portana"], capture_output=True, text=True,
+                                   env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus), timeout=10).stdout
+            self.assertIn("interface jp.portana.Portana1 {", shape)
+            for member in ("Send(", "Peers(", "Search(", "MessageArrived(", "PeersChanged(",
+                           "readonly i WaitingCount", "readonly b Away"):
+                self.assertIn(member, shape)
+            # A shell tells the peer in one line and learns from the status that it arrived.
+            sender = subprocess.Popen(["ip", "netns", "exec", h.ns, "env", "DBUS_SESSION_BUS_ADDRESS=" + bus,
+                                       c.lab.portana, "--send", "198.18.0.9", "ビルド完了"])
+            src, data = peer.recv(10)
+            self.assertEqual(src, h.address)
+            self.assertEqual(data[:20], pad("solo").encode())
+            self.assertRegex(data[20:28].decode(), r"^\d\d:\d\d:\d\d$")
+            self.assertEqual(data[28:], pad("2", 8).encode() + enc("ビルド完了"))
+            peer.send(h.address, enc("送信         ") + pad("zpeer").encode())
+            self.assertEqual(sender.wait(15), 0)
+            # A search from the command line; the peer that answers is listed.
+            self.assertEqual(client("--search").returncode, 0)
+            self.assertEqual(peer.recv()[1], enc("GROUP検索"))
+            peer.drain(0.3)
+            peer.send(h.address, enc("GROUP  検索結果") + b"zlogin" + b"\0" * 14 + pad("198.18.0.9").encode()
+                      + b" " * 20 + pad("zpeer").encode() + enc("－"))
+            time.sleep(0.5)
+            listed = client("--peers")
+            self.assertEqual(listed.returncode, 0)
+            # The copy lists itself too, under the login it runs as.
+            self.assertRegex(listed.stdout, r"^solo\t[^\t\n]+\t198\.18\.0\.2\nzpeer\tzlogin\t198\.18\.0\.9\n$")
+            # A refusal, and a peer nobody knows.
+            refused = subprocess.Popen(["ip", "netns", "exec", h.ns, "env", "DBUS_SESSION_BUS_ADDRESS=" + bus,
+                                        c.lab.portana, "--send", "zpeer", "-"], stdin=subprocess.PIPE, text=True)
+            refused.stdin.write("二度目\n")
+            refused.stdin.close()
+            self.assertEqual(peer.recv(10)[1][28:], pad("3", 8).encode() + enc("二度目"))
+            peer.send(h.address, enc("OTHER送信"))
+            self.assertEqual(refused.wait(15), 1)
+            self.assertEqual(client("--send", "nobody", "x").returncode, 5)
         finally:
             for p in (server, daemon):
                 p.terminate()

@@ -133,7 +133,7 @@ void SendRoundTest::answers()
     Dispatcher dispatcher(port, transport, settings, user, users, note, clock);
     ResultPresenter results(settings, clock);
     wiring::portToDispatcher(port, dispatcher);
-    wiring::answersToResults(dispatcher, history, round, results);
+    wiring::answersToResults(dispatcher, history, {&round}, results);
     QSignalSpy single(&results, &ResultPresenter::resultShown);
     QSignalSpy troubled(&round, &SendRound::troubled);
 

@@ -3,6 +3,7 @@
 #include "autostart.h"
 #include "fakes.h"
 #include "frmopt.h"
+#include "notifysettings.h"
 #include "searchsettings.h"
 #include "settingsstore.h"
 
@@ -54,8 +55,9 @@ void FrmOptTest::eachBoxItsOwnField()
     store.settings().fontName = QStringLiteral("F");
     Autostart autostart(dir.filePath(QStringLiteral("autostart")), QStringLiteral("/p"));
     SearchSettings search(dir.filePath(QStringLiteral("portana.ini")), {});
+    NotifySettings notify(dir.filePath(QStringLiteral("portana.ini")), {});
     FrmOpt w(
-        store, search, dialogs, [](const QString &) { return true; }, autostart);
+        store, search, notify, dialogs, [](const QString &) { return true; }, autostart);
     QVERIFY(store.optWrite());
     QFile file(store.filePath());
     QVERIFY(file.open(QIODevice::ReadOnly));

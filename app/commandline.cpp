@@ -1,0 +1,144 @@
+#include "commandline.h"
+
+#include "scripting.h"
+
+#include <QTextStream>
+
+namespace commandline {
+
+namespace {
+
+const QString Usage = QStringLiteral(
+    "使い方: portana [--help | --version | --send 相手 本文 | --peers | --search]\n");
+
+const QString Help =
+    QStringLiteral("ぽるとな～: 同じネットワークの仲間にメッセージを送るツールです。\n"
+                   "起動するとタスクトレイに入り、アイコンから操作します。\n"
+                   "設定ファイル optGFile.dat は ~/.config/portana/ に置かれます\n"
+                   "(実行ファイルと同じフォルダにあれば、そちらを使います)。\n"
+                   "  --help              この説明を表示して終了します\n"
+                   "  --version           版を表示して終了します\n"
+                   "起動中のぽるとな～に頼むこと (ぽるとな～は新たに起動しません):\n"
+                   "  --send 相手 本文    相手 (表示名、ﾛｸﾞｲﾝ名、IPｱﾄﾞﾚｽ) に本文を送ります。\n"
+                   "                      本文が - なら標準入力から読みます\n"
+                   "  --peers             一覧の相手を 1 行に 1 人、表示名・ﾛｸﾞｲﾝ名・IPｱﾄﾞﾚｽを\n"
+                   "                      ﾀﾌﾞで区切って表示します\n"
+                   "  --search            相手を検索し直します\n"
+                   "終了ｽﾃｰﾀｽ: 0 届いた  1 拒否された  2 使い方の誤り\n"
+                   "           3 ぽるとな～が起動していない  4 応答がない  5 相手が見つからない\n");
+
+Command usage(const QString &error)
+{
+    Command c;
+    c.kind = Command::Kind::Usage;
+    c.error = error;
+    return c;
+}
+
+} // namespace
+
+Command parse(const QStringList &args)
+{
+    Command c;
+    if (args.isEmpty())
+        return c;
+    const QString &first = args.first();
+    qsizetype wanted = 1; // how many arguments the option takes, itself included
+    if (first == u"--help" || first == u"-h") {
+        c.kind = Command::Kind::Help;
+    } else if (first == u"--version") {
+        c.kind = Command::Kind::Version;
+    } else if (first == u"--peers") {
+        c.kind = Command::Kind::Peers;
+    } else if (first == u"--search") {
+        c.kind = Command::Kind::Search;
+    } else if (first == u"--send") {
+        c.kind = Command::Kind::Send;
+        wanted = 3;
+        if (args.size() < 3)
+            return usage(QStringLiteral("--send には相手と本文が要ります"));
+        c.peer = args[1];
+        c.text = args[2];
+        if (c.peer.trimmed().isEmpty())
+            return usage(QStringLiteral("相手が空です"));
+    } else {
+        return usage(QStringLiteral("不明な引数です: ") + first);
+    }
+    if (args.size() > wanted)
+        return usage(QStringLiteral("不明な引数です: ") + args[wanted]);
+    return c;
+}
+
+bool isClient(const Command &command)
+{
+    using K = Command::Kind;
+    return command.kind == K::Send || command.kind == K::Peers || command.kind == K::Search;
+}
+
+int run(const Command &command, ScriptClient *client, QTextStream &in, QTextStream &out,
+        QTextStream &err, const QString &version)
+{
+    using K = Command::Kind;
+    switch (command.kind) {
+    case K::Start:
+        return Ok;
+    case K::Help:
+        out << Usage << Help;
+        return Ok;
+    case K::Version:
+        out << "portana " << version << '\n';
+        return Ok;
+    case K::Usage:
+        err << "portana: " << command.error << '\n' << Usage;
+        return UsageError;
+    case K::Send:
+    case K::Peers:
+    case K::Search:
+        break;
+    }
+    QString text = command.text;
+    if (command.kind == K::Send && text == u"-") {
+        text = in.readAll();
+        while (text.endsWith(u'\n') || text.endsWith(u'\r'))
+            text.chop(1); // the line break a shell's echo leaves
+    }
+    if (command.kind == K::Send && text.isEmpty()) {
+        err << "portana: 本文が空です\n" << Usage;
+        return UsageError;
+    }
+    if (!client->running()) {
+        err << "portana: 起動中のぽるとな～がありません\n";
+        return NotRunning;
+    }
+    const auto failed = [&](int status) {
+        err << "portana: " << client->error << '\n';
+        return status;
+    };
+    if (command.kind == K::Search)
+        return client->search() ? Ok : failed(NoAnswer);
+    if (command.kind == K::Peers) {
+        const auto peers = client->peers();
+        if (!peers)
+            return failed(NoAnswer);
+        for (const PeerEntry &p : *peers)
+            out << p.name << '\t' << p.login << '\t' << p.address << '\n';
+        return Ok;
+    }
+    const auto result = client->send(command.peer, text);
+    if (!result)
+        return failed(UsageError); // the copy would not take the text
+    if (*result == u"delivered")
+        return Ok;
+    if (*result == u"refused") {
+        err << "portana: 拒否されました\n";
+        return Refused;
+    }
+    if (*result == u"unknown-peer") {
+        err << "portana: 相手が見つかりません: " << command.peer << '\n';
+        return UnknownPeer;
+    }
+    err << "portana: 応答がありません\n";
+    return NoAnswer;
+}
+
+} // namespace commandline

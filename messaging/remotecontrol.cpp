@@ -1,0 +1,133 @@
+#include "remotecontrol.h"
+
+#include "awaynote.h"
+#include "composer.h"
+#include "fieldtext.h"
+#include "localuser.h"
+#include "userlistmodel.h"
+
+#include <QHostAddress>
+#include <QTimer>
+#include <algorithm>
+#include <memory>
+
+RemoteControl::RemoteControl(Composer &composer, UserListModel &users, const LocalUser &user,
+                             const AwayNote &note, std::function<int()> waitingCount,
+                             QObject *parent)
+    : ScriptTarget(parent), m_composer(composer), m_users(users), m_user(user), m_note(note),
+      m_waitingCount(std::move(waitingCount))
+{
+    connect(&m_users, &UserListModel::countChanged, this, &ScriptTarget::peersChanged);
+}
+
+bool RemoteControl::find(const QString &peer, QString *address, QString *name) const
+{
+    const QString wanted = peer.trimmed();
+    const QHostAddress ip(wanted);
+    const bool isAddress = ip.protocol() == QAbstractSocket::IPv4Protocol;
+    for (int r = 0; r < m_users.rowCount(); ++r) {
+        const UserListModel::Row &row = m_users.at(r);
+        if (isAddress ? row.address == wanted
+                      : row.name.trimmed() == wanted || row.login.trimmed() == wanted) {
+            *address = row.address;
+            *name = row.name;
+            return true;
+        }
+    }
+    // An address needs no list: the message goes there as typed.
+    if (!isAddress)
+        return false;
+    *address = *name = ip.toString();
+    return true;
+}
+
+void RemoteControl::send(const QString &peer, const QString &typed, Done done)
+{
+    const QString text = fieldtext::crlf(typed);
+    if (text.isEmpty() || !Composer::fits(m_user.composeName(), text))
+        return done(QStringLiteral("invalid"));
+    QString address, name;
+    if (find(peer, &address, &name))
+        return post(address, name, text, std::move(done));
+    // A name not listed: the list is searched afresh, and the name waited for.
+    auto *wait = new QObject(this);
+    auto over = std::make_shared<bool>(false);
+    const auto tryAgain = [this, peer, text, done, wait, over] {
+        QString a, n;
+        if (*over || !find(peer, &a, &n))
+            return;
+        *over = true;
+        wait->deleteLater();
+        post(a, n, text, done);
+    };
+    connect(&m_users, &UserListModel::countChanged, wait, tryAgain);
+    QTimer::singleShot(SearchWaitMsecs, wait, [done, wait, over] {
+        if (std::exchange(*over, true))
+            return;
+        wait->deleteLater();
+        done(QStringLiteral("unknown-peer"));
+    });
+    m_composer.search();
+}
+
+void RemoteControl::post(const QString &address, const QString &name, const QString &text,
+                         Done done)
+{
+    switch (m_composer.post(address, name, m_user.composeName(), text)) {
+    case Composer::Posted::TooLong:
+        return done(QStringLiteral("invalid"));
+    case Composer::Posted::Refused: // the system would not send it: it never arrives
+        return done(QStringLiteral("no-answer"));
+    case Composer::Posted::Sent:
+        break;
+    }
+    auto *wait = new QObject(this);
+    m_pending.push_back({address, std::move(done), wait});
+    QTimer::singleShot(AnswerWaitMsecs, wait, [this, wait] {
+        finish([wait](const Pending &p) { return p.wait == wait; }, QStringLiteral("no-answer"));
+    });
+}
+
+bool RemoteControl::finish(const std::function<bool(const Pending &)> &which, const QString &result)
+{
+    const auto it = std::find_if(m_pending.begin(), m_pending.end(), which);
+    if (it == m_pending.end())
+        return false;
+    const Done done = it->done;
+    it->wait->deleteLater();
+    m_pending.erase(it);
+    done(result);
+    return true;
+}
+
+bool RemoteControl::delivered(const QString &source)
+{
+    return finish([&source](const Pending &p) { return p.address == source; },
+                  QStringLiteral("delivered"));
+}
+
+bool RemoteControl::refused(const QString &source)
+{
+    return finish([&source](const Pending &p) { return p.address == source; },
+                  QStringLiteral("refused"));
+}
+
+QList<PeerEntry> RemoteControl::peers() const
+{
+    QList<PeerEntry> list;
+    for (int r = 0; r < m_users.rowCount(); ++r) {
+        const UserListModel::Row &row = m_users.at(r);
+        list << PeerEntry{row.name, row.login.trimmed(), row.address};
+    }
+    return list;
+}
+
+void RemoteControl::search()
+{
+    m_composer.search();
+}
+
+bool RemoteControl::away() const
+{
+    return m_note.isSet();
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "answertaker.h"
+#include "scripting.h"
+
+#include <functional>
+#include <list>
+
+class AwayNote;
+class Composer;
+class LocalUser;
+class UserListModel;
+
+// What other programs may do with this copy (through the script host): send
+// as if the user had typed, list and search the peers, and hear that a
+// message arrived, never what it says. A message sent so is silent: its
+// answer goes back to the program, not into a result window.
+class RemoteControl final : public ScriptTarget, public AnswerTaker
+{
+    Q_OBJECT
+public:
+    // How long a send waits for the peer's acknowledgement, and for a name
+    // not listed to answer a search.
+    static constexpr int AnswerWaitMsecs = 10000;
+    static constexpr int SearchWaitMsecs = 2000;
+
+    RemoteControl(Composer &composer, UserListModel &users, const LocalUser &user,
+                  const AwayNote &note, std::function<int()> waitingCount,
+                  QObject *parent = nullptr);
+
+    void send(const QString &peer, const QString &text, Done done) override;
+    QList<PeerEntry> peers() const override;
+    void search() override;
+    int waitingCount() const override { return m_waitingCount(); }
+    bool away() const override;
+
+    bool delivered(const QString &source) override;
+    bool refused(const QString &source) override;
+    bool answered(wire::Kind, const QString &, int) override { return false; }
+
+private:
+    struct Pending
+    {
+        QString address;
+        Done done;
+        QObject *wait; // its timer's context: gone with it
+    };
+    // The listed peer that peer names: the address and the name to record.
+    bool find(const QString &peer, QString *address, QString *name) const;
+    void post(const QString &address, const QString &name, const QString &text, Done done);
+    // Ends the first send which picks out; false when none waits.
+    bool finish(const std::function<bool(const Pending &)> &which, const QString &result);
+
+    Composer &m_composer;
+    UserListModel &m_users;
+    const LocalUser &m_user;
+    const AwayNote &m_note;
+    std::function<int()> m_waitingCount;
+    std::list<Pending> m_pending;
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QList>
+#include <QMetaType>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+
+// A peer as other programs see it.
+struct PeerEntry
+{
+    QString name;
+    QString login;
+    QString address;
+    bool operator==(const PeerEntry &) const = default;
+};
+Q_DECLARE_METATYPE(PeerEntry)
+
+// What other programs may ask of the running copy. Never a body: nothing
+// here reveals what a peer sent.
+class ScriptTarget : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~ScriptTarget() override = default;
+
+    // How a send ended: "delivered", "refused", "no-answer", "unknown-peer";
+    // "invalid" when the text cannot be sent at all (empty, too long).
+    using Done = std::function<void(const QString &result)>;
+    // peer: a display name, a login name or an address.
+    virtual void send(const QString &peer, const QString &text, Done done) = 0;
+    virtual QList<PeerEntry> peers() const = 0;
+    virtual void search() = 0;
+    virtual int waitingCount() const = 0;
+    virtual bool away() const = 0;
+
+signals:
+    void messageArrived(const QString &sender, const QString &address);
+    void peersChanged();
+};
+
+// Where the running copy offers itself to other programs (the session bus
+// on a Linux desktop).
+class ScriptHost
+{
+public:
+    virtual ~ScriptHost() = default;
+    // False when it cannot be offered (no bus); the copy runs all the same.
+    virtual bool serve(ScriptTarget &target) = 0;
+};
+
+// The other side: a program's way to the running copy.
+class ScriptClient
+{
+public:
+    virtual ~ScriptClient() = default;
+    // False when no copy runs.
+    virtual bool running() = 0;
+    // The result, or nothing with error set when the call failed.
+    virtual std::optional<QString> send(const QString &peer, const QString &text) = 0;
+    virtual std::optional<QList<PeerEntry>> peers() = 0;
+    virtual bool search() = 0;
+    QString error;
+};

@@ -1,0 +1,149 @@
+// The command line as a script uses it: what it asks of the running copy,
+// what it prints and its exit status, against a bus the test plays.
+#include "commandline.h"
+#include "scripting.h"
+
+#include <QTest>
+#include <QTextStream>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The running copy as the test plays it; every call is noted.
+struct FakeClient final : ScriptClient
+{
+    bool up = true;
+    std::optional<QString> result;
+    QStringList calls;
+
+    bool running() override
+    {
+        calls << u"running"_s;
+        return up;
+    }
+    std::optional<QString> send(const QString &peer, const QString &text) override
+    {
+        calls << u"send "_s + peer + u'|' + text;
+        if (!result)
+            error = u"送れないﾒｯｾｰｼﾞです（空か、長すぎます）。"_s;
+        return result;
+    }
+    std::optional<QList<PeerEntry>> peers() override
+    {
+        calls << u"peers"_s;
+        return QList<PeerEntry>{{u"鈴木 一郎"_s, u"suzuki"_s, u"198.18.0.5"_s},
+                                {u"山田"_s, u"yamada"_s, u"198.18.0.6"_s}};
+    }
+    bool search() override
+    {
+        calls << u"search"_s;
+        return true;
+    }
+};
+
+} // namespace
+
+class CommandLineTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void statuses_data();
+    void statuses();
+};
+
+void CommandLineTest::statuses_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<QString>("result"); // the copy's answer to Send; empty: an error
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err"); // how it begins
+
+    const QString send = u"send 鈴木|ビルド完了"_s;
+    const QStringList sendArgs{u"--send"_s, u"鈴木"_s, u"ビルド完了"_s};
+    QTest::newRow("delivered") << sendArgs << QString() << true << u"delivered"_s << 0
+                               << QStringList{u"running"_s, send} << QString() << QString();
+    QTest::newRow("refused") << sendArgs << QString() << true << u"refused"_s << 1
+                             << QStringList{u"running"_s, send} << QString()
+                             << u"portana: 拒否されました\n"_s;
+    QTest::newRow("no answer") << sendArgs << QString() << true << u"no-answer"_s << 4
+                               << QStringList{u"running"_s, send} << QString()
+                               << u"portana: 応答がありません\n"_s;
+    QTest::newRow("unknown peer") << sendArgs << QString() << true << u"unknown-peer"_s << 5
+                                  << QStringList{u"running"_s, send} << QString()
+                                  << u"portana: 相手が見つかりません: 鈴木\n"_s;
+    QTest::newRow("text the copy refuses")
+        << sendArgs << QString() << true << QString() << 2 << QStringList{u"running"_s, send}
+        << QString() << u"portana: 送れないﾒｯｾｰｼﾞです"_s;
+    QTest::newRow("no running copy: nothing is sent")
+        << sendArgs << QString() << false << u"delivered"_s << 3 << QStringList{u"running"_s}
+        << QString() << u"portana: 起動中のぽるとな～がありません\n"_s;
+    QTest::newRow("text from standard input")
+        << QStringList{u"--send"_s, u"198.18.0.9"_s, u"-"_s} << u"一行目\n二行目\n"_s << true
+        << u"delivered"_s << 0 << QStringList{u"running"_s, u"send 198.18.0.9|一行目\n二行目"_s}
+        << QString() << QString();
+    QTest::newRow("peers, tab-separated")
+        << QStringList{u"--peers"_s} << QString() << true << QString() << 0
+        << QStringList{u"running"_s, u"peers"_s}
+        << u"鈴木 一郎\tsuzuki\t198.18.0.5\n山田\tyamada\t198.18.0.6\n"_s << QString();
+    QTest::newRow("search") << QStringList{u"--search"_s} << QString() << true << QString() << 0
+                            << QStringList{u"running"_s, u"search"_s} << QString() << QString();
+    QTest::newRow("help lists the statuses")
+        << QStringList{u"--help"_s} << QString() << false << QString() << 0 << QStringList()
+        << u"使い方: portana [--help | --version | --send 相手 本文 | --peers | --search]\n"_s
+        << QString();
+    QTest::newRow("version") << QStringList{u"--version"_s} << QString() << false << QString() << 0
+                             << QStringList() << u"portana 1.2.3\n"_s << QString();
+    // Usage errors never reach the copy.
+    QTest::newRow("send without text")
+        << QStringList{u"--send"_s, u"鈴木"_s} << QString() << true << QString() << 2
+        << QStringList() << QString() << u"portana: --send には相手と本文が要ります\n"_s;
+    QTest::newRow("empty text from input")
+        << QStringList{u"--send"_s, u"鈴木"_s, u"-"_s} << u"\n"_s << true << QString() << 2
+        << QStringList() << QString() << u"portana: 本文が空です\n"_s;
+    QTest::newRow("one too many") << QStringList{u"--peers"_s, u"x"_s} << QString() << true
+                                  << QString() << 2 << QStringList() << QString()
+                                  << u"portana: 不明な引数です: x\n"_s;
+    QTest::newRow("unknown option")
+        << QStringList{u"--bogus"_s} << QString() << true << QString() << 2 << QStringList()
+        << QString() << u"portana: 不明な引数です: --bogus\n"_s;
+}
+
+void CommandLineTest::statuses()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, input);
+    QFETCH(bool, running);
+    QFETCH(QString, result);
+    QFETCH(int, status);
+    QFETCH(QStringList, calls);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    FakeClient client;
+    client.up = running;
+    if (!result.isEmpty())
+        client.result = result;
+    QString inText = input, outText, errText;
+    QTextStream in(&inText), o(&outText), e(&errText);
+    const commandline::Command command = commandline::parse(args);
+    QCOMPARE(commandline::run(command, &client, in, o, e, u"1.2.3"_s), status);
+    o.flush();
+    e.flush();
+    QCOMPARE(client.calls, calls);
+    if (QByteArray(QTest::currentDataTag()) == "help lists the statuses") {
+        QVERIFY(outText.startsWith(out));
+        QVERIFY(outText.contains(u"終了ｽﾃｰﾀｽ: 0 届いた  1 拒否された  2 使い方の誤り\n"_s));
+    } else {
+        QCOMPARE(outText, out);
+    }
+    QVERIFY2(errText.startsWith(err), qPrintable(errText));
+    QCOMPARE(errText.isEmpty(), err.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "commandline_test.moc"

@@ -41,7 +41,6 @@ FrmSndList::FrmSndList(SendRound &round, QWidget *parent)
 
     const QScreen *screen = twips::screenOf(this);
     LstResult->setColumnWidth(SendRound::NameCol, twips::toPixelsX(1800, screen));
-    resize(twips::toPixels(4800, 3600, screen));
 
     connect(CmdOk, &QPushButton::clicked, this, &QWidget::close);
     connect(CmdResend, &QPushButton::clicked, &m_round, &SendRound::resend);
@@ -53,9 +52,10 @@ FrmSndList::FrmSndList(SendRound &round, QWidget *parent)
 void FrmSndList::setSmall(bool small)
 {
     LstResult->setVisible(!small);
+    layout()->activate();
     const QScreen *screen = twips::screenOf(this);
-    if (small)
-        resize(twips::toPixelsX(4800, screen), sizeHint().height());
+    resize(twips::toPixelsX(4800, screen),
+           small ? minimumSizeHint().height() : twips::toPixelsY(3600, screen));
 }
 
 void FrmSndList::refresh()

@@ -24,7 +24,9 @@ bool RemoteControl::find(const QString &peer, QString *address, QString *name) c
 {
     const QString wanted = peer.trimmed();
     const QHostAddress ip(wanted);
-    const bool isAddress = ip.protocol() == QAbstractSocket::IPv4Protocol;
+    // Dotted in full: a name of digits ("12") is a name, not 0.0.0.12.
+    const bool isAddress =
+        ip.protocol() == QAbstractSocket::IPv4Protocol && ip.toString() == wanted;
     for (int r = 0; r < m_users.rowCount(); ++r) {
         const UserListModel::Row &row = m_users.at(r);
         if (isAddress ? row.address == wanted
@@ -37,7 +39,7 @@ bool RemoteControl::find(const QString &peer, QString *address, QString *name) c
     // An address needs no list: the message goes there as typed.
     if (!isAddress)
         return false;
-    *address = *name = ip.toString();
+    *address = *name = wanted;
     return true;
 }
 

@@ -17,6 +17,26 @@ class DBusScriptHost final : public QObject, public ScriptHost, protected QDBusC
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "jp.portana.Portana1")
+    // As the bus shows it: the arguments by name.
+    Q_CLASSINFO("D-Bus Introspection",
+                "  <interface name=\"jp.portana.Portana1\">\n"
+                "    <method name=\"Send\">\n"
+                "      <arg name=\"peer\" type=\"s\" direction=\"in\"/>\n"
+                "      <arg name=\"text\" type=\"s\" direction=\"in\"/>\n"
+                "      <arg name=\"result\" type=\"s\" direction=\"out\"/>\n"
+                "    </method>\n"
+                "    <method name=\"Peers\">\n"
+                "      <arg name=\"peers\" type=\"a(sss)\" direction=\"out\"/>\n"
+                "    </method>\n"
+                "    <method name=\"Search\"/>\n"
+                "    <property name=\"WaitingCount\" type=\"i\" access=\"read\"/>\n"
+                "    <property name=\"Away\" type=\"b\" access=\"read\"/>\n"
+                "    <signal name=\"MessageArrived\">\n"
+                "      <arg name=\"sender\" type=\"s\"/>\n"
+                "      <arg name=\"address\" type=\"s\"/>\n"
+                "    </signal>\n"
+                "    <signal name=\"PeersChanged\"/>\n"
+                "  </interface>\n")
     Q_PROPERTY(int WaitingCount READ waitingCount SCRIPTABLE true)
     Q_PROPERTY(bool Away READ away SCRIPTABLE true)
 public:

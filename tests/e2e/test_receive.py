@@ -341,7 +341,8 @@ class Receive(unittest.TestCase):
                                     "--object-path", "/jp/portana/Portana"], capture_output=True, text=True,
                                    env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus), timeout=10).stdout
             self.assertIn("interface jp.portana.Portana1 {", shape)
-            for member in ("Send(", "Peers(", "Search(", "MessageArrived(", "PeersChanged(",
+            for member in ("Send(in  s peer,\n", "in  s text,\n", "out s result);", "Peers(out a(sss) peers);",
+                           "Search();", "MessageArrived(s sender,\n", "PeersChanged();",
                            "readonly i WaitingCount", "readonly b Away"):
                 self.assertIn(member, shape)
             # A shell tells the peer in one line and learns from the status that it arrived.

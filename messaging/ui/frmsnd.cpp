@@ -92,6 +92,8 @@ FrmSnd::FrmSnd(Composer &composer, UserListModel &users, GroupSettings &groups, 
             &UserListModel::sortByColumn);
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &FrmSnd::ListView1_SelectionChanged);
+    // A new search empties the list, and the choice with it (without a word).
+    connect(&m_users, &UserListModel::modelReset, this, &FrmSnd::ListView1_SelectionChanged);
     connect(CboGroup, &QComboBox::activated, this, &FrmSnd::CboGroup_Activated);
     connect(&m_groups, &GroupSettings::changed, this, &FrmSnd::listGroups);
 
@@ -181,9 +183,9 @@ void FrmSnd::showAwayNote(const QString &note)
 void FrmSnd::CmdSend_Click()
 {
     bool sent = false;
-    if (m_several) {
+    if (const QList<int> rows = selectedRows(); rows.size() > 1) {
         std::vector<SendRound::Recipient> recipients;
-        for (int row : selectedRows()) {
+        for (int row : rows) {
             const UserListModel::Row &r = m_users.at(row);
             recipients.push_back({r.name, r.address});
         }

@@ -384,8 +384,12 @@ void ComposeTest::sendToSeveral()
     QVERIFY(!control<QPushButton>(results, "CmdResend")->isEnabled());
     QVERIFY(!topLevel<FrmSndOK>());
 
-    // More than ten asks first, naming how many; No sends nothing.
+    // A new search empties the choice; the recipient box is the user's again.
     choose(p, "mnuSendMsg");
+    QCOMPARE(control<QLineEdit>(w, "TxtTO")->text(), QString());
+    QVERIFY(!control<QLineEdit>(w, "TxtTO")->isReadOnly());
+
+    // More than ten asks first, naming how many; No sends nothing.
     for (int i = 0; i < 12; ++i)
         listPeer(port, i);
     list->selectAll();

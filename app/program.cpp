@@ -132,6 +132,8 @@ void Program::connectParts()
     connect(m_store.get(), &SettingsStore::changed, m_windows.get(), &Windows::applyAppearance);
     connect(m_receiver.get(), &Receiver::arrived, this, &Program::messageArrived);
     connect(m_receiver.get(), &Receiver::arrived, this, &Program::notifyArrival);
+    connect(m_inbox.get(), &Inbox::changed, m_remote.get(), &ScriptTarget::stateChanged);
+    connect(m_note.get(), &AwayNote::changed, m_remote.get(), &ScriptTarget::stateChanged);
     connect(m_receiver.get(), &Receiver::arrived, m_remote.get(),
             [this](const QString &senderName, const QString &address) {
                 emit m_remote->messageArrived(senderName.trimmed(), address);

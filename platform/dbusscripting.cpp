@@ -5,6 +5,8 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMetaType>
 
+#include <utility>
+
 QDBusArgument &operator<<(QDBusArgument &arg, const PeerEntry &p)
 {
     arg.beginStructure();
@@ -41,11 +43,30 @@ bool DBusScriptHost::serve(ScriptTarget &target)
     m_target = &target;
     connect(&target, &ScriptTarget::messageArrived, this, &DBusScriptHost::MessageArrived);
     connect(&target, &ScriptTarget::peersChanged, this, &DBusScriptHost::PeersChanged);
+    connect(&target, &ScriptTarget::stateChanged, this, &DBusScriptHost::tellState);
+    m_waiting = target.waitingCount();
+    m_away = target.away();
     QDBusConnection bus = QDBusConnection::sessionBus();
     return bus.isConnected() &&
            bus.registerObject(QLatin1String(dbusscripting::Path), this,
                               QDBusConnection::ExportScriptableContents) &&
            bus.registerService(QLatin1String(dbusscripting::Service));
+}
+
+void DBusScriptHost::tellState()
+{
+    QVariantMap changed;
+    if (const int waiting = m_target->waitingCount(); waiting != std::exchange(m_waiting, waiting))
+        changed.insert(QStringLiteral("WaitingCount"), waiting);
+    if (const bool away = m_target->away(); away != std::exchange(m_away, away))
+        changed.insert(QStringLiteral("Away"), away);
+    if (changed.isEmpty())
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(
+        QLatin1String(dbusscripting::Path), QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("PropertiesChanged"));
+    signal << QLatin1String(dbusscripting::Interface) << changed << QStringList();
+    QDBusConnection::sessionBus().send(signal);
 }
 
 int DBusScriptHost::waitingCount() const

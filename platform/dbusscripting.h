@@ -57,7 +57,12 @@ signals:
     Q_SCRIPTABLE void PeersChanged();
 
 private:
+    // Tells the bus (PropertiesChanged) which properties changed.
+    void tellState();
+
     ScriptTarget *m_target = nullptr;
+    int m_waiting = 0;
+    bool m_away = false;
 };
 
 class DBusScriptClient final : public ScriptClient

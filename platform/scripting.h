@@ -39,6 +39,8 @@ public:
 signals:
     void messageArrived(const QString &sender, const QString &address);
     void peersChanged();
+    // The waiting count or the note may have changed.
+    void stateChanged();
 };
 
 // Where the running copy offers itself to other programs (the session bus

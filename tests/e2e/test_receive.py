@@ -332,7 +332,8 @@ class Receive(unittest.TestCase):
                 shown = f.read().splitlines()
             self.assertEqual(shown, ["ぽるとな～\tぽるとな～\t&lt;b&gt;Z&lt;/b&gt; からメッセージが届きました"])
 
-            # Another program, through the bus: the copy offers its interface.
+            # Another program, through the bus: the copy offers its interface,
+            # and tells that the message waits (never what it says).
             def client(*args, **kw):
                 return subprocess.run(["ip", "netns", "exec", h.ns, "env", "DBUS_SESSION_BUS_ADDRESS=" + bus,
                                        c.lab.portana] + list(args), capture_output=True, text=True,
@@ -343,7 +344,7 @@ class Receive(unittest.TestCase):
             self.assertIn("interface jp.portana.Portana1 {", shape)
             for member in ("Send(in  s peer,\n", "in  s text,\n", "out s result);", "Peers(out a(sss) peers);",
                            "Search();", "MessageArrived(s sender,\n", "PeersChanged();",
-                           "readonly i WaitingCount", "readonly b Away"):
+                           "readonly i WaitingCount = 1;", "readonly b Away = false;"):
                 self.assertIn(member, shape)
             # A shell tells the peer in one line and learns from the status that it arrived.
             sender = subprocess.Popen(["ip", "netns", "exec", h.ns, "env", "DBUS_SESSION_BUS_ADDRESS=" + bus,
@@ -375,6 +376,21 @@ class Receive(unittest.TestCase):
             peer.send(h.address, enc("OTHER送信"))
             self.assertEqual(refused.wait(15), 1)
             self.assertEqual(client("--send", "nobody", "x").returncode, 5)
+            # A program listening on the bus hears of an arrival and of the
+            # count that changed with it, never of what it says.
+            monitor = subprocess.Popen(["gdbus", "monitor", "--session", "--dest", "jp.portana.Portana"],
+                                       stdout=subprocess.PIPE, text=True,
+                                       env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus))
+            time.sleep(1.0)
+            peer.drain(0.3)
+            peer.send(h.address, message("zpeer", "6", "三通目の本文"))
+            self.assertTrue(peer.recv()[1].startswith(enc("送信         ")))
+            time.sleep(1.0)
+            monitor.terminate()
+            heard = monitor.communicate(timeout=5)[0]
+            self.assertIn("jp.portana.Portana1.MessageArrived ('zpeer', '198.18.0.9')", heard)
+            self.assertIn("PropertiesChanged ('jp.portana.Portana1', {'WaitingCount': <2>}", heard)
+            self.assertNotIn("三通目", heard)
         finally:
             for p in (server, daemon):
                 p.terminate()

@@ -62,7 +62,7 @@ bool GroupSettings::write()
             ini.setArrayIndex(i);
             QStringList members;
             for (const GroupMember &m : m_groups[i].members)
-                members << m.login + u'@' + m.address;
+                members << m.text();
             ini.setValue(QStringLiteral("name"), m_groups[i].name);
             ini.setValue(QStringLiteral("members"), members);
         }

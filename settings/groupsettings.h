@@ -12,6 +12,8 @@ struct GroupMember
     QString login;
     QString address;
     bool operator==(const GroupMember &) const = default;
+    // "login@address", as the file keeps it and the status bar names it.
+    QString text() const { return login + u'@' + address; }
 };
 
 struct Group

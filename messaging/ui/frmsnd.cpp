@@ -6,6 +6,7 @@
 #include "dialogs.h"
 #include "groupsettings.h"
 #include "optsettings.h"
+#include "plaintitle.h"
 #include "sendwindowlayout.h"
 #include "twips.h"
 #include "userlistmodel.h"
@@ -135,7 +136,7 @@ void FrmSnd::showSearch(const QDateTime &when, const QStringList &unreachable)
     if (!unreachable.isEmpty())
         text += QStringLiteral("（届かない検索先：") + unreachable.join(u'、') + u'）';
     panel2->setText(text);
-    panel2->setToolTip(text); // the panel may be too narrow for every name
+    panel2->setToolTip(plainTip(text)); // the panel may be too narrow for every name
 }
 
 void FrmSnd::showUserCount(const QString &text)
@@ -215,8 +216,8 @@ void FrmSnd::ListView1_SelectionChanged()
         for (int row : rows)
             names << m_users.at(row).name;
         TxtTO->setText(names.join(u'、'));
-        TxtTO->setCursorPosition(0); // the first names show; every one in the tip
-        TxtTO->setToolTip(TxtTO->text());
+        TxtTO->setCursorPosition(0);                // the first names show; every one in the tip
+        TxtTO->setToolTip(plainTip(TxtTO->text())); // peers' names, never markup
         CmdLetter->setEnabled(false);
     } else if (m_several) {
         // Back to one (or none): as a click on it would leave it.
@@ -276,13 +277,13 @@ void FrmSnd::chooseGroup(const QString &name)
         ListView1_ItemClick(m_users.index(found.rows.front(), UserListModel::NameCol));
     QStringList missing;
     for (const GroupMember &m : found.missing)
-        missing << m.login + u'@' + m.address;
+        missing << m.text();
     QString text = QStringLiteral("「") + name + QStringLiteral("」") +
                    QString::number(found.rows.size()) + QStringLiteral(" 人");
     if (!missing.isEmpty())
         text += QStringLiteral("（一覧にいない人：") + missing.join(u'、') + u'）';
     panel2->setText(text);
-    panel2->setToolTip(text);
+    panel2->setToolTip(plainTip(text));
 }
 
 void FrmSnd::registerGroup()

@@ -111,6 +111,7 @@ void Program::connectParts()
     wiring::portToDispatcher(*m_port, *m_dispatcher);
     wiring::inboxToReceiver(*m_inbox, *m_receiver);
     wiring::historyToBrowser(*m_history, *m_browser);
+    wiring::storeToBrowser(store, *m_browser);
     connect(m_env.tray, &TrayHost::event, m_tray.get(), &TrayController::hostEvent);
     wiring::answersToResults(*m_dispatcher, *m_history, {m_remote.get(), &m_composer->round()},
                              *m_results);

@@ -24,19 +24,66 @@ Dialogs::Box error(const QString &text, Dialogs::Icon icon = Dialogs::Icon::Excl
 
 HistoryBrowser::HistoryBrowser(HistoryModel &history, const Clock &clock, Dialogs &dialogs,
                                QObject *parent)
-    : QObject(parent), m_history(history), m_clock(clock), m_dialogs(dialogs), m_loader(history)
+    : QObject(parent), m_history(history), m_clock(clock), m_dialogs(dialogs), m_loader(history),
+      m_search(history)
 {
     connect(&m_loader, &HistoryLoader::finished, this, &HistoryBrowser::loadFinished);
+    connect(&m_search, &HistorySearch::changed, this, [this] {
+        // The count grows as the search goes; the detail view keeps its own text.
+        if (m_detail)
+            setPaging();
+        else if (!m_loader.busy())
+            m_status = countText();
+        emit changed();
+    });
 }
 
 QString HistoryBrowser::countText() const
 {
+    if (m_search.active())
+        return QStringLiteral("検索結果： %1 件").arg(m_search.rowCount());
     return QStringLiteral("送受信件数： ") + QString::number(m_history.rowCount());
+}
+
+QString HistoryBrowser::statusText() const
+{
+    if (m_indexed >= 100 || m_status.isEmpty())
+        return m_status;
+    // Until then a search reads the rows not indexed yet, which takes longer.
+    return m_status + QStringLiteral("（検索の準備中 %1%）").arg(m_indexed);
+}
+
+void HistoryBrowser::indexing(qint64 done, qint64 total)
+{
+    const int percent = total > 0 ? int(done * 100 / total) : 100;
+    if (percent == m_indexed)
+        return;
+    m_indexed = percent;
+    emit changed();
+}
+
+int HistoryBrowser::shownCount() const
+{
+    return m_search.active() ? m_search.rowCount() : m_history.rowCount();
+}
+
+HistoryRow HistoryBrowser::shownRow(int n) const
+{
+    if (n < 1 || n > shownCount())
+        return {};
+    return m_search.active() ? m_history.rowByKey(m_search.keyOf(n - 1)) : m_history.row(n);
+}
+
+void HistoryBrowser::find(const QString &text, const QDate &from, const QDate &to)
+{
+    m_search.find(text, from, to);
+    m_status = countText();
+    emit changed();
 }
 
 void HistoryBrowser::rowsGone()
 {
-    if (!m_detail || m_row <= m_history.rowCount())
+    if (!m_detail || m_row <= shownCount())
         return;
     m_detail = false;
     m_status = countText();
@@ -44,45 +91,45 @@ void HistoryBrowser::rowsGone()
 }
 
 namespace {
-template <typename F> QString field(const HistoryModel &h, bool detail, int row, F f)
+template <typename F> QString field(const HistoryRow &row, bool detail, F f)
 {
-    return detail && row >= 1 && row <= h.rowCount() ? f(h.row(row)) : QString();
+    return detail ? f(row) : QString();
 }
 } // namespace
 
 QString HistoryBrowser::fromText() const
 {
     return QStringLiteral("From： ") +
-           field(m_history, m_detail, m_row, [](const HistoryRow &r) { return r.sender; });
+           field(shownRow(m_row), m_detail, [](const HistoryRow &r) { return r.sender; });
 }
 
 QString HistoryBrowser::toText() const
 {
     return QStringLiteral("To： ") +
-           field(m_history, m_detail, m_row, [](const HistoryRow &r) { return r.recipient; });
+           field(shownRow(m_row), m_detail, [](const HistoryRow &r) { return r.recipient; });
 }
 
 QString HistoryBrowser::dateText() const
 {
     return QStringLiteral("DATE： ") +
-           field(m_history, m_detail, m_row, [](const HistoryRow &r) { return r.date; });
+           field(shownRow(m_row), m_detail, [](const HistoryRow &r) { return r.date; });
 }
 
 QString HistoryBrowser::sendTimeText() const
 {
     return QStringLiteral("送信時間： ") +
-           field(m_history, m_detail, m_row, [](const HistoryRow &r) { return r.sendTime; });
+           field(shownRow(m_row), m_detail, [](const HistoryRow &r) { return r.sendTime; });
 }
 
 QString HistoryBrowser::receiveTimeText() const
 {
     return QStringLiteral("受信時間： ") +
-           field(m_history, m_detail, m_row, [](const HistoryRow &r) { return r.receiveTime; });
+           field(shownRow(m_row), m_detail, [](const HistoryRow &r) { return r.receiveTime; });
 }
 
 QString HistoryBrowser::messageText() const
 {
-    return field(m_history, m_detail, m_row, [](const HistoryRow &r) { return r.message; });
+    return field(shownRow(m_row), m_detail, [](const HistoryRow &r) { return r.message; });
 }
 
 void HistoryBrowser::shown()
@@ -93,31 +140,31 @@ void HistoryBrowser::shown()
 
 void HistoryBrowser::setPaging()
 {
-    const int n = m_history.rowCount();
+    const int n = shownCount();
     m_back = m_row > 1;
     m_next = m_row < n;
 }
 
 void HistoryBrowser::openRow(int r)
 {
-    if (r < 1 || r > m_history.rowCount())
+    if (r < 1 || r > shownCount())
         return;
     m_row = r;
     m_detail = true;
     setPaging();
-    m_status = QStringLiteral("送信履歴： ") + QString::number(r) + u'/' +
-               QString::number(m_history.rowCount());
+    m_status =
+        QStringLiteral("送信履歴： ") + QString::number(r) + u'/' + QString::number(shownCount());
     emit changed();
 }
 
 void HistoryBrowser::next()
 {
-    if (!m_detail || m_row >= m_history.rowCount())
+    if (!m_detail || m_row >= shownCount())
         return;
     ++m_row;
     setPaging();
     m_status = QStringLiteral("送受信履歴： ") + QString::number(m_row) + u'/' +
-               QString::number(m_history.rowCount());
+               QString::number(shownCount());
     emit changed();
 }
 
@@ -125,10 +172,10 @@ void HistoryBrowser::back()
 {
     if (!m_detail || m_row < 2)
         return;
-    m_row = std::min(m_row - 1, m_history.rowCount());
+    m_row = std::min(m_row - 1, shownCount());
     setPaging();
     m_status = QStringLiteral("送受信履歴： ") + QString::number(m_row) + u'/' +
-               QString::number(m_history.rowCount());
+               QString::number(shownCount());
     emit changed();
 }
 
@@ -144,6 +191,13 @@ bool HistoryBrowser::ok()
 
 void HistoryBrowser::clear()
 {
+    // The list shows part of the history; the button empties all of it.
+    if (m_search.active() &&
+        m_dialogs.messageBox({QStringLiteral("検索結果だけでなく、すべての履歴を消去します。"
+                                             "よろしいですか？"),
+                              QStringLiteral("送受信履歴"), Dialogs::Icon::Question,
+                              Dialogs::Buttons::YesNo, Dialogs::No}) != Dialogs::Yes)
+        return;
     m_history.clear();
     m_status.clear();
     emit changed();
@@ -151,7 +205,7 @@ void HistoryBrowser::clear()
 
 void HistoryBrowser::save()
 {
-    if (m_history.rowCount() == 0) {
+    if (shownCount() == 0) {
         m_dialogs.messageBox(error(QStringLiteral("保存するﾃﾞｰﾀはありません。")));
         return;
     }
@@ -161,7 +215,14 @@ void HistoryBrowser::save()
         return;
     }
     m_lastPath = path;
-    const QByteArray bytes = historyfile::write(m_history, m_clock.now(), m_status);
+    const QByteArray bytes = m_search.active()
+                                 ? historyfile::write(
+                                       [this](const historyfile::Take &take) {
+                                           for (int n = 1; n <= m_search.rowCount(); ++n)
+                                               take(m_history.rowByKey(m_search.keyOf(n - 1)));
+                                       },
+                                       m_clock.now(), countText())
+                                 : historyfile::write(m_history, m_clock.now(), m_status);
     const auto outcome =
         savefile::save(path, bytes, m_dialogs,
                        {QStringLiteral("ディスクの空き容量が不足しています。"), ErrorTitle,

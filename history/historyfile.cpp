@@ -8,14 +8,18 @@
 namespace historyfile {
 QByteArray write(const HistoryModel &history, const QDateTime &now, const QString &statusText)
 {
+    return write([&history](const Take &take) { history.forEach(take); }, now, statusText);
+}
+
+QByteArray write(const std::function<void(const Take &)> &rows, const QDateTime &now,
+                 const QString &statusText)
+{
     QString text;
-    const int n = history.rowCount(); // taken once
-    text.reserve(64 + n * 64);
     text += recordfile::quoted(QString::fromLatin1(Signature)) + u',' +
             now.date().toString(QStringLiteral("#yyyy-MM-dd#")) + u',' +
             now.time().toString(QStringLiteral("#HH:mm:ss#")) + u',' +
             recordfile::quoted(statusText) + QStringLiteral("\r\n");
-    history.forEach([&text](const HistoryRow &row) {
+    rows([&text](const HistoryRow &row) {
         for (const QString *field : {&row.date, &row.sender, &row.recipient, &row.sendTime,
                                      &row.receiveTime, &row.message}) {
             if (field != &row.date)

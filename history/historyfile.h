@@ -17,6 +17,10 @@ inline constexpr char Signature[] = "FileName:dataFile";
 // its six fields as they stand. A double quote (the format has no escape)
 // is written as an apostrophe, so that the file reads back row for row.
 QByteArray write(const HistoryModel &history, const QDateTime &now, const QString &statusText);
+// The same of the rows rows hands to take, in their order (the rows a search found).
+using Take = std::function<void(const HistoryRow &)>;
+QByteArray write(const std::function<void(const Take &)> &rows, const QDateTime &now,
+                 const QString &statusText);
 
 struct ReadResult
 {

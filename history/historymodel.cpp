@@ -144,15 +144,19 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
+    return cell(m_shown.key(index.row() + 1), index.column(), role);
+}
+
+QVariant HistoryModel::cell(qint64 key, int column, int role) const
+{
     if (role == Qt::TextAlignmentRole)
-        return index.column() == SendTimeCol ? int(Qt::AlignCenter)
-                                             : int(Qt::AlignLeft | Qt::AlignVCenter);
+        return column == SendTimeCol ? int(Qt::AlignCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
     if (role != Qt::DisplayRole)
         return {};
-    const HistoryRow *r = cached(m_shown.key(index.row() + 1));
+    const HistoryRow *r = cached(key);
     if (!r)
         return QString();
-    switch (index.column()) {
+    switch (column) {
     case DateCol:
         return r->date;
     case SenderCol:
@@ -187,6 +191,11 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 HistoryRow HistoryModel::row(int n) const
 {
     return m_log.row(keyOf(n)).value_or(HistoryRow{});
+}
+
+HistoryRow HistoryModel::rowByKey(qint64 key) const
+{
+    return m_log.row(key).value_or(HistoryRow{});
 }
 
 void HistoryModel::forEach(const std::function<void(const HistoryRow &)> &f) const

@@ -53,6 +53,16 @@ public:
 
     // Row number n (1-based), whole; n must name a row.
     HistoryRow row(int n) const;
+    // By key, whole; empty when it is gone.
+    HistoryRow rowByKey(qint64 key) const;
+    // What the list shows of a row in a column (a search shows found rows alike).
+    QVariant cell(qint64 key, int column, int role) const;
+    const HistoryLog::Order &order() const { return m_shown; }
+    // One step of a search (see HistoryTable::find).
+    HistoryTable::Found find(const HistoryTable::Query &query, qint64 after, qint64 last) const
+    {
+        return m_log.find(query, after, last);
+    }
     // Every row, whole, in list order, read a piece at a time.
     void forEach(const std::function<void(const HistoryRow &)> &f) const;
 

@@ -45,6 +45,10 @@ public:
 
     std::vector<HistoryRow> page(qint64 first, qint64 last, int messageChars) const;
     std::optional<HistoryRow> row(qint64 key) const;
+    HistoryTable::Found find(const HistoryTable::Query &query, qint64 after, qint64 last) const
+    {
+        return m_table.find(query, after, last);
+    }
     // Every listed row, whole, in list order, read a piece at a time.
     void forEach(const std::function<void(const HistoryRow &)> &f) const;
 

@@ -1,9 +1,12 @@
 #include "historytable.h"
 
+#include "findterms.h"
 #include "store.h"
 
 #include <QSqlError>
 #include <QVariant>
+
+#include <algorithm>
 
 namespace {
 
@@ -39,7 +42,54 @@ QSqlQuery HistoryTable::prepared(const QString &sql)
 void HistoryTable::forget()
 {
     m_insert.reset();
+    m_index.reset();
     m_saveRun.reset();
+}
+
+HistoryTable::Waiting HistoryTable::notIndexed() const
+{
+    // Rows of an older store wait for the indexer: they have no terms yet.
+    return {m_store.meta(QStringLiteral("findFrom"), 1), m_store.meta(QStringLiteral("findTo"), 0)};
+}
+
+void HistoryTable::index(qint64 key, const QString &sender, const QString &recipient,
+                         const QString &message)
+{
+    if (!m_index)
+        m_index = prepared(QStringLiteral("INSERT INTO history_find(rowid, terms) VALUES(?, ?)"));
+    m_index->addBindValue(key);
+    m_index->addBindValue(findterms::terms(sender, recipient, message));
+    run(*m_index, "index");
+}
+
+void HistoryTable::unindex(qint64 key, const QString &sender, const QString &recipient,
+                           const QString &message)
+{
+    // The index keeps no text: what went in is handed back to take it out.
+    QSqlQuery q = prepared(QStringLiteral(
+        "INSERT INTO history_find(history_find, rowid, terms) VALUES('delete', ?, ?)"));
+    q.addBindValue(key);
+    q.addBindValue(findterms::terms(sender, recipient, message));
+    run(q, "unindex");
+}
+
+void HistoryTable::unindexRows(const QString &where, const QVariantList &values)
+{
+    if (m_store.failing())
+        return;
+    QSqlQuery q = prepared(
+        QStringLiteral("SELECT key, sender, recipient, message FROM history WHERE ") + where);
+    q.setForwardOnly(true);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    if (!run(q, "terms"))
+        return;
+    const Waiting waiting = notIndexed();
+    while (q.next()) {
+        const qint64 key = q.value(0).toLongLong();
+        if (!waiting.holds(key))
+            unindex(key, q.value(1).toString(), q.value(2).toString(), q.value(3).toString());
+    }
 }
 
 bool HistoryTable::run(QSqlQuery &q, const char *what)
@@ -90,6 +140,7 @@ void HistoryTable::clear()
 
 int HistoryTable::removeRange(qint64 first, qint64 last, int limit)
 {
+    unindexRows(QStringLiteral("key BETWEEN ? AND ? ORDER BY key LIMIT ?"), {first, last, limit});
     QSqlQuery q = prepared(QStringLiteral(
         "DELETE FROM history WHERE key IN"
         " (SELECT key FROM history WHERE key BETWEEN ? AND ? ORDER BY key LIMIT ?)"));
@@ -115,11 +166,13 @@ void HistoryTable::insert(const HistoryRow &row, int sentNo)
     q.addBindValue(row.received ? 1 : 0);
     q.addBindValue(sentNo > 0 ? QVariant(sentNo) : QVariant());
     q.addBindValue(Store::text(row.message));
-    run(q, "add");
+    if (run(q, "add"))
+        index(row.key, row.sender, row.recipient, row.message);
 }
 
 void HistoryTable::remove(qint64 key)
 {
+    unindexRows(QStringLiteral("key = ?"), {key});
     QSqlQuery q = prepared(QStringLiteral("DELETE FROM history WHERE key = ?"));
     q.addBindValue(key);
     run(q, "remove");
@@ -128,9 +181,10 @@ void HistoryTable::remove(qint64 key)
 std::vector<HistoryRow> HistoryTable::page(qint64 first, qint64 last, int messageChars)
 {
     std::vector<HistoryRow> rows;
-    QSqlQuery q = prepared(
-        QStringLiteral("SELECT ") + RowColumns +
-        QStringLiteral("substr(message, 1, ?) FROM history WHERE key BETWEEN ? AND ? ORDER BY key"));
+    QSqlQuery q =
+        prepared(QStringLiteral("SELECT ") + RowColumns +
+                 QStringLiteral(
+                     "substr(message, 1, ?) FROM history WHERE key BETWEEN ? AND ? ORDER BY key"));
     q.setForwardOnly(true);
     q.addBindValue(messageChars);
     q.addBindValue(first);
@@ -143,8 +197,8 @@ std::vector<HistoryRow> HistoryTable::page(qint64 first, qint64 last, int messag
 
 std::optional<HistoryRow> HistoryTable::row(qint64 key)
 {
-    QSqlQuery q = prepared(
-        QStringLiteral("SELECT ") + RowColumns + QStringLiteral("message FROM history WHERE key = ?"));
+    QSqlQuery q = prepared(QStringLiteral("SELECT ") + RowColumns +
+                           QStringLiteral("message FROM history WHERE key = ?"));
     q.addBindValue(key);
     if (run(q, "row") && q.next())
         return rowFrom(q);
@@ -153,15 +207,95 @@ std::optional<HistoryRow> HistoryTable::row(qint64 key)
 
 void HistoryTable::each(qint64 first, qint64 last, const std::function<void(const HistoryRow &)> &f)
 {
-    QSqlQuery q = prepared(
-        QStringLiteral("SELECT ") + RowColumns +
-        QStringLiteral("message FROM history WHERE key BETWEEN ? AND ? ORDER BY key"));
+    QSqlQuery q =
+        prepared(QStringLiteral("SELECT ") + RowColumns +
+                 QStringLiteral("message FROM history WHERE key BETWEEN ? AND ? ORDER BY key"));
     q.setForwardOnly(true);
     q.addBindValue(first);
     q.addBindValue(last);
     if (run(q, "each"))
         while (q.next())
             f(rowFrom(q));
+}
+
+HistoryTable::Found HistoryTable::find(const Query &query, qint64 after, qint64 last)
+{
+    constexpr qint64 ScanKeys = 5000;  // rows read whole and checked, a step
+    constexpr qint64 DateKeys = 20000; // rows whose date alone is read
+    constexpr int FoundRows = 2000;
+    Found found{{}, last};
+    if (after >= last)
+        return found;
+    const Waiting waiting = notIndexed();
+    QString sql;
+    QVariantList values;
+    bool check = false;
+    if (query.words.isEmpty()) {
+        found.through = std::min(last, after + DateKeys);
+        sql = QStringLiteral("SELECT key FROM history WHERE key > ? AND key <= ?");
+        values << after << found.through;
+    } else if (waiting.holds(after + 1)) {
+        // Not indexed yet: read and checked.
+        found.through = std::min({last, waiting.to, after + ScanKeys});
+        sql = QStringLiteral("SELECT key, sender, recipient, message FROM history"
+                             " WHERE key > ? AND key <= ?");
+        values << after << found.through;
+        check = true;
+    } else {
+        if (waiting.from > after && waiting.from <= waiting.to)
+            found.through = std::min(last, waiting.from - 1);
+        QStringList match;
+        for (const QString &word : query.words) {
+            match << findterms::match(word);
+            check = check || !findterms::exact(word);
+        }
+        sql = QStringLiteral("SELECT h.key") +
+              (check ? QStringLiteral(", h.sender, h.recipient, h.message") : QString()) +
+              QStringLiteral(" FROM history_find f JOIN history h ON h.key = f.rowid"
+                             " WHERE history_find MATCH ? AND f.rowid > ? AND f.rowid <= ?");
+        values << match.join(QStringLiteral(" AND ")) << after << found.through;
+    }
+    if (!query.from.isEmpty()) {
+        sql += QStringLiteral(" AND date >= ?");
+        values << query.from;
+    }
+    if (!query.to.isEmpty()) {
+        sql += QStringLiteral(" AND date <= ?");
+        values << query.to;
+    }
+    const bool limited = !query.words.isEmpty() && !waiting.holds(after + 1);
+    if (limited)
+        sql += QStringLiteral(" ORDER BY f.rowid LIMIT %1").arg(FoundRows);
+    QSqlQuery q = prepared(sql);
+    q.setForwardOnly(true);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    if (!q.exec()) {
+        qWarning("portana: store: find: %s", qPrintable(q.lastError().text()));
+        return found;
+    }
+    int rows = 0;
+    while (q.next()) {
+        ++rows;
+        const qint64 key = q.value(0).toLongLong();
+        if (check) {
+            const HistoryRow row{QString(), q.value(1).toString(), q.value(2).toString(), QString(),
+                                 QString(), q.value(3).toString()};
+            if (!std::all_of(query.words.begin(), query.words.end(),
+                             [&row](const QString &w) { return findterms::contains(row, w); })) {
+                if (limited)
+                    found.through = key;
+                continue;
+            }
+        }
+        found.keys.push_back(key);
+        if (limited)
+            found.through = key;
+    }
+    if (limited && rows < FoundRows)
+        found.through = values[2].toLongLong();
+    std::sort(found.keys.begin(), found.keys.end());
+    return found;
 }
 
 qint64 HistoryTable::sentWith(int sentNo)
@@ -173,6 +307,7 @@ qint64 HistoryTable::sentWith(int sentNo)
 
 void HistoryTable::setRecipient(qint64 key, const QString &recipient, const QString &receiveTime)
 {
+    reindexRecipient(QStringLiteral("key = ?"), {key}, recipient);
     QSqlQuery q =
         prepared(QStringLiteral("UPDATE history SET recipient = ?, receiveTime = ? WHERE key = ?"));
     q.addBindValue(Store::text(recipient));
@@ -189,6 +324,30 @@ void HistoryTable::setReceiveTime(qint64 key, const QString &receiveTime)
     run(q, "result");
 }
 
+void HistoryTable::reindexRecipient(const QString &where, const QVariantList &values,
+                                    const QString &recipient)
+{
+    if (m_store.failing())
+        return;
+    QSqlQuery q = prepared(
+        QStringLiteral("SELECT key, sender, recipient, message FROM history WHERE ") + where);
+    q.setForwardOnly(true);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    if (!run(q, "terms"))
+        return;
+    const Waiting waiting = notIndexed();
+    while (q.next()) {
+        const qint64 key = q.value(0).toLongLong();
+        if (waiting.holds(key))
+            continue;
+        const QString sender = q.value(1).toString();
+        const QString message = q.value(3).toString();
+        unindex(key, sender, q.value(2).toString(), message);
+        index(key, sender, recipient, message);
+    }
+}
+
 std::vector<qint64> HistoryTable::markWaiting(const QString &recipient, const QString &receiveTime)
 {
     std::vector<qint64> keys;
@@ -198,6 +357,7 @@ std::vector<qint64> HistoryTable::markWaiting(const QString &recipient, const QS
     if (run(waiting, "waiting"))
         while (waiting.next())
             keys.push_back(waiting.value(0).toLongLong());
+    reindexRecipient(QStringLiteral("received = 1 AND receiveTime = ''"), {}, recipient);
     QSqlQuery q = prepared(QStringLiteral("UPDATE history SET recipient = ?, receiveTime = ?"
                                           " WHERE received = 1 AND receiveTime = ''"));
     q.addBindValue(Store::text(recipient));

@@ -3,6 +3,8 @@
 #include "records.h"
 
 #include <QSqlQuery>
+#include <QStringList>
+#include <QVariantList>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -19,6 +21,21 @@ public:
         qint64 seq = 0;
         qint64 first = 0;
         qint64 count = 0;
+    };
+
+    // Rows that show every word (folded, see findterms) and were sent
+    // within the dates (as the rows write them; empty: open).
+    struct Query
+    {
+        QStringList words;
+        QString from;
+        QString to;
+        bool empty() const { return words.isEmpty() && from.isEmpty() && to.isEmpty(); }
+    };
+    struct Found
+    {
+        std::vector<qint64> keys; // ascending
+        qint64 through = 0;       // every key up to this one was looked at
     };
 
     explicit HistoryTable(Store &store);
@@ -40,6 +57,9 @@ public:
     std::optional<HistoryRow> row(qint64 key);
     // Every row of keys first to last, whole, in key order, without holding them all.
     void each(qint64 first, qint64 last, const std::function<void(const HistoryRow &)> &f);
+    // One step of a search among the keys after..last: a few thousand rows
+    // at most, so that a step is short.
+    Found find(const Query &query, qint64 after, qint64 last);
     // The newest row sent with that number; 0: none.
     qint64 sentWith(int sentNo);
     void setRecipient(qint64 key, const QString &recipient, const QString &receiveTime);
@@ -53,9 +73,24 @@ public:
 private:
     bool run(QSqlQuery &q, const char *what);
     QSqlQuery prepared(const QString &sql);
+    // The terms of each row go with it: in, out, and anew with another recipient.
+    struct Waiting
+    {
+        qint64 from = 1;
+        qint64 to = 0;
+        bool holds(qint64 key) const { return key >= from && key <= to; }
+    };
+    Waiting notIndexed() const;
+    void index(qint64 key, const QString &sender, const QString &recipient, const QString &message);
+    void unindex(qint64 key, const QString &sender, const QString &recipient,
+                 const QString &message);
+    void unindexRows(const QString &where, const QVariantList &values);
+    void reindexRecipient(const QString &where, const QVariantList &values,
+                          const QString &recipient);
 
     Store &m_store;
     // Prepared at their first use (the store may open after this table is made).
     std::optional<QSqlQuery> m_insert;
+    std::optional<QSqlQuery> m_index;
     std::optional<QSqlQuery> m_saveRun;
 };

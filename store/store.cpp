@@ -1,6 +1,7 @@
 #include "store.h"
 
 #include "checkpointer.h"
+#include "findindexer.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +32,8 @@ const std::vector<QStringList> Ladder = {
                        " receiveTime TEXT NOT NULL, received INTEGER NOT NULL, sentNo INTEGER,"
                        " message TEXT NOT NULL)"),
         // A peer's answer names the newest row sent with its number.
-        QStringLiteral("CREATE INDEX history_sent ON history(sentNo, key) WHERE sentNo IS NOT NULL"),
+        QStringLiteral(
+            "CREATE INDEX history_sent ON history(sentNo, key) WHERE sentNo IS NOT NULL"),
         // Received rows nobody has answered yet: what 閉じる marks.
         QStringLiteral("CREATE INDEX history_waiting ON history(key)"
                        " WHERE received = 1 AND receiveTime = ''"),
@@ -43,8 +45,20 @@ const std::vector<QStringList> Ladder = {
                        " opened INTEGER NOT NULL, logKey INTEGER NOT NULL, body TEXT NOT NULL)"),
         QStringLiteral("CREATE TABLE meta(name TEXT PRIMARY KEY, value INTEGER NOT NULL)"),
     },
+    // 1 → 2. The search's index: every character and pair of characters of
+    // a row's texts (see findterms), without the texts. The rows there are
+    // now are indexed afterwards, a step at a time (FindIndexer); until then
+    // findFrom..findTo names the keys still to do.
+    {
+        QStringLiteral("CREATE VIRTUAL TABLE history_find USING fts5(terms, content='',"
+                       " detail='none', tokenize='ascii')"),
+        QStringLiteral("INSERT OR REPLACE INTO meta(name, value)"
+                       " SELECT 'findFrom', min(key) FROM history HAVING count(*) > 0"),
+        QStringLiteral("INSERT OR REPLACE INTO meta(name, value)"
+                       " SELECT 'findTo', max(key) FROM history HAVING count(*) > 0"),
+    },
 };
-static_assert(Store::Version == 1, "a new version adds its rung to the ladder");
+static_assert(Store::Version == 2, "a new version adds its rung to the ladder");
 
 const auto OwnerFile = QFile::ReadOwner | QFile::WriteOwner;
 const auto OwnerFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
@@ -65,6 +79,7 @@ Store::~Store()
 void Store::close()
 {
     emit closing();
+    m_indexer.reset();
     m_checkpointer.reset();
     if (m_db.isOpen()) {
         // What a batch left open when the program ends was never acknowledged.
@@ -117,11 +132,24 @@ Store::Problem Store::open(const QString &path)
         m_path = path;
         m_identity = FileIdentity::of(path);
         emit opened();
+        startIndexer();
         return problem;
     }
     m_db.close();
     openInMemory();
     return problem;
+}
+
+void Store::startIndexer()
+{
+    if (meta(QStringLiteral("findTo"), 0) == 0 || !m_identity)
+        return;
+    m_indexer = std::make_unique<FindIndexer>(m_path, *m_identity);
+    connect(m_indexer.get(), &FindIndexer::progress, this, &Store::indexing);
+    connect(m_indexer.get(), &FindIndexer::finished, this, [this] {
+        m_indexer.release()->deleteLater();
+        emit indexing(1, 1);
+    });
 }
 
 void Store::openInMemory()
@@ -263,9 +291,13 @@ void Store::begin()
     }
     m_failed = false;
     emit began();
-    // Without a transaction every statement would be kept on its own.
-    if (!m_db.transaction())
-        failed(QStringLiteral("begin: ") + m_db.lastError().text());
+    // Without a transaction every statement would be kept on its own. It
+    // takes the write lock at once: another connection (the indexer) may
+    // write between two batches, and a batch that began reading an older
+    // state could not write at all.
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        failed(QStringLiteral("begin: ") + q.lastError().text());
 }
 
 bool Store::end()
@@ -310,7 +342,8 @@ void Store::reopen()
     m_checkpointer.reset();
     // SQLite leaves the log of a moved file where it is; the file now at
     // the path would take it for its own.
-    const auto removeOurs = [&path](const QString &suffix, const std::optional<FileIdentity> &ours) {
+    const auto removeOurs = [&path](const QString &suffix,
+                                    const std::optional<FileIdentity> &ours) {
         if (ours && FileIdentity::of(path + suffix) == ours)
             QFile::remove(path + suffix);
     };

@@ -19,13 +19,14 @@
 // changes what it shows at committed(), and goes back to what it held at
 // began() on rolledBack().
 class Checkpointer;
+class FindIndexer;
 
 class Store : public QObject
 {
     Q_OBJECT
 public:
     enum class Problem { None, CannotOpen, Damaged, Newer, ReadOnly };
-    static constexpr int Version = 1;
+    static constexpr int Version = 2;
     // Above this size on disk new messages are refused.
     static constexpr qint64 SizeLimit = qint64(2) << 30;
 
@@ -86,6 +87,9 @@ signals:
     // The file was deleted or replaced under the program: a store was
     // opened at the path again (problem: how that went); read everything back.
     void fileLost(Store::Problem problem);
+    // The rows of an older version get their terms for the search, off the
+    // window thread: done of total so far (done == total: all are found).
+    void indexing(qint64 done, qint64 total);
 
 private:
     void close();
@@ -104,6 +108,7 @@ private:
     // After a batch found the file gone: what it held is written anew at
     // the path when nothing is there, and the store opens the path again.
     void reopen();
+    void startIndexer();
 
     QSqlDatabase m_db;
     QString m_connection;
@@ -119,4 +124,5 @@ private:
     qint64 m_nextKey = 1;
     qint64 m_sizeLimit = SizeLimit;
     std::unique_ptr<Checkpointer> m_checkpointer; // from the first commit to a file
+    std::unique_ptr<FindIndexer> m_indexer;       // while rows of an older version wait
 };

@@ -5,6 +5,7 @@
 #include "dispatcher.h"
 #include "historybrowser.h"
 #include "historymodel.h"
+#include "historysearch.h"
 #include "inbox.h"
 #include "receiver.h"
 #include "resultpresenter.h"
@@ -48,6 +49,19 @@ void historyToBrowser(HistoryModel &history, HistoryBrowser &browser)
                      &HistoryBrowser::rowsGone);
     QObject::connect(&history, &QAbstractItemModel::rowsRemoved, &browser,
                      &HistoryBrowser::rowsGone);
+    HistorySearch &search = browser.search();
+    QObject::connect(
+        &history, &QAbstractItemModel::rowsInserted, &search,
+        [&search](const QModelIndex &, int first, int last) { search.rowsAdded(first, last); });
+    QObject::connect(&history, &QAbstractItemModel::rowsRemoved, &search, &HistorySearch::restart);
+    QObject::connect(&history, &QAbstractItemModel::modelReset, &search, &HistorySearch::restart);
+    QObject::connect(&history, &QAbstractItemModel::dataChanged, &search,
+                     &HistorySearch::rowsChanged);
+}
+
+void storeToBrowser(Store &store, HistoryBrowser &browser)
+{
+    QObject::connect(&store, &Store::indexing, &browser, &HistoryBrowser::indexing);
 }
 
 void answersToResults(Dispatcher &dispatcher, HistoryModel &history,

@@ -25,6 +25,8 @@ void storeToInbox(Store &store, Inbox &inbox);
 void portToDispatcher(DatagramPort &port, Dispatcher &dispatcher);
 void inboxToReceiver(Inbox &inbox, Receiver &receiver);
 void historyToBrowser(HistoryModel &history, HistoryBrowser &browser);
+// How far the index of an older store got shows in the history window.
+void storeToBrowser(Store &store, HistoryBrowser &browser);
 // A peer's answer completes the history row it names, then goes to the
 // first taker that waits for it (a message sent to several, one sent by
 // another program), else shows in its own result window.

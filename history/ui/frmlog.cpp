@@ -6,17 +6,41 @@
 #include "twips.h"
 
 #include <QCloseEvent>
+#include <QDateEdit>
 #include <QDateTime>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeView>
 
 namespace {
+
+// The earliest date stands for "no limit".
+const QDate NoDate(2000, 1, 1);
+
+QDateEdit *dateEdit(QWidget *parent, const char *name)
+{
+    auto *edit = named(new QDateEdit(parent), name);
+    edit->setCalendarPopup(true);
+    edit->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    edit->setMinimumDate(NoDate);
+    edit->setSpecialValueText(QStringLiteral("指定なし"));
+    edit->setDate(NoDate);
+    return edit;
+}
+
+QDate limit(const QDateEdit *edit)
+{
+    return edit->date() == NoDate ? QDate() : edit->date();
+}
 
 QAction *item(QMenu *menu, const char *name, const QString &caption)
 {
@@ -28,7 +52,7 @@ QAction *item(QMenu *menu, const char *name, const QString &caption)
 } // namespace
 
 FrmLog::FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent)
-    : QWidget(parent), m_browser(browser)
+    : QWidget(parent), m_browser(browser), m_history(history), m_pause(new QTimer(this))
 {
     setObjectName(QStringLiteral("FrmLog"));
     setWindowTitle(QStringLiteral("送受信履歴"));
@@ -42,8 +66,14 @@ FrmLog::FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent)
     mnuWrite = item(mnuFile, "mnuWrite", QStringLiteral("保存(&W)"));
 
     Picture1 = named(new QFrame(this), "Picture1");
+    TxtFind = named(new QLineEdit(Picture1), "TxtFind");
+    TxtFind->setPlaceholderText(QStringLiteral("検索 (Ctrl+F)"));
+    TxtFind->setClearButtonEnabled(true);
+    DtpFrom = dateEdit(Picture1, "DtpFrom");
+    LblRange = named(new QLabel(QStringLiteral("～"), Picture1), "LblRange");
+    LblRange->setAlignment(Qt::AlignCenter);
+    DtpTo = dateEdit(Picture1, "DtpTo");
     LvLog = named(new QTreeView(Picture1), "LvLog");
-    LvLog->setModel(&history);
     LvLog->setRootIsDecorated(false);
     LvLog->setUniformRowHeights(true); // a million rows scroll without measuring each
     LvLog->setItemsExpandable(false);
@@ -52,9 +82,7 @@ FrmLog::FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent)
     LvLog->setSelectionMode(QAbstractItemView::SingleSelection);
     LvLog->setEditTriggers(QAbstractItemView::NoEditTriggers);
     LvLog->header()->setStretchLastSection(false);
-    const QScreen *screen = twips::screenOf(this);
-    for (int c = 0; c < HistoryModel::ColumnCount; ++c)
-        LvLog->setColumnWidth(c, twips::toPixelsX(HistoryModel::ColumnWidths[c], screen));
+    showModel();
 
     PicLog = named(new QFrame(this), "PicLog");
     LblFrom = named(new QLabel(PicLog), "LblFrom");
@@ -79,6 +107,22 @@ FrmLog::FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent)
 
     StatusBar1 = statusBar(this, {{&panel1, 2}, {&panel2, 1}, {&panel3, 3}});
 
+    // The list follows the typing once it pauses: a search per keystroke
+    // would start over for every character of a word.
+    m_pause->setSingleShot(true);
+    m_pause->setInterval(250);
+    connect(m_pause, &QTimer::timeout, this, &FrmLog::find);
+    connect(TxtFind, &QLineEdit::textChanged, m_pause, qOverload<>(&QTimer::start));
+    connect(DtpFrom, &QDateEdit::dateChanged, m_pause, qOverload<>(&QTimer::start));
+    connect(DtpTo, &QDateEdit::dateChanged, m_pause, qOverload<>(&QTimer::start));
+    auto *findKey = new QShortcut(QKeySequence::Find, this);
+    connect(findKey, &QShortcut::activated, this, [this] {
+        if (m_browser.detailOpen())
+            return;
+        TxtFind->setFocus(Qt::ShortcutFocusReason);
+        TxtFind->selectAll();
+    });
+
     connect(LvLog, &QTreeView::clicked, this,
             [this](const QModelIndex &index) { m_browser.openRow(index.row() + 1); });
     connect(LvLog, &QTreeView::activated, this,
@@ -95,13 +139,58 @@ FrmLog::FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent)
     connect(mnuAdd, &QAction::triggered, this, [this] { m_browser.load(true); });
 
     const int menuHeight = menuBar->sizeHint().height();
+    const QScreen *screen = twips::screenOf(this);
     resize(twips::toPixelsX(DesignWidth, screen),
            twips::toPixelsY(DesignHeight, screen) + menuHeight);
     refresh();
 }
 
+void FrmLog::find()
+{
+    m_browser.find(TxtFind->text(), limit(DtpFrom), limit(DtpTo));
+}
+
+void FrmLog::clearSearch()
+{
+    for (QObject *o : std::initializer_list<QObject *>{TxtFind, DtpFrom, DtpTo})
+        o->blockSignals(true);
+    TxtFind->clear();
+    DtpFrom->setDate(NoDate);
+    DtpTo->setDate(NoDate);
+    for (QObject *o : std::initializer_list<QObject *>{TxtFind, DtpFrom, DtpTo})
+        o->blockSignals(false);
+    m_pause->stop();
+    find();
+}
+
+void FrmLog::keyPressEvent(QKeyEvent *event)
+{
+    // Esc shows the whole list again.
+    if (event->key() == Qt::Key_Escape && !m_browser.detailOpen() &&
+        (m_browser.search().active() || !TxtFind->text().isEmpty())) {
+        clearSearch();
+        LvLog->setFocus();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void FrmLog::showModel()
+{
+    QAbstractItemModel *model = m_browser.search().active()
+                                    ? static_cast<QAbstractItemModel *>(&m_browser.search())
+                                    : &m_history;
+    if (LvLog->model() == model)
+        return;
+    LvLog->setModel(model);
+    const QScreen *screen = twips::screenOf(this);
+    for (int c = 0; c < HistoryModel::ColumnCount; ++c)
+        LvLog->setColumnWidth(c, twips::toPixelsX(HistoryModel::ColumnWidths[c], screen));
+}
+
 void FrmLog::refresh()
 {
+    showModel();
     const bool detail = m_browser.detailOpen();
     PicLog->setVisible(detail);
     Picture1->setVisible(!detail);
@@ -179,7 +268,16 @@ void FrmLog::relayout()
     const auto len = [screen](double tw) { return twips::toPixelsY(std::max(0.0, tw), screen); };
     const QRect pane(0, top, x(sw - 1400), len(sh - 440));
     Picture1->setGeometry(pane);
-    LvLog->setGeometry(0, 0, pane.width(), pane.height());
+    // The search above the list: the box takes what the dates leave.
+    const int strip = TxtFind->sizeHint().height();
+    const int dateWidth = DtpFrom->sizeHint().width();
+    const int range = LblRange->sizeHint().width() + 8;
+    const int box = std::max(0, pane.width() - 2 * dateWidth - range - 4);
+    TxtFind->setGeometry(0, 0, box, strip);
+    DtpFrom->setGeometry(box + 4, 0, dateWidth, strip);
+    LblRange->setGeometry(box + 4 + dateWidth, 0, range, strip);
+    DtpTo->setGeometry(box + 4 + dateWidth + range, 0, dateWidth, strip);
+    LvLog->setGeometry(0, strip + 2, pane.width(), std::max(0, pane.height() - strip - 2));
     PicLog->setGeometry(pane);
     TxtLog->setGeometry(0, len(500), pane.width(), std::max(0, pane.height() - len(500)));
     const QSize button = twips::toPixels(1095, 375, screen);

@@ -5,6 +5,9 @@
 class HistoryBrowser;
 class HistoryModel;
 class QAction;
+class QDateEdit;
+class QLineEdit;
+class QTimer;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -34,6 +37,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -44,6 +48,10 @@ private:
     QAction *mnuBar1;
     QAction *mnuWrite;
     QFrame *Picture1;
+    QLineEdit *TxtFind;
+    QDateEdit *DtpFrom;
+    QLabel *LblRange;
+    QDateEdit *DtpTo;
     QTreeView *LvLog;
     QFrame *PicLog;
     QLabel *LblFrom;
@@ -64,6 +72,12 @@ private:
 
     void relayout();
     void placeLabels();
+    // The search as the box and the dates stand, after the typing pauses.
+    void find();
+    void clearSearch();
+    void showModel();
 
     HistoryBrowser &m_browser;
+    HistoryModel &m_history;
+    QTimer *m_pause;
 };

@@ -581,7 +581,7 @@ void ReceiveTest::keptAcrossRestart_data()
     QTest::addRow("a folder where the file goes")
         << QByteArray("dir") << QStringLiteral("は開けませんでした。") << 0;
     QTest::addRow("from a newer version: left as it is")
-        << QByteArray("sql:PRAGMA user_version = 2")
+        << QByteArray("sql:PRAGMA user_version = 3")
         << QStringLiteral("は新しい版のぽるとな～のものです。") << 0;
     QTest::addRow("another program's database: left as it is")
         << QByteArray("sql:CREATE TABLE notes(x)") << QStringLiteral("は壊れています。") << 0;
@@ -771,7 +771,7 @@ void ReceiveTest::storeChangedUnderTheProgram()
         other.setDatabaseName(db);
         QVERIFY(other.open());
         QSqlQuery q(other);
-        QVERIFY(q.exec(u"PRAGMA journal_mode = WAL"_s) && q.exec(u"PRAGMA user_version = 2"_s));
+        QVERIFY(q.exec(u"PRAGMA journal_mode = WAL"_s) && q.exec(u"PRAGMA user_version = 3"_s));
         QVERIFY(q.exec(u"PRAGMA wal_autocheckpoint = 0"_s));
         QVERIFY(q.exec(u"CREATE TABLE later(x)"_s) && q.exec(u"INSERT INTO later VALUES(1)"_s));
         QFile::copy(db, db + u".main"_s);

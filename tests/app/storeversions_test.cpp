@@ -3,6 +3,7 @@
 // sent rows went out with, which peers still answer with.
 #include "cp932.h"
 #include "frmrecv.h"
+#include "historybrowser.h"
 #include "historymodel.h"
 #include "inbox.h"
 #include "testprogram.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -53,6 +55,22 @@ void StoreVersionsTest::olderStoreOpens()
         }
         return out;
     };
+    // Its rows are found as soon as it is open, indexed or not yet.
+    const auto found = [&t](const QString &typed) {
+        HistoryBrowser &browser = part<HistoryBrowser>(*t.program);
+        QSignalSpy spy(&browser, &HistoryBrowser::changed);
+        browser.find(typed, {}, {});
+        while (browser.search().running() && spy.wait(1000)) {
+        }
+        QStringList out;
+        for (int r = 0; r < browser.search().rowCount(); ++r)
+            out << browser.search().index(r, HistoryModel::MessageCol).data().toString();
+        return out;
+    };
+    QCOMPARE(found(u"会議"_s),
+             (QStringList{u"会議は 15 時からに変更です"_s, u"明日の会議室は 3 階です"_s}));
+    QCOMPARE(found(u"カタカナ"_s), QStringList{u"了解しました\r\nｶﾀｶﾅ"_s});
+
     QStringList expected{u"26/11/02|taro |鈴木|08:10:00|08:12:30|会議は 15 時からに変更です"_s,
                          u"26/11/02|佐藤 |taro |09:20:00|09:21:05|了解しました\r\nｶﾀｶﾅ"_s,
                          u"26/11/03|Ichi ||10:30:00||明日の会議室は 3 階です"_s,
@@ -82,6 +100,9 @@ void StoreVersionsTest::olderStoreOpens()
     QVERIFY(t.start());
     QCOMPARE(rows(), expected);
     QCOMPARE(part<Inbox>(*t.program).recvCount(), 2);
+    QCOMPARE(found(u"taro"_s),
+             (QStringList{u"会議は 15 時からに変更です"_s, u"了解しました\r\nｶﾀｶﾅ"_s,
+                          u"明日の会議室は 3 階です"_s, u"二番目に送った"_s}));
     t.program.reset();
     {
         QSqlDatabase c = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"version"_s);
@@ -89,7 +110,7 @@ void StoreVersionsTest::olderStoreOpens()
         QVERIFY(c.open());
         QSqlQuery q(c);
         QVERIFY(q.exec(u"PRAGMA user_version"_s) && q.next());
-        QCOMPARE(q.value(0).toInt(), 1);
+        QCOMPARE(q.value(0).toInt(), 2);
     }
     QSqlDatabase::removeDatabase(u"version"_s);
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "fileidentity.h"
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+
+class QThread;
+
+// Gives the rows of a store made by an older version their terms, once, on
+// a thread and connection of its own, a few thousand rows a transaction:
+// the window thread's batches wait at most one step for the write lock, so
+// messages are received and acknowledged all along. Where it got to is kept
+// in the store; the next start goes on from there.
+class FindIndexer : public QObject
+{
+    Q_OBJECT
+public:
+    FindIndexer(const QString &path, FileIdentity identity, QObject *parent = nullptr);
+    ~FindIndexer() override;
+
+signals:
+    // Queued to the thread that made it: done of total keys so far.
+    void progress(qint64 done, qint64 total);
+    void finished();
+
+private:
+    void run();
+    // One step; false when there is nothing left (or the file went).
+    bool step(const QString &connection);
+
+    const QString m_path;
+    const FileIdentity m_identity;
+    QThread *m_thread = nullptr;
+    std::atomic<bool> m_stop{false};
+    qint64 m_first = -1; // the first key to do, as it was at the start
+};

@@ -1,0 +1,213 @@
+// The history window's search as the user sees it: what typing in the box
+// lists, the count in the status bar, the detail view and 保存 over the
+// rows found, and 履歴ｸﾘｱ asking first.
+#include "addrows.h"
+#include "control.h"
+#include "cp932.h"
+#include "fakes.h"
+#include "frmlog.h"
+#include "historybrowser.h"
+#include "historymodel.h"
+#include "wiring.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDateEdit>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Every field differs from row to row, so a match in the wrong column shows.
+const std::vector<HistoryRow> Rows = {
+    {u"26/11/01"_s, u"鈴木 "_s, u"山田"_s, u"08:00:00"_s, u"08:01:00"_s,
+     u"明日の会議室は 3 階です"_s},
+    {u"26/11/02"_s, u"佐藤 "_s, u"taro"_s, u"09:00:00"_s, u"09:01:00"_s, u"会議の資料、議室の鍵"_s},
+    {u"26/11/03"_s, u"Taro "_s, u"鈴木"_s, u"10:00:00"_s, u""_s, u"カタカナのメモ"_s},
+    {u"26/11/04"_s, u"高橋 "_s, u"佐藤"_s, u"11:00:00"_s, u"11:05:00"_s, u"Meeting OK?"_s},
+    {u"26/11/05"_s, u"ｲﾁﾛｰ "_s, u"高橋"_s, u"12:00:00"_s, u""_s, u"ランチは 12 時"_s},
+};
+
+struct Window
+{
+    FakeClock clock;
+    ScriptedDialogs dialogs;
+    HistoryModel history{clock, [] { return u"山田 "_s; }};
+    HistoryBrowser browser{history, clock, dialogs};
+    FrmLog frm{history, browser};
+
+    Window()
+    {
+        clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0)));
+        wiring::historyToBrowser(history, browser);
+        QObject::connect(&browser, &HistoryBrowser::changed, &frm, &FrmLog::refresh);
+        addRows(history, Rows);
+        browser.shown();
+        frm.show();
+        frm.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frm));
+    }
+    // Types into the box as the user does, and waits for the search to end.
+    void type(const QString &text)
+    {
+        auto *box = control<QLineEdit>(&frm, "TxtFind");
+        QTest::keySequence(&frm, QKeySequence::Find);
+        QVERIFY(box->hasFocus());
+        box->selectAll();
+        // As an input method hands over what was typed.
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QApplication::sendEvent(box, &commit);
+        settle();
+    }
+    void settle()
+    {
+        QSignalSpy spy(&browser, &HistoryBrowser::changed);
+        while (spy.wait(1000) && browser.search().running()) {
+        }
+    }
+    QString status() const { return control<QLabel>(&frm, "panel3")->text(); }
+    // The message column of every row the list shows.
+    QStringList listed() const
+    {
+        const QAbstractItemModel *m = control<QAbstractItemView>(&frm, "LvLog")->model();
+        QStringList out;
+        for (int r = 0; r < m->rowCount(); ++r)
+            out << m->index(r, HistoryModel::MessageCol).data().toString();
+        return out;
+    }
+};
+
+} // namespace
+
+class HistorySearchTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void typedWordsFindRows_data();
+    void typedWordsFindRows();
+    void workingOnTheRowsFound();
+};
+
+void HistorySearchTest::typedWordsFindRows_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<QStringList>("found");
+    const QDate none;
+    const QString r1 = Rows[0].message, r2 = Rows[1].message, r3 = Rows[2].message,
+                  r4 = Rows[3].message, r5 = Rows[4].message;
+    QTest::addRow("two characters inside a word")
+        << u"会議"_s << none << none << QStringList{r1, r2};
+    QTest::addRow("one character") << u"階"_s << none << none << QStringList{r1};
+    QTest::addRow("three characters, never pairs far apart")
+        << u"会議室"_s << none << none << QStringList{r1};
+    QTest::addRow("half-width typed, full-width kept")
+        << u"ｶﾀｶﾅ"_s << none << none << QStringList{r3};
+    QTest::addRow("full-width typed, half-width kept")
+        << u"イチロー"_s << none << none << QStringList{r5};
+    QTest::addRow("full-width letters, either case")
+        << u"ｍｅｅｔｉｎｇ"_s << none << none << QStringList{r4};
+    QTest::addRow("ASCII case") << u"ok"_s << none << none << QStringList{r4};
+    QTest::addRow("the sender or the recipient")
+        << u"佐藤"_s << none << none << QStringList{r2, r4};
+    QTest::addRow("a name across the recipient and the sender")
+        << u"taro"_s << none << none << QStringList{r2, r3};
+    QTest::addRow("every word") << u"会議  3"_s << none << none << QStringList{r1};
+    QTest::addRow("no row") << u"会議x"_s << none << none << QStringList{};
+    QTest::addRow("dates at both ends")
+        << u""_s << QDate(2026, 11, 2) << QDate(2026, 11, 4) << QStringList{r2, r3, r4};
+    QTest::addRow("a word within dates")
+        << u"会議"_s << QDate(2026, 11, 2) << none << QStringList{r2};
+    QTest::addRow("until a date") << u"の"_s << none << QDate(2026, 11, 2) << QStringList{r1, r2};
+}
+
+void HistorySearchTest::typedWordsFindRows()
+{
+    QFETCH(QString, typed);
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(QStringList, found);
+    Window w;
+    if (from.isValid())
+        control<QDateEdit>(&w.frm, "DtpFrom")->setDate(from);
+    if (to.isValid())
+        control<QDateEdit>(&w.frm, "DtpTo")->setDate(to);
+    w.type(typed);
+    QCOMPARE(w.listed(), found);
+    QCOMPARE(w.status(), u"検索結果： %1 件"_s.arg(found.size()));
+
+    // A message that arrives while the search is shown joins it when it matches.
+    w.clock.set(QDateTime(QDate(2026, 11, 3), QTime(13, 0, 0)));
+    QString everything;
+    for (const HistoryRow &r : Rows)
+        everything += r.sender + r.recipient + r.message + u'\n';
+    w.history.logAddRecv(u"新人 "_s, everything);
+    w.clock.set(QDateTime(QDate(2026, 12, 20), QTime(13, 0, 0)));
+    w.history.logAddRecv(u"別人 "_s, u"関係ない"_s);
+    const bool joins = !found.isEmpty() && (!to.isValid() || to >= QDate(2026, 11, 3)) &&
+                       (!from.isValid() || from <= QDate(2026, 11, 3));
+    QCOMPARE(w.listed().size(), found.size() + (joins ? 1 : 0));
+    QCOMPARE(w.status(), u"検索結果： %1 件"_s.arg(w.listed().size()));
+
+    // Esc shows the whole list again, with its count.
+    QTest::keyClick(control<QLineEdit>(&w.frm, "TxtFind"), Qt::Key_Escape);
+    QCOMPARE(w.listed().size(), 7);
+    QCOMPARE(w.status(), u"送受信件数： 7"_s);
+    QCOMPARE(control<QLineEdit>(&w.frm, "TxtFind")->text(), QString());
+}
+
+void HistorySearchTest::workingOnTheRowsFound()
+{
+    Window w;
+    w.type(u"会議"_s);
+    auto *view = control<QAbstractItemView>(&w.frm, "LvLog");
+    // The second row found is row 2 of the history; the detail view pages among the found.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(view->model()->index(1, 0)).center());
+    QCOMPARE(control<QLabel>(&w.frm, "LblFrom")->text(), u"From： 佐藤 "_s);
+    QCOMPARE(w.status(), u"送信履歴： 2/2"_s);
+    QVERIFY(!control<QPushButton>(&w.frm, "CmdNext")->isEnabled());
+    QTest::mouseClick(control<QPushButton>(&w.frm, "CmdBack"), Qt::LeftButton);
+    QCOMPARE(control<QLabel>(&w.frm, "LblFrom")->text(), u"From： 鈴木 "_s);
+    QCOMPARE(w.status(), u"送受信履歴： 1/2"_s);
+    QTest::mouseClick(control<QPushButton>(&w.frm, "CmdOK"), Qt::LeftButton);
+    QCOMPARE(w.status(), u"検索結果： 2 件"_s);
+
+    // 保存 writes the rows shown, and the header says they are a search's.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"found.csv"_s);
+    w.dialogs.fileNames << path;
+    w.browser.save();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(
+        cp932::decode(file.readAll()),
+        u"\"FileName:dataFile\",#2026-12-08#,#09:00:00#,\"検索結果： 2 件\"\r\n"
+        "\"26/11/01\",\"鈴木 \",\"山田\",\"08:00:00\",\"08:01:00\",\"明日の会議室は 3 階です\"\r\n"
+        "\"26/11/02\",\"佐藤 \",\"taro\",\"09:00:00\",\"09:01:00\",\"会議の資料、議室の鍵\"\r\n"_s);
+
+    // 履歴ｸﾘｱ empties the whole history, not the rows found, so it asks first.
+    w.dialogs.answerNext(Dialogs::No);
+    QTest::mouseClick(control<QPushButton>(&w.frm, "CmdClear"), Qt::LeftButton);
+    QCOMPARE(w.dialogs.shown.last().text,
+             u"検索結果だけでなく、すべての履歴を消去します。よろしいですか？"_s);
+    QCOMPARE(w.history.rowCount(), 5);
+    w.dialogs.answerNext(Dialogs::Yes);
+    QTest::mouseClick(control<QPushButton>(&w.frm, "CmdClear"), Qt::LeftButton);
+    QCOMPARE(w.history.rowCount(), 0);
+    w.settle();
+    QCOMPARE(w.listed(), QStringList{});
+}
+
+QTEST_MAIN(HistorySearchTest)
+#include "historysearch_test.moc"

@@ -10,6 +10,7 @@
 #include "historyfile.h"
 #include "historyloader.h"
 #include "historymodel.h"
+#include "historyview.h"
 #include "rss.h"
 #include "store.h"
 #include "systemclock.h"
@@ -134,7 +135,7 @@ int main(int argc, char *argv[])
         std::printf("history window: open on %d rows: %.1f ms\n", model.rowCount(),
                     t.nsecsElapsed() / 1e6);
         t.restart();
-        control<QTreeView>(log, "LvLog")->scrollToBottom();
+        control<HistoryView>(log, "LvLog")->scrollToBottom();
         log.repaint();
         std::printf("history window: scroll to the last row: %.1f ms\n", t.nsecsElapsed() / 1e6);
     }

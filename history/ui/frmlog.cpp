@@ -3,6 +3,7 @@
 #include "controls.h"
 #include "historybrowser.h"
 #include "historymodel.h"
+#include "historyview.h"
 #include "twips.h"
 
 #include <QCloseEvent>
@@ -19,7 +20,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
-#include <QTreeView>
 
 namespace {
 
@@ -73,15 +73,7 @@ FrmLog::FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent)
     LblRange = named(new QLabel(QStringLiteral("～"), Picture1), "LblRange");
     LblRange->setAlignment(Qt::AlignCenter);
     DtpTo = dateEdit(Picture1, "DtpTo");
-    LvLog = named(new QTreeView(Picture1), "LvLog");
-    LvLog->setRootIsDecorated(false);
-    LvLog->setUniformRowHeights(true); // a million rows scroll without measuring each
-    LvLog->setItemsExpandable(false);
-    LvLog->setAllColumnsShowFocus(true);
-    LvLog->setSelectionBehavior(QAbstractItemView::SelectRows);
-    LvLog->setSelectionMode(QAbstractItemView::SingleSelection);
-    LvLog->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    LvLog->header()->setStretchLastSection(false);
+    LvLog = named(new HistoryView(Picture1), "LvLog");
     showModel();
 
     PicLog = named(new QFrame(this), "PicLog");
@@ -123,9 +115,9 @@ FrmLog::FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent)
         TxtFind->selectAll();
     });
 
-    connect(LvLog, &QTreeView::clicked, this,
+    connect(LvLog, &HistoryView::clicked, this,
             [this](const QModelIndex &index) { m_browser.openRow(index.row() + 1); });
-    connect(LvLog, &QTreeView::activated, this,
+    connect(LvLog, &HistoryView::activated, this,
             [this](const QModelIndex &index) { m_browser.openRow(index.row() + 1); });
     connect(CmdNext, &QPushButton::clicked, &m_browser, &HistoryBrowser::next);
     connect(CmdBack, &QPushButton::clicked, &m_browser, &HistoryBrowser::back);

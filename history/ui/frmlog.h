@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class HistoryBrowser;
+class HistoryView;
 class HistoryModel;
 class QAction;
 class QDateEdit;
@@ -15,7 +16,6 @@ class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
-class QTreeView;
 
 // "送受信履歴": the history as a list, or one row at a time in the detail
 // view, with the file menu. Created on first use, then only hidden.
@@ -52,7 +52,7 @@ private:
     QDateEdit *DtpFrom;
     QLabel *LblRange;
     QDateEdit *DtpTo;
-    QTreeView *LvLog;
+    HistoryView *LvLog;
     QFrame *PicLog;
     QLabel *LblFrom;
     QLabel *LblTo;

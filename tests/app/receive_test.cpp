@@ -9,6 +9,7 @@
 #include "frmrecv.h"
 #include "frmsnd.h"
 #include "historymodel.h"
+#include "historyview.h"
 #include "icontheme.h"
 #include "inbox.h"
 #include "keptstore.h"
@@ -547,15 +548,15 @@ void ReceiveTest::historyWindowThroughTheGate()
     QCOMPARE(control<QLabel>(log, "panel1")->text() + u' ' + control<QLabel>(log, "panel2")->text(),
              QStringLiteral("2026/12/08 09:05"));
     QCOMPARE(control<QLabel>(log, "panel3")->text(), QStringLiteral("送受信件数： 1"));
-    QCOMPARE(control<QTreeView>(log, "LvLog")->model()->headerData(5, Qt::Horizontal).toString(),
+    QCOMPARE(control<HistoryView>(log, "LvLog")->model()->headerData(5, Qt::Horizontal).toString(),
              QStringLiteral("ﾒｯｾｰｼﾞ"));
-    QCOMPARE(control<QTreeView>(log, "LvLog")->columnWidth(5), twips::toPixelsX(8820));
-    const QRect first = control<QTreeView>(log, "LvLog")
-                            ->visualRect(control<QTreeView>(log, "LvLog")->model()->index(0, 0));
-    QTest::mouseClick(control<QTreeView>(log, "LvLog")->viewport(), Qt::LeftButton, {},
+    QCOMPARE(control<HistoryView>(log, "LvLog")->columnWidth(5), twips::toPixelsX(8820));
+    const QRect first = control<HistoryView>(log, "LvLog")
+                            ->visualRect(control<HistoryView>(log, "LvLog")->model()->index(0, 0));
+    QTest::mouseClick(control<HistoryView>(log, "LvLog")->viewport(), Qt::LeftButton, {},
                       first.center());
     QVERIFY(control<QFrame>(log, "PicLog")->isVisible() &&
-            !control<QTreeView>(log, "LvLog")->isVisible());
+            !control<HistoryView>(log, "LvLog")->isVisible());
     QCOMPARE(control<QLabel>(log, "LblFrom")->text(), QStringLiteral("From： Ichi "));
     QCOMPARE(control<QPlainTextEdit>(log, "TxtLog")->toPlainText(),
              QStringLiteral("一行目\n二行目"));
@@ -563,7 +564,7 @@ void ReceiveTest::historyWindowThroughTheGate()
     // A new row shows in the list at once.
     c.arrive(QStringLiteral("127.0.9.2"), QStringLiteral("Ni") + sp(18),
              QStringLiteral("8       "));
-    QCOMPARE(control<QTreeView>(log, "LvLog")->model()->rowCount(), 2);
+    QCOMPARE(control<HistoryView>(log, "LvLog")->model()->rowCount(), 2);
 
     QVERIFY(log->close() == false); // only hides
     QVERIFY(!log->isVisible());

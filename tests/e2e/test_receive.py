@@ -265,6 +265,46 @@ class Receive(unittest.TestCase):
         self.assertRegex(text, '"zpeer ","ichiro ","' + TIME + '","' + TIME + '","キープ81"')
         self.assertRegex(text, '"zpeer ","","' + TIME + '","","キープ83"\r\n')
 
+        # A history file read in (読込), then searched: Ctrl+F, a word typed,
+        # and 保存 writes just the rows found, with the count.
+        rows = ['"26/11/%02d","%s","%s","09:%02d:00","","%s"' % (day, who, to, day, text)
+                for day, who, to, text in [(1, "鈴木 ", "山田", "明日の会議室は 3 階です"),
+                                           (2, "佐藤 ", "taro", "ﾗﾝﾁは 12 時"),
+                                           (3, "高橋 ", "鈴木", "会議の資料を送ります")]]
+        archive = os.path.join(a.folder, "archive.txt")
+        with open(archive, "wb") as f:
+            f.write(('"FileName:dataFile",#2026-11-30#,#18:00:00#,""\r\n'
+                     + "\r\n".join(rows) + "\r\n").encode("cp932"))
+        self.display.focus(log)
+        self.display.xdotool("key", "alt+f")
+        time.sleep(0.4)
+        self.display.xdotool("key", "r")
+        dialog = self.display.wait_window(pid=a.pid, title="^開く$")
+        self.display.focus(dialog)
+        self.display.type_text(archive)
+        self.display.xdotool("key", "Return")
+        time.sleep(1.5)
+        self.display.focus(log)
+        self.display.xdotool("key", "ctrl+f")
+        self.display.type_text("会議")
+        time.sleep(1.5)
+        self.display.window_shot(log, "window-FrmLog-search")
+        self.display.xdotool("key", "alt+f")
+        time.sleep(0.4)
+        self.display.xdotool("key", "w")
+        dialog = self.display.wait_window(pid=a.pid, title="^名前を付けて保存$")
+        self.display.focus(dialog)
+        found = os.path.join(a.folder, "found.txt")
+        self.display.type_text(found)
+        self.display.xdotool("key", "Return")
+        done = self.display.wait_window(pid=a.pid, title="^送受信履歴$", exclude=[log])
+        self.display.focus(done)
+        self.display.xdotool("key", "Return")
+        with open(found, "rb") as f:
+            text = f.read().decode("cp932")
+        self.assertRegex(text, r'^"FileName:dataFile",#[-\d]+#,#[:\d]+#,"検索結果： 2 件"\r\n')
+        self.assertEqual(text.split("\r\n", 1)[1], rows[0] + "\r\n" + rows[2] + "\r\n")
+
     def test_without_a_tray(self):
         self.start(tray=False)
         h = self.lab.host(2)

@@ -33,9 +33,8 @@ KeptStore::KeptStore(const QString &folder, Dialogs &dialogs)
         QString text = QStringLiteral("履歴と受信ﾒｯｾｰｼﾞの保存先\r%1\rが消されたか、"
                                       "別のファイルに置き換えられました。\r")
                            .arg(QDir::toNativeSeparators(m_path));
-        text += problem == Store::Problem::None
-                    ? QStringLiteral("この場所で保存を続けます。")
-                    : problemText(problem);
+        text += problem == Store::Problem::None ? QStringLiteral("この場所で保存を続けます。")
+                                                : problemText(problem);
         tellLater(text);
     });
 }

@@ -8,10 +8,12 @@
 #include "frmsnd.h"
 #include "groupsettings.h"
 #include "historybrowser.h"
+#include "historykeeper.h"
 #include "historymodel.h"
 #include "icontheme.h"
 #include "inbox.h"
 #include "instanceguard.h"
+#include "keepsettings.h"
 #include "keptstore.h"
 #include "localuser.h"
 #include "networkwatcher.h"
@@ -71,6 +73,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_search = std::make_unique<SearchSettings>(iniFile, m_env.systemSettingsFiles);
     m_groups = std::make_unique<GroupSettings>(iniFile, m_env.systemSettingsFiles);
     m_notify = std::make_unique<NotifySettings>(iniFile, m_env.systemSettingsFiles);
+    m_keep = std::make_unique<KeepSettings>(iniFile, m_env.systemSettingsFiles);
     m_composer = std::make_unique<Composer>(*m_transport, settings, *m_user, *m_users, *m_history,
                                             *m_env.clock, *m_dialogs, *m_search,
                                             m_env.broadcastAddress, m_env.interfaces);
@@ -79,6 +82,12 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_receiver = std::make_unique<Receiver>(*m_inbox, *m_transport, *m_composer, *m_history,
                                             *m_user, *m_dialogs, *m_gate);
     m_browser = std::make_unique<HistoryBrowser>(*m_history, *m_env.clock, *m_dialogs);
+    m_keeper = std::make_unique<HistoryKeeper>(*m_history, *m_env.clock, [this](qint64 key) {
+        for (int n = 1; n <= m_inbox->recvCount(); ++n)
+            if (m_inbox->entry(n).recvLogKey == key)
+                return true;
+        return false;
+    });
     m_results = std::make_unique<ResultPresenter>(settings, *m_env.clock);
     m_remote = std::make_unique<RemoteControl>(*m_composer, *m_users, *m_user, *m_note,
                                                [this] { return m_inbox->recvCount(); });
@@ -87,17 +96,19 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     // The windows are made when first needed: a copy that only waits in the
     // tray never builds them (nor loads their fonts).
     m_windows = std::make_unique<Windows>(
-        Windows::Parts{*m_store, *m_search, *m_notify, *m_dialogs, *m_env.clock, *m_theme, *m_tray,
-                       *m_composer, *m_users, *m_groups, *m_inbox, *m_receiver, *m_gate, *m_history,
-                       *m_browser, *m_note, *m_autostart});
+        Windows::Parts{*m_store, *m_search, *m_notify, *m_keep, *m_dialogs, *m_env.clock, *m_theme,
+                       *m_tray, *m_composer, *m_users, *m_groups, *m_inbox, *m_receiver, *m_gate,
+                       *m_history, *m_browser, *m_note, *m_autostart});
     // Every part that is a QObject also hangs in the program's object tree,
     // where inspection tools find it by type, as they find a window's
     // controls by name. The pointers above still decide the order of teardown.
     for (QObject *part : std::initializer_list<QObject *>{
-             m_ownPort.get(), m_store.get(), m_search.get(), m_groups.get(), m_notify.get(),
-             m_kept.get(), m_theme.get(), m_history.get(), m_users.get(), m_note.get(),
-             m_dispatcher.get(), m_composer.get(), m_inbox.get(), m_receiver.get(), m_browser.get(),
-             m_results.get(), m_remote.get(), m_tray.get(), m_windows.get()})
+             m_ownPort.get(),  m_store.get(),   m_search.get(),   m_groups.get(),
+             m_notify.get(),   m_keep.get(),    m_kept.get(),     m_theme.get(),
+             m_history.get(),  m_users.get(),   m_note.get(),     m_dispatcher.get(),
+             m_composer.get(), m_inbox.get(),   m_receiver.get(), m_browser.get(),
+             m_keeper.get(),   m_results.get(), m_remote.get(),   m_tray.get(),
+             m_windows.get()})
         if (part)
             part->setParent(this);
     connectParts();
@@ -131,6 +142,10 @@ void Program::connectParts()
     connect(m_theme.get(), &IconTheme::changed, this, &Program::themeChanged);
     // Settings put in force by the options dialog show at once.
     connect(m_store.get(), &SettingsStore::changed, m_windows.get(), &Windows::applyAppearance);
+    connect(m_keep.get(), &KeepSettings::changed, m_keeper.get(), [this] {
+        m_keeper->setRule(m_keep->rule());
+        m_keeper->apply();
+    });
     connect(m_receiver.get(), &Receiver::arrived, this, &Program::messageArrived);
     connect(m_receiver.get(), &Receiver::arrived, this, &Program::notifyArrival);
     connect(m_inbox.get(), &Inbox::changed, m_remote.get(), &ScriptTarget::stateChanged);
@@ -238,6 +253,9 @@ Program::StartResult Program::start()
     m_inbox->restore();
     if (m_receiver->waitAgain())
         messageArrived();
+    // The history as long as the user keeps it: now, and once a day.
+    m_keeper->setRule(m_keep->rule());
+    m_keeper->apply();
     // Other programs reach this copy once it is the one that runs.
     if (m_env.scripts)
         m_env.scripts->serve(*m_remote);

@@ -18,6 +18,8 @@ class IconTheme;
 class Inbox;
 class KeptStore;
 class LocalUser;
+class HistoryKeeper;
+class KeepSettings;
 class NotifySettings;
 class PasswordGate;
 class RemoteControl;
@@ -71,6 +73,7 @@ private:
     std::unique_ptr<SearchSettings> m_search;
     std::unique_ptr<GroupSettings> m_groups;
     std::unique_ptr<NotifySettings> m_notify;
+    std::unique_ptr<KeepSettings> m_keep;
     std::unique_ptr<KeptStore> m_kept;
     std::unique_ptr<IconTheme> m_theme;
     std::unique_ptr<LocalUser> m_user;
@@ -81,6 +84,7 @@ private:
     std::unique_ptr<Inbox> m_inbox;
     std::unique_ptr<Receiver> m_receiver;
     std::unique_ptr<HistoryBrowser> m_browser;
+    std::unique_ptr<HistoryKeeper> m_keeper;
     std::unique_ptr<Transport> m_transport;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<Composer> m_composer;

@@ -187,8 +187,8 @@ void Windows::openLetter()
 void Windows::openOptions()
 {
     if (!m_frmOpt) {
-        m_frmOpt = new FrmOpt(m_parts.store, m_parts.search, m_parts.notify, m_parts.dialogs,
-                              wire::nameLeadsMessage, m_parts.autostart);
+        m_frmOpt = new FrmOpt(m_parts.store, m_parts.search, m_parts.notify, m_parts.keep,
+                              m_parts.dialogs, wire::nameLeadsMessage, m_parts.autostart);
         m_frmOpt->setWindowIcon(m_parts.theme.normal());
         connect(m_frmOpt, &FrmOpt::appearancePreviewed, this, [this](const OptSettings &draft) {
             m_preview = draft;

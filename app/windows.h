@@ -30,6 +30,7 @@ class HistoryBrowser;
 class HistoryModel;
 class IconTheme;
 class Inbox;
+class KeepSettings;
 class NotifySettings;
 class PasswordGate;
 class QWidget;
@@ -54,6 +55,7 @@ public:
         SettingsStore &store;
         SearchSettings &search;
         NotifySettings &notify;
+        KeepSettings &keep;
         Dialogs &dialogs;
         const Clock &clock;
         IconTheme &theme;

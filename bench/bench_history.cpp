@@ -10,6 +10,7 @@
 #include "historyfile.h"
 #include "historyloader.h"
 #include "historymodel.h"
+#include "historysearch.h"
 #include "historyview.h"
 #include "rss.h"
 #include "store.h"
@@ -20,23 +21,85 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeView>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace {
 
+// An office's messages: Japanese and ASCII words in any order, names,
+// dates over three years; the same for the same i.
 HistoryRow sample(int i)
 {
-    return {QStringLiteral("26/12/08"),
-            QStringLiteral("鈴木 "),
-            QStringLiteral("山田 "),
+    static const QStringList words =
+        QStringLiteral("明日 会議 資料 確認 お願い します 了解 しました 午後 から 時 打ち合わせ "
+                       "出張 報告 来週 予定 変更 です 本日 休み 宜しく 電話 ください 東京 大阪 "
+                       "会議室 弁当 注文 サーバ 再起動 ﾒｰﾙ 見て build deploy test OK meeting PC "
+                       "ログ の は を に が で と ｶﾀｶﾅ 。 、 \r\n")
+            .split(u' ');
+    static const QStringList names = {QStringLiteral("鈴木 "), QStringLiteral("山田 "),
+                                      QStringLiteral("佐藤 "), QStringLiteral("taro "),
+                                      QStringLiteral("Ichi "), QStringLiteral("田中 "),
+                                      QStringLiteral("高橋 "), QStringLiteral("渡辺 ")};
+    quint32 x = quint32(i) * 2654435761u + 1;
+    const auto next = [&x](quint32 n) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        return x % n;
+    };
+    QString message;
+    for (quint32 n = 3 + next(13); n > 0; --n)
+        message += words[qsizetype(next(quint32(words.size())))];
+    message += QString::number(i % 1000);
+    const QDate day = QDate(2024, 1, 1).addDays(i / 1000);
+    return {day.toString(QStringLiteral("yy/MM/dd")),
+            names[next(8)],
+            names[next(8)],
             QStringLiteral("10:15:00"),
             QStringLiteral("10:16:01"),
-            QStringLiteral("はい、元気です。\r\n明日の会議は十時からです。%1").arg(i)};
+            message};
+}
+
+// Figures of the search: the time until the first screenful shows (or the
+// search ends with fewer), and until the count is whole.
+void searches(HistoryBrowser &browser, const QStringList &queries, const char *what)
+{
+    std::vector<qint64> first;
+    std::vector<qint64> whole;
+    int found = 0;
+    for (const QString &q : queries) {
+        QElapsedTimer t;
+        t.start();
+        HistorySearch &search = browser.search();
+        browser.find(q, {}, {});
+        qint64 firstAt = -1;
+        while (search.running()) {
+            if (firstAt < 0 && search.rowCount() >= 40)
+                firstAt = t.nsecsElapsed();
+            QCoreApplication::processEvents();
+        }
+        whole.push_back(t.nsecsElapsed());
+        first.push_back(firstAt < 0 ? whole.back() : firstAt);
+        found += search.rowCount();
+    }
+    std::sort(first.begin(), first.end());
+    std::sort(whole.begin(), whole.end());
+    std::printf("search, %s (%lld queries, %d rows found in all): first screenful median %.1f ms, "
+                "95th percentile %.1f ms; whole count median %.0f ms, 95th percentile %.0f ms\n",
+                what, qlonglong(queries.size()), found, first[first.size() / 2] / 1e6,
+                first[first.size() * 95 / 100] / 1e6, whole[whole.size() / 2] / 1e6,
+                whole[whole.size() * 95 / 100] / 1e6);
+    browser.find(QString(), {}, {});
+}
+
+qint64 sqlNumber(Store &store, const QString &sql)
+{
+    QSqlQuery q(store.db());
+    return q.exec(sql) && q.next() ? q.value(0).toLongLong() : -1;
 }
 
 void percentiles(const char *what, std::vector<qint64> ns)
@@ -88,7 +151,18 @@ int main(int argc, char *argv[])
             chunk.clear();
         }
     }
-    std::printf("store %d rows (100,000 a transaction): %.0f ms\n", Rows, t.nsecsElapsed() / 1e6);
+    std::printf("store %d rows (100,000 a transaction), with their terms: %.0f ms\n", Rows,
+                t.nsecsElapsed() / 1e6);
+    {
+        const qint64 text = sqlNumber(
+            store, QStringLiteral("SELECT sum(length(CAST(sender || recipient || message AS BLOB)))"
+                                  " FROM history"));
+        const qint64 index = sqlNumber(
+            store,
+            QStringLiteral("SELECT sum(pgsize) FROM dbstat WHERE name LIKE 'history_find%'"));
+        std::printf("index: %.1f MB for %.1f MB of text (sender, recipient, message): %.2f x\n",
+                    index / 1e6, text / 1e6, double(index) / double(text));
+    }
 
     {
         // What a start-up reads of it: the order of the rows, nothing else.
@@ -124,6 +198,17 @@ int main(int argc, char *argv[])
     std::printf("logSetDiscard over %d rows: %.1f ms\n", model.rowCount(), t.nsecsElapsed() / 1e6);
 
     {
+        // What the window costs itself: its widgets' code and fonts are
+        // warmed by a window over an empty history first.
+        {
+            HistoryModel empty(clock, [] { return QString(); });
+            ScriptedDialogs dialogs;
+            HistoryBrowser browser(empty, clock, dialogs);
+            FrmLog log(empty, browser);
+            log.show();
+            log.repaint();
+        }
+        const qint64 before = rssKb();
         t.restart();
         ScriptedDialogs dialogs;
         HistoryBrowser browser(model, clock, dialogs);
@@ -132,12 +217,62 @@ int main(int argc, char *argv[])
         browser.shown();
         log.show();
         log.repaint();
-        std::printf("history window: open on %d rows: %.1f ms\n", model.rowCount(),
-                    t.nsecsElapsed() / 1e6);
+        std::printf("history window: open on %d rows: %.1f ms, %.1f MB more resident\n",
+                    model.rowCount(), t.nsecsElapsed() / 1e6, (rssKb() - before) / 1024.0);
+        searches(browser,
+                 QString::fromUtf8("会議 資料 確認 打ち合わせ 会議室 出張 報告 東京 大阪 弁当 "
+                                   "再起動 ﾒｰﾙ deploy meeting ｶﾀｶﾅ カタカナ 来週 予定 ok 見て")
+                     .split(u' '),
+                 "two characters or more");
+        searches(
+            browser,
+            QString::fromUtf8("の 会 室 x 7 ｶ 東 ア 資 弁 出 来 見 b d t m P 時 大").split(u' '),
+            "one character");
         t.restart();
         control<HistoryView>(log, "LvLog")->scrollToBottom();
         log.repaint();
         std::printf("history window: scroll to the last row: %.1f ms\n", t.nsecsElapsed() / 1e6);
+    }
+
+    {
+        // The same rows as a store of the version before finds them: no
+        // terms yet. Another connection opens it, as the next start does,
+        // and indexes them on its thread while messages are kept.
+        store.begin();
+        QSqlQuery(store.db())
+            .exec(QStringLiteral("INSERT INTO history_find(history_find) VALUES('delete-all')"));
+        store.setMeta(QStringLiteral("findFrom"), 1);
+        store.setMeta(QStringLiteral("findTo"), store.peekKey() - 1);
+        store.end();
+        QElapsedTimer all;
+        all.start();
+        Store older;
+        QEventLoop loop;
+        qint64 total = 0;
+        QObject::connect(&older, &Store::indexing, [&](qint64 done, qint64 of) {
+            total = std::max(total, of);
+            if (done == of)
+                loop.quit();
+        });
+        older.open(dir.filePath(QStringLiteral("portana.db")));
+        HistoryModel during(older, clock, [] { return QStringLiteral("山田 "); });
+        wiring::storeToHistory(older, during);
+        std::vector<qint64> adds;
+        QTimer arrivals;
+        QObject::connect(&arrivals, &QTimer::timeout, [&] {
+            QElapsedTimer one;
+            one.start();
+            during.logAddRecv(QStringLiteral("鈴木 "),
+                              QStringLiteral("索引を作っている間に届いた"));
+            adds.push_back(one.nsecsElapsed());
+        });
+        arrivals.start(10);
+        loop.exec();
+        arrivals.stop();
+        std::printf("index an older store of %lld rows on its thread: %.1f s (%.0f rows/s)\n",
+                    total, all.nsecsElapsed() / 1e9, total / (all.nsecsElapsed() / 1e9));
+        if (!adds.empty())
+            percentiles("  meanwhile, keep an arriving message (every 10 ms)", adds);
     }
 
     {

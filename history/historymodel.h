@@ -80,6 +80,12 @@ public:
     void dropLast(int rowNo);
 
     void clear();
+    // Keeping: see HistoryLog::unlist and dates.
+    int unlist(int skip, int n, const std::function<bool(qint64)> &spare)
+    {
+        return m_log.unlist(skip, n, spare);
+    }
+    QStringList dates(int from, int n) const { return m_log.dates(from, n); }
 
     // A file's rows go into the store in steps, out of sight, and come into
     // the list at once when the file has been read whole (see HistoryLog).

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 
+class QSqlDatabase;
 class QThread;
 
 // Makes the write-ahead log durable and folds it into the database at most
@@ -24,6 +25,7 @@ public:
 
 private:
     void run();
+    void mergeIndex(QSqlDatabase &db);
     // One checkpoint; false when it is to be tried again.
     bool checkpoint(const QString &connection);
 

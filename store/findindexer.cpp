@@ -11,8 +11,8 @@
 
 namespace {
 
-// About 20 ms of work: what a datagram may wait for the write lock.
-constexpr qint64 StepKeys = 1500;
+// A few milliseconds of work: what a datagram may wait for the write lock.
+constexpr qint64 StepKeys = 500;
 constexpr int StepsBetweenCheckpoints = 50;
 
 } // namespace
@@ -84,6 +84,8 @@ bool FindIndexer::step(const QString &connection)
     if (!mark.exec() || !QSqlQuery(db).exec(QStringLiteral("COMMIT")))
         return fail(mark);
     emit progress(last - m_first + 1, to - m_first + 1);
+    // The window thread's next batch gets the lock before the next step.
+    QThread::msleep(2);
     return last < to;
 }
 

@@ -189,6 +189,69 @@ void HistoryLog::clear()
         m_sweepTimer.start();
 }
 
+int HistoryLog::unlist(int skip, int n, const std::function<bool(qint64)> &spare)
+{
+    std::vector<HistoryTable::Run> runs;
+    const auto append = [&runs](qint64 first, qint64 count) {
+        if (!runs.empty() && runs.back().first + runs.back().count == first)
+            runs.back().count += count;
+        else
+            runs.push_back({0, first, count});
+    };
+    int row = 0; // rows passed
+    int spared = 0;
+    for (const auto &r : m_order.runs) {
+        for (qint64 i = 0; i < r.count;) {
+            const qint64 key = r.first + i;
+            if (row < skip || row >= skip + n) {
+                // Outside the rows that go: the rest of the run as it is, at once.
+                const qint64 upto =
+                    row < skip ? std::min<qint64>(r.count, i + skip - row) : r.count;
+                append(key, upto - i);
+                row += int(upto - i);
+                i = upto;
+                continue;
+            }
+            if (spare(key)) {
+                append(key, 1);
+                ++spared;
+            }
+            ++row;
+            ++i;
+        }
+    }
+    const int gone = std::min(n, std::max(0, m_order.count - skip)) - spared;
+    if (gone <= 0)
+        return spared;
+    m_store.begin();
+    m_table.replaceRuns(runs);
+    m_order.runs = std::move(runs);
+    m_order.count -= gone;
+    m_load.kept = std::max(0, m_load.kept - gone);
+    m_store.setMeta(QStringLiteral("sweep"), 1);
+    if (m_store.end())
+        m_sweepTimer.start();
+    return spared;
+}
+
+QStringList HistoryLog::dates(int from, int n) const
+{
+    QStringList out;
+    int row = 1;
+    for (const auto &r : m_order.runs) {
+        const int first = std::max(from, row);
+        const int last = std::min<qint64>(from + n - 1, row + r.count - 1);
+        if (first <= last)
+            for (const HistoryRow &h :
+                 m_table.page(r.first + (first - row), r.first + (last - row), 0))
+                out << h.date;
+        row += int(r.count);
+        if (row >= from + n)
+            break;
+    }
+    return out;
+}
+
 bool HistoryLog::beginLoad(qint64 maxRows, bool replace)
 {
     if (loading())

@@ -64,6 +64,11 @@ public:
     void dropLast();
     // Nothing is listed any more; no key used so far is handed out again.
     void clear();
+    // Rows skip+1 to skip+n leave the list, but for the keys in spare,
+    // which stay where they are; gives how many stayed. The rows are swept.
+    int unlist(int skip, int n, const std::function<bool(qint64)> &spare);
+    // The dates of rows from to from+n-1 (1-based), in list order.
+    QStringList dates(int from, int n) const;
 
     // beginLoad sets keys aside for at most maxRows rows; false while
     // another load runs, or when the store refused.

@@ -94,9 +94,12 @@ void HistoryTable::unindexRows(const QString &where, const QVariantList &values)
 
 bool HistoryTable::run(QSqlQuery &q, const char *what)
 {
-    // The batch is lost already: nothing more goes into it.
-    if (m_store.failing())
+    // The batch is lost already: nothing more goes into it. A statement
+    // kept prepared would keep the values bound for it, and never run again.
+    if (m_store.failing()) {
+        forget();
         return false;
+    }
     if (q.exec())
         return true;
     m_store.failed(QStringLiteral("%1: %2").arg(QLatin1String(what), q.lastError().text()));
@@ -129,6 +132,17 @@ void HistoryTable::saveRun(const Run &r)
     m_saveRun->addBindValue(r.first);
     m_saveRun->addBindValue(r.count);
     run(*m_saveRun, "run");
+}
+
+void HistoryTable::replaceRuns(std::vector<Run> &runs)
+{
+    QSqlQuery q = prepared(QStringLiteral("DELETE FROM runs"));
+    run(q, "runs");
+    qint64 seq = 0;
+    for (Run &r : runs) {
+        r.seq = ++seq;
+        saveRun(r);
+    }
 }
 
 void HistoryTable::clear()

@@ -43,6 +43,8 @@ public:
     std::vector<Run> runs();
     // Writes a run as it now stands; count 0 removes it.
     void saveRun(const Run &run);
+    // The runs as they now stand, numbered anew.
+    void replaceRuns(std::vector<Run> &runs);
     // Every run goes (the rows are swept away after); no key used so far
     // is handed out again.
     void clear();

@@ -48,10 +48,12 @@ const std::vector<QStringList> Ladder = {
     // 1 → 2. The search's index: every character and pair of characters of
     // a row's texts (see findterms), without the texts. The rows there are
     // now are indexed afterwards, a step at a time (FindIndexer); until then
-    // findFrom..findTo names the keys still to do.
+    // findFrom..findTo names the keys still to do. A commit never merges the
+    // index's segments itself: the checkpointer does, off the window thread.
     {
         QStringLiteral("CREATE VIRTUAL TABLE history_find USING fts5(terms, content='',"
-                       " detail='none', tokenize='ascii')"),
+                       " detail='none', columnsize=0, tokenize='ascii')"),
+        QStringLiteral("INSERT INTO history_find(history_find, rank) VALUES('automerge', 0)"),
         QStringLiteral("INSERT OR REPLACE INTO meta(name, value)"
                        " SELECT 'findFrom', min(key) FROM history HAVING count(*) > 0"),
         QStringLiteral("INSERT OR REPLACE INTO meta(name, value)"

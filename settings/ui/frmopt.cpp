@@ -3,6 +3,7 @@
 #include "autostart.h"
 #include "controls.h"
 #include "dialogs.h"
+#include "keepsettings.h"
 #include "notifysettings.h"
 #include "passwordgate.h"
 #include "searchsettings.h"
@@ -12,13 +13,16 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <utility>
@@ -38,8 +42,9 @@ QString trueFalse(bool on)
 } // namespace
 
 FrmOpt::FrmOpt(SettingsStore &store, SearchSettings &search, NotifySettings &notify,
-               Dialogs &dialogs, NameCheck nameUsable, Autostart &autostart, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_store(store), m_search(search), m_notify(notify),
+               KeepSettings &keep, Dialogs &dialogs, NameCheck nameUsable, Autostart &autostart,
+               QWidget *parent)
+    : QWidget(parent, Qt::Window), m_store(store), m_search(search), m_notify(notify), m_keep(keep),
       m_dialogs(dialogs), m_nameUsable(std::move(nameUsable)), m_autostart(autostart)
 {
     setObjectName(QStringLiteral("FrmOpt"));
@@ -166,6 +171,23 @@ FrmOpt::FrmOpt(SettingsStore &store, SearchSettings &search, NotifySettings &not
     column->addSpacing(twips::toPixelsY(180)); // the note above is the random icon's
     column->addWidget(ChkStartup);
     column->addWidget(ChkNotify);
+    column->addSpacing(twips::toPixelsY(180));
+    LblKeep = named(new QLabel(QStringLiteral("履歴の保存："), p), "LblKeep");
+    CboKeep = named(new QComboBox(p), "CboKeep");
+    CboKeep->addItems({QStringLiteral("すべて保存する"), QStringLiteral("最近の日数分だけ保存する"),
+                       QStringLiteral("最近の件数分だけ保存する")});
+    TxtKeep = named(new QSpinBox(p), "TxtKeep");
+    TxtKeep->setRange(1, 99999999);
+    connect(CboKeep, &QComboBox::currentIndexChanged, this, [this](int index) {
+        TxtKeep->setEnabled(index != 0);
+        TxtKeep->setSuffix(index == 2 ? QStringLiteral(" 件") : QStringLiteral(" 日"));
+    });
+    auto *keepRow = new QHBoxLayout;
+    keepRow->addWidget(LblKeep);
+    keepRow->addWidget(CboKeep);
+    keepRow->addWidget(TxtKeep);
+    keepRow->addStretch();
+    column->addLayout(keepRow);
     column->addStretch();
 
     // ﾈｯﾄﾜｰｸ: where a search goes besides this copy's own networks.
@@ -253,6 +275,14 @@ void FrmOpt::fill()
     ChkBlink->setChecked(s.blinkIcon);
     ChkStartup->setChecked(m_autostart.isEnabled());
     ChkNotify->setChecked(m_notify.withTray());
+    const KeepSettings::Rule keep = m_keep.rule();
+    CboKeep->setCurrentIndex(int(keep.keep));
+    TxtKeep->setValue(keep.keep == KeepSettings::Keep::Days   ? keep.count
+                      : keep.keep == KeepSettings::Keep::Rows ? keep.count
+                                                              : 30);
+    TxtKeep->setEnabled(keep.keep != KeepSettings::Keep::All);
+    TxtKeep->setSuffix(keep.keep == KeepSettings::Keep::Rows ? QStringLiteral(" 件")
+                                                             : QStringLiteral(" 日"));
     TxtTargets->setPlainText(m_search.targets().join(u'\n'));
     m_draft = s;
     fillDisplay();
@@ -401,6 +431,11 @@ bool FrmOpt::apply()
                               Dialogs::Buttons::Ok, Dialogs::Ok});
     if (!m_notify.setWithTray(ChkNotify->isChecked()))
         m_dialogs.messageBox({QStringLiteral("通知の設定を保存できませんでした。"),
+                              QStringLiteral("ｴﾗｰ確認"), Dialogs::Icon::Critical,
+                              Dialogs::Buttons::Ok, Dialogs::Ok});
+    const auto keep = KeepSettings::Keep(CboKeep->currentIndex());
+    if (!m_keep.setRule({keep, keep == KeepSettings::Keep::All ? 0 : TxtKeep->value()}))
+        m_dialogs.messageBox({QStringLiteral("履歴の保存の設定を保存できませんでした。"),
                               QStringLiteral("ｴﾗｰ確認"), Dialogs::Icon::Critical,
                               Dialogs::Buttons::Ok, Dialogs::Ok});
     // What was gathered is in force now, saved or not; a failed save has

@@ -9,6 +9,8 @@
 class Autostart;
 class Dialogs;
 class QCheckBox;
+class QSpinBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -16,6 +18,7 @@ class QPushButton;
 class QRadioButton;
 class QTabBar;
 class QPlainTextEdit;
+class KeepSettings;
 class NotifySettings;
 class SearchSettings;
 class SettingsStore;
@@ -33,8 +36,8 @@ public:
     // that reads as a notice word would make every message a notice).
     using NameCheck = std::function<bool(const QString &name)>;
 
-    FrmOpt(SettingsStore &store, SearchSettings &search, NotifySettings &notify, Dialogs &dialogs,
-           NameCheck nameUsable, Autostart &autostart, QWidget *parent = nullptr);
+    FrmOpt(SettingsStore &store, SearchSettings &search, NotifySettings &notify, KeepSettings &keep,
+           Dialogs &dialogs, NameCheck nameUsable, Autostart &autostart, QWidget *parent = nullptr);
 
     // Puts the settings into the controls (also over unsaved edits).
     void fill();
@@ -71,6 +74,9 @@ private:
     QCheckBox *ChkIcon;
     QCheckBox *ChkStartup; // kept as the autostart entry, not in the settings file
     QCheckBox *ChkNotify;  // kept in portana.ini
+    QLabel *LblKeep;       // how long the history is kept, also in portana.ini
+    QComboBox *CboKeep;
+    QSpinBox *TxtKeep;
     QLabel *Label3;
     // ﾈｯﾄﾜｰｸ
     QLabel *LblTargets;
@@ -97,6 +103,7 @@ private:
     SettingsStore &m_store;
     SearchSettings &m_search;
     NotifySettings &m_notify;
+    KeepSettings &m_keep;
     Dialogs &m_dialogs;
     NameCheck m_nameUsable;
     Autostart &m_autostart;

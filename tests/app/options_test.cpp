@@ -13,6 +13,7 @@
 #include "traycontroller.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -356,15 +358,25 @@ void OptionsTest::desktopNotificationAlsoWithATray()
     QCOMPARE(notify->text(), u"デスクトップ通知も表示する"_s);
     QVERIFY(!notify->isChecked());
     notify->click();
+    // On the same page: how long the history is kept (everything, unless chosen).
+    auto *keep = control<QComboBox>(o, "CboKeep");
+    QCOMPARE(keep->currentText(), u"すべて保存する"_s);
+    QVERIFY(!control<QSpinBox>(o, "TxtKeep")->isEnabled());
+    keep->setCurrentIndex(2);
+    QCOMPARE(keep->currentText(), u"最近の件数分だけ保存する"_s);
+    control<QSpinBox>(o, "TxtKeep")->setValue(500);
     // A file that cannot be written is told; the next OK writes it.
     QVERIFY(QDir(c.t.folder.path()).mkdir(u"portana.ini"_s));
     c.click(control<QPushButton>(o, "CmdWrite"));
-    QCOMPARE(c.t.dialogs.shown.last().text, u"通知の設定を保存できませんでした。"_s);
+    QCOMPARE(c.t.dialogs.shown.size(), 2);
+    QCOMPARE(c.t.dialogs.shown[0].text, u"通知の設定を保存できませんでした。"_s);
+    QCOMPARE(c.t.dialogs.shown[1].text, u"履歴の保存の設定を保存できませんでした。"_s);
     QVERIFY(QDir(c.t.folder.path()).rmdir(u"portana.ini"_s));
     c.click(control<QPushButton>(o, "CmdOK"));
     QFile ini(c.t.folder.filePath(u"portana.ini"_s));
     QVERIFY(ini.open(QIODevice::ReadOnly));
-    QCOMPARE(ini.readAll(), QByteArray("[notify]\nwithTray=true\n"));
+    QCOMPARE(ini.readAll(),
+             QByteArray("[history]\ncount=500\nkeep=rows\n\n[notify]\nwithTray=true\n"));
 
     c.t.port->feed(message, u"127.0.9.8"_s);
     QCOMPARE(c.t.notifier.shown, QStringList{u"ぽるとな～|鈴木 からメッセージが届きました"_s});

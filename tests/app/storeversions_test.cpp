@@ -4,6 +4,7 @@
 #include "cp932.h"
 #include "frmrecv.h"
 #include "historybrowser.h"
+#include "historykeeper.h"
 #include "historymodel.h"
 #include "inbox.h"
 #include "testprogram.h"
@@ -24,6 +25,8 @@ class StoreVersionsTest : public QObject
 private slots:
     void olderStoreOpens_data();
     void olderStoreOpens();
+    void keepingSparesWaitingRows_data();
+    void keepingSparesWaitingRows();
 };
 
 void StoreVersionsTest::olderStoreOpens_data()
@@ -113,6 +116,59 @@ void StoreVersionsTest::olderStoreOpens()
         QCOMPARE(q.value(0).toInt(), 2);
     }
     QSqlDatabase::removeDatabase(u"version"_s);
+}
+
+void StoreVersionsTest::keepingSparesWaitingRows_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QStringList>("kept");
+    const QString r1 = u"会議は 15 時からに変更です"_s, r2 = u"了解しました\r\nｶﾀｶﾅ"_s,
+                  waiting = u"明日の会議室は 3 階です"_s, r4 = u"二番目に送った"_s;
+    QTest::addRow("everything") << QByteArray() << QStringList{r1, r2, waiting, r4};
+    QTest::addRow("the last row, and the one waiting")
+        << QByteArray("[history]\nkeep=rows\ncount=1\n") << QStringList{waiting, r4};
+    QTest::addRow("30 days: the one waiting alone")
+        << QByteArray("[history]\nkeep=days\ncount=30\n") << QStringList{waiting};
+    QTest::addRow("36 days: from 26/11/03 on")
+        << QByteArray("[history]\nkeep=days\ncount=36\n") << QStringList{waiting, r4};
+    QTest::addRow("37 days: from 26/11/02 on")
+        << QByteArray("[history]\nkeep=days\ncount=37\n") << QStringList{r1, r2, waiting, r4};
+    QTest::addRow("a count that is no number keeps everything")
+        << QByteArray("[history]\nkeep=rows\ncount=x\n") << QStringList{r1, r2, waiting, r4};
+}
+
+void StoreVersionsTest::keepingSparesWaitingRows()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QStringList, kept);
+    TestProgram t(u"127.0.4.8"_s, QString(), true);
+    t.env.stateFolder = t.folder.filePath(u"state"_s);
+    QDir().mkpath(t.env.stateFolder);
+    const QString db = t.env.stateFolder + u"/portana.db"_s;
+    QVERIFY(QFile::copy(QFINDTESTDATA("fixtures/store-v1.db"), db));
+    QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner);
+    QFile file(t.folder.filePath(u"portana.ini"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(ini);
+    file.close();
+    const auto messages = [&t] {
+        HistoryModel &h = part<HistoryModel>(*t.program);
+        QStringList out;
+        for (int n = 1; n <= h.rowCount(); ++n)
+            out << h.row(n).message;
+        return out;
+    };
+    for (int run = 0; run < 2; ++run) {
+        QVERIFY(t.start());
+        HistoryKeeper &keeper = part<HistoryKeeper>(*t.program);
+        QSignalSpy applied(&keeper, &HistoryKeeper::applied);
+        if (keeper.busy())
+            QVERIFY(applied.wait(5000));
+        QCOMPARE(messages(), kept);
+        QCOMPARE(part<Inbox>(*t.program).recvCount(), 1);
+        QCOMPARE(part<Inbox>(*t.program).entry(1).body, u"明日の会議室は 3 階です"_s);
+        t.program.reset();
+    }
 }
 
 QTEST_MAIN(StoreVersionsTest)

@@ -3,6 +3,7 @@
 #include "autostart.h"
 #include "fakes.h"
 #include "frmopt.h"
+#include "keepsettings.h"
 #include "notifysettings.h"
 #include "searchsettings.h"
 #include "settingsstore.h"
@@ -56,8 +57,9 @@ void FrmOptTest::eachBoxItsOwnField()
     Autostart autostart(dir.filePath(QStringLiteral("autostart")), QStringLiteral("/p"));
     SearchSettings search(dir.filePath(QStringLiteral("portana.ini")), {});
     NotifySettings notify(dir.filePath(QStringLiteral("portana.ini")), {});
+    KeepSettings keep(dir.filePath(QStringLiteral("portana.ini")), {});
     FrmOpt w(
-        store, search, notify, dialogs, [](const QString &) { return true; }, autostart);
+        store, search, notify, keep, dialogs, [](const QString &) { return true; }, autostart);
     QVERIFY(store.optWrite());
     QFile file(store.filePath());
     QVERIFY(file.open(QIODevice::ReadOnly));

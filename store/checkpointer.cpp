@@ -1,5 +1,7 @@
 #include "checkpointer.h"
 
+#include "findindexer.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -41,38 +43,15 @@ void Checkpointer::mergeIndex(QSqlDatabase &db)
 {
     // A commit adds a small segment to the search's index; merged here a
     // few pages a transaction, the window thread waits at most one of them.
-    constexpr int Pages = 32;
     constexpr int MostSteps = 200;
-    QSqlQuery changes(db);
-    const auto total = [&changes] {
-        return changes.exec(QStringLiteral("SELECT total_changes()")) && changes.next()
-                   ? changes.value(0).toLongLong()
-                   : -1;
-    };
     for (int step = 0; step < MostSteps; ++step) {
         {
             std::lock_guard lock(m_mutex);
             if (m_stop)
                 return;
         }
-        const qint64 before = total();
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        if (!findindex::mergeStep(db))
             return;
-        if (!q.exec(
-                QStringLiteral("INSERT INTO history_find(history_find, rank) VALUES('merge', %1)")
-                    .arg(Pages))) {
-            q.exec(QStringLiteral("ROLLBACK"));
-            return;
-        }
-        if (!q.exec(QStringLiteral("COMMIT"))) {
-            q.exec(QStringLiteral("ROLLBACK"));
-            return;
-        }
-        // Fewer than two changes: there was nothing left to merge.
-        if (total() - before < 2)
-            return;
-        QThread::msleep(1);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "findindexer.h"
 
 #include "findterms.h"
+#include "writegate.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -16,6 +17,29 @@ constexpr qint64 StepKeys = 500;
 constexpr int StepsBetweenCheckpoints = 50;
 
 } // namespace
+
+bool findindex::mergeStep(QSqlDatabase &db)
+{
+    constexpr int Pages = 32;
+    QSqlQuery q(db);
+    const auto changes = [&q] {
+        return q.exec(QStringLiteral("SELECT total_changes()")) && q.next()
+                   ? q.value(0).toLongLong()
+                   : -1;
+    };
+    const qint64 before = changes();
+    writegate::yieldToForeground();
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    if (!q.exec(QStringLiteral("INSERT INTO history_find(history_find, rank) VALUES('merge', %1)")
+                    .arg(Pages)) ||
+        !q.exec(QStringLiteral("COMMIT"))) {
+        q.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    // Fewer than two changes: there was nothing left to merge.
+    return changes() - before >= 2;
+}
 
 FindIndexer::FindIndexer(const QString &path, FileIdentity identity, QObject *parent)
     : QObject(parent), m_path(path), m_identity(identity)
@@ -37,6 +61,7 @@ bool FindIndexer::step(const QString &connection)
         return false;
     QSqlDatabase db = QSqlDatabase::database(connection);
     QSqlQuery q(db);
+    writegate::yieldToForeground();
     if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return !m_stop; // busy past the timeout: the next step tries again
     const auto fail = [&db](const QSqlQuery &failed) {
@@ -44,18 +69,21 @@ bool FindIndexer::step(const QString &connection)
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
         return false;
     };
-    if (!q.exec(QStringLiteral("SELECT (SELECT value FROM meta WHERE name = 'findFrom'),"
-                               " (SELECT value FROM meta WHERE name = 'findTo')")) ||
-        !q.next())
+    if (!q.exec(QStringLiteral("SELECT first, last, (SELECT sum(last - first + 1) FROM find_pending"
+                               " WHERE ready = 1) FROM find_pending WHERE ready = 1"
+                               " ORDER BY first LIMIT 1")))
         return fail(q);
-    if (q.value(1).isNull()) {
+    if (!q.next()) {
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
         return false;
     }
     const qint64 from = q.value(0).toLongLong();
     const qint64 to = q.value(1).toLongLong();
-    if (m_first < 0)
-        m_first = from;
+    const qint64 left = q.value(2).toLongLong();
+    q.finish();
+    if (m_total < 0)
+        m_total = left;
+    m_total = std::max(m_total, m_done + left); // a file read in meanwhile
     const qint64 last = std::min(to, from + StepKeys - 1);
     QSqlQuery rows(db);
     rows.setForwardOnly(true);
@@ -75,18 +103,20 @@ bool FindIndexer::step(const QString &connection)
             return fail(insert);
     }
     QSqlQuery mark(db);
-    if (last >= to)
-        mark.prepare(QStringLiteral("DELETE FROM meta WHERE name IN ('findFrom', 'findTo')"));
-    else {
-        mark.prepare(QStringLiteral("UPDATE meta SET value = ? WHERE name = 'findFrom'"));
+    if (last >= to) {
+        mark.prepare(QStringLiteral("DELETE FROM find_pending WHERE first = ?"));
+        mark.addBindValue(from);
+    } else {
+        mark.prepare(QStringLiteral("UPDATE find_pending SET first = ? WHERE first = ?"));
         mark.addBindValue(last + 1);
+        mark.addBindValue(from);
     }
     if (!mark.exec() || !QSqlQuery(db).exec(QStringLiteral("COMMIT")))
         return fail(mark);
-    emit progress(last - m_first + 1, to - m_first + 1);
-    // The window thread's next batch gets the lock before the next step.
-    QThread::msleep(2);
-    return last < to;
+    m_done += last - from + 1;
+    emit progress(std::min(m_done, m_total), m_total);
+    findindex::mergeStep(db);
+    return true;
 }
 
 void FindIndexer::run()

@@ -6,7 +6,15 @@
 #include <QString>
 #include <atomic>
 
+class QSqlDatabase;
 class QThread;
+
+namespace findindex {
+// Merges a few pages of the index's segments in a transaction of its own,
+// after any batch of the window thread that waits; false when there was
+// nothing to merge (or the lock could not be had).
+bool mergeStep(QSqlDatabase &db);
+} // namespace findindex
 
 // Gives the rows of a store made by an older version their terms, once, on
 // a thread and connection of its own, a few thousand rows a transaction:
@@ -34,5 +42,6 @@ private:
     const FileIdentity m_identity;
     QThread *m_thread = nullptr;
     std::atomic<bool> m_stop{false};
-    qint64 m_first = -1; // the first key to do, as it was at the start
+    qint64 m_total = -1; // keys to do, as far as known
+    qint64 m_done = 0;
 };

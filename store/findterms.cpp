@@ -9,6 +9,9 @@ namespace findterms {
 
 namespace {
 
+// A term as a number: a character, or a pair (flagged above both).
+constexpr quint64 PairFlag = quint64(1) << 42;
+
 // A term is written in hex digits, which every tokenizer keeps whole.
 void hex(QString &out, char32_t c)
 {
@@ -17,18 +20,24 @@ void hex(QString &out, char32_t c)
         out += QLatin1Char(digits[(c >> shift) & 0xf]);
 }
 
-void addTerms(QSet<QString> &set, const QString &folded)
+void write(QString &out, quint64 term)
 {
-    const QList<uint> cps = folded.toUcs4();
-    for (qsizetype i = 0; i < cps.size(); ++i) {
-        QString one;
-        hex(one, cps[i]);
-        if (i + 1 < cps.size()) {
-            QString two = one;
-            hex(two, cps[i + 1]);
-            set.insert(two);
-        }
-        set.insert(one);
+    if (term & PairFlag)
+        hex(out, char32_t((term >> 21) & 0x1fffff));
+    hex(out, char32_t(term & 0x1fffff));
+}
+
+void addTerms(QSet<quint64> &set, const QString &folded)
+{
+    // A long message repeats its characters: the set stays small.
+    char32_t previous = 0;
+    bool first = true;
+    for (const char32_t c : folded.toUcs4()) {
+        set.insert(c);
+        if (!first)
+            set.insert(PairFlag | (quint64(previous) << 21) | c);
+        previous = c;
+        first = false;
     }
 }
 
@@ -39,19 +48,29 @@ QString fold(const QString &text)
     return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
 }
 
-QString terms(const QString &sender, const QString &recipient, const QString &message)
+QSet<quint64> termSet(const QString &sender, const QString &message)
 {
     // Each field on its own: no pair spans two of them.
-    QSet<QString> set;
+    QSet<quint64> set;
     addTerms(set, fold(sender));
-    addTerms(set, fold(recipient));
     addTerms(set, fold(message));
+    return set;
+}
+
+QString terms(const QString &sender, const QString &recipient, const QString &message)
+{
+    return terms(termSet(sender, message), recipient);
+}
+
+QString terms(QSet<quint64> set, const QString &recipient)
+{
+    addTerms(set, fold(recipient));
     QString out;
     out.reserve(set.size() * 13);
-    for (const QString &t : set) {
+    for (const quint64 t : set) {
         if (!out.isEmpty())
             out += u' ';
-        out += t;
+        write(out, t);
     }
     return out;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 struct HistoryRow;
@@ -16,6 +17,10 @@ namespace findterms {
 QString fold(const QString &text);
 // The row's terms, as the index's tokenizer splits them (by spaces).
 QString terms(const QString &sender, const QString &recipient, const QString &message);
+// The same in two steps, for a row whose recipient changes: its other
+// texts are folded once.
+QSet<quint64> termSet(const QString &sender, const QString &message);
+QString terms(QSet<quint64> set, const QString &recipient);
 // What the index is asked for a folded word; empty: the word has no characters.
 QString match(const QString &foldedWord);
 // The index alone answers for this word: no row it finds needs checking.

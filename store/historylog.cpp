@@ -261,6 +261,9 @@ bool HistoryLog::beginLoad(qint64 maxRows, bool replace)
     // Should the program end before the rows are listed, they are swept.
     m_store.setMeta(QStringLiteral("keyFloor"), first + maxRows);
     m_store.setMeta(QStringLiteral("sweep"), 1);
+    // The file's rows get their terms after it is read, off the window thread.
+    if (m_store.indexesAside())
+        m_table.setPending(first, first + maxRows - 1, false);
     m_load = {first, first, first + maxRows, replace, m_order.count};
     return m_store.end();
 }
@@ -272,7 +275,7 @@ bool HistoryLog::stage(const std::vector<HistoryRow> &rows)
         if (m_load.next >= m_load.end)
             break;
         row.key = m_load.next++;
-        m_table.insert(row, 0);
+        m_table.insert(row, 0, !m_store.indexesAside());
     }
     return m_store.end();
 }
@@ -301,6 +304,13 @@ bool HistoryLog::finishLoad()
     }
     if (load.next > load.first)
         extendRuns(load.first, load.next - load.first);
+    if (m_store.indexesAside()) {
+        if (load.next > load.first)
+            m_table.setPending(load.first, load.next - 1, true);
+        else
+            m_table.dropPending(load.first);
+        m_store.afterCommit([this] { m_store.startIndexer(); });
+    }
     m_store.setMeta(QStringLiteral("sweep"), 1);
     const bool kept = m_store.end();
     if (!kept)
@@ -325,7 +335,7 @@ void HistoryLog::startSweep()
 
 void HistoryLog::sweepStep()
 {
-    constexpr int Step = 2000;
+    constexpr int Step = 500; // each with its terms: a few milliseconds
     // What stays: every run and the keys a load set aside.
     std::vector<std::pair<qint64, qint64>> keep;
     for (const auto &r : m_order.runs)
@@ -343,8 +353,11 @@ void HistoryLog::sweepStep()
         if (i < keep.size())
             from = std::max(from, keep[i].second + 1);
     }
-    if (left > 0)
+    if (left > 0) {
         m_store.setMeta(QStringLiteral("sweep"), 0);
+        // The rows of loads that never ended are gone: so is their place.
+        m_table.dropUnready(loading() ? m_load.first : 0);
+    }
     // Done, or the disk refuses: the next start sweeps what is left.
     if (!m_store.end() || left > 0)
         m_sweepTimer.stop();

@@ -43,37 +43,91 @@ void HistoryTable::forget()
 {
     m_insert.reset();
     m_index.reset();
+    m_unindex.reset();
     m_saveRun.reset();
 }
 
-HistoryTable::Waiting HistoryTable::notIndexed() const
+qint64 HistoryTable::Pending::lastOf(qint64 key) const
 {
-    // Rows of an older store wait for the indexer: they have no terms yet.
-    return {m_store.meta(QStringLiteral("findFrom"), 1), m_store.meta(QStringLiteral("findTo"), 0)};
+    for (const auto &[first, last] : ranges)
+        if (key >= first && key <= last)
+            return last;
+    return 0;
+}
+
+qint64 HistoryTable::Pending::nextAfter(qint64 key) const
+{
+    for (const auto &[first, last] : ranges)
+        if (first > key)
+            return first;
+    return 0;
+}
+
+HistoryTable::Pending HistoryTable::pending() const
+{
+    // Rows of an older store, and a file's rows, wait for the indexer: they
+    // have no terms yet. Few ranges: one a load at most.
+    Pending p;
+    QSqlQuery q(m_store.db());
+    if (q.exec(QStringLiteral("SELECT first, last FROM find_pending ORDER BY first")))
+        while (q.next())
+            p.ranges.emplace_back(q.value(0).toLongLong(), q.value(1).toLongLong());
+    return p;
+}
+
+void HistoryTable::setPending(qint64 first, qint64 last, bool ready)
+{
+    QSqlQuery q = prepared(
+        QStringLiteral("INSERT OR REPLACE INTO find_pending(first, last, ready) VALUES(?, ?, ?)"));
+    q.addBindValue(first);
+    q.addBindValue(last);
+    q.addBindValue(ready ? 1 : 0);
+    run(q, "pending");
+}
+
+void HistoryTable::dropPending(qint64 first)
+{
+    QSqlQuery q = prepared(QStringLiteral("DELETE FROM find_pending WHERE first = ?"));
+    q.addBindValue(first);
+    run(q, "pending");
+}
+
+void HistoryTable::dropUnready(qint64 except)
+{
+    QSqlQuery q =
+        prepared(QStringLiteral("DELETE FROM find_pending WHERE ready = 0 AND first != ?"));
+    q.addBindValue(except);
+    run(q, "pending");
 }
 
 void HistoryTable::index(qint64 key, const QString &sender, const QString &recipient,
                          const QString &message)
 {
+    indexTerms(key, findterms::terms(sender, recipient, message));
+}
+
+void HistoryTable::indexTerms(qint64 key, const QString &terms)
+{
     if (!m_index)
         m_index = prepared(QStringLiteral("INSERT INTO history_find(rowid, terms) VALUES(?, ?)"));
     m_index->addBindValue(key);
-    m_index->addBindValue(findterms::terms(sender, recipient, message));
+    m_index->addBindValue(terms);
     run(*m_index, "index");
 }
 
-void HistoryTable::unindex(qint64 key, const QString &sender, const QString &recipient,
-                           const QString &message)
+void HistoryTable::unindexTerms(qint64 key, const QString &terms)
 {
     // The index keeps no text: what went in is handed back to take it out.
-    QSqlQuery q = prepared(QStringLiteral(
-        "INSERT INTO history_find(history_find, rowid, terms) VALUES('delete', ?, ?)"));
-    q.addBindValue(key);
-    q.addBindValue(findterms::terms(sender, recipient, message));
-    run(q, "unindex");
+    if (!m_unindex)
+        m_unindex = prepared(QStringLiteral(
+            "INSERT INTO history_find(history_find, rowid, terms) VALUES('delete', ?, ?)"));
+    m_unindex->addBindValue(key);
+    m_unindex->addBindValue(terms);
+    run(*m_unindex, "unindex");
 }
 
-void HistoryTable::unindexRows(const QString &where, const QVariantList &values)
+void HistoryTable::indexedRows(const QString &where, const QVariantList &values,
+                               const std::function<void(const HistoryRow &)> &f)
 {
     if (m_store.failing())
         return;
@@ -84,12 +138,24 @@ void HistoryTable::unindexRows(const QString &where, const QVariantList &values)
         q.addBindValue(v);
     if (!run(q, "terms"))
         return;
-    const Waiting waiting = notIndexed();
+    const Pending pending = this->pending();
     while (q.next()) {
-        const qint64 key = q.value(0).toLongLong();
-        if (!waiting.holds(key))
-            unindex(key, q.value(1).toString(), q.value(2).toString(), q.value(3).toString());
+        HistoryRow row;
+        row.key = q.value(0).toLongLong();
+        if (pending.lastOf(row.key) != 0)
+            continue;
+        row.sender = q.value(1).toString();
+        row.recipient = q.value(2).toString();
+        row.message = q.value(3).toString();
+        f(row);
     }
+}
+
+void HistoryTable::unindexRows(const QString &where, const QVariantList &values)
+{
+    indexedRows(where, values, [this](const HistoryRow &r) {
+        unindexTerms(r.key, findterms::terms(r.sender, r.recipient, r.message));
+    });
 }
 
 bool HistoryTable::run(QSqlQuery &q, const char *what)
@@ -164,7 +230,7 @@ int HistoryTable::removeRange(qint64 first, qint64 last, int limit)
     return run(q, "sweep") ? q.numRowsAffected() : 0;
 }
 
-void HistoryTable::insert(const HistoryRow &row, int sentNo)
+void HistoryTable::insert(const HistoryRow &row, int sentNo, bool indexed)
 {
     if (!m_insert)
         m_insert = prepared(QStringLiteral(
@@ -180,7 +246,7 @@ void HistoryTable::insert(const HistoryRow &row, int sentNo)
     q.addBindValue(row.received ? 1 : 0);
     q.addBindValue(sentNo > 0 ? QVariant(sentNo) : QVariant());
     q.addBindValue(Store::text(row.message));
-    if (run(q, "add"))
+    if (run(q, "add") && indexed)
         index(row.key, row.sender, row.recipient, row.message);
 }
 
@@ -240,7 +306,8 @@ HistoryTable::Found HistoryTable::find(const Query &query, qint64 after, qint64 
     Found found{{}, last};
     if (after >= last)
         return found;
-    const Waiting waiting = notIndexed();
+    const Pending pending = this->pending();
+    const qint64 pendingLast = pending.lastOf(after + 1);
     QString sql;
     QVariantList values;
     bool check = false;
@@ -248,16 +315,16 @@ HistoryTable::Found HistoryTable::find(const Query &query, qint64 after, qint64 
         found.through = std::min(last, after + DateKeys);
         sql = QStringLiteral("SELECT key FROM history WHERE key > ? AND key <= ?");
         values << after << found.through;
-    } else if (waiting.holds(after + 1)) {
+    } else if (pendingLast != 0) {
         // Not indexed yet: read and checked.
-        found.through = std::min({last, waiting.to, after + ScanKeys});
+        found.through = std::min({last, pendingLast, after + ScanKeys});
         sql = QStringLiteral("SELECT key, sender, recipient, message FROM history"
                              " WHERE key > ? AND key <= ?");
         values << after << found.through;
         check = true;
     } else {
-        if (waiting.from > after && waiting.from <= waiting.to)
-            found.through = std::min(last, waiting.from - 1);
+        if (const qint64 next = pending.nextAfter(after); next != 0)
+            found.through = std::min(last, next - 1);
         QStringList match;
         for (const QString &word : query.words) {
             match << findterms::match(word);
@@ -277,7 +344,7 @@ HistoryTable::Found HistoryTable::find(const Query &query, qint64 after, qint64 
         sql += QStringLiteral(" AND date <= ?");
         values << query.to;
     }
-    const bool limited = !query.words.isEmpty() && !waiting.holds(after + 1);
+    const bool limited = !query.words.isEmpty() && pendingLast == 0;
     if (limited)
         sql += QStringLiteral(" ORDER BY f.rowid LIMIT %1").arg(FoundRows);
     QSqlQuery q = prepared(sql);
@@ -341,25 +408,11 @@ void HistoryTable::setReceiveTime(qint64 key, const QString &receiveTime)
 void HistoryTable::reindexRecipient(const QString &where, const QVariantList &values,
                                     const QString &recipient)
 {
-    if (m_store.failing())
-        return;
-    QSqlQuery q = prepared(
-        QStringLiteral("SELECT key, sender, recipient, message FROM history WHERE ") + where);
-    q.setForwardOnly(true);
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    if (!run(q, "terms"))
-        return;
-    const Waiting waiting = notIndexed();
-    while (q.next()) {
-        const qint64 key = q.value(0).toLongLong();
-        if (waiting.holds(key))
-            continue;
-        const QString sender = q.value(1).toString();
-        const QString message = q.value(3).toString();
-        unindex(key, sender, q.value(2).toString(), message);
-        index(key, sender, recipient, message);
-    }
+    indexedRows(where, values, [this, &recipient](const HistoryRow &r) {
+        const QSet<quint64> rest = findterms::termSet(r.sender, r.message);
+        unindexTerms(r.key, findterms::terms(rest, r.recipient));
+        indexTerms(r.key, findterms::terms(rest, recipient));
+    });
 }
 
 std::vector<qint64> HistoryTable::markWaiting(const QString &recipient, const QString &receiveTime)

@@ -49,8 +49,15 @@ public:
     // is handed out again.
     void clear();
 
-    // sentNo: the row number this row was sent with (0: none).
-    void insert(const HistoryRow &row, int sentNo);
+    // sentNo: the row number this row was sent with (0: none). indexed:
+    // its terms go in with it (else its key is pending, see below).
+    void insert(const HistoryRow &row, int sentNo, bool indexed = true);
+    // Keys first to last have no terms yet; ready: the indexer may take them
+    // (else their rows are still loading). A range is named by its first key.
+    void setPending(qint64 first, qint64 last, bool ready);
+    void dropPending(qint64 first);
+    // Every range not ready but the one of first (the loads that never ended).
+    void dropUnready(qint64 except);
     void remove(qint64 key);
     // At most limit rows of keys first to last; gives how many went.
     int removeRange(qint64 first, qint64 last, int limit);
@@ -76,16 +83,21 @@ private:
     bool run(QSqlQuery &q, const char *what);
     QSqlQuery prepared(const QString &sql);
     // The terms of each row go with it: in, out, and anew with another recipient.
-    struct Waiting
+    struct Pending
     {
-        qint64 from = 1;
-        qint64 to = 0;
-        bool holds(qint64 key) const { return key >= from && key <= to; }
+        std::vector<std::pair<qint64, qint64>> ranges; // ascending
+        // The last key of the range that holds key; 0: key has its terms.
+        qint64 lastOf(qint64 key) const;
+        // The first pending key after key; 0: none.
+        qint64 nextAfter(qint64 key) const;
     };
-    Waiting notIndexed() const;
+    Pending pending() const;
     void index(qint64 key, const QString &sender, const QString &recipient, const QString &message);
-    void unindex(qint64 key, const QString &sender, const QString &recipient,
-                 const QString &message);
+    void indexTerms(qint64 key, const QString &terms);
+    void unindexTerms(qint64 key, const QString &terms);
+    // The rows where says that have their terms (not pending).
+    void indexedRows(const QString &where, const QVariantList &values,
+                     const std::function<void(const HistoryRow &)> &f);
     void unindexRows(const QString &where, const QVariantList &values);
     void reindexRecipient(const QString &where, const QVariantList &values,
                           const QString &recipient);
@@ -94,5 +106,6 @@ private:
     // Prepared at their first use (the store may open after this table is made).
     std::optional<QSqlQuery> m_insert;
     std::optional<QSqlQuery> m_index;
+    std::optional<QSqlQuery> m_unindex;
     std::optional<QSqlQuery> m_saveRun;
 };

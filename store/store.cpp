@@ -2,6 +2,7 @@
 
 #include "checkpointer.h"
 #include "findindexer.h"
+#include "writegate.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,18 +47,21 @@ const std::vector<QStringList> Ladder = {
         QStringLiteral("CREATE TABLE meta(name TEXT PRIMARY KEY, value INTEGER NOT NULL)"),
     },
     // 1 → 2. The search's index: every character and pair of characters of
-    // a row's texts (see findterms), without the texts. The rows there are
-    // now are indexed afterwards, a step at a time (FindIndexer); until then
-    // findFrom..findTo names the keys still to do. A commit never merges the
-    // index's segments itself: the checkpointer does, off the window thread.
+    // a row's texts (see findterms), without the texts. A commit never
+    // merges the index's segments itself: the checkpointer does, off the
+    // window thread. Keys whose rows have no terms yet: the rows there are
+    // now, and a file's rows while they load (ready 0) and until the
+    // indexer has been through them, off the window thread too.
     {
         QStringLiteral("CREATE VIRTUAL TABLE history_find USING fts5(terms, content='',"
                        " detail='none', columnsize=0, tokenize='ascii')"),
         QStringLiteral("INSERT INTO history_find(history_find, rank) VALUES('automerge', 0)"),
-        QStringLiteral("INSERT OR REPLACE INTO meta(name, value)"
-                       " SELECT 'findFrom', min(key) FROM history HAVING count(*) > 0"),
-        QStringLiteral("INSERT OR REPLACE INTO meta(name, value)"
-                       " SELECT 'findTo', max(key) FROM history HAVING count(*) > 0"),
+        // Nor all at once when segments pile up: the merging keeps up in steps.
+        QStringLiteral("INSERT INTO history_find(history_find, rank) VALUES('crisismerge', 64)"),
+        QStringLiteral("CREATE TABLE find_pending(first INTEGER PRIMARY KEY, last INTEGER NOT NULL,"
+                       " ready INTEGER NOT NULL)"),
+        QStringLiteral("INSERT INTO find_pending(first, last, ready)"
+                       " SELECT min(key), max(key), 1 FROM history HAVING count(*) > 0"),
     },
 };
 static_assert(Store::Version == 2, "a new version adds its rung to the ladder");
@@ -144,13 +148,18 @@ Store::Problem Store::open(const QString &path)
 
 void Store::startIndexer()
 {
-    if (meta(QStringLiteral("findTo"), 0) == 0 || !m_identity)
+    if (m_indexer || !m_identity || m_path.isEmpty())
+        return;
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM find_pending WHERE ready = 1")) || !q.next() ||
+        q.value(0).toInt() == 0)
         return;
     m_indexer = std::make_unique<FindIndexer>(m_path, *m_identity);
     connect(m_indexer.get(), &FindIndexer::progress, this, &Store::indexing);
     connect(m_indexer.get(), &FindIndexer::finished, this, [this] {
         m_indexer.release()->deleteLater();
         emit indexing(1, 1);
+        startIndexer(); // rows that became ready as it finished
     });
 }
 
@@ -298,7 +307,10 @@ void Store::begin()
     // write between two batches, and a batch that began reading an older
     // state could not write at all.
     QSqlQuery q(m_db);
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+    writegate::foregroundWaits();
+    const bool begun = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    writegate::foregroundHasIt();
+    if (!begun)
         failed(QStringLiteral("begin: ") + q.lastError().text());
 }
 

@@ -67,6 +67,12 @@ public:
     // A null text would be stored as NULL; every text column holds text.
     static QString text(const QString &s) { return s.isNull() ? QStringLiteral("") : s; }
 
+    // Rows were set aside for the indexer (in the batch open): it starts
+    // once the batch is kept. A store in memory has no indexer: its rows
+    // are indexed as they come.
+    bool indexesAside() const { return !m_path.isEmpty(); }
+    void startIndexer();
+
     // Small numbers kept beside the tables (within the open transaction).
     qint64 meta(const QString &name, qint64 otherwise = 0) const;
     void setMeta(const QString &name, qint64 value);
@@ -108,7 +114,6 @@ private:
     // After a batch found the file gone: what it held is written anew at
     // the path when nothing is there, and the store opens the path again.
     void reopen();
-    void startIndexer();
 
     QSqlDatabase m_db;
     QString m_connection;

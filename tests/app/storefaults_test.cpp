@@ -6,8 +6,10 @@
 #include "control.h"
 #include "cp932.h"
 #include "faultyvfs.h"
+#include "findrows.h"
 #include "frmlog.h"
 #include "frmrecv.h"
+#include "historybrowser.h"
 #include "historymodel.h"
 #include "inbox.h"
 #include "testprogram.h"
@@ -189,10 +191,13 @@ void StoreFaultsTest::eachWriteFailedInTurn()
         faultyvfs::arm(0, faultyvfs::Fault::Full);
         ++runs;
         const QString where = u"write %1 failed"_s.arg(nth);
+        // The disk is back: the next message is kept, whatever failed before.
+        const QStringList acked4 = s.batch(40, {u"八番"_s});
+        QVERIFY2(acked4 == QStringList{u"八番"_s}, qPrintable(where + u": not kept after"_s));
 
         // Each batch of arrivals has one fate, in the file as on the wire:
         // an acknowledged message is a history row and a waiting entry.
-        QCOMPARE(s.acked.size() + s.refused.size(), 7);
+        QCOMPARE(s.acked.size() + s.refused.size(), 8);
         for (const QString &body : acked1)
             QVERIFY2(stored1.count(body) == 2, qPrintable(where + u": "_s + body));
         for (const QString &body : acked2)
@@ -219,13 +224,20 @@ void StoreFaultsTest::eachWriteFailedInTurn()
         const QString all = after.rows.join(u'\n') + after.waiting.join(u'\n');
         for (const QString &body : s.refused)
             QVERIFY2(!all.contains(body), qPrintable(where + u": refused "_s + body));
-        for (const QString &body : acked3)
+        for (const QString &body : acked3 + acked4)
             QVERIFY2(after.rows.join(u'\n').contains(body) &&
                          after.waiting.join(u'\n').contains(body),
                      qPrintable(where + u": acknowledged "_s + body));
         for (const QString &row : after.rows)
             QVERIFY2(!row.startsWith(u'|') && !row.endsWith(u'|'),
                      qPrintable(where + u": empty row"_s));
+        // The search finds every row that shows the word, and no other: the
+        // index went with its rows, or they wait for the indexer.
+        QStringList expected;
+        for (const QString &row : after.rows)
+            if (row.section(u'|', 5).contains(u"番"_s))
+                expected << row.section(u'|', 5).left(HistoryModel::ListedChars);
+        QCOMPARE(foundMessages(part<HistoryBrowser>(**s.t), u"番"_s), expected);
         if (!struck)
             break;
     }

@@ -2,6 +2,7 @@
 // rows in their order, the message still waiting, and the numbers its
 // sent rows went out with, which peers still answer with.
 #include "cp932.h"
+#include "findrows.h"
 #include "frmrecv.h"
 #include "historybrowser.h"
 #include "historykeeper.h"
@@ -60,15 +61,7 @@ void StoreVersionsTest::olderStoreOpens()
     };
     // Its rows are found as soon as it is open, indexed or not yet.
     const auto found = [&t](const QString &typed) {
-        HistoryBrowser &browser = part<HistoryBrowser>(*t.program);
-        QSignalSpy spy(&browser, &HistoryBrowser::changed);
-        browser.find(typed, {}, {});
-        while (browser.search().running() && spy.wait(1000)) {
-        }
-        QStringList out;
-        for (int r = 0; r < browser.search().rowCount(); ++r)
-            out << browser.search().index(r, HistoryModel::MessageCol).data().toString();
-        return out;
+        return foundMessages(part<HistoryBrowser>(*t.program), typed);
     };
     QCOMPARE(found(u"会議"_s),
              (QStringList{u"会議は 15 時からに変更です"_s, u"明日の会議室は 3 階です"_s}));

@@ -240,21 +240,7 @@ class Receive(unittest.TestCase):
         log = self.display.wait_window(pid=a.pid, title="^送受信履歴$")
         self.display.window_shot(log, "window-FrmLog")
         self.display.focus(log)
-        self.display.xdotool("key", "alt+f")
-        time.sleep(0.4)
-        self.display.xdotool("key", "w")
-        # Qt's own file chooser speaks Japanese too.
-        dialog = self.display.wait_window(pid=a.pid, title="^名前を付けて保存$")
-        self.display.window_shot(dialog, "window-save-dialog")
-        self.display.focus(dialog)
-        saved = os.path.join(a.folder, "history.txt")
-        self.display.type_text(saved)
-        self.display.xdotool("key", "Return")
-        done = self.display.wait_window(pid=a.pid, title="^送受信履歴$", exclude=[log])
-        self.display.focus(done)
-        self.display.xdotool("key", "Return")
-        with open(saved, "rb") as f:
-            text = f.read().decode("cp932")
+        text = self.save_history(a, log, "history.txt", shot="window-save-dialog")
         self.assertTrue(text.startswith('"FileName:dataFile",#'), text[:60])
         self.assertRegex(text, r'\r\n"\d\d/\d\d/\d\d","ichiro ","jiro[^"]*","' + TIME + '","'
                          + TIME + '","こんにちは"\r\n')
@@ -289,21 +275,29 @@ class Receive(unittest.TestCase):
         self.display.type_text("会議")
         time.sleep(1.5)
         self.display.window_shot(log, "window-FrmLog-search")
+        text = self.save_history(a, log, "found.txt")
+        self.assertRegex(text, r'^"FileName:dataFile",#[-\d]+#,#[:\d]+#,"検索結果： 2 件"\r\n')
+        self.assertEqual(text.split("\r\n", 1)[1], rows[0] + "\r\n" + rows[2] + "\r\n")
+
+    def save_history(self, copy, log, name, shot=None):
+        """保存(&W) from the history window's menu, through the real file
+        dialog, and the box that says it was saved; gives the file's text."""
         self.display.xdotool("key", "alt+f")
         time.sleep(0.4)
         self.display.xdotool("key", "w")
-        dialog = self.display.wait_window(pid=a.pid, title="^名前を付けて保存$")
+        # Qt's own file chooser speaks Japanese too.
+        dialog = self.display.wait_window(pid=copy.pid, title="^名前を付けて保存$")
+        if shot:
+            self.display.window_shot(dialog, shot)
         self.display.focus(dialog)
-        found = os.path.join(a.folder, "found.txt")
-        self.display.type_text(found)
+        path = os.path.join(copy.folder, name)
+        self.display.type_text(path)
         self.display.xdotool("key", "Return")
-        done = self.display.wait_window(pid=a.pid, title="^送受信履歴$", exclude=[log])
+        done = self.display.wait_window(pid=copy.pid, title="^送受信履歴$", exclude=[log])
         self.display.focus(done)
         self.display.xdotool("key", "Return")
-        with open(found, "rb") as f:
-            text = f.read().decode("cp932")
-        self.assertRegex(text, r'^"FileName:dataFile",#[-\d]+#,#[:\d]+#,"検索結果： 2 件"\r\n')
-        self.assertEqual(text.split("\r\n", 1)[1], rows[0] + "\r\n" + rows[2] + "\r\n")
+        with open(path, "rb") as f:
+            return f.read().decode("cp932")
 
     def test_without_a_tray(self):
         self.start(tray=False)

@@ -5,9 +5,11 @@
 #include "control.h"
 #include "cp932.h"
 #include "fakes.h"
+#include "findrows.h"
 #include "frmlog.h"
 #include "historybrowser.h"
 #include "historymodel.h"
+#include "store.h"
 #include "wiring.h"
 
 #include <QAbstractItemView>
@@ -19,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -95,6 +98,9 @@ private slots:
     void typedWordsFindRows_data();
     void typedWordsFindRows();
     void workingOnTheRowsFound();
+    void theIndexFollowsItsRows_data();
+    void theIndexFollowsItsRows();
+    void aLongListByKeyboard();
 };
 
 void HistorySearchTest::typedWordsFindRows_data()
@@ -207,6 +213,107 @@ void HistorySearchTest::workingOnTheRowsFound()
     QCOMPARE(w.history.rowCount(), 0);
     w.settle();
     QCOMPARE(w.listed(), QStringList{});
+}
+
+void HistorySearchTest::theIndexFollowsItsRows_data()
+{
+    QTest::addColumn<bool>("onDisk");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("found");
+    for (const bool onDisk : {false, true}) {
+        const char *where = onDisk ? "on disk" : "in memory";
+        QTest::addRow("%s: opened, found by who opened it", where)
+            << onDisk << u"open"_s << u"山田"_s << QStringList{Rows[0].message, u"受信一"_s};
+        QTest::addRow("%s: closed unread, found by who closed it", where)
+            << onDisk << u"discard"_s << u"山田"_s
+            << QStringList{Rows[0].message, u"受信一"_s, u"受信二"_s};
+        QTest::addRow("%s: a row taken back is not found, nor is the next by its words", where)
+            << onDisk << u"drop"_s << u"受信"_s << QStringList{u"受信一"_s};
+        QTest::addRow("%s: 履歴ｸﾘｱ leaves nothing to find", where)
+            << onDisk << u"clear"_s << u"の"_s << QStringList{};
+    }
+}
+
+void HistorySearchTest::theIndexFollowsItsRows()
+{
+    QFETCH(bool, onDisk);
+    QFETCH(QString, change);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, found);
+    // On disk a file's rows get their terms on the indexer's thread; the
+    // search finds them before and after.
+    QTemporaryDir dir;
+    Store store;
+    if (onDisk)
+        QCOMPARE(store.open(dir.filePath(u"portana.db"_s)), Store::Problem::None);
+    else
+        store.open({});
+    FakeClock clock;
+    clock.set(QDateTime(QDate(2026, 12, 9), QTime(9, 0, 0)));
+    ScriptedDialogs dialogs;
+    HistoryModel history(store, clock, [] { return u"山田 "_s; });
+    HistoryBrowser browser(history, clock, dialogs);
+    wiring::storeToHistory(store, history);
+    wiring::historyToBrowser(history, browser);
+    wiring::storeToBrowser(store, browser);
+    QVERIFY(addRows(history, Rows));
+    history.logAddRecv(u"未開封 "_s, u"受信一"_s);
+    history.logAddRecv(u"未開封 "_s, u"受信二"_s);
+    if (change == u"open"_s)
+        history.logSetOpen(history.keyOf(6));
+    else if (change == u"discard"_s)
+        history.logSetDiscard();
+    else if (change == u"drop"_s) {
+        history.dropLast(7);
+        history.logAddRecv(u"別人 "_s, u"別件"_s); // it takes the key given back
+    } else if (change == u"clear"_s)
+        browser.clear();
+    const auto search = [&] { return foundMessages(browser, typed); };
+    QCOMPARE(search(), found);
+    if (!onDisk)
+        return;
+    // Once the indexer is through, and the sweep of what left the list.
+    QSignalSpy indexed(&store, &Store::indexing);
+    const auto pending = [&store] {
+        QSqlQuery q(store.db());
+        return q.exec(u"SELECT count(*) FROM find_pending"_s) && q.next() ? q.value(0).toInt() : -1;
+    };
+    while (pending() > 0 && indexed.wait(5000)) {
+    }
+    QCOMPARE(pending(), 0);
+    QCOMPARE(search(), found);
+}
+
+void HistorySearchTest::aLongListByKeyboard()
+{
+    Window w;
+    std::vector<HistoryRow> rows;
+    for (int i = 1; i <= 20000; ++i)
+        rows.push_back(
+            {u"26/12/01"_s, u"送%1 "_s.arg(i), u"受"_s, u"10:00:00"_s, u""_s, u"本文 %1"_s.arg(i)});
+    QVERIFY(addRows(w.history, rows));
+    auto *view = control<QAbstractItemView>(&w.frm, "LvLog");
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_End);
+    const QModelIndex last = view->currentIndex();
+    QCOMPARE(last.row(), 20004);
+    QVERIFY(view->viewport()->rect().contains(view->visualRect(last)));
+    QTest::keyClick(view, Qt::Key_Return);
+    QCOMPARE(control<QLabel>(&w.frm, "LblFrom")->text(), u"From： 送20000 "_s);
+    QCOMPARE(w.status(), u"送信履歴： 20005/20005"_s);
+    QTest::mouseClick(control<QPushButton>(&w.frm, "CmdOK"), Qt::LeftButton);
+    QTest::keyClick(view, Qt::Key_Home);
+    QCOMPARE(view->currentIndex().row(), 0);
+    QTest::keyClick(view, Qt::Key_PageDown);
+    const int page = view->currentIndex().row();
+    QVERIFY(page > 1);
+    QVERIFY(view->viewport()->rect().contains(view->visualRect(view->currentIndex())));
+    // The row under the pointer is the row clicked.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(view->model()->index(page, 0)).center());
+    QCOMPARE(control<QLabel>(&w.frm, "LblFrom")->text(),
+             u"From： 送%1 "_s.arg(page + 1 - int(Rows.size())));
 }
 
 QTEST_MAIN(HistorySearchTest)

@@ -97,6 +97,22 @@ void searches(HistoryBrowser &browser, const QStringList &queries, const char *w
     browser.find(QString(), {}, {});
 }
 
+// The history window as a user opens it.
+struct Window
+{
+    ScriptedDialogs dialogs;
+    HistoryBrowser browser;
+    FrmLog log;
+    Window(HistoryModel &history, const Clock &clock)
+        : browser(history, clock, dialogs), log(history, browser)
+    {
+        wiring::historyToBrowser(history, browser);
+        browser.shown();
+        log.show();
+        log.repaint();
+    }
+};
+
 // Keeps an arriving message every 10 ms until loop ends; gives how long each took.
 std::vector<qint64> arrivalsUntil(QEventLoop &loop, HistoryModel &model)
 {
@@ -238,21 +254,12 @@ int main(int argc, char *argv[])
         // warmed by a window over an empty history first.
         {
             HistoryModel empty(clock, [] { return QString(); });
-            ScriptedDialogs dialogs;
-            HistoryBrowser browser(empty, clock, dialogs);
-            FrmLog log(empty, browser);
-            log.show();
-            log.repaint();
+            Window warm(empty, clock);
         }
         const qint64 before = rssKb();
         t.restart();
-        ScriptedDialogs dialogs;
-        HistoryBrowser browser(model, clock, dialogs);
-        wiring::historyToBrowser(model, browser);
-        FrmLog log(model, browser);
-        browser.shown();
-        log.show();
-        log.repaint();
+        Window window(model, clock);
+        HistoryBrowser &browser = window.browser;
         std::printf("history window: open on %d rows: %.1f ms, %.1f MB more resident\n",
                     model.rowCount(), t.nsecsElapsed() / 1e6, (rssKb() - before) / 1024.0);
         searches(browser,
@@ -265,8 +272,8 @@ int main(int argc, char *argv[])
             QString::fromUtf8("の 会 室 x 7 ｶ 東 ア 資 弁 出 来 見 b d t m P 時 大").split(u' '),
             "one character");
         t.restart();
-        control<HistoryView>(log, "LvLog")->scrollToBottom();
-        log.repaint();
+        control<HistoryView>(window.log, "LvLog")->scrollToBottom();
+        window.log.repaint();
         std::printf("history window: scroll to the last row: %.1f ms\n", t.nsecsElapsed() / 1e6);
     }
 
@@ -372,12 +379,7 @@ int main(int argc, char *argv[])
         wiring::storeToHistory(target, loaded);
         const qint64 size = QFile(path).size();
         // As a user loads it: from the history window, which shows the rows as they come in.
-        ScriptedDialogs dialogs;
-        HistoryBrowser browser(loaded, clock, dialogs);
-        wiring::historyToBrowser(loaded, browser);
-        FrmLog log(loaded, browser);
-        log.show();
-        log.repaint();
+        Window window(loaded, clock);
         const qint64 before = rssKb();
         resetPeak();
         const auto [ms, longest] = load(loaded, path, true);

@@ -25,6 +25,7 @@ HistoryModel::HistoryModel(Store &store, const Clock &clock,
     : QAbstractTableModel(parent), m_store(store), m_clock(clock),
       m_localShortName(std::move(localShortName)), m_log(store)
 {
+    connect(&m_log, &HistoryLog::swept, this, &HistoryModel::swept);
     if (m_store.db().isOpen())
         reload();
 }

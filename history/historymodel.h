@@ -95,6 +95,10 @@ public:
     bool finishLoad() { return m_log.finishLoad(); }
     void abandonLoad() { m_log.abandonLoad(); }
 
+signals:
+    // The rows that left the list are gone from the store too.
+    void swept();
+
 private:
     // Reads the order back from the store (at start, and when it was opened anew).
     void reload();

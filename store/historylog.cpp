@@ -1,6 +1,7 @@
 #include "historylog.h"
 
 #include "store.h"
+#include "sweeper.h"
 
 #include <algorithm>
 #include <limits>
@@ -62,6 +63,8 @@ HistoryLog::HistoryLog(Store &store, QObject *parent)
     connect(&m_sweepTimer, &QTimer::timeout, this, &HistoryLog::sweepStep);
 }
 
+HistoryLog::~HistoryLog() = default;
+
 void HistoryLog::batchCommitted()
 {
     m_kept = m_order;
@@ -77,6 +80,7 @@ void HistoryLog::batchRolledBack()
 
 void HistoryLog::storeClosing()
 {
+    m_sweeper.reset();
     m_table.forget();
 }
 
@@ -90,7 +94,7 @@ void HistoryLog::reload()
     m_changed.clear();
     // A load or a sweep the last run did not finish.
     if (m_store.meta(QStringLiteral("sweep")) != 0)
-        m_sweepTimer.start();
+        sweep();
 }
 
 std::vector<HistoryRow> HistoryLog::page(qint64 first, qint64 last, int messageChars) const
@@ -186,7 +190,7 @@ void HistoryLog::clear()
     m_order = {};
     m_load.kept = 0;
     if (m_store.end())
-        m_sweepTimer.start();
+        sweep();
 }
 
 int HistoryLog::unlist(int skip, int n, const std::function<bool(qint64)> &spare)
@@ -230,7 +234,7 @@ int HistoryLog::unlist(int skip, int n, const std::function<bool(qint64)> &spare
     m_load.kept = std::max(0, m_load.kept - gone);
     m_store.setMeta(QStringLiteral("sweep"), 1);
     if (m_store.end())
-        m_sweepTimer.start();
+        sweep();
     return spared;
 }
 
@@ -265,6 +269,9 @@ bool HistoryLog::beginLoad(qint64 maxRows, bool replace)
     if (m_store.indexesAside())
         m_table.setPending(first, first + maxRows - 1, false);
     m_load = {first, first, first + maxRows, replace, m_order.count};
+    // Its rows stay while they load, from the first that is kept.
+    if (m_sweeper)
+        m_sweeper->setLoad(first, first + maxRows);
     return m_store.end();
 }
 
@@ -315,7 +322,7 @@ bool HistoryLog::finishLoad()
     const bool kept = m_store.end();
     if (!kept)
         m_load = {};
-    m_sweepTimer.start();
+    sweep();
     return kept;
 }
 
@@ -325,12 +332,26 @@ void HistoryLog::abandonLoad()
     startSweep();
 }
 
+void HistoryLog::sweep()
+{
+    // A store on disk is swept on a thread of its own; one in memory here.
+    if (!m_store.indexesAside() || !m_store.identity()) {
+        m_sweepTimer.start();
+        return;
+    }
+    if (!m_sweeper)
+        m_sweeper = std::make_unique<Sweeper>(m_store.path(), *m_store.identity(), [this] {
+            QMetaObject::invokeMethod(this, &HistoryLog::swept, Qt::QueuedConnection);
+        });
+    m_sweeper->sweep(m_load.first, m_load.end);
+}
+
 void HistoryLog::startSweep()
 {
     m_store.begin();
     m_store.setMeta(QStringLiteral("sweep"), 1);
     m_store.end();
-    m_sweepTimer.start();
+    sweep();
 }
 
 void HistoryLog::sweepStep()
@@ -359,6 +380,9 @@ void HistoryLog::sweepStep()
         m_table.dropUnready(loading() ? m_load.first : 0);
     }
     // Done, or the disk refuses: the next start sweeps what is left.
-    if (!m_store.end() || left > 0)
+    const bool kept = m_store.end();
+    if (!kept || left > 0)
         m_sweepTimer.stop();
+    if (kept && left > 0)
+        emit swept();
 }

@@ -6,10 +6,12 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class Store;
+class Sweeper;
 
 // The history as the store keeps it: its rows, the order the list shows
 // them in (runs of consecutive keys), the keys handed out, a file's rows
@@ -33,6 +35,7 @@ public:
     };
 
     explicit HistoryLog(Store &store, QObject *parent = nullptr);
+    ~HistoryLog() override;
 
     // As it stands, in the open batch too.
     const Order &order() const { return m_order; }
@@ -81,6 +84,11 @@ public:
     bool finishLoad();
     void abandonLoad();
 
+signals:
+    // The rows no run lists are gone from the store.
+    void swept();
+
+public:
     // Keys of the rows changed since the last call.
     std::vector<qint64> takeChanged() { return std::exchange(m_changed, {}); }
 
@@ -89,6 +97,7 @@ private:
     // Rows no run holds (after 履歴ｸﾘｱ, 読込, a failed load) are deleted a
     // few thousand at a time, so no step keeps datagrams waiting.
     void startSweep();
+    void sweep();
     void sweepStep();
 
     Store &m_store;
@@ -97,6 +106,7 @@ private:
     Order m_kept; // as the last commit left it
     std::vector<qint64> m_changed;
     QTimer m_sweepTimer;
+    std::unique_ptr<Sweeper> m_sweeper; // a store on disk
     struct Load
     {
         qint64 first = 0;

@@ -39,6 +39,8 @@ public:
     // says which problem it met).
     Problem open(const QString &path);
     QString path() const { return m_path; }
+    // Of the file open at path (none in memory).
+    std::optional<FileIdentity> identity() const { return m_identity; }
     QSqlDatabase db() const { return m_db; }
 
     // Nested: the outermost end() commits; false when the batch is not kept

@@ -126,6 +126,8 @@ void StoreVersionsTest::keepingSparesWaitingRows_data()
         << QByteArray("[history]\nkeep=days\ncount=36\n") << QStringList{waiting, r4};
     QTest::addRow("37 days: from 26/11/02 on")
         << QByteArray("[history]\nkeep=days\ncount=37\n") << QStringList{r1, r2, waiting, r4};
+    QTest::addRow("a count of 0 keeps everything")
+        << QByteArray("[history]\nkeep=days\ncount=0\n") << QStringList{r1, r2, waiting, r4};
     QTest::addRow("a count that is no number keeps everything")
         << QByteArray("[history]\nkeep=rows\ncount=x\n") << QStringList{r1, r2, waiting, r4};
 }

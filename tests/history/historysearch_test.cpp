@@ -101,6 +101,7 @@ private slots:
     void theIndexFollowsItsRows_data();
     void theIndexFollowsItsRows();
     void aLongListByKeyboard();
+    void aFileThatLoadsIsNotSwept();
 };
 
 void HistorySearchTest::typedWordsFindRows_data()
@@ -314,6 +315,37 @@ void HistorySearchTest::aLongListByKeyboard()
                       view->visualRect(view->model()->index(page, 0)).center());
     QCOMPARE(control<QLabel>(&w.frm, "LblFrom")->text(),
              u"From： 送%1 "_s.arg(page + 1 - int(Rows.size())));
+}
+
+void HistorySearchTest::aFileThatLoadsIsNotSwept()
+{
+    // 履歴ｸﾘｱ while a file loads: the sweep on its own thread deletes what
+    // left the list, never the rows of the file, which come in when it ends.
+    QTemporaryDir dir;
+    Store store;
+    QCOMPARE(store.open(dir.filePath(u"portana.db"_s)), Store::Problem::None);
+    FakeClock clock;
+    clock.set(QDateTime(QDate(2026, 12, 9), QTime(9, 0, 0)));
+    HistoryModel history(store, clock, [] { return u"山田 "_s; });
+    wiring::storeToHistory(store, history);
+    QVERIFY(addRows(history, {Rows[0], Rows[1]}));
+    QVERIFY(history.beginLoad(3, false));
+    QVERIFY(history.stage({Rows[2], Rows[3]}));
+    QSignalSpy swept(&history, &HistoryModel::swept);
+    history.clear();
+    QVERIFY(swept.wait(5000));
+    QVERIFY(history.stage({Rows[4]}));
+    QVERIFY(history.finishLoad());
+    QStringList listed;
+    for (int n = 1; n <= history.rowCount(); ++n)
+        listed << history.row(n).message;
+    QCOMPARE(listed, (QStringList{Rows[2].message, Rows[3].message, Rows[4].message}));
+    QSqlQuery q(store.db());
+    QVERIFY(q.exec(u"SELECT message FROM history ORDER BY key"_s));
+    QStringList stored;
+    while (q.next())
+        stored << q.value(0).toString();
+    QCOMPARE(stored, listed);
 }
 
 QTEST_MAIN(HistorySearchTest)

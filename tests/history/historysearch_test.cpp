@@ -176,6 +176,11 @@ void HistorySearchTest::typedWordsFindRows()
 void HistorySearchTest::workingOnTheRowsFound()
 {
     Window w;
+    // While older rows get their terms, the status bar says how far it got.
+    w.browser.indexing(250, 1000);
+    QCOMPARE(w.status(), u"送受信件数： 5（検索の準備中 25%）"_s);
+    w.browser.indexing(1000, 1000);
+    QCOMPARE(w.status(), u"送受信件数： 5"_s);
     w.type(u"会議"_s);
     auto *view = control<QAbstractItemView>(&w.frm, "LvLog");
     // The second row found is row 2 of the history; the detail view pages among the found.

@@ -2,6 +2,7 @@
 #include "addrows.h"
 #include "fakes.h"
 #include "historyfile.h"
+#include "historykeeper.h"
 #include "historymodel.h"
 #include "store.h"
 #include "wiring.h"
@@ -29,6 +30,7 @@ private slots:
     void shortNameIsWorkedOutAtEachCompletion();
     void headers();
     void keptAcrossRestartsAndLoads();
+    void keepingReadsTheDatesRowsCarry();
 
 private:
     HistoryModel *m_model = nullptr;
@@ -296,6 +298,36 @@ void HistoryTest::keptAcrossRestartsAndLoads()
     QCOMPARE(listed(m), (QStringList{u"伊藤 ||四"_s, u"古川 |08:01:00|新しい"_s}));
     m.logSetResult(1, false); // that row is gone: nothing changes
     QCOMPARE(cells(m, 1)[HistoryModel::ReceiveTimeCol], QString());
+}
+
+void HistoryTest::keepingReadsTheDatesRowsCarry()
+{
+    // The last 10 days on 26/12/09: from 26/11/30 on. A file from elsewhere
+    // may write the year whole; a date that does not read is never too old,
+    // and the rows after it stay too.
+    m_clock.set(QDateTime(QDate(2026, 12, 9), QTime(9, 0, 0)));
+    QVERIFY(addRows(*m_model, {{u"2026/11/01"_s, u"a "_s, {}, u"08:00:00"_s, {}, u"1"_s},
+                               {u"26/11/29"_s, u"b "_s, {}, u"08:00:00"_s, {}, u"2"_s},
+                               {u"昨日"_s, u"c "_s, {}, u"08:00:00"_s, {}, u"3"_s},
+                               {u"26/11/02"_s, u"d "_s, {}, u"08:00:00"_s, {}, u"4"_s}}));
+    m_model->logAddRecv(u"e "_s, u"5"_s);
+    HistoryKeeper keeper(*m_model, m_clock, [](qint64) { return false; });
+    QSignalSpy applied(&keeper, &HistoryKeeper::applied);
+    const auto listed = [this] {
+        QStringList out;
+        for (int n = 1; n <= m_model->rowCount(); ++n)
+            out << m_model->row(n).message;
+        return out;
+    };
+    keeper.setRule({KeepSettings::Keep::Days, 10});
+    keeper.apply();
+    QVERIFY(applied.wait(2000));
+    QCOMPARE(listed(), (QStringList{u"3"_s, u"4"_s, u"5"_s}));
+    // The last N rows count every row, whatever its date.
+    keeper.setRule({KeepSettings::Keep::Rows, 2});
+    keeper.apply();
+    QVERIFY(applied.wait(2000));
+    QCOMPARE(listed(), (QStringList{u"4"_s, u"5"_s}));
 }
 
 QTEST_GUILESS_MAIN(HistoryTest)

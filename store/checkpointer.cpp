@@ -1,15 +1,14 @@
 #include "checkpointer.h"
 
+#include "asideconnection.h"
 #include "findindexer.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
-#include <QUrl>
 #include <QVariant>
 
-#include <atomic>
 #include <chrono>
 
 Checkpointer::Checkpointer(const QString &path, FileIdentity identity)
@@ -55,12 +54,11 @@ void Checkpointer::mergeIndex(QSqlDatabase &db)
     }
 }
 
-bool Checkpointer::checkpoint(const QString &connection)
+bool Checkpointer::checkpoint(QSqlDatabase &db)
 {
     // A log is folded only into the file it was written for.
     if (FileIdentity::of(m_path) != m_identity)
         return true;
-    QSqlDatabase db = QSqlDatabase::database(connection);
     mergeIndex(db);
     QSqlQuery q(db);
     // Passive: it copies what no reader still needs and never blocks a writer.
@@ -73,36 +71,20 @@ bool Checkpointer::checkpoint(const QString &connection)
 
 void Checkpointer::run()
 {
-    static std::atomic<int> counter{0};
-    const QString name = QStringLiteral("portana-checkpoint-%1").arg(++counter);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        // mode=rw: a file deleted meanwhile is not made anew.
-        QUrl uri = QUrl::fromLocalFile(m_path);
-        uri.setQuery(QStringLiteral("mode=rw"));
-        db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000;QSQLITE_OPEN_URI"));
-        // Another file at the path since the commit that made this one: a
-        // connection that has read nothing leaves it and its log alone.
-        const bool ours = db.open() && FileIdentity::of(m_path) == m_identity;
-        if (ours)
-            QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = -64"));
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_wake.wait(lock, [this] { return m_dirty || m_stop; });
-            if (m_stop)
-                break;
-            m_dirty = false;
-            if (!ours)
-                continue;
-            lock.unlock();
-            const bool done = checkpoint(name);
-            lock.lock();
-            if (!done)
-                m_dirty = true;
-            m_wake.wait_for(lock, std::chrono::seconds(1), [this] { return m_stop; });
-        }
-        db.close();
+    AsideConnection aside("checkpoint", m_path, m_identity, 1000, 64);
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_dirty || m_stop; });
+        if (m_stop)
+            break;
+        m_dirty = false;
+        if (!aside.ours())
+            continue;
+        lock.unlock();
+        const bool done = checkpoint(aside.db());
+        lock.lock();
+        if (!done)
+            m_dirty = true;
+        m_wake.wait_for(lock, std::chrono::seconds(1), [this] { return m_stop; });
     }
-    QSqlDatabase::removeDatabase(name);
 }

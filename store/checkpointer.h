@@ -27,7 +27,7 @@ private:
     void run();
     void mergeIndex(QSqlDatabase &db);
     // One checkpoint; false when it is to be tried again.
-    bool checkpoint(const QString &connection);
+    bool checkpoint(QSqlDatabase &db);
 
     const QString m_path;
     const FileIdentity m_identity;

@@ -1,5 +1,6 @@
 #include "findindexer.h"
 
+#include "asideconnection.h"
 #include "findterms.h"
 #include "writegate.h"
 
@@ -7,7 +8,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
-#include <QUrl>
 #include <QVariant>
 
 namespace {
@@ -55,11 +55,10 @@ FindIndexer::~FindIndexer()
     delete m_thread;
 }
 
-bool FindIndexer::step(const QString &connection)
+bool FindIndexer::step(QSqlDatabase &db)
 {
     if (FileIdentity::of(m_path) != m_identity)
         return false;
-    QSqlDatabase db = QSqlDatabase::database(connection);
     QSqlQuery q(db);
     writegate::yieldToForeground();
     if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
@@ -121,26 +120,17 @@ bool FindIndexer::step(const QString &connection)
 
 void FindIndexer::run()
 {
-    static std::atomic<int> counter{0};
-    const QString name = QStringLiteral("portana-index-%1").arg(++counter);
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        QUrl uri = QUrl::fromLocalFile(m_path);
-        uri.setQuery(QStringLiteral("mode=rw"));
-        db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_URI"));
-        if (db.open() && FileIdentity::of(m_path) == m_identity) {
-            QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = -2048"));
-            for (int n = 1; !m_stop && step(name); ++n) {
+        AsideConnection aside("index", m_path, m_identity, 5000, 2048);
+        if (aside.ours()) {
+            for (int n = 1; !m_stop && step(aside.db()); ++n) {
                 // The log grows by every step; nobody else folds it in meanwhile.
                 if (n % StepsBetweenCheckpoints == 0)
-                    QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+                    QSqlQuery(aside.db()).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
             }
-            QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+            QSqlQuery(aside.db()).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
         }
-        db.close();
     }
-    QSqlDatabase::removeDatabase(name);
     if (!m_stop)
         emit finished();
 }

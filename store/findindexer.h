@@ -36,7 +36,7 @@ signals:
 private:
     void run();
     // One step; false when there is nothing left (or the file went).
-    bool step(const QString &connection);
+    bool step(QSqlDatabase &db);
 
     const QString m_path;
     const FileIdentity m_identity;

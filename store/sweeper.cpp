@@ -1,5 +1,6 @@
 #include "sweeper.h"
 
+#include "asideconnection.h"
 #include "findindexer.h"
 #include "findterms.h"
 #include "writegate.h"
@@ -8,11 +9,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
-#include <QUrl>
 #include <QVariant>
 
 #include <algorithm>
-#include <atomic>
 #include <limits>
 #include <vector>
 
@@ -174,40 +173,27 @@ bool Sweeper::step(QSqlDatabase &db)
 
 void Sweeper::run()
 {
-    static std::atomic<int> counter{0};
-    const QString name = QStringLiteral("portana-sweep-%1").arg(++counter);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        QUrl uri = QUrl::fromLocalFile(m_path);
-        uri.setQuery(QStringLiteral("mode=rw"));
-        db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_URI"));
-        const bool ours = db.open() && FileIdentity::of(m_path) == m_identity;
-        if (ours)
-            QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = -2048"));
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_wake.wait(lock, [this] { return m_dirty || m_stop; });
-            if (m_stop)
-                break;
-            m_dirty = false;
-            if (!ours)
-                continue;
-            lock.unlock();
-            for (int n = 1; step(db); ++n) {
-                {
-                    std::lock_guard stopping(m_mutex);
-                    if (m_stop)
-                        break;
-                }
-                // The log grows by every step; nobody else folds it in meanwhile.
-                if (n % StepsBetweenCheckpoints == 0)
-                    QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+    AsideConnection aside("sweep", m_path, m_identity, 5000, 2048);
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_dirty || m_stop; });
+        if (m_stop)
+            break;
+        m_dirty = false;
+        if (!aside.ours())
+            continue;
+        lock.unlock();
+        for (int n = 1; step(aside.db()); ++n) {
+            {
+                std::lock_guard stopping(m_mutex);
+                if (m_stop)
+                    break;
             }
-            QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
-            lock.lock();
+            // The log grows by every step; nobody else folds it in meanwhile.
+            if (n % StepsBetweenCheckpoints == 0)
+                QSqlQuery(aside.db()).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
         }
-        db.close();
+        QSqlQuery(aside.db()).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+        lock.lock();
     }
-    QSqlDatabase::removeDatabase(name);
 }

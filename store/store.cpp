@@ -156,7 +156,10 @@ void Store::startIndexer()
         return;
     m_indexer = std::make_unique<FindIndexer>(m_path, *m_identity);
     connect(m_indexer.get(), &FindIndexer::progress, this, &Store::indexing);
-    connect(m_indexer.get(), &FindIndexer::finished, this, [this] {
+    // Queued: by the time it arrives, the store may have closed that indexer.
+    connect(m_indexer.get(), &FindIndexer::finished, this, [this, indexer = m_indexer.get()] {
+        if (m_indexer.get() != indexer)
+            return;
         m_indexer.release()->deleteLater();
         emit indexing(1, 1);
         startIndexer(); // rows that became ready as it finished

@@ -20,22 +20,14 @@ Checkpointer::Checkpointer(const QString &path, FileIdentity identity)
 
 Checkpointer::~Checkpointer()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
-    }
-    m_wake.notify_all();
+    m_wakeup.stop();
     m_thread->wait();
     delete m_thread;
 }
 
 void Checkpointer::committed()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_dirty = true;
-    }
-    m_wake.notify_all();
+    m_wakeup.wake();
 }
 
 void Checkpointer::mergeIndex(QSqlDatabase &db)
@@ -44,11 +36,8 @@ void Checkpointer::mergeIndex(QSqlDatabase &db)
     // few pages a transaction, the window thread waits at most one of them.
     constexpr int MostSteps = 200;
     for (int step = 0; step < MostSteps; ++step) {
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_stop)
-                return;
-        }
+        if (m_wakeup.stopped())
+            return;
         if (!findindex::mergeStep(db))
             return;
     }
@@ -72,19 +61,12 @@ bool Checkpointer::checkpoint(QSqlDatabase &db)
 void Checkpointer::run()
 {
     AsideConnection aside("checkpoint", m_path, m_identity, 1000, 64);
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        m_wake.wait(lock, [this] { return m_dirty || m_stop; });
-        if (m_stop)
-            break;
-        m_dirty = false;
+    while (m_wakeup.wait()) {
         if (!aside.ours())
             continue;
-        lock.unlock();
-        const bool done = checkpoint(aside.db());
-        lock.lock();
-        if (!done)
-            m_dirty = true;
-        m_wake.wait_for(lock, std::chrono::seconds(1), [this] { return m_stop; });
+        if (!checkpoint(aside.db()))
+            m_wakeup.wake(); // tried again after the pause
+        if (!m_wakeup.pause(std::chrono::seconds(1)))
+            break;
     }
 }

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "fileidentity.h"
+#include "wakeup.h"
 
 #include <QString>
-#include <condition_variable>
-#include <mutex>
 
 class QSqlDatabase;
 class QThread;
@@ -32,8 +31,5 @@ private:
     const QString m_path;
     const FileIdentity m_identity;
     QThread *m_thread = nullptr;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_dirty = false;
-    bool m_stop = false;
+    Wakeup m_wakeup;
 };

@@ -49,24 +49,15 @@ Sweeper::Sweeper(const QString &path, FileIdentity identity, std::function<void(
 
 Sweeper::~Sweeper()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
-    }
-    m_wake.notify_all();
+    m_wakeup.stop();
     m_thread->wait();
     delete m_thread;
 }
 
 void Sweeper::sweep(qint64 loadFirst, qint64 loadEnd)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_dirty = true;
-        m_loadFirst = loadFirst;
-        m_loadEnd = loadEnd;
-    }
-    m_wake.notify_all();
+    setLoad(loadFirst, loadEnd);
+    m_wakeup.wake();
 }
 
 void Sweeper::setLoad(qint64 first, qint64 end)
@@ -174,26 +165,14 @@ bool Sweeper::step(QSqlDatabase &db)
 void Sweeper::run()
 {
     AsideConnection aside("sweep", m_path, m_identity, 5000, 2048);
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        m_wake.wait(lock, [this] { return m_dirty || m_stop; });
-        if (m_stop)
-            break;
-        m_dirty = false;
+    while (m_wakeup.wait()) {
         if (!aside.ours())
             continue;
-        lock.unlock();
-        for (int n = 1; step(aside.db()); ++n) {
-            {
-                std::lock_guard stopping(m_mutex);
-                if (m_stop)
-                    break;
-            }
+        for (int n = 1; !m_wakeup.stopped() && step(aside.db()); ++n) {
             // The log grows by every step; nobody else folds it in meanwhile.
             if (n % StepsBetweenCheckpoints == 0)
                 QSqlQuery(aside.db()).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
         }
         QSqlQuery(aside.db()).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
-        lock.lock();
     }
 }

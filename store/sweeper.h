@@ -1,9 +1,9 @@
 #pragma once
 
 #include "fileidentity.h"
+#include "wakeup.h"
 
 #include <QString>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 
@@ -37,10 +37,8 @@ private:
     const FileIdentity m_identity;
     const std::function<void()> m_done;
     QThread *m_thread = nullptr;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_dirty = false;
-    bool m_stop = false;
+    Wakeup m_wakeup;
+    std::mutex m_mutex; // the load's keys
     qint64 m_loadFirst = 0;
     qint64 m_loadEnd = 0;
 };

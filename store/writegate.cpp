@@ -1,28 +1,36 @@
 #include "writegate.h"
 
 #include <chrono>
-#include <thread>
+#include <condition_variable>
+#include <mutex>
 
 namespace writegate {
 
 namespace {
-std::atomic<int> waiting{0};
+std::mutex mutex;
+std::condition_variable gone; // no batch waits any more
+int waiting = 0;
 } // namespace
 
 void foregroundWaits()
 {
+    std::lock_guard lock(mutex);
     ++waiting;
 }
 
 void foregroundHasIt()
 {
-    --waiting;
+    {
+        std::lock_guard lock(mutex);
+        --waiting;
+    }
+    gone.notify_all();
 }
 
 void yieldToForeground()
 {
-    for (int i = 0; i < 500 && waiting.load() > 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::unique_lock lock(mutex);
+    gone.wait_for(lock, std::chrono::milliseconds(500), [] { return waiting == 0; });
 }
 
 } // namespace writegate

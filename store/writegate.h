@@ -1,7 +1,5 @@
 #pragma once
 
-#include <atomic>
-
 // The window thread's batches come before the store's work in the
 // background (the indexer, the merging of the index): SQLite's wait for the
 // write lock is a poll, which a thread that writes again at once can win

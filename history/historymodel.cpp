@@ -25,7 +25,6 @@ HistoryModel::HistoryModel(Store &store, const Clock &clock,
     : QAbstractTableModel(parent), m_store(store), m_clock(clock),
       m_localShortName(std::move(localShortName)), m_log(store)
 {
-    connect(&m_log, &HistoryLog::swept, this, &HistoryModel::swept);
     if (m_store.db().isOpen())
         reload();
 }
@@ -38,6 +37,7 @@ HistoryModel::HistoryModel(const Clock &clock, std::function<QString()> localSho
     // Its own store: it follows it itself.
     connect(&m_store, &Store::committed, this, &HistoryModel::batchCommitted);
     connect(&m_store, &Store::rolledBack, this, &HistoryModel::batchRolledBack);
+    connect(&m_store, &Store::swept, this, &HistoryModel::swept);
 }
 
 void HistoryModel::batchCommitted()
@@ -240,10 +240,9 @@ void HistoryModel::logSetResult(int sentRowNo, bool discarded)
     m_log.setResult(sentRowNo, time);
 }
 
-void HistoryModel::dropLast(int rowNo)
+void HistoryModel::dropLast(int number)
 {
-    if (rowNo == m_log.order().count)
-        m_log.dropLast();
+    m_log.dropLast(number);
 }
 
 void HistoryModel::clear()

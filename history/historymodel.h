@@ -14,9 +14,12 @@ class Clock;
 class Store;
 
 // The history list: rows in the order they were added, never sorted, so a
-// row's number (1-based) is its position; that number travels with a sent
-// message. Completions find their row by its key instead, so after 履歴ｸﾘｱ or
-// 読込 they change the row they were made for, or nothing when it is gone.
+// row's number (1-based) is its position. A sent message travels with its
+// row's number too, unless a number given out before is higher (rows were
+// removed since): then with the next one, so that no number names two
+// listed rows and a late answer completes its own row or none. Completions
+// find their row by its key, so after 履歴ｸﾘｱ or 読込 they change the row
+// they were made for, or nothing when it is gone.
 // The store keeps the rows and their order (HistoryLog); the list reads the
 // pages it shows, a few at a time, and tells the views of a batch's changes
 // once the batch is committed (one that is not leaves the list as it was).
@@ -66,18 +69,19 @@ public:
     // Every row, whole, in list order, read a piece at a time.
     void forEach(const std::function<void(const HistoryRow &)> &f) const;
 
-    // Both give the new row's number (the one it would have had when its
-    // batch is not kept).
+    // A sent row gives the number its message goes out with, a received
+    // one its row number (either as it would have been when its batch is
+    // not kept).
     int logAddSend(const QString &recipient, const QString &message);
     int logAddRecv(const QString &senderShortName, const QString &message);
     qint64 keyOf(int rowNo) const { return m_log.order().key(rowNo); }
     // This user opened the received message of that row.
     void logSetOpen(qint64 key);
     void logSetDiscard();
-    // A peer's answer to the message this copy sent with that row number.
-    void logSetResult(int rowNo, bool discarded);
-    // Takes back the row just added for a message that could not leave.
-    void dropLast(int rowNo);
+    // A peer's answer to the message this copy sent with that number.
+    void logSetResult(int number, bool discarded);
+    // Takes back the row just added for a message (of that number) that could not leave.
+    void dropLast(int number);
 
     void clear();
     // Keeping: see HistoryLog::unlist and dates.

@@ -1,7 +1,6 @@
 #include "historylog.h"
 
 #include "store.h"
-#include "sweeper.h"
 
 #include <algorithm>
 #include <limits>
@@ -60,7 +59,6 @@ qint64 HistoryLog::Order::alike(const Order &a, const Order &b)
 HistoryLog::HistoryLog(Store &store, QObject *parent)
     : QObject(parent), m_store(store), m_table(store)
 {
-    connect(&m_sweepTimer, &QTimer::timeout, this, &HistoryLog::sweepStep);
 }
 
 HistoryLog::~HistoryLog() = default;
@@ -80,7 +78,6 @@ void HistoryLog::batchRolledBack()
 
 void HistoryLog::storeClosing()
 {
-    m_sweeper.reset();
     m_table.forget();
 }
 
@@ -92,9 +89,6 @@ void HistoryLog::reload()
     m_kept = m_order;
     m_load = m_loadKept = {};
     m_changed.clear();
-    // A load or a sweep the last run did not finish.
-    if (m_store.meta(QStringLiteral("sweep")) != 0)
-        sweep();
 }
 
 std::vector<HistoryRow> HistoryLog::page(qint64 first, qint64 last, int messageChars) const
@@ -129,10 +123,15 @@ int HistoryLog::add(HistoryRow row, bool sent)
     m_store.begin();
     row.key = m_store.takeKeys(1);
     const int at = m_order.count + 1;
-    m_table.insert(row, sent ? at : 0);
+    const int number = sent ? m_table.nextSentNo(at) : 0;
+    m_table.insert(row, number);
     extendRuns(row.key, 1);
+    if (sent) {
+        m_lastSentKey = row.key;
+        m_lastSentNo = number;
+    }
     m_store.end();
-    return at;
+    return sent ? number : at;
 }
 
 void HistoryLog::setOpened(qint64 key, const QString &recipient, const QString &receiveTime)
@@ -182,11 +181,27 @@ void HistoryLog::dropLast()
         m_store.releaseKey(key);
 }
 
+void HistoryLog::dropLast(int number)
+{
+    if (m_order.count < 1)
+        return;
+    // A sent row by the number it went out with, another by its row number.
+    const bool sent = m_order.key(m_order.count) == m_lastSentKey;
+    if (number == 0 || number != (sent ? m_lastSentNo : m_order.count))
+        return;
+    m_store.begin();
+    // A message that never left: its number goes out with the next.
+    if (sent)
+        m_store.setMeta(QStringLiteral("lastSentNo"), number - 1);
+    dropLast();
+    m_store.end();
+}
+
 void HistoryLog::clear()
 {
     m_store.begin();
     m_table.clear();
-    m_store.setMeta(QStringLiteral("sweep"), 1);
+    m_store.markSweep();
     m_order = {};
     m_load.kept = 0;
     if (m_store.end())
@@ -232,7 +247,7 @@ int HistoryLog::unlist(int skip, int n, const std::function<bool(qint64)> &spare
     m_order.runs = std::move(runs);
     m_order.count -= gone;
     m_load.kept = std::max(0, m_load.kept - gone);
-    m_store.setMeta(QStringLiteral("sweep"), 1);
+    m_store.markSweep();
     if (m_store.end())
         sweep();
     return spared;
@@ -264,14 +279,12 @@ bool HistoryLog::beginLoad(qint64 maxRows, bool replace)
     const qint64 first = m_store.takeKeys(maxRows);
     // Should the program end before the rows are listed, they are swept.
     m_store.setMeta(QStringLiteral("keyFloor"), first + maxRows);
-    m_store.setMeta(QStringLiteral("sweep"), 1);
-    // The file's rows get their terms after it is read, off the window thread.
-    if (m_store.indexesAside())
-        m_table.setPending(first, first + maxRows - 1, false);
+    m_store.markSweep();
+    // The file's rows get their terms after it is read, in the background.
+    m_table.setPending(first, first + maxRows - 1, false);
     m_load = {first, first, first + maxRows, replace, m_order.count};
     // Its rows stay while they load, from the first that is kept.
-    if (m_sweeper)
-        m_sweeper->setLoad(first, first + maxRows);
+    m_store.setLoad(first, first + maxRows);
     return m_store.end();
 }
 
@@ -282,7 +295,7 @@ bool HistoryLog::stage(const std::vector<HistoryRow> &rows)
         if (m_load.next >= m_load.end)
             break;
         row.key = m_load.next++;
-        m_table.insert(row, 0, !m_store.indexesAside());
+        m_table.insert(row, 0, false);
     }
     return m_store.end();
 }
@@ -311,14 +324,12 @@ bool HistoryLog::finishLoad()
     }
     if (load.next > load.first)
         extendRuns(load.first, load.next - load.first);
-    if (m_store.indexesAside()) {
-        if (load.next > load.first)
-            m_table.setPending(load.first, load.next - 1, true);
-        else
-            m_table.dropPending(load.first);
-        m_store.afterCommit([this] { m_store.startIndexer(); });
-    }
-    m_store.setMeta(QStringLiteral("sweep"), 1);
+    if (load.next > load.first)
+        m_table.setPending(load.first, load.next - 1, true);
+    else
+        m_table.dropPending(load.first);
+    m_store.afterCommit([this] { m_store.indexLater(); });
+    m_store.markSweep();
     const bool kept = m_store.end();
     if (!kept)
         m_load = {};
@@ -334,55 +345,13 @@ void HistoryLog::abandonLoad()
 
 void HistoryLog::sweep()
 {
-    // A store on disk is swept on a thread of its own; one in memory here.
-    if (!m_store.indexesAside() || !m_store.identity()) {
-        m_sweepTimer.start();
-        return;
-    }
-    if (!m_sweeper)
-        m_sweeper = std::make_unique<Sweeper>(m_store.path(), *m_store.identity(), [this] {
-            QMetaObject::invokeMethod(this, &HistoryLog::swept, Qt::QueuedConnection);
-        });
-    m_sweeper->sweep(m_load.first, m_load.end);
+    m_store.sweepLater(m_load.first, m_load.end);
 }
 
 void HistoryLog::startSweep()
 {
     m_store.begin();
-    m_store.setMeta(QStringLiteral("sweep"), 1);
+    m_store.markSweep();
     m_store.end();
     sweep();
-}
-
-void HistoryLog::sweepStep()
-{
-    constexpr int Step = 500; // each with its terms: a few milliseconds
-    // What stays: every run and the keys a load set aside.
-    std::vector<std::pair<qint64, qint64>> keep;
-    for (const auto &r : m_order.runs)
-        keep.emplace_back(r.first, r.first + r.count - 1);
-    if (loading())
-        keep.emplace_back(m_load.first, m_load.end - 1);
-    std::sort(keep.begin(), keep.end());
-    qint64 from = 0;
-    m_store.begin();
-    int left = Step;
-    for (size_t i = 0; i <= keep.size() && left > 0; ++i) {
-        const qint64 to = i < keep.size() ? keep[i].first - 1 : std::numeric_limits<qint64>::max();
-        if (to >= from)
-            left -= m_table.removeRange(from, to, left);
-        if (i < keep.size())
-            from = std::max(from, keep[i].second + 1);
-    }
-    if (left > 0) {
-        m_store.setMeta(QStringLiteral("sweep"), 0);
-        // The rows of loads that never ended are gone: so is their place.
-        m_table.dropUnready(loading() ? m_load.first : 0);
-    }
-    // Done, or the disk refuses: the next start sweeps what is left.
-    const bool kept = m_store.end();
-    if (!kept || left > 0)
-        m_sweepTimer.stop();
-    if (kept && left > 0)
-        emit swept();
 }

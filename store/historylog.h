@@ -4,14 +4,12 @@
 #include "records.h"
 
 #include <QObject>
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 class Store;
-class Sweeper;
 
 // The history as the store keeps it: its rows, the order the list shows
 // them in (runs of consecutive keys), the keys handed out, a file's rows
@@ -55,16 +53,19 @@ public:
     // Every listed row, whole, in list order, read a piece at a time.
     void forEach(const std::function<void(const HistoryRow &)> &f) const;
 
-    // Lists a new row last; gives its number. sent: the number goes out
-    // with its message, and a peer's answer names it.
+    // Lists a new row last; gives its row number, or when sent the number
+    // its message goes out with (a peer's answer names it).
     int add(HistoryRow row, bool sent);
     void setOpened(qint64 key, const QString &recipient, const QString &receiveTime);
-    // A peer's answer to the newest row sent with that number.
+    // A peer's answer to the listed row sent with that number.
     void setResult(int sentNo, const QString &receiveTime);
     // Every received row nobody answered takes that name and time.
     void markWaiting(const QString &recipient, const QString &receiveTime);
     // Takes back the last row.
     void dropLast();
+    // The same when number names it: the number a sent row went out with,
+    // or another row's row number.
+    void dropLast(int number);
     // Nothing is listed any more; no key used so far is handed out again.
     void clear();
     // Rows skip+1 to skip+n leave the list, but for the keys in spare,
@@ -84,29 +85,23 @@ public:
     bool finishLoad();
     void abandonLoad();
 
-signals:
-    // The rows no run lists are gone from the store.
-    void swept();
-
-public:
     // Keys of the rows changed since the last call.
     std::vector<qint64> takeChanged() { return std::exchange(m_changed, {}); }
 
 private:
     void extendRuns(qint64 first, qint64 count);
-    // Rows no run holds (after 履歴ｸﾘｱ, 読込, a failed load) are deleted a
-    // few thousand at a time, so no step keeps datagrams waiting.
+    // Rows no run holds (after 履歴ｸﾘｱ, 読込, a failed load) are deleted by
+    // the store's worker, a step at a time.
     void startSweep();
     void sweep();
-    void sweepStep();
 
     Store &m_store;
     mutable HistoryTable m_table;
     Order m_order;
     Order m_kept; // as the last commit left it
     std::vector<qint64> m_changed;
-    QTimer m_sweepTimer;
-    std::unique_ptr<Sweeper> m_sweeper; // a store on disk
+    qint64 m_lastSentKey = 0; // the row sent last, and its number
+    int m_lastSentNo = 0;
     struct Load
     {
         qint64 first = 0;

@@ -42,62 +42,34 @@ QSqlQuery HistoryTable::prepared(const QString &sql)
 void HistoryTable::forget()
 {
     m_insert.reset();
-    m_index.reset();
-    m_unindex.reset();
+    m_find.reset();
     m_saveRun.reset();
 }
 
-qint64 HistoryTable::Pending::lastOf(qint64 key) const
+FindIndex &HistoryTable::findIndex()
 {
-    for (const auto &[first, last] : ranges)
-        if (key >= first && key <= last)
-            return last;
-    return 0;
+    if (!m_find)
+        m_find.emplace(m_store.db());
+    return *m_find;
 }
 
-qint64 HistoryTable::Pending::nextAfter(qint64 key) const
+bool HistoryTable::ran(bool ok, const char *what)
 {
-    for (const auto &[first, last] : ranges)
-        if (first > key)
-            return first;
-    return 0;
-}
-
-HistoryTable::Pending HistoryTable::pending() const
-{
-    // Rows of an older store, and a file's rows, wait for the indexer: they
-    // have no terms yet. Few ranges: one a load at most.
-    Pending p;
-    QSqlQuery q(m_store.db());
-    if (q.exec(QStringLiteral("SELECT first, last FROM find_pending ORDER BY first")))
-        while (q.next())
-            p.ranges.emplace_back(q.value(0).toLongLong(), q.value(1).toLongLong());
-    return p;
+    if (!ok)
+        m_store.failed(QStringLiteral("%1: %2").arg(QLatin1String(what), findIndex().error()));
+    return ok;
 }
 
 void HistoryTable::setPending(qint64 first, qint64 last, bool ready)
 {
-    QSqlQuery q = prepared(
-        QStringLiteral("INSERT OR REPLACE INTO find_pending(first, last, ready) VALUES(?, ?, ?)"));
-    q.addBindValue(first);
-    q.addBindValue(last);
-    q.addBindValue(ready ? 1 : 0);
-    run(q, "pending");
+    if (!m_store.failing())
+        ran(findIndex().setPending(first, last, ready), "pending");
 }
 
 void HistoryTable::dropPending(qint64 first)
 {
-    QSqlQuery q = prepared(QStringLiteral("DELETE FROM find_pending WHERE first = ?"));
-    q.addBindValue(first);
-    run(q, "pending");
-}
-
-void HistoryTable::dropUnready(qint64 except)
-{
-    QSqlQuery q =
-        prepared(QStringLiteral("DELETE FROM find_pending WHERE ready = 0 AND first != ?"));
-    q.addBindValue(except);
-    run(q, "pending");
+    if (!m_store.failing())
+        ran(findIndex().dropPending(first), "pending");
 }
 
 void HistoryTable::index(qint64 key, const QString &sender, const QString &recipient,
@@ -108,22 +80,18 @@ void HistoryTable::index(qint64 key, const QString &sender, const QString &recip
 
 void HistoryTable::indexTerms(qint64 key, const QString &terms)
 {
-    if (!m_index)
-        m_index = prepared(QStringLiteral("INSERT INTO history_find(rowid, terms) VALUES(?, ?)"));
-    m_index->addBindValue(key);
-    m_index->addBindValue(terms);
-    run(*m_index, "index");
+    if (m_store.failing())
+        forget();
+    else
+        ran(findIndex().add(key, terms), "index");
 }
 
 void HistoryTable::unindexTerms(qint64 key, const QString &terms)
 {
-    // The index keeps no text: what went in is handed back to take it out.
-    if (!m_unindex)
-        m_unindex = prepared(QStringLiteral(
-            "INSERT INTO history_find(history_find, rowid, terms) VALUES('delete', ?, ?)"));
-    m_unindex->addBindValue(key);
-    m_unindex->addBindValue(terms);
-    run(*m_unindex, "unindex");
+    if (m_store.failing())
+        forget();
+    else
+        ran(findIndex().remove(key, terms), "unindex");
 }
 
 void HistoryTable::indexedRows(const QString &where, const QVariantList &values,
@@ -138,7 +106,7 @@ void HistoryTable::indexedRows(const QString &where, const QVariantList &values,
         q.addBindValue(v);
     if (!run(q, "terms"))
         return;
-    const Pending pending = this->pending();
+    const FindIndex::Pending pending = findIndex().pending();
     while (q.next()) {
         HistoryRow row;
         row.key = q.value(0).toLongLong();
@@ -218,18 +186,6 @@ void HistoryTable::clear()
     m_store.setMeta(QStringLiteral("keyFloor"), m_store.peekKey());
 }
 
-int HistoryTable::removeRange(qint64 first, qint64 last, int limit)
-{
-    unindexRows(QStringLiteral("key BETWEEN ? AND ? ORDER BY key LIMIT ?"), {first, last, limit});
-    QSqlQuery q = prepared(QStringLiteral(
-        "DELETE FROM history WHERE key IN"
-        " (SELECT key FROM history WHERE key BETWEEN ? AND ? ORDER BY key LIMIT ?)"));
-    q.addBindValue(first);
-    q.addBindValue(last);
-    q.addBindValue(limit);
-    return run(q, "sweep") ? q.numRowsAffected() : 0;
-}
-
 void HistoryTable::insert(const HistoryRow &row, int sentNo, bool indexed)
 {
     if (!m_insert)
@@ -306,7 +262,7 @@ HistoryTable::Found HistoryTable::find(const Query &query, qint64 after, qint64 
     Found found{{}, last};
     if (after >= last)
         return found;
-    const Pending pending = this->pending();
+    const FindIndex::Pending pending = findIndex().pending();
     const qint64 pendingLast = pending.lastOf(after + 1);
     QString sql;
     QVariantList values;
@@ -431,4 +387,29 @@ std::vector<qint64> HistoryTable::markWaiting(const QString &recipient, const QS
     q.addBindValue(Store::text(receiveTime));
     run(q, "discard");
     return keys;
+}
+
+int HistoryTable::nextSentNo(int rowNo)
+{
+    // sentNumber: the reference field holds eight digits.
+    constexpr qint64 Most = 99999999;
+    qint64 last = m_store.meta(QStringLiteral("lastSentNo"), -1);
+    if (last < 0) {
+        // A store from before the numbers were kept: past every row's.
+        QSqlQuery q = prepared(QStringLiteral("SELECT max(sentNo) FROM history"));
+        last = run(q, "sent") && q.next() ? q.value(0).toLongLong() : 0;
+    }
+    qint64 n = std::max<qint64>(rowNo, last + 1);
+    if (n > Most)
+        n = 1;
+    QSqlQuery waiting = prepared(QStringLiteral(
+        "SELECT 1 FROM history WHERE sentNo = ? AND received = 0 AND receiveTime = '' LIMIT 1"));
+    for (qint64 tries = 0; tries < Most; ++tries) {
+        waiting.addBindValue(n);
+        if (!run(waiting, "sent") || !waiting.next())
+            break;
+        n = n % Most + 1;
+    }
+    m_store.setMeta(QStringLiteral("lastSentNo"), n);
+    return int(n);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "findindex.h"
 #include "records.h"
 
 #include <QSqlQuery>
@@ -48,19 +49,19 @@ public:
     // Every run goes (the rows are swept away after); no key used so far
     // is handed out again.
     void clear();
+    // The number a message sent as row rowNo goes out with: never one of a
+    // row still waiting for its answer, nor one given out before unless the
+    // numbers wrapped (see sentNumber in the .cpp).
+    int nextSentNo(int rowNo);
 
     // sentNo: the row number this row was sent with (0: none). indexed:
     // its terms go in with it (else its key is pending, see below).
     void insert(const HistoryRow &row, int sentNo, bool indexed = true);
-    // Keys first to last have no terms yet; ready: the indexer may take them
-    // (else their rows are still loading). A range is named by its first key.
+    // Keys first to last have no terms yet; ready: the store's worker may
+    // give them theirs (else their rows are still loading).
     void setPending(qint64 first, qint64 last, bool ready);
     void dropPending(qint64 first);
-    // Every range not ready but the one of first (the loads that never ended).
-    void dropUnready(qint64 except);
     void remove(qint64 key);
-    // At most limit rows of keys first to last; gives how many went.
-    int removeRange(qint64 first, qint64 last, int limit);
     // Keys first to last, ascending; the body cut to messageChars.
     std::vector<HistoryRow> page(qint64 first, qint64 last, int messageChars);
     std::optional<HistoryRow> row(qint64 key);
@@ -83,15 +84,8 @@ private:
     bool run(QSqlQuery &q, const char *what);
     QSqlQuery prepared(const QString &sql);
     // The terms of each row go with it: in, out, and anew with another recipient.
-    struct Pending
-    {
-        std::vector<std::pair<qint64, qint64>> ranges; // ascending
-        // The last key of the range that holds key; 0: key has its terms.
-        qint64 lastOf(qint64 key) const;
-        // The first pending key after key; 0: none.
-        qint64 nextAfter(qint64 key) const;
-    };
-    Pending pending() const;
+    FindIndex &findIndex();
+    bool ran(bool ok, const char *what);
     void index(qint64 key, const QString &sender, const QString &recipient, const QString &message);
     void indexTerms(qint64 key, const QString &terms);
     void unindexTerms(qint64 key, const QString &terms);
@@ -105,7 +99,6 @@ private:
     Store &m_store;
     // Prepared at their first use (the store may open after this table is made).
     std::optional<QSqlQuery> m_insert;
-    std::optional<QSqlQuery> m_index;
-    std::optional<QSqlQuery> m_unindex;
+    std::optional<FindIndex> m_find;
     std::optional<QSqlQuery> m_saveRun;
 };

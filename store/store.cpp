@@ -1,8 +1,6 @@
 #include "store.h"
 
-#include "checkpointer.h"
-#include "findindexer.h"
-#include "writegate.h"
+#include "storeworker.h"
 
 #include <QDir>
 #include <QFile>
@@ -85,14 +83,15 @@ Store::~Store()
 void Store::close()
 {
     emit closing();
-    m_indexer.reset();
-    m_checkpointer.reset();
+    m_worker.reset();
     if (m_db.isOpen()) {
         // What a batch left open when the program ends was never acknowledged.
         if (m_depth > 0)
             m_db.rollback();
         m_db.close();
     }
+    if (std::exchange(m_locked, false))
+        m_lock.unlockForeground();
     m_depth = 0;
     m_failed = false;
     m_afterCommit.clear();
@@ -137,8 +136,8 @@ Store::Problem Store::open(const QString &path)
         QFile::setPermissions(path, OwnerFile);
         m_path = path;
         m_identity = FileIdentity::of(path);
+        startWorker();
         emit opened();
-        startIndexer();
         return problem;
     }
     m_db.close();
@@ -146,24 +145,38 @@ Store::Problem Store::open(const QString &path)
     return problem;
 }
 
-void Store::startIndexer()
+void Store::startWorker()
 {
-    if (m_indexer || !m_identity || m_path.isEmpty())
-        return;
-    QSqlQuery q(m_db);
-    if (!q.exec(QStringLiteral("SELECT count(*) FROM find_pending WHERE ready = 1")) || !q.next() ||
-        q.value(0).toInt() == 0)
-        return;
-    m_indexer = std::make_unique<FindIndexer>(m_path, *m_identity);
-    connect(m_indexer.get(), &FindIndexer::progress, this, &Store::indexing);
-    // Queued: by the time it arrives, the store may have closed that indexer.
-    connect(m_indexer.get(), &FindIndexer::finished, this, [this, indexer = m_indexer.get()] {
-        if (m_indexer.get() != indexer)
-            return;
-        m_indexer.release()->deleteLater();
-        emit indexing(1, 1);
-        startIndexer(); // rows that became ready as it finished
-    });
+    if (m_path.isEmpty())
+        m_worker = std::make_unique<StoreWorker>(m_db, m_lock);
+    else
+        m_worker = std::make_unique<StoreWorker>(m_path, *m_identity, m_lock);
+    connect(m_worker.get(), &StoreWorker::indexing, this, &Store::indexing);
+    connect(m_worker.get(), &StoreWorker::swept, this, &Store::swept);
+}
+
+void Store::indexLater()
+{
+    if (m_worker)
+        m_worker->index();
+}
+
+void Store::markSweep()
+{
+    // A new mark each time: a sweep that ends clears only the mark it began with.
+    setMeta(QStringLiteral("sweep"), meta(QStringLiteral("sweep")) + 1);
+}
+
+void Store::sweepLater(qint64 loadFirst, qint64 loadEnd)
+{
+    if (m_worker)
+        m_worker->sweep(loadFirst, loadEnd);
+}
+
+void Store::setLoad(qint64 first, qint64 end)
+{
+    if (m_worker)
+        m_worker->setLoad(first, end);
 }
 
 void Store::openInMemory()
@@ -174,6 +187,7 @@ void Store::openInMemory()
     execAll({CacheSize});
     climb(0);
     readState();
+    startWorker();
     emit opened();
 }
 
@@ -306,14 +320,14 @@ void Store::begin()
     m_failed = false;
     emit began();
     // Without a transaction every statement would be kept on its own. It
-    // takes the write lock at once: another connection (the indexer) may
-    // write between two batches, and a batch that began reading an older
-    // state could not write at all.
+    // takes SQLite's lock at once: the worker writes between two batches,
+    // and a batch that began reading an older state could not write at
+    // all. The write lock comes first, so SQLite's is free by then (a step
+    // under way ends as soon as it sees this batch wait).
+    m_lock.lockForeground();
+    m_locked = true;
     QSqlQuery q(m_db);
-    writegate::foregroundWaits();
-    const bool begun = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
-    writegate::foregroundHasIt();
-    if (!begun)
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
         failed(QStringLiteral("begin: ") + q.lastError().text());
 }
 
@@ -323,15 +337,16 @@ bool Store::end()
         return true;
     const bool ours = stillOurs();
     if (!m_failed && ours && m_db.commit()) {
+        if (std::exchange(m_locked, false))
+            m_lock.unlockForeground();
         if (!m_path.isEmpty()) {
             if (!m_logIdentity)
                 m_logIdentity = FileIdentity::of(m_path + QStringLiteral("-wal"));
             if (!m_indexIdentity)
                 m_indexIdentity = FileIdentity::of(m_path + QStringLiteral("-shm"));
-            if (!m_checkpointer)
-                m_checkpointer = std::make_unique<Checkpointer>(m_path, *m_identity);
-            m_checkpointer->committed();
         }
+        if (m_worker)
+            m_worker->committed();
         emit committed();
         for (const auto &f : std::exchange(m_afterCommit, {}))
             f();
@@ -341,6 +356,8 @@ bool Store::end()
         qWarning("portana: store: not committed: %s", qPrintable(m_db.lastError().text()));
     // SQLite may have undone the transaction already; then this does nothing.
     m_db.rollback();
+    if (std::exchange(m_locked, false))
+        m_lock.unlockForeground();
     m_failed = false;
     m_afterCommit.clear();
     readState(); // keys handed out in the failed batch are free again
@@ -356,7 +373,7 @@ void Store::reopen()
 {
     qWarning("portana: store: %s was deleted or replaced", qPrintable(m_path));
     const QString path = m_path;
-    m_checkpointer.reset();
+    m_worker.reset();
     // SQLite leaves the log of a moved file where it is; the file now at
     // the path would take it for its own.
     const auto removeOurs = [&path](const QString &suffix,

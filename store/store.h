@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fileidentity.h"
+#include "writelock.h"
 
 #include <QObject>
 #include <QSqlDatabase>
@@ -18,8 +19,7 @@
 // written), and end() undoes all of it. Memory follows the store: a model
 // changes what it shows at committed(), and goes back to what it held at
 // began() on rolledBack().
-class Checkpointer;
-class FindIndexer;
+class StoreWorker;
 
 class Store : public QObject
 {
@@ -69,11 +69,13 @@ public:
     // A null text would be stored as NULL; every text column holds text.
     static QString text(const QString &s) { return s.isNull() ? QStringLiteral("") : s; }
 
-    // Rows were set aside for the indexer (in the batch open): it starts
-    // once the batch is kept. A store in memory has no indexer: its rows
-    // are indexed as they come.
-    bool indexesAside() const { return !m_path.isEmpty(); }
-    void startIndexer();
+    // The work that can wait (see StoreWorker): rows were set aside for
+    // their terms; rows may no longer be listed (markSweep() in the batch
+    // that unlisted them), keys first..end-1 excepted, which a load holds.
+    void indexLater();
+    void markSweep();
+    void sweepLater(qint64 loadFirst, qint64 loadEnd);
+    void setLoad(qint64 first, qint64 end);
 
     // Small numbers kept beside the tables (within the open transaction).
     qint64 meta(const QString &name, qint64 otherwise = 0) const;
@@ -98,6 +100,8 @@ signals:
     // The rows of an older version get their terms for the search, off the
     // window thread: done of total so far (done == total: all are found).
     void indexing(qint64 done, qint64 total);
+    // The rows no run lists are gone from the file.
+    void swept();
 
 private:
     void close();
@@ -125,11 +129,14 @@ private:
     // removed with a lost file only while they are still these.
     std::optional<FileIdentity> m_logIdentity;
     std::optional<FileIdentity> m_indexIdentity;
+    void startWorker();
+
     int m_depth = 0;
+    bool m_locked = false; // the window thread holds the write lock
     bool m_failed = false;
     std::vector<std::function<void()>> m_afterCommit;
     qint64 m_nextKey = 1;
     qint64 m_sizeLimit = SizeLimit;
-    std::unique_ptr<Checkpointer> m_checkpointer; // from the first commit to a file
-    std::unique_ptr<FindIndexer> m_indexer;       // while rows of an older version wait
+    WriteLock m_lock; // between the batches and the worker's steps
+    std::unique_ptr<StoreWorker> m_worker;
 };

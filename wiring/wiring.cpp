@@ -21,6 +21,7 @@ void storeToHistory(Store &store, HistoryModel &history)
     QObject::connect(&store, &Store::rolledBack, &history, &HistoryModel::batchRolledBack);
     QObject::connect(&store, &Store::opened, &history, &HistoryModel::storeOpened);
     QObject::connect(&store, &Store::closing, &history, &HistoryModel::storeClosing);
+    QObject::connect(&store, &Store::swept, &history, &HistoryModel::swept);
 }
 
 void storeToInbox(Store &store, Inbox &inbox)

@@ -163,7 +163,7 @@ void StoreVersionsTest::keepingSparesWaitingRows()
         QCOMPARE(messages(), kept);
         // What left the list leaves the file too.
         if (run == 0 && kept.size() < 4) {
-            QVERIFY(swept.wait(5000));
+            QVERIFY(!swept.isEmpty() || swept.wait(5000));
             QSqlDatabase c = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"kept"_s);
             c.setDatabaseName(db);
             QVERIFY(c.open());

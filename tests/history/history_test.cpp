@@ -27,6 +27,7 @@ private slots:
     void resultFromPeer_data();
     void resultFromPeer();
     void rowsKeepTheirIdentity();
+    void numbersNeverNameTwoListedRows();
     void shortNameIsWorkedOutAtEachCompletion();
     void headers();
     void keptAcrossRestartsAndLoads();
@@ -202,8 +203,12 @@ void HistoryTest::rowsKeepTheirIdentity()
     m_model->logAddSend(QStringLiteral("y"), QStringLiteral("new 2"));
     m_model->logSetResult(3, false); // its row went with the clear
     QVERIFY(m_model->row(1).receiveTime.isEmpty() && m_model->row(2).receiveTime.isEmpty());
-    m_model->logAddSend(QStringLiteral("y"), QStringLiteral("new 3"));
-    m_model->logSetResult(3, false); // the wire's number names the newest row sent with it
+    // Numbers given out before the clear are not given again: an answer
+    // to one of them completes nothing.
+    QCOMPARE(m_model->logAddSend(QStringLiteral("y"), QStringLiteral("new 3")), 8);
+    m_model->logSetResult(3, false);
+    QVERIFY(m_model->row(3).receiveTime.isEmpty());
+    m_model->logSetResult(8, false);
     QCOMPARE(m_model->row(3).receiveTime, QStringLiteral("09:00:00"));
     for (int i = 0; i < 3; ++i)
         m_model->logAddRecv(QStringLiteral("z "), QStringLiteral("m"));
@@ -219,6 +224,24 @@ void HistoryTest::rowsKeepTheirIdentity()
     m_model->logSetResult(1, true);
     for (int r = 1; r <= 3; ++r)
         QCOMPARE(m_model->row(r).receiveTime, QString());
+}
+
+// Keeping removes the oldest rows: a late answer still completes the row
+// it was sent for, and an answer to a row no longer listed completes none.
+void HistoryTest::numbersNeverNameTwoListedRows()
+{
+    for (const QString &to : {u"鈴木"_s, u"田中"_s, u"伊藤"_s, u"渡辺"_s, u"佐藤"_s})
+        m_model->logAddSend(to, u"m"_s);
+    QCOMPARE(m_model->unlist(0, 2, [](qint64) { return false; }), 0);
+    QCOMPARE(m_model->logAddSend(u"山本"_s, u"m"_s), 6);
+    QCOMPARE(m_model->logAddSend(u"高橋"_s, u"m"_s), 7);
+    m_clock.setTime(u"10:00:00"_s);
+    m_model->logSetResult(5, false); // 佐藤's, late
+    m_model->logSetResult(1, true);  // 鈴木's row is no longer listed
+    QStringList rows;
+    for (int n = 1; n <= m_model->rowCount(); ++n)
+        rows << m_model->row(n).recipient + u'|' + m_model->row(n).receiveTime;
+    QCOMPARE(rows, (QStringList{u"伊藤|"_s, u"渡辺|"_s, u"佐藤|10:00:00"_s, u"山本|"_s, u"高橋|"_s}));
 }
 
 void HistoryTest::shortNameIsWorkedOutAtEachCompletion()

@@ -338,7 +338,7 @@ void HistorySearchTest::aFileThatLoadsIsNotSwept()
     QVERIFY(history.stage({Rows[2], Rows[3]}));
     QSignalSpy swept(&history, &HistoryModel::swept);
     history.clear();
-    QVERIFY(swept.wait(5000));
+    QVERIFY(!swept.isEmpty() || swept.wait(5000));
     QVERIFY(history.stage({Rows[4]}));
     QVERIFY(history.finishLoad());
     QStringList listed;

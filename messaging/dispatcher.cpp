@@ -23,8 +23,6 @@ Dispatcher::Dispatcher(DatagramPort &port, Transport &transport, const OptSettin
 
 void Dispatcher::datagramArrived(const QByteArray &bytes, const QString &source)
 {
-    if (!m_batchOpen)
-        openBatch();
     datagram(bytes, source);
 }
 
@@ -108,6 +106,10 @@ void Dispatcher::messageDatagram(const wire::Message &message, const QString &so
         m_transport.send(source, wire::reject());
         return;
     }
+    // The batch opens with the first message to keep: a drain of searches,
+    // note requests and answers writes nothing, or only what they complete.
+    if (!m_batchOpen)
+        openBatch();
     emit messageArrived(message, source);
     m_acks.append({source, cp932::encode(wire::ack(m_user.sendName()))});
 }

@@ -23,9 +23,9 @@ class Dispatcher : public QObject
 {
     Q_OBJECT
 public:
-    // How what arrives is kept. What the datagrams of one batch changed is
-    // kept (committed) by commit, which begin opened; only then do their
-    // acknowledgements leave, and a batch that could not be kept is refused
+    // How what arrives is kept. The messages of one drain are kept
+    // (committed) by commit, which begin opened at the first of them; only
+    // then do their acknowledgements leave, and a batch that could not be kept is refused
     // ("OTHER送信"). hasRoom: whether another message can be kept; when not,
     // it is refused. Unset: kept in memory, always room.
     struct Keeping

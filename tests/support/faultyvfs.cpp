@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cstring>
 #include <thread>
 
@@ -12,10 +13,11 @@ sqlite3_vfs *g_real = nullptr;
 sqlite3_vfs g_vfs;
 sqlite3_io_methods g_methods;
 std::thread::id g_owner;
-int g_nth = 0;
-int g_count = 0;
-bool g_struck = false;
-Fault g_fault = Fault::Full;
+bool g_others = false;
+std::atomic<int> g_nth{0};
+std::atomic<int> g_count{0};
+std::atomic<bool> g_struck{false};
+std::atomic<Fault> g_fault{Fault::Full};
 
 struct File
 {
@@ -31,11 +33,12 @@ sqlite3_file *real(sqlite3_file *f)
 // The fault, when this write is the one.
 int strike(int ioError)
 {
-    if (g_nth == 0 || g_struck || std::this_thread::get_id() != g_owner)
+    if (g_nth == 0 || g_struck || (std::this_thread::get_id() == g_owner) == g_others)
         return SQLITE_OK;
-    if (++g_count < g_nth)
+    if (++g_count != g_nth)
         return SQLITE_OK;
-    g_struck = true;
+    if (g_struck.exchange(true))
+        return SQLITE_OK;
     return g_fault == Fault::Full ? SQLITE_FULL : ioError;
 }
 
@@ -112,11 +115,20 @@ void install()
 
 void arm(int nth, Fault fault)
 {
+    g_nth = 0;
     g_owner = std::this_thread::get_id();
-    g_nth = nth;
+    g_others = false;
     g_count = 0;
     g_struck = false;
     g_fault = fault;
+    g_nth = nth;
+}
+
+void armOthers(int nth, Fault fault)
+{
+    arm(0, fault);
+    g_others = true;
+    g_nth = nth;
 }
 
 int counted()

@@ -8,6 +8,7 @@
 #include "historykeeper.h"
 #include "historymodel.h"
 #include "inbox.h"
+#include "store.h"
 #include "testprogram.h"
 
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -26,6 +28,8 @@ class StoreVersionsTest : public QObject
 private slots:
     void olderStoreOpens_data();
     void olderStoreOpens();
+    void upgradedLayoutIsTheNewOne_data() { olderStoreOpens_data(); }
+    void upgradedLayoutIsTheNewOne();
     void keepingSparesWaitingRows_data();
     void keepingSparesWaitingRows();
 };
@@ -109,6 +113,62 @@ void StoreVersionsTest::olderStoreOpens()
         QCOMPARE(q.value(0).toInt(), 2);
     }
     QSqlDatabase::removeDatabase(u"version"_s);
+}
+
+namespace {
+
+// A store's layout as SQLite reports it: each table's columns (name, type,
+// not null, default, key), each index's columns, and the text of every
+// virtual table and index (their options).
+QStringList layout(const QString &file)
+{
+    QStringList out;
+    {
+        QSqlDatabase c = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"layout"_s);
+        c.setDatabaseName(file);
+        c.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
+        if (c.open()) {
+            QSqlQuery q(c);
+            q.exec(u"SELECT m.name, p.name, p.type, p.\"notnull\", p.dflt_value, p.pk"
+                   " FROM sqlite_master m JOIN pragma_table_info(m.name) p"
+                   " WHERE m.type = 'table' ORDER BY m.name, p.cid"_s);
+            while (q.next())
+                out << u"column %1.%2 %3 %4 %5 %6"_s.arg(q.value(0).toString(), q.value(1).toString(),
+                                                   q.value(2).toString(), q.value(3).toString(),
+                                                   q.value(4).toString(), q.value(5).toString());
+            q.exec(u"SELECT m.name, i.name FROM sqlite_master m JOIN pragma_index_info(m.name) i"
+                   " WHERE m.type = 'index' ORDER BY m.name, i.seqno"_s);
+            while (q.next())
+                out << u"index %1 %2"_s.arg(q.value(0).toString(), q.value(1).toString());
+            q.exec(u"SELECT type, name, sql FROM sqlite_master WHERE type = 'index'"
+                   " OR sql LIKE 'CREATE VIRTUAL%' ORDER BY name"_s);
+            while (q.next())
+                out << u"%1 %2: %3"_s.arg(q.value(0).toString(), q.value(1).toString(),
+                                         q.value(2).toString());
+        }
+    }
+    QSqlDatabase::removeDatabase(u"layout"_s);
+    return out;
+}
+
+} // namespace
+
+// Every step of the ladder, climbed from a released layout, ends where a
+// new store begins: the same tables, columns and indexes.
+void StoreVersionsTest::upgradedLayoutIsTheNewOne()
+{
+    QFETCH(QString, fixture);
+    QTemporaryDir dir;
+    const QString upgraded = dir.filePath(u"old.db"_s);
+    QVERIFY(QFile::copy(fixture, upgraded));
+    QFile::setPermissions(upgraded, QFile::ReadOwner | QFile::WriteOwner);
+    for (const QString &file : {upgraded, dir.filePath(u"new.db"_s)}) {
+        Store store;
+        QCOMPARE(store.open(file), Store::Problem::None);
+    }
+    const QStringList fresh = layout(dir.filePath(u"new.db"_s));
+    QVERIFY(fresh.size() > 20);
+    QCOMPARE(layout(upgraded), fresh);
 }
 
 void StoreVersionsTest::keepingSparesWaitingRows_data()

@@ -1,10 +1,17 @@
 #include "udpdatagramport.h"
 
+#include "socketreader.h"
+
 #include <QElapsedTimer>
-#include <QNetworkDatagram>
 #include <QNetworkInterface>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -31,27 +38,45 @@ QString dotted(const QHostAddress &address)
 UdpDatagramPort::UdpDatagramPort(QHostAddress bindAddress, quint16 port, QObject *parent)
     : DatagramPort(parent), m_bindAddress(std::move(bindAddress)), m_port(port)
 {
-    connect(&m_listen, &QUdpSocket::readyRead, this, &UdpDatagramPort::drain);
+}
+
+UdpDatagramPort::~UdpDatagramPort()
+{
+    m_reader.reset();
+    if (m_listen >= 0)
+        ::close(m_listen);
 }
 
 DatagramPort::BindResult UdpDatagramPort::bind()
 {
-    // No address sharing: a port held by anything else is a conflict.
-    if (!m_listen.bind(m_bindAddress, m_port, QAbstractSocket::DontShareAddress)) {
-        m_error = m_listen.errorString();
-        return m_listen.error() == QAbstractSocket::AddressInUseError ? BindResult::InUse
-                                                                      : BindResult::Failed;
+    // No address sharing (no SO_REUSEADDR): a port held by anything else is a conflict.
+    m_listen = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(m_port);
+    at.sin_addr.s_addr = htonl(m_bindAddress.toIPv4Address());
+    if (m_listen < 0 || ::bind(m_listen, reinterpret_cast<sockaddr *>(&at), sizeof at) != 0) {
+        const int error = errno;
+        m_error = QString::fromLocal8Bit(std::strerror(error));
+        if (m_listen >= 0)
+            ::close(m_listen);
+        m_listen = -1;
+        return error == EADDRINUSE ? BindResult::InUse : BindResult::Failed;
     }
-    m_receiveBuffer =
-        growBuffer(m_listen.socketDescriptor(), SO_RCVBUF, SO_RCVBUFFORCE, ReceiveBufferBytes);
+    m_receiveBuffer = growBuffer(m_listen, SO_RCVBUF, SO_RCVBUFFORCE, ReceiveBufferBytes);
     if (m_receiveBuffer < ReceiveBufferBytes)
         qWarning("portana: receive buffer is %d bytes, fewer than asked for", m_receiveBuffer);
 
     if (!m_send.bind(m_bindAddress, 0, QAbstractSocket::DontShareAddress)) {
         m_error = m_send.errorString();
-        m_listen.close();
+        ::close(m_listen);
+        m_listen = -1;
         return BindResult::Failed;
     }
+    // Told from the reader's thread; the window thread takes what waits.
+    m_reader = std::make_unique<SocketReader>(m_listen, [this] {
+        QMetaObject::invokeMethod(this, &UdpDatagramPort::drain, Qt::QueuedConnection);
+    });
     growBuffer(m_send.socketDescriptor(), SO_SNDBUF, SO_SNDBUFFORCE, ReceiveBufferBytes);
     return BindResult::Bound;
 }
@@ -91,19 +116,19 @@ void UdpDatagramPort::drain()
     QElapsedTimer spent;
     spent.start();
     int taken = 0;
-    while (m_listen.hasPendingDatagrams()) {
-        // A batch is bounded: a sender that never pauses must not hold
-        // everyone's acknowledgements back. What is left makes the socket
-        // readable again at the next turn of the event loop (a second way
-        // in would find nothing to read, and Qt then stops telling).
-        if (taken == BatchDatagrams || spent.elapsed() >= BatchMsecs)
-            break;
-        const QNetworkDatagram datagram = m_listen.receiveDatagram();
-        if (!datagram.isValid())
-            break;
+    // A batch is bounded: a sender that never pauses must not hold
+    // everyone's acknowledgements back. What is left is taken at the next
+    // turn of the event loop.
+    while (taken < BatchDatagrams && spent.elapsed() < BatchMsecs) {
+        std::optional<SocketReader::Datagram> d = m_reader->next();
+        if (!d) {
+            if (taken > 0)
+                emit drained();
+            return;
+        }
         ++taken;
-        emit arrived(datagram.data(), dotted(datagram.senderAddress()));
+        emit arrived(d->bytes, QHostAddress(d->source).toString());
     }
-    if (taken > 0)
-        emit drained();
+    emit drained();
+    QMetaObject::invokeMethod(this, &UdpDatagramPort::drain, Qt::QueuedConnection);
 }

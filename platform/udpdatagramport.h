@@ -4,10 +4,14 @@
 
 #include <QHostAddress>
 #include <QUdpSocket>
+#include <memory>
+
+class SocketReader;
 
 // The datagram port on real IPv4 sockets: the listening socket bound
-// exclusively on one address and port, the sending socket on the same
-// address and a port the system picks.
+// exclusively on one address and port, read on a thread of its own (see
+// SocketReader), the sending socket on the same address and a port the
+// system picks.
 class UdpDatagramPort final : public DatagramPort
 {
     Q_OBJECT
@@ -21,6 +25,7 @@ public:
     static constexpr qint64 BatchMsecs = 50;
 
     UdpDatagramPort(QHostAddress bindAddress, quint16 port, QObject *parent = nullptr);
+    ~UdpDatagramPort() override;
 
     BindResult bind() override;
     QString errorText() const override { return m_error; }
@@ -35,7 +40,8 @@ private:
 
     QHostAddress m_bindAddress;
     quint16 m_port;
-    QUdpSocket m_listen;
+    int m_listen = -1;
+    std::unique_ptr<SocketReader> m_reader;
     QUdpSocket m_send;
     QString m_error;
     int m_receiveBuffer = 0;

@@ -44,6 +44,7 @@ void RateLimiterTest::spoofedSourcesAreForgottenNotRefused()
     for (int i = 0; i < 5000; ++i)
         QVERIFY(rate.take(QStringLiteral("10.%1.%2.1").arg(i / 250).arg(i % 250)));
     QVERIFY(!rate.take(real));
+    QVERIFY(rate.remembered() <= RateLimiter::Hosts);
 }
 
 QTEST_MAIN(RateLimiterTest)

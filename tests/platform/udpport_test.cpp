@@ -35,6 +35,7 @@ class UdpPortTest : public QObject
     Q_OBJECT
 private slots:
     void aBatchEndsAfter256Datagrams();
+    void aFloodingHostCostsTheOthersNothing();
 };
 
 // A sender that never pauses does not hold every acknowledgement back: what
@@ -59,6 +60,30 @@ void UdpPortTest::aBatchEndsAfter256Datagrams()
     QVERIFY(peer.writeDatagram("GROUP\x8c\x9f\x8d\xf5", QHostAddress(QStringLiteral("127.0.6.2")),
                                50319) > 0);
     QTRY_COMPARE(batches, (QList<int>{256, 256, 88, 1, 0}));
+}
+
+// One host sends far beyond any copy's rate: what passes of it is its
+// allowance (a burst of 1,000, then 500 a second), and another host's
+// datagram, sent last, is handed over all the same.
+void UdpPortTest::aFloodingHostCostsTheOthersNothing()
+{
+    UdpDatagramPort port(QHostAddress(QStringLiteral("127.0.6.5")), 50319);
+    QCOMPARE(port.bind(), DatagramPort::BindResult::Bound);
+    QHash<QString, int> from;
+    connect(&port, &DatagramPort::arrived, this,
+            [&from](const QByteArray &, const QString &source) { ++from[source]; });
+    QUdpSocket flooder, other;
+    QVERIFY(flooder.bind(QHostAddress(QStringLiteral("127.0.6.6")), 0));
+    QVERIFY(other.bind(QHostAddress(QStringLiteral("127.0.6.7")), 0));
+    for (int i = 0; i < 3000; ++i)
+        QVERIFY(flooder.writeDatagram("GROUP\x8c\x9f\x8d\xf5",
+                                      QHostAddress(QStringLiteral("127.0.6.5")), 50319) > 0);
+    QVERIFY(other.writeDatagram("GROUP\x8c\x9f\x8d\xf5", QHostAddress(QStringLiteral("127.0.6.5")),
+                                50319) > 0);
+    QTRY_COMPARE(from.value(QStringLiteral("127.0.6.7")), 1);
+    QVERIFY2(from.value(QStringLiteral("127.0.6.6")) >= 1000 &&
+                 from.value(QStringLiteral("127.0.6.6")) < 1500,
+             qPrintable(QString::number(from.value(QStringLiteral("127.0.6.6")))));
 }
 
 QTEST_MAIN(UdpPortTest)

@@ -52,9 +52,9 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
         m_ownPort = std::make_unique<UdpDatagramPort>(m_env.bindAddress, m_env.port);
         m_port = m_ownPort.get();
     }
-    m_store = std::make_unique<SettingsStore>(
+    m_settings = std::make_unique<SettingsStore>(
         locateSettings(m_env.programFolder, m_env.settingsFolder), *m_dialogs, m_env.random10);
-    const OptSettings &settings = m_store->settings();
+    const OptSettings &settings = m_settings->settings();
     m_theme = std::make_unique<IconTheme>();
     m_user = std::make_unique<LocalUser>(settings);
     m_kept = std::make_unique<KeptStore>(m_env.stateFolder, *m_dialogs);
@@ -69,7 +69,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
                             [this] { return m_kept->store().end(); },
                             [this] { return m_kept->hasRoom(); }});
     const QString iniFile =
-        QFileInfo(m_store->filePath()).absolutePath() + u'/' + QLatin1String(IniLayers::FileName);
+        QFileInfo(m_settings->filePath()).absolutePath() + u'/' + QLatin1String(IniLayers::FileName);
     m_search = std::make_unique<SearchSettings>(iniFile, m_env.systemSettingsFiles);
     m_groups = std::make_unique<GroupSettings>(iniFile, m_env.systemSettingsFiles);
     m_notify = std::make_unique<NotifySettings>(iniFile, m_env.systemSettingsFiles);
@@ -77,7 +77,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_composer = std::make_unique<Composer>(*m_transport, settings, *m_user, *m_users, *m_history,
                                             *m_env.clock, *m_dialogs, *m_search,
                                             m_env.broadcastAddress, m_env.interfaces);
-    m_gate = std::make_unique<PasswordGate>(m_store->settings());
+    m_gate = std::make_unique<PasswordGate>(m_settings->settings());
     m_inbox = std::make_unique<Inbox>(&m_kept->inbox());
     m_receiver = std::make_unique<Receiver>(*m_inbox, *m_transport, *m_composer, *m_history,
                                             *m_user, *m_dialogs, *m_gate);
@@ -96,14 +96,14 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     // The windows are made when first needed: a copy that only waits in the
     // tray never builds them (nor loads their fonts).
     m_windows = std::make_unique<Windows>(
-        Windows::Parts{*m_store, *m_search, *m_notify, *m_keep, *m_dialogs, *m_env.clock, *m_theme,
+        Windows::Parts{*m_settings, *m_search, *m_notify, *m_keep, *m_dialogs, *m_env.clock, *m_theme,
                        *m_tray, *m_composer, *m_users, *m_groups, *m_inbox, *m_receiver, *m_gate,
                        *m_history, *m_browser, *m_note, *m_autostart});
     // Every part that is a QObject also hangs in the program's object tree,
     // where inspection tools find it by type, as they find a window's
     // controls by name. The pointers above still decide the order of teardown.
     for (QObject *part : std::initializer_list<QObject *>{
-             m_ownPort.get(),  m_store.get(),   m_search.get(),   m_groups.get(),
+             m_ownPort.get(),  m_settings.get(),   m_search.get(),   m_groups.get(),
              m_notify.get(),   m_keep.get(),    m_kept.get(),     m_theme.get(),
              m_history.get(),  m_users.get(),   m_note.get(),     m_dispatcher.get(),
              m_composer.get(), m_inbox.get(),   m_receiver.get(), m_browser.get(),
@@ -141,7 +141,7 @@ void Program::connectParts()
             &Receiver::addRecvMsg, Qt::DirectConnection);
     connect(m_theme.get(), &IconTheme::changed, this, &Program::themeChanged);
     // Settings put in force by the options dialog show at once.
-    connect(m_store.get(), &SettingsStore::changed, m_windows.get(), &Windows::applyAppearance);
+    connect(m_settings.get(), &SettingsStore::changed, m_windows.get(), &Windows::applyAppearance);
     connect(m_keep.get(), &KeepSettings::changed, m_keeper.get(), [this] {
         m_keeper->setRule(m_keep->rule());
         m_keeper->apply();
@@ -208,7 +208,7 @@ Program::StartResult Program::start()
     }
 
     m_theme->apply(0);
-    if (const auto set = m_store->rdOptSub(QApplication::font().family())) {
+    if (const auto set = m_settings->rdOptSub(QApplication::font().family())) {
         m_theme->apply(*set);
         m_windows->setStoredIconSet(*set);
     }
@@ -295,7 +295,7 @@ void Program::themeChanged()
 
 void Program::messageArrived()
 {
-    const OptSettings &settings = m_store->settings();
+    const OptSettings &settings = m_settings->settings();
     const bool shown = m_windows->messagesShown();
     m_tray->messageArrived(settings.blinkIcon, shown);
     m_windows->markArrival();

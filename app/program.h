@@ -69,7 +69,7 @@ private:
     Dialogs *m_dialogs;
     std::unique_ptr<DatagramPort> m_ownPort;
     DatagramPort *m_port = nullptr;
-    std::unique_ptr<SettingsStore> m_store;
+    std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<SearchSettings> m_search;
     std::unique_ptr<GroupSettings> m_groups;
     std::unique_ptr<NotifySettings> m_notify;

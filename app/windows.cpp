@@ -39,7 +39,7 @@ Windows::~Windows()
     // The views go before the models they show.
     for (QWidget *w : std::initializer_list<QWidget *>{
              m_frmSnd, m_frmRecv, m_frmOption, m_frmLog, m_frmMsgOpen, m_frmPw, m_frmLetter,
-             m_frmOpt, m_frmVersion, m_frmIPset, m_frmSndOK, m_frmRcvOK, m_frmSROK})
+             m_frmOpt, m_frmVersion, m_frmIPset, m_frmSndOK, m_frmSndList, m_frmRcvOK, m_frmSROK})
         delete w;
 }
 
@@ -82,7 +82,7 @@ FrmSnd &Windows::frmSnd()
 {
     if (!m_frmSnd) {
         m_frmSnd = new FrmSnd(m_parts.composer, m_parts.users, m_parts.groups, m_parts.dialogs,
-                              m_parts.store.settings());
+                              m_parts.settings.settings());
         connect(m_frmSnd, &FrmSnd::ipSetRequested, this, &Windows::openIpSet);
         connect(m_frmSnd, &FrmSnd::trayMenuRequested, this,
                 [this](const QPoint &at) { m_parts.tray.menu()->popup(at); });
@@ -121,7 +121,7 @@ FrmRecv &Windows::frmRecv()
 FrmOption &Windows::frmOption()
 {
     if (!m_frmOption) {
-        m_frmOption = new FrmOption(m_parts.theme, m_parts.tray, m_parts.store, m_parts.dialogs);
+        m_frmOption = new FrmOption(m_parts.theme, m_parts.tray, m_parts.settings, m_parts.dialogs);
         // The set the settings named (none without a settings file).
         if (m_storedSet)
             m_frmOption->select(*m_storedSet);
@@ -132,13 +132,13 @@ FrmOption &Windows::frmOption()
 void Windows::openIpSet()
 {
     if (!m_frmIPset)
-        m_frmIPset = new FrmIPset(m_parts.store);
-    showPlaced(m_frmIPset, m_parts.store.settings());
+        m_frmIPset = new FrmIPset(m_parts.settings);
+    showPlaced(m_frmIPset, m_parts.settings.settings());
 }
 
 void Windows::openIconDialog()
 {
-    showPlaced(&frmOption(), m_parts.store.settings());
+    showPlaced(&frmOption(), m_parts.settings.settings());
 }
 
 void Windows::openVersion()
@@ -148,7 +148,7 @@ void Windows::openVersion()
         connect(m_frmVersion, &FrmVersion::phaseChanged, this,
                 [this](int phase) { m_versionPhase = phase; });
     }
-    showPlaced(m_frmVersion, m_parts.store.settings());
+    showPlaced(m_frmVersion, m_parts.settings.settings());
 }
 
 void Windows::openPassword()
@@ -157,7 +157,7 @@ void Windows::openPassword()
         m_frmPw = new FrmPw(m_parts.gate, m_parts.dialogs);
         connect(m_frmPw, &FrmPw::historyGranted, this, &Windows::openLog);
     }
-    showPlaced(m_frmPw, m_parts.store.settings());
+    showPlaced(m_frmPw, m_parts.settings.settings());
 }
 
 void Windows::openLog()
@@ -169,7 +169,7 @@ void Windows::openLog()
     }
     m_frmLog->stamp(m_parts.clock.now());
     m_parts.browser.shown();
-    showPlaced(m_frmLog, m_parts.store.settings(), false);
+    showPlaced(m_frmLog, m_parts.settings.settings(), false);
 }
 
 void Windows::openLetter()
@@ -180,14 +180,14 @@ void Windows::openLetter()
         m_frmLetter->applyIcon(m_parts.theme.normal());
     }
     applyAppearance();
-    showPlaced(m_frmLetter, m_parts.store.settings(), false);
+    showPlaced(m_frmLetter, m_parts.settings.settings(), false);
     m_parts.note.open();
 }
 
 void Windows::openOptions()
 {
     if (!m_frmOpt) {
-        m_frmOpt = new FrmOpt(m_parts.store, m_parts.search, m_parts.notify, m_parts.keep,
+        m_frmOpt = new FrmOpt(m_parts.settings, m_parts.search, m_parts.notify, m_parts.keep,
                               m_parts.dialogs, wire::nameLeadsMessage, m_parts.autostart);
         m_frmOpt->setWindowIcon(m_parts.theme.normal());
         connect(m_frmOpt, &FrmOpt::appearancePreviewed, this, [this](const OptSettings &draft) {
@@ -201,14 +201,14 @@ void Windows::openOptions()
     } else {
         m_frmOpt->fill(); // discards what was not saved
     }
-    showPlaced(m_frmOpt, m_parts.store.settings());
+    showPlaced(m_frmOpt, m_parts.settings.settings());
 }
 
 void Windows::showMessages()
 {
     FrmRecv &w = frmRecv();
-    showPlaced(&w, m_parts.store.settings(), false);
-    w.setReadingFocus(m_parts.store.settings().rcvButton);
+    showPlaced(&w, m_parts.settings.settings(), false);
+    w.setReadingFocus(m_parts.settings.settings().rcvButton);
     closeArrivalButton();
 }
 
@@ -218,7 +218,7 @@ void Windows::showArrivalButton()
         m_frmMsgOpen = new FrmMsgOpen(m_parts.theme.arrival());
         connect(m_frmMsgOpen, &FrmMsgOpen::openRequested, this, &Windows::messagesRequested);
     }
-    showPlaced(m_frmMsgOpen, m_parts.store.settings(), true, false);
+    showPlaced(m_frmMsgOpen, m_parts.settings.settings(), true, false);
 }
 
 void Windows::closeArrivalButton()
@@ -260,7 +260,7 @@ void Windows::applyAppearance()
 {
     // A window made while the options dialog shows a colour or font wears it too.
     const Appearance appearance =
-        Appearance::fromSettings(m_preview ? *m_preview : m_parts.store.settings());
+        Appearance::fromSettings(m_preview ? *m_preview : m_parts.settings.settings());
     if (m_frmSnd)
         m_frmSnd->applyAppearance(appearance);
     if (m_frmRecv)
@@ -289,16 +289,16 @@ void Windows::showResult(const SenderResult &r)
         if (!m_frmSROK)
             m_frmSROK = new FrmSROK;
         m_frmSROK->showResult(r.deliveryPicture, r.time, r.autoClose);
-        showPlaced(m_frmSROK, m_parts.store.settings());
+        showPlaced(m_frmSROK, m_parts.settings.settings());
         return; // it wears no icon of the set
     }
     window->setWindowIcon(m_parts.theme.normal());
-    showPlaced(window, m_parts.store.settings());
+    showPlaced(window, m_parts.settings.settings());
 }
 
 void Windows::showRound(bool trouble)
 {
-    const OptSettings &settings = m_parts.store.settings();
+    const OptSettings &settings = m_parts.settings.settings();
     if (!settings.sndConfirm && !trouble)
         return;
     if (trouble && m_frmSndList && m_frmSndList->isVisible())

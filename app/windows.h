@@ -52,7 +52,7 @@ public:
     // What the windows are made from.
     struct Parts
     {
-        SettingsStore &store;
+        SettingsStore &settings;
         SearchSettings &search;
         NotifySettings &notify;
         KeepSettings &keep;

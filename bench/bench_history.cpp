@@ -286,7 +286,7 @@ int main(int argc, char *argv[])
     {
         // The same rows as the upgrade of a store of the version before
         // finds them: without terms. Another connection opens it, as the
-        // next start does, and its indexer goes through them while this one
+        // next start does, and its worker goes through them while this one
         // keeps a message every 10 ms.
         store.begin();
         QSqlQuery(store.db())

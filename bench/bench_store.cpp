@@ -2,10 +2,12 @@
 // adds to its acknowledgement, alone and while one host floods, and the
 // copy's memory through a flood. `bench_store fill DIR ROWS` instead
 // leaves a store of ROWS history rows in DIR (for the start-up benchmark);
-// `bench_store acks N` only keeps N messages (for durability.py).
+// `bench_store acks N` only keeps N messages (for durability.py); `bench_store
+// flood` and `bench_store worker` run one benchmark each.
 #include "addrows.h"
 #include "cp932.h"
 #include "historymodel.h"
+#include "keptstore.h"
 #include "rss.h"
 #include "store.h"
 #include "testprogram.h"
@@ -230,6 +232,97 @@ void floodSmall()
     std::printf("\n");
 }
 
+// A pasted log as long as one datagram holds: 32,000 kanji.
+QString pasted(quint32 seed)
+{
+    QString text;
+    text.reserve(32000);
+    for (int i = 0; i < 32000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        text += QChar(char16_t(0x4E00 + (seed >> 8) % 0x5000));
+    }
+    return text;
+}
+
+// The store's worker at its heaviest, each phase while another host sends
+// a message every 100 ms: giving a million ordinary rows and 250 pasted
+// logs their terms (as for a file read in, or an older store), keeping the
+// last 1,000, reading in 200 more pasted logs, and 履歴ｸﾘｱ. For each: the
+// longest the window thread stood still (a 1 ms timer's longest gap), the
+// slowest acknowledgement, and any message refused.
+void worker()
+{
+    TestProgram t(QStringLiteral("127.0.5.1"), {}, true);
+    t.env.stateFolder = t.folder.filePath(QStringLiteral("state"));
+    t.start();
+    HistoryModel &history = part<HistoryModel>(*t.program);
+    Store &store = part<KeptStore>(*t.program).store();
+    const auto load = [&history](int ordinary, int logs, quint32 seed) {
+        std::vector<HistoryRow> chunk;
+        for (int i = 0; i < ordinary + logs; ++i) {
+            chunk.push_back({QStringLiteral("26/12/08"), QStringLiteral("鈴木 "),
+                             QStringLiteral("山田 "), QStringLiteral("10:15:00"),
+                             QStringLiteral("10:16:01"),
+                             i < ordinary ? QStringLiteral("明日の会議は十時からです。%1").arg(i)
+                                          : pasted(seed + quint32(i))});
+            if (chunk.size() == 100'000 || i == ordinary + logs - 1)
+                addRows(history, std::exchange(chunk, {}));
+        }
+    };
+    const QByteArray one = message(QStringLiteral("other"), QStringLiteral("大丈夫？"));
+    int sent = 0;
+    // Runs the event loop until done() says so, measuring.
+    const auto phase = [&](const char *what, const std::function<bool()> &done) {
+        QElapsedTimer phaseClock, tick;
+        phaseClock.start();
+        tick.start();
+        qint64 stood = 0, slowest = 0;
+        int refused = 0, messages = 0;
+        QEventLoop loop;
+        QTimer ticker, pace;
+        QObject::connect(&ticker, &QTimer::timeout, &loop, [&] {
+            stood = std::max(stood, tick.restart());
+            if (done())
+                loop.quit();
+        });
+        QObject::connect(&pace, &QTimer::timeout, &loop, [&] {
+            QElapsedTimer e;
+            e.start();
+            const QString from = host(sent++ % 200 + 1);
+            t.port->feed(one, from);
+            slowest = std::max(slowest, e.nsecsElapsed());
+            ++messages;
+            refused += !acknowledged(*t.port, from);
+            t.port->sent.clear();
+            tick.restart(); // the message's own time is the acknowledgement's
+        });
+        ticker.start(1);
+        pace.start(100);
+        loop.exec();
+        std::printf("%s: %.1f s, %d messages; the window thread stood still at most %lld ms, "
+                    "slowest acknowledgement %.1f ms, %d refused, %zu boxes\n",
+                    what, phaseClock.elapsed() / 1000.0, messages, stood, slowest / 1e6, refused,
+                    size_t(t.dialogs.shown.size()));
+    };
+    bool indexed = false;
+    QObject::connect(&store, &Store::indexing, [&indexed](qint64 done, qint64 total) {
+        indexed = done == total;
+    });
+    bool swept = false;
+    QObject::connect(&history, &HistoryModel::swept, [&swept] { swept = true; });
+    load(1'000'000, 250, 1);
+    phase("terms for 1,000,000 rows and 250 pasted logs", [&] { return indexed; });
+    swept = false;
+    history.unlist(0, history.rowCount() - 1000, [](qint64) { return false; });
+    phase("keeping the last 1,000 rows", [&] { return swept; });
+    indexed = false;
+    load(0, 200, 7);
+    phase("reading in 200 pasted logs", [&] { return indexed; });
+    swept = false;
+    history.clear();
+    phase("履歴ｸﾘｱ", [&] { return swept; });
+}
+
 int fill(const QString &folder, int rows)
 {
     Store store;
@@ -262,6 +355,10 @@ int main(int argc, char *argv[])
         floodSmall();
         return 0;
     }
+    if (argc == 2 && qstrcmp(argv[1], "worker") == 0) {
+        worker();
+        return 0;
+    }
     // `bench_store acks N`: N messages kept one batch each (for durability.py).
     if (argc == 3 && qstrcmp(argv[1], "acks") == 0) {
         TestProgram t(QStringLiteral("127.0.5.1"), {}, true);
@@ -274,7 +371,7 @@ int main(int argc, char *argv[])
         const int n = QByteArray(argv[2]).toInt();
         for (int i = 0; i < n; ++i)
             t.port->feed(bytes, host(i));
-        // The checkpointer's turn after the last commit.
+        // The worker's checkpoint after the last commit.
         QEventLoop turn;
         QTimer::singleShot(2000, &turn, &QEventLoop::quit);
         turn.exec();
@@ -287,5 +384,6 @@ int main(int argc, char *argv[])
     duringFlood();
     floodSmall();
     floodMemory();
+    worker();
     return 0;
 }

@@ -2,7 +2,7 @@
 """How often the window thread waits for the disk when a message is kept:
 bench_store keeps N messages (one batch each) under strace, and every write
 and sync it makes is counted by thread and by file. The window thread is
-the process's first; the checkpointer is a thread of its own.
+the process's first; the store's worker is a thread of its own.
 
 usage: durability.py <bench_store> [messages]"""
 import collections
@@ -30,7 +30,7 @@ if __name__ == "__main__":
     with open(out) as f:
         lines = f.readlines()
     os.remove(out)
-    # Only from the first message to the checkpointer's last turn: opening
+    # Only from the first message to the worker's last checkpoint: opening
     # and closing the store are not the common path.
     counting = False
     for line in lines:
@@ -47,7 +47,7 @@ if __name__ == "__main__":
         if not counting or "portana.db" not in path:
             continue
         what = "sync" if "sync" in call else "write"
-        thread = "window thread" if tid == window else "checkpointer"
+        thread = "window thread" if tid == window else "worker"
         counts[(thread, what, os.path.basename(path).replace("portana.db", "db"))] += 1
     for (thread, what, name), n in sorted(counts.items()):
         print("%-14s %-5s %-8s %7d  (%.2f a message)" % (thread, what, name, n, n / messages))

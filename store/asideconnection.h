@@ -5,8 +5,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
-// A connection of one of the store's own threads (checkpointer, indexer,
-// sweeper) to the file at path, made on that thread and removed with it.
+// The store worker's connection to the file at path, made on its thread
+// and removed with it.
 class AsideConnection
 {
 public:

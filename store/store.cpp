@@ -46,10 +46,10 @@ const std::vector<QStringList> Ladder = {
     },
     // 1 → 2. The search's index: every character and pair of characters of
     // a row's texts (see findterms), without the texts. A commit never
-    // merges the index's segments itself: the checkpointer does, off the
+    // merges the index's segments itself: the store's worker does, off the
     // window thread. Keys whose rows have no terms yet: the rows there are
     // now, and a file's rows while they load (ready 0) and until the
-    // indexer has been through them, off the window thread too.
+    // worker has given them theirs.
     {
         QStringLiteral("CREATE VIRTUAL TABLE history_find USING fts5(terms, content='',"
                        " detail='none', columnsize=0, tokenize='ascii')"),
@@ -247,7 +247,7 @@ Store::Problem Store::check()
     if (!execAll({QStringLiteral("PRAGMA journal_mode = WAL"),
                   QStringLiteral("PRAGMA synchronous = NORMAL"),
                   // Commits never copy the log into the database themselves:
-                  // the checkpointer does, off the window thread.
+                  // the store's worker does, off the window thread.
                   QStringLiteral("PRAGMA wal_autocheckpoint = 0"), CacheSize}) ||
         !climb(version) || !readState())
         return Problem::Damaged;

@@ -255,7 +255,7 @@ void StoreFaultsTest::eachWriteFailedInTurn()
             QVERIFY2(!row.startsWith(u'|') && !row.endsWith(u'|'),
                      qPrintable(where + u": empty row"_s));
         // The search finds every row that shows the word, and no other: the
-        // index went with its rows, or they wait for the indexer.
+        // index went with its rows, or they wait for the worker.
         QStringList expected;
         for (const QString &row : after.rows)
             if (row.section(u'|', 5).contains(u"番"_s))

@@ -247,7 +247,7 @@ void HistorySearchTest::theIndexFollowsItsRows()
     QFETCH(QString, change);
     QFETCH(QString, typed);
     QFETCH(QStringList, found);
-    // On disk a file's rows get their terms on the indexer's thread; the
+    // On disk a file's rows get their terms on the store's worker; the
     // search finds them before and after.
     QTemporaryDir dir;
     Store store;
@@ -279,7 +279,7 @@ void HistorySearchTest::theIndexFollowsItsRows()
     QCOMPARE(search(), found);
     if (!onDisk)
         return;
-    // Once the indexer is through, and the sweep of what left the list.
+    // Once the worker has given every row its terms, and the sweep of what left the list.
     QSignalSpy indexed(&store, &Store::indexing);
     const auto pending = [&store] {
         QSqlQuery q(store.db());

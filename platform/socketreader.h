@@ -22,8 +22,9 @@ class SocketReader
 {
 public:
     // Per source: far above what a copy sends (its messages are allowed
-    // 5 a second), far below a flood.
-    static constexpr int Burst = 1000;
+    // 5 a second; a burst of a few thousand search requests still fits),
+    // far below a flood.
+    static constexpr int Burst = 4000;
     static constexpr int PerSecond = 500;
     static constexpr size_t QueueDatagrams = 8192;
 

@@ -90,42 +90,38 @@ std::optional<FindIndex::Range> FindIndex::firstReady(qint64 *keysLeft)
     return first;
 }
 
-bool FindIndex::setPending(qint64 first, qint64 last, bool ready)
+bool FindIndex::exec(const QString &sql, std::initializer_list<QVariant> values)
 {
     QSqlQuery q(m_db);
-    q.prepare(
-        QStringLiteral("INSERT OR REPLACE INTO find_pending(first, last, ready) VALUES(?, ?, ?)"));
-    q.addBindValue(first);
-    q.addBindValue(last);
-    q.addBindValue(ready ? 1 : 0);
+    q.prepare(sql);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
     return run(q);
+}
+
+bool FindIndex::setPending(qint64 first, qint64 last, bool ready)
+{
+    return exec(
+        QStringLiteral("INSERT OR REPLACE INTO find_pending(first, last, ready) VALUES(?, ?, ?)"),
+        {first, last, ready ? 1 : 0});
 }
 
 bool FindIndex::dropPending(qint64 first)
 {
-    QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("DELETE FROM find_pending WHERE first = ?"));
-    q.addBindValue(first);
-    return run(q);
+    return exec(QStringLiteral("DELETE FROM find_pending WHERE first = ?"), {first});
 }
 
 bool FindIndex::donePending(const Range &range, qint64 through)
 {
     if (through >= range.last)
         return dropPending(range.first);
-    QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("UPDATE find_pending SET first = ? WHERE first = ?"));
-    q.addBindValue(through + 1);
-    q.addBindValue(range.first);
-    return run(q);
+    return exec(QStringLiteral("UPDATE find_pending SET first = ? WHERE first = ?"),
+                {through + 1, range.first});
 }
 
 bool FindIndex::dropUnready(qint64 except)
 {
-    QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("DELETE FROM find_pending WHERE ready = 0 AND first != ?"));
-    q.addBindValue(except);
-    return run(q);
+    return exec(QStringLiteral("DELETE FROM find_pending WHERE ready = 0 AND first != ?"), {except});
 }
 
 bool FindIndex::merge(int pages, bool &merged)

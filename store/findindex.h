@@ -3,6 +3,8 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QVariant>
+#include <initializer_list>
 #include <optional>
 #include <vector>
 
@@ -56,6 +58,7 @@ public:
 
 private:
     bool run(QSqlQuery &q);
+    bool exec(const QString &sql, std::initializer_list<QVariant> values);
     QSqlQuery &prepared(std::optional<QSqlQuery> &slot, const QString &sql);
 
     QSqlDatabase m_db;

@@ -101,34 +101,30 @@ void StoreWorker::wake()
         m_timer.start(0);
 }
 
-void StoreWorker::committed()
+void StoreWorker::ask(std::initializer_list<Asked *> work)
 {
     {
         std::lock_guard lock(m_mutex);
-        ++m_checkpoint.asked;
-        ++m_merge.asked;
+        for (Asked *a : work)
+            ++a->asked;
     }
     wake();
+}
+
+void StoreWorker::committed()
+{
+    ask({&m_checkpoint, &m_merge});
 }
 
 void StoreWorker::index()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        ++m_index.asked;
-    }
-    wake();
+    ask({&m_index});
 }
 
 void StoreWorker::sweep(qint64 loadFirst, qint64 loadEnd)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_loadFirst = loadFirst;
-        m_loadEnd = loadEnd;
-        ++m_sweep.asked;
-    }
-    wake();
+    setLoad(loadFirst, loadEnd);
+    ask({&m_sweep});
 }
 
 void StoreWorker::setLoad(qint64 first, qint64 end)

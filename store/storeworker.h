@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 
@@ -101,6 +102,7 @@ private:
         bool due() const { return asked != answered; }
     };
     Asked &of(Work work);
+    void ask(std::initializer_list<Asked *> work);
 
     std::mutex m_mutex; // what follows
     std::condition_variable m_changed;

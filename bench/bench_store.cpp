@@ -14,6 +14,7 @@
 #include "wiring.h"
 
 #include <QApplication>
+#include <QSqlQuery>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -304,23 +305,21 @@ void worker()
                     what, phaseClock.elapsed() / 1000.0, messages, stood, slowest / 1e6, refused,
                     size_t(t.dialogs.shown.size()));
     };
-    bool indexed = false;
-    QObject::connect(&store, &Store::indexing, [&indexed](qint64 done, qint64 total) {
-        indexed = done == total;
-    });
-    bool swept = false;
-    QObject::connect(&history, &HistoryModel::swept, [&swept] { swept = true; });
+    // Done: no row waits for its terms, no sweep is asked for.
+    const auto indexed = [&store] {
+        QSqlQuery q(store.db());
+        return q.exec(QStringLiteral("SELECT count(*) FROM find_pending")) && q.next() &&
+               q.value(0).toInt() == 0;
+    };
+    const auto swept = [&store] { return store.meta(QStringLiteral("sweep")) == 0; };
     load(1'000'000, 250, 1);
-    phase("terms for 1,000,000 rows and 250 pasted logs", [&] { return indexed; });
-    swept = false;
+    phase("terms for 1,000,000 rows and 250 pasted logs", indexed);
     history.unlist(0, history.rowCount() - 1000, [](qint64) { return false; });
-    phase("keeping the last 1,000 rows", [&] { return swept; });
-    indexed = false;
+    phase("keeping the last 1,000 rows", swept);
     load(0, 200, 7);
-    phase("reading in 200 pasted logs", [&] { return indexed; });
-    swept = false;
+    phase("reading in 200 pasted logs", indexed);
     history.clear();
-    phase("履歴ｸﾘｱ", [&] { return swept; });
+    phase("履歴ｸﾘｱ", swept);
 }
 
 int fill(const QString &folder, int rows)

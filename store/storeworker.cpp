@@ -20,10 +20,13 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// Rows read ahead of a step at most; the time bounds it first.
+// Rows read ahead of a step at most; the time bounds it first, and the
+// terms it writes (what the commit then writes out: a pasted log of
+// 32,000 kanji has some 30,000 terms).
 constexpr int ReadRows = 512;
-// Pages of the index's segments merged in one step.
-constexpr int MergePages = 32;
+constexpr qsizetype StepTermChars = 64 * 1024;
+// Pages of the index's segments merged a statement.
+constexpr int MergePages = 16;
 constexpr auto CheckpointGap = 1s;
 constexpr auto LaterGap = 1s;
 
@@ -146,6 +149,8 @@ StoreWorker::Work StoreWorker::due(Clock::time_point now, Clock::duration *wait)
     Work work = Work::None;
     if (m_onDisk && m_checkpoint.due() && now >= m_checkpointAt)
         work = Work::Checkpoint;
+    else if (std::exchange(m_mergeNext, false) && m_merge.due())
+        work = Work::Merge; // the segments a step added, before they pile up
     else if (m_index.due())
         work = Work::Index;
     else if (m_sweep.due())
@@ -316,12 +321,15 @@ StoreWorker::Result StoreWorker::indexStep(QSqlDatabase &db, FindIndex &find)
         if (!q.exec())
             return Result::Later;
         bool whole = true;
+        qsizetype termChars = 0;
         while (q.next()) {
             Candidate c{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
                         q.value(3).toString(), {}};
             c.terms = findterms::terms(c.sender, c.recipient, c.message);
+            termChars += c.terms.size();
             rows.push_back(std::move(c));
-            if (spent.elapsed() >= StepMsecs || rows.size() == size_t(ReadRows)) {
+            if (spent.elapsed() >= StepMsecs || rows.size() == size_t(ReadRows) ||
+                termChars >= StepTermChars) {
                 whole = false;
                 break;
             }
@@ -365,8 +373,7 @@ StoreWorker::Result StoreWorker::indexStep(QSqlDatabase &db, FindIndex &find)
         return Result::Later;
     m_indexDone += through - range->first + 1;
     emit indexing(std::min(m_indexDone, m_indexTotal), m_indexTotal);
-    std::lock_guard lock(m_mutex);
-    ++m_merge.asked;
+    mergeNext();
     return Result::More;
 }
 
@@ -406,6 +413,7 @@ StoreWorker::Result StoreWorker::sweepStep(QSqlDatabase &db, FindIndex &find)
         const FindIndex::Pending pending = find.pending();
         QElapsedTimer spent;
         spent.start();
+        qsizetype termChars = 0;
         QSqlQuery q(db);
         q.setForwardOnly(true);
         q.prepare(QStringLiteral("SELECT key, sender, recipient, message FROM history"
@@ -426,8 +434,10 @@ StoreWorker::Result StoreWorker::sweepStep(QSqlDatabase &db, FindIndex &find)
                     // Rows without terms yet leave nothing in the index.
                     if (pending.lastOf(c.key) == 0)
                         c.terms = findterms::terms(c.sender, c.recipient, c.message);
+                    termChars += c.terms.size();
                     rows.push_back(std::move(c));
-                    if (spent.elapsed() >= StepMsecs || rows.size() == size_t(ReadRows)) {
+                    if (spent.elapsed() >= StepMsecs || rows.size() == size_t(ReadRows) ||
+                        termChars >= StepTermChars) {
                         whole = false;
                         break;
                     }
@@ -490,24 +500,33 @@ StoreWorker::Result StoreWorker::sweepStep(QSqlDatabase &db, FindIndex &find)
     }
     if (!commit(db, ok, "sweep"))
         return Result::Later;
-    {
-        std::lock_guard lock(m_mutex);
-        ++m_merge.asked;
-    }
+    mergeNext();
     if (!cleared)
         return Result::More;
     emit swept();
     return Result::Done;
 }
 
+void StoreWorker::mergeNext()
+{
+    std::lock_guard lock(m_mutex);
+    ++m_merge.asked;
+    m_mergeNext = true;
+}
+
 StoreWorker::Result StoreWorker::mergeStep(QSqlDatabase &db, FindIndex &find)
 {
-    // A commit adds a small segment to the index; merged here a few pages
-    // a step, the window thread waits at most one of them.
+    // Every commit adds a segment to the index; merged here a few pages at
+    // a time for a step's time at most (SQLite would merge them all at once
+    // inside a commit, the window thread's too, once they pile up).
     if (!lock(db))
         return notLocked();
-    bool merged = false;
-    const bool ok = find.merge(MergePages, merged);
+    QElapsedTimer held;
+    held.start();
+    bool merged = true;
+    bool ok = true;
+    while (ok && merged && !enough(held.elapsed()))
+        ok = find.merge(MergePages, merged);
     if (!commit(db, ok, "merge"))
         return Result::Later;
     return merged ? Result::More : Result::Done;

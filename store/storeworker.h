@@ -103,6 +103,8 @@ private:
     };
     Asked &of(Work work);
     void ask(std::initializer_list<Asked *> work);
+    // A step added segments: a merge comes next.
+    void mergeNext();
 
     std::mutex m_mutex; // what follows
     std::condition_variable m_changed;
@@ -111,6 +113,7 @@ private:
     Asked m_index{1, 0, 0};
     Asked m_sweep{1, 0, 0};
     Asked m_merge;
+    bool m_mergeNext = false;
     std::chrono::steady_clock::time_point m_checkpointAt{};
     std::chrono::steady_clock::time_point m_laterAt{}; // after a step that could not be done
     qint64 m_loadFirst = 0;

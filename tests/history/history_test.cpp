@@ -28,6 +28,7 @@ private slots:
     void resultFromPeer();
     void rowsKeepTheirIdentity();
     void numbersNeverNameTwoListedRows();
+    void numbersComeRoundPastEightDigits();
     void shortNameIsWorkedOutAtEachCompletion();
     void headers();
     void keptAcrossRestartsAndLoads();
@@ -242,6 +243,34 @@ void HistoryTest::numbersNeverNameTwoListedRows()
     for (int n = 1; n <= m_model->rowCount(); ++n)
         rows << m_model->row(n).recipient + u'|' + m_model->row(n).receiveTime;
     QCOMPARE(rows, (QStringList{u"伊藤|"_s, u"渡辺|"_s, u"佐藤|10:00:00"_s, u"山本|"_s, u"高橋|"_s}));
+}
+
+// The reference field holds eight digits: past 99999999 the numbers start
+// at 1 again, and when they come round to rows still waiting for their
+// answers, those numbers are passed over.
+void HistoryTest::numbersComeRoundPastEightDigits()
+{
+    Store store;
+    store.open({});
+    HistoryModel history(store, m_clock, [] { return u"山田 "_s; });
+    wiring::storeToHistory(store, history);
+    const auto numbersFrom = [&store](qint64 last) {
+        store.begin();
+        store.setMeta(u"lastSentNo"_s, last);
+        store.end();
+    };
+    numbersFrom(99999998);
+    QCOMPARE(history.logAddSend(u"一"_s, u"a"_s), 99999999);
+    QCOMPARE(history.logAddSend(u"二"_s, u"b"_s), 1);
+    QCOMPARE(history.logAddSend(u"三"_s, u"c"_s), 3); // its row number, past the last
+    numbersFrom(99999998); // round again, the three still waiting
+    QCOMPARE(history.logAddSend(u"四"_s, u"d"_s), 2);
+    m_clock.setTime(u"12:00:00"_s);
+    history.logSetResult(99999999, false);
+    QStringList rows;
+    for (int n = 1; n <= history.rowCount(); ++n)
+        rows << history.row(n).recipient + u'|' + history.row(n).receiveTime;
+    QCOMPARE(rows, (QStringList{u"一|12:00:00"_s, u"二|"_s, u"三|"_s, u"四|"_s}));
 }
 
 void HistoryTest::shortNameIsWorkedOutAtEachCompletion()

@@ -124,6 +124,13 @@ bool FindIndex::dropUnready(qint64 except)
     return exec(QStringLiteral("DELETE FROM find_pending WHERE ready = 0 AND first != ?"), {except});
 }
 
+QString FindIndex::matching(const QString &columns)
+{
+    return QStringLiteral("SELECT ") + columns +
+           QStringLiteral(" FROM history_find f JOIN history h ON h.key = f.rowid"
+                          " WHERE history_find MATCH ? AND f.rowid > ? AND f.rowid <= ?");
+}
+
 bool FindIndex::merge(int pages, bool &merged)
 {
     QSqlQuery q(m_db);

@@ -49,6 +49,12 @@ public:
     // Every range not ready but the one of except (loads that never ended).
     bool dropUnready(qint64 except);
 
+    // A search: the columns of history h whose rows hold every term of the
+    // match expression (bound first), with keys after the second value up
+    // to the third; more conditions on h may follow, and an order by the
+    // index's own (f.rowid), which costs no sort.
+    static QString matching(const QString &columns);
+
     // Merges a few pages of segments; merged: whether there was any to merge.
     bool merge(int pages, bool &merged);
 

@@ -286,10 +286,8 @@ HistoryTable::Found HistoryTable::find(const Query &query, qint64 after, qint64 
             match << findterms::match(word);
             check = check || !findterms::exact(word);
         }
-        sql = QStringLiteral("SELECT h.key") +
-              (check ? QStringLiteral(", h.sender, h.recipient, h.message") : QString()) +
-              QStringLiteral(" FROM history_find f JOIN history h ON h.key = f.rowid"
-                             " WHERE history_find MATCH ? AND f.rowid > ? AND f.rowid <= ?");
+        sql = FindIndex::matching(check ? QStringLiteral("h.key, h.sender, h.recipient, h.message")
+                                        : QStringLiteral("h.key"));
         values << match.join(QStringLiteral(" AND ")) << after << found.through;
     }
     if (!query.from.isEmpty()) {

@@ -29,6 +29,7 @@ constexpr qsizetype StepTermChars = 64 * 1024;
 constexpr int MergePages = 16;
 constexpr auto CheckpointGap = 1s;
 constexpr auto LaterGap = 1s;
+constexpr auto BusyGap = 20ms;
 
 using Ranges = std::vector<std::pair<qint64, qint64>>;
 
@@ -172,6 +173,8 @@ void StoreWorker::stepped(Work work, Result result)
         a.answered = a.taken;
     if (result == Result::Later)
         m_laterAt = now + LaterGap;
+    if (result == Result::Busy)
+        m_laterAt = now + BusyGap;
     if (work == Work::Checkpoint)
         m_checkpointAt = now + CheckpointGap;
 }
@@ -217,7 +220,7 @@ void StoreWorker::stepHere()
     lock.lock();
     stepped(work, result);
     lock.unlock();
-    m_timer.start(result == Result::Busy ? 20ms : result == Result::Later ? LaterGap : 0ms);
+    m_timer.start(0); // or when what is due allows (see due)
 }
 
 StoreWorker::Result StoreWorker::step(Work work, QSqlDatabase &db, FindIndex &find)
@@ -243,8 +246,12 @@ bool StoreWorker::lock(QSqlDatabase &db)
         return false;
     // A log is written only for the file it belongs to.
     QSqlQuery q(db);
+    m_busy = false;
     if ((m_onDisk && FileIdentity::of(m_path) != m_identity) ||
         !q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        // SQLITE_BUSY, SQLITE_LOCKED: another program (or connection) writes.
+        const QString code = q.lastError().nativeErrorCode();
+        m_busy = code == QLatin1String("5") || code == QLatin1String("6");
         m_lock.unlockBackground();
         return false;
     }
@@ -270,8 +277,10 @@ StoreWorker::Result StoreWorker::notLocked() const
 {
     if (m_stop)
         return Result::Done;
-    // On the window thread a batch is open; on disk another program writes.
-    return m_onDisk ? Result::Later : Result::Busy;
+    // In memory a batch is open (a step on the window thread came between
+    // its begin and end); on disk another connection writes. Else the file
+    // refused: a second later.
+    return !m_onDisk || m_busy ? Result::Busy : Result::Later;
 }
 
 bool StoreWorker::enough(qint64 msecsHeld)

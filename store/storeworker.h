@@ -56,8 +56,8 @@ signals:
 
 private:
     enum class Work { None, Checkpoint, Index, Sweep, Merge };
-    // Done: nothing left of it; More: step again; Later: it failed or the
-    // file is busy, tried again in a second; Busy: the lock was not free.
+    // Done: nothing left of it; More: step again; Later: it failed, tried
+    // again in a second; Busy: the lock was not free, tried again shortly.
     enum class Result { Done, More, Later, Busy };
     struct Candidate;
 
@@ -90,6 +90,7 @@ private:
     QThread *m_thread = nullptr;
     QTimer m_timer; // in memory
     std::unique_ptr<FindIndex> m_memoryFind;
+    bool m_busy = false; // the last lock() found SQLite's lock taken
 
     // Each kind of work is asked for and answered: a step that finds
     // nothing to do answers what was asked when it began, so a request

@@ -36,6 +36,8 @@ class UdpPortTest : public QObject
 private slots:
     void aBatchEndsAfter256Datagrams();
     void aFloodingHostCostsTheOthersNothing();
+    void everySizeArrivesWhole_data();
+    void everySizeArrivesWhole();
 };
 
 // A sender that never pauses does not hold every acknowledgement back: what
@@ -84,6 +86,41 @@ void UdpPortTest::aFloodingHostCostsTheOthersNothing()
     QVERIFY2(from.value(QStringLiteral("127.0.6.6")) >= 4000 &&
                  from.value(QStringLiteral("127.0.6.6")) < 5000,
              qPrintable(QString::number(from.value(QStringLiteral("127.0.6.6")))));
+}
+
+void UdpPortTest::everySizeArrivesWhole_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addRow("empty") << 0;
+    QTest::addRow("one byte") << 1;
+    QTest::addRow("the largest a datagram holds") << 65507;
+}
+
+// Whatever a peer sends reaches the dispatcher byte for byte, the source
+// with it: nothing cut, nothing of the datagram before it.
+void UdpPortTest::everySizeArrivesWhole()
+{
+    QFETCH(int, size);
+    UdpDatagramPort port(QHostAddress(QStringLiteral("127.0.6.8")), 50319);
+    QCOMPARE(port.bind(), DatagramPort::BindResult::Bound);
+    QList<QPair<QByteArray, QString>> got;
+    connect(&port, &DatagramPort::arrived, this, [&got](const QByteArray &b, const QString &from) {
+        got.append({b, from});
+    });
+    QUdpSocket peer;
+    QVERIFY(peer.bind(QHostAddress(QStringLiteral("127.0.6.9")), 0));
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char(i * 7 + 3);
+    QVERIFY(peer.writeDatagram(QByteArray(70, 'x'), QHostAddress(QStringLiteral("127.0.6.8")),
+                               50319) == 70);
+    QCOMPARE(peer.writeDatagram(bytes, QHostAddress(QStringLiteral("127.0.6.8")), 50319),
+             qint64(size));
+    QTRY_COMPARE(got.size(), 2);
+    QCOMPARE(got[0].first, QByteArray(70, 'x'));
+    QCOMPARE(got[1].first.size(), size);
+    QVERIFY(got[1].first == bytes);
+    QCOMPARE(got[1].second, QStringLiteral("127.0.6.9"));
 }
 
 QTEST_MAIN(UdpPortTest)

@@ -68,8 +68,8 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
         Dispatcher::Keeping{[this] { m_kept->store().begin(); },
                             [this] { return m_kept->store().end(); },
                             [this] { return m_kept->hasRoom(); }});
-    const QString iniFile =
-        QFileInfo(m_settings->filePath()).absolutePath() + u'/' + QLatin1String(IniLayers::FileName);
+    const QString iniFile = QFileInfo(m_settings->filePath()).absolutePath() + u'/' +
+                            QLatin1String(IniLayers::FileName);
     m_search = std::make_unique<SearchSettings>(iniFile, m_env.systemSettingsFiles);
     m_groups = std::make_unique<GroupSettings>(iniFile, m_env.systemSettingsFiles);
     m_notify = std::make_unique<NotifySettings>(iniFile, m_env.systemSettingsFiles);
@@ -96,18 +96,18 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     // The windows are made when first needed: a copy that only waits in the
     // tray never builds them (nor loads their fonts).
     m_windows = std::make_unique<Windows>(
-        Windows::Parts{*m_settings, *m_search, *m_notify, *m_keep, *m_dialogs, *m_env.clock, *m_theme,
-                       *m_tray, *m_composer, *m_users, *m_groups, *m_inbox, *m_receiver, *m_gate,
-                       *m_history, *m_browser, *m_note, *m_autostart});
+        Windows::Parts{*m_settings, *m_search, *m_notify, *m_keep, *m_dialogs, *m_env.clock,
+                       *m_theme, *m_tray, *m_composer, *m_users, *m_groups, *m_inbox, *m_receiver,
+                       *m_gate, *m_history, *m_browser, *m_note, *m_autostart});
     // Every part that is a QObject also hangs in the program's object tree,
     // where inspection tools find it by type, as they find a window's
     // controls by name. The pointers above still decide the order of teardown.
     for (QObject *part : std::initializer_list<QObject *>{
-             m_ownPort.get(),  m_settings.get(),   m_search.get(),   m_groups.get(),
-             m_notify.get(),   m_keep.get(),    m_kept.get(),     m_theme.get(),
-             m_history.get(),  m_users.get(),   m_note.get(),     m_dispatcher.get(),
-             m_composer.get(), m_inbox.get(),   m_receiver.get(), m_browser.get(),
-             m_keeper.get(),   m_results.get(), m_remote.get(),   m_tray.get(),
+             m_ownPort.get(),  m_settings.get(), m_search.get(),   m_groups.get(),
+             m_notify.get(),   m_keep.get(),     m_kept.get(),     m_theme.get(),
+             m_history.get(),  m_users.get(),    m_note.get(),     m_dispatcher.get(),
+             m_composer.get(), m_inbox.get(),    m_receiver.get(), m_browser.get(),
+             m_keeper.get(),   m_results.get(),  m_remote.get(),   m_tray.get(),
              m_windows.get()})
         if (part)
             part->setParent(this);

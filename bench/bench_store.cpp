@@ -14,9 +14,9 @@
 #include "wiring.h"
 
 #include <QApplication>
-#include <QSqlQuery>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSqlQuery>
 #include <QTimer>
 #include <QUdpSocket>
 #include <algorithm>

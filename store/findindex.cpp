@@ -121,7 +121,8 @@ bool FindIndex::donePending(const Range &range, qint64 through)
 
 bool FindIndex::dropUnready(qint64 except)
 {
-    return exec(QStringLiteral("DELETE FROM find_pending WHERE ready = 0 AND first != ?"), {except});
+    return exec(QStringLiteral("DELETE FROM find_pending WHERE ready = 0 AND first != ?"),
+                {except});
 }
 
 QString FindIndex::matching(const QString &columns)

@@ -91,7 +91,7 @@ void Store::close()
         m_db.close();
     }
     if (std::exchange(m_locked, false))
-        m_lock.unlockForeground();
+        m_lock->unlockForeground();
     m_depth = 0;
     m_failed = false;
     m_afterCommit.clear();
@@ -107,6 +107,7 @@ Store::Problem Store::open(const QString &path)
     m_logIdentity.reset();
     m_indexIdentity.reset();
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    m_lock = WriteLock::of(path);
     if (path.isEmpty()) {
         openInMemory();
         return Problem::None;
@@ -148,9 +149,10 @@ Store::Problem Store::open(const QString &path)
 void Store::startWorker()
 {
     if (m_path.isEmpty())
-        m_worker = std::make_unique<StoreWorker>(m_db, m_lock);
+        m_worker = std::make_unique<StoreWorker>(m_db, *m_lock);
     else
-        m_worker = std::make_unique<StoreWorker>(m_path, *m_identity, m_lock);
+        m_worker =
+            std::make_unique<StoreWorker>(m_path, m_identity.value_or(FileIdentity{}), *m_lock);
     connect(m_worker.get(), &StoreWorker::indexing, this, &Store::indexing);
     connect(m_worker.get(), &StoreWorker::swept, this, &Store::swept);
 }
@@ -182,6 +184,7 @@ void Store::setLoad(qint64 first, qint64 end)
 void Store::openInMemory()
 {
     // This run still receives and keeps its history until it ends.
+    m_lock = WriteLock::of({});
     m_db.setDatabaseName(QStringLiteral(":memory:"));
     m_db.open();
     execAll({CacheSize});
@@ -324,7 +327,7 @@ void Store::begin()
     // and a batch that began reading an older state could not write at
     // all. The write lock comes first, so SQLite's is free by then (a step
     // under way ends as soon as it sees this batch wait).
-    m_lock.lockForeground();
+    m_lock->lockForeground();
     m_locked = true;
     QSqlQuery q(m_db);
     if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
@@ -338,7 +341,7 @@ bool Store::end()
     const bool ours = stillOurs();
     if (!m_failed && ours && m_db.commit()) {
         if (std::exchange(m_locked, false))
-            m_lock.unlockForeground();
+            m_lock->unlockForeground();
         if (!m_path.isEmpty()) {
             if (!m_logIdentity)
                 m_logIdentity = FileIdentity::of(m_path + QStringLiteral("-wal"));
@@ -357,7 +360,7 @@ bool Store::end()
     // SQLite may have undone the transaction already; then this does nothing.
     m_db.rollback();
     if (std::exchange(m_locked, false))
-        m_lock.unlockForeground();
+        m_lock->unlockForeground();
     m_failed = false;
     m_afterCommit.clear();
     readState(); // keys handed out in the failed batch are free again

@@ -137,6 +137,7 @@ private:
     std::vector<std::function<void()>> m_afterCommit;
     qint64 m_nextKey = 1;
     qint64 m_sizeLimit = SizeLimit;
-    WriteLock m_lock; // between the batches and the worker's steps
+    // Between the batches and the worker's steps (of every store on the file).
+    std::shared_ptr<WriteLock> m_lock = WriteLock::of({});
     std::unique_ptr<StoreWorker> m_worker;
 };

@@ -332,8 +332,11 @@ StoreWorker::Result StoreWorker::indexStep(QSqlDatabase &db, FindIndex &find)
         bool whole = true;
         qsizetype termChars = 0;
         while (q.next()) {
-            Candidate c{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
-                        q.value(3).toString(), {}};
+            Candidate c{q.value(0).toLongLong(),
+                        q.value(1).toString(),
+                        q.value(2).toString(),
+                        q.value(3).toString(),
+                        {}};
             c.terms = findterms::terms(c.sender, c.recipient, c.message);
             termChars += c.terms.size();
             rows.push_back(std::move(c));
@@ -438,8 +441,11 @@ StoreWorker::Result StoreWorker::sweepStep(QSqlDatabase &db, FindIndex &find)
                 if (!q.exec())
                     return Result::Later;
                 while (q.next()) {
-                    Candidate c{q.value(0).toLongLong(), q.value(1).toString(),
-                                q.value(2).toString(), q.value(3).toString(), {}};
+                    Candidate c{q.value(0).toLongLong(),
+                                q.value(1).toString(),
+                                q.value(2).toString(),
+                                q.value(3).toString(),
+                                {}};
                     // Rows without terms yet leave nothing in the index.
                     if (pending.lastOf(c.key) == 0)
                         c.terms = findterms::terms(c.sender, c.recipient, c.message);
@@ -500,7 +506,8 @@ StoreWorker::Result StoreWorker::sweepStep(QSqlDatabase &db, FindIndex &find)
         // Nothing left: so is the place of the loads that never ended. A
         // sweep asked for meanwhile (another mark) goes on.
         QSqlQuery done(db);
-        done.prepare(QStringLiteral("UPDATE meta SET value = 0 WHERE name = 'sweep' AND value = ?"));
+        done.prepare(
+            QStringLiteral("UPDATE meta SET value = 0 WHERE name = 'sweep' AND value = ?"));
         done.addBindValue(*mark);
         // Read at once: SQLite counts the changes of the connection's last statement.
         ok = done.exec();

@@ -63,8 +63,7 @@ private:
 
     void run();
     // What is due now; None: nothing (wait says how long until something is).
-    Work due(std::chrono::steady_clock::time_point now,
-             std::chrono::steady_clock::duration *wait);
+    Work due(std::chrono::steady_clock::time_point now, std::chrono::steady_clock::duration *wait);
     // One step of work on db; its result decides when the next comes.
     Result step(Work work, QSqlDatabase &db, FindIndex &find);
     void stepped(Work work, Result result);

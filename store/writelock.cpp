@@ -1,5 +1,23 @@
 #include "writelock.h"
 
+#include <QFileInfo>
+
+#include <map>
+
+std::shared_ptr<WriteLock> WriteLock::of(const QString &path)
+{
+    if (path.isEmpty())
+        return std::make_shared<WriteLock>();
+    static std::mutex mutex;
+    static std::map<QString, std::weak_ptr<WriteLock>> locks;
+    std::lock_guard lock(mutex);
+    std::weak_ptr<WriteLock> &known = locks[QFileInfo(path).absoluteFilePath()];
+    std::shared_ptr<WriteLock> shared = known.lock();
+    if (!shared)
+        known = shared = std::make_shared<WriteLock>();
+    return shared;
+}
+
 void WriteLock::lockForeground()
 {
     std::unique_lock lock(m_mutex);

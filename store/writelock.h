@@ -1,7 +1,9 @@
 #pragma once
 
 #include <atomic>
+#include <QString>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 
 // Who writes to the store's file next: the window thread's batch, or a step
@@ -12,6 +14,10 @@
 class WriteLock
 {
 public:
+    // The one lock of the file at path in this process (every store open on
+    // it shares it); path empty: one of its own.
+    static std::shared_ptr<WriteLock> of(const QString &path);
+
     // The window thread's batch.
     void lockForeground();
     void unlockForeground();

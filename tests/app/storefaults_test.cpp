@@ -348,8 +348,9 @@ void StoreFaultsTest::aStatementUndoneAloneFailsItsBatch()
         QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"rule"_s);
         other.setDatabaseName(s.db());
         QVERIFY(other.open());
-        QVERIFY(QSqlQuery(other).exec(u"CREATE TRIGGER refuse BEFORE INSERT ON inbox"
-                                      " WHEN NEW.body = '二番' BEGIN SELECT RAISE(ABORT, 'no'); END"_s));
+        QVERIFY(QSqlQuery(other).exec(
+            u"CREATE TRIGGER refuse BEFORE INSERT ON inbox"
+            " WHEN NEW.body = '二番' BEGIN SELECT RAISE(ABORT, 'no'); END"_s));
     }
     QSqlDatabase::removeDatabase(u"rule"_s);
     QCOMPARE(s.batch(10, {u"一番"_s, u"二番"_s, u"三番"_s}), QStringList());

@@ -133,9 +133,9 @@ QStringList layout(const QString &file)
                    " FROM sqlite_master m JOIN pragma_table_info(m.name) p"
                    " WHERE m.type = 'table' ORDER BY m.name, p.cid"_s);
             while (q.next())
-                out << u"column %1.%2 %3 %4 %5 %6"_s.arg(q.value(0).toString(), q.value(1).toString(),
-                                                   q.value(2).toString(), q.value(3).toString(),
-                                                   q.value(4).toString(), q.value(5).toString());
+                out << u"column %1.%2 %3 %4 %5 %6"_s.arg(
+                    q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                    q.value(3).toString(), q.value(4).toString(), q.value(5).toString());
             q.exec(u"SELECT m.name, i.name FROM sqlite_master m JOIN pragma_index_info(m.name) i"
                    " WHERE m.type = 'index' ORDER BY m.name, i.seqno"_s);
             while (q.next())
@@ -144,7 +144,7 @@ QStringList layout(const QString &file)
                    " OR sql LIKE 'CREATE VIRTUAL%' ORDER BY name"_s);
             while (q.next())
                 out << u"%1 %2: %3"_s.arg(q.value(0).toString(), q.value(1).toString(),
-                                         q.value(2).toString());
+                                          q.value(2).toString());
         }
     }
     QSqlDatabase::removeDatabase(u"layout"_s);

@@ -242,7 +242,8 @@ void HistoryTest::numbersNeverNameTwoListedRows()
     QStringList rows;
     for (int n = 1; n <= m_model->rowCount(); ++n)
         rows << m_model->row(n).recipient + u'|' + m_model->row(n).receiveTime;
-    QCOMPARE(rows, (QStringList{u"伊藤|"_s, u"渡辺|"_s, u"佐藤|10:00:00"_s, u"山本|"_s, u"高橋|"_s}));
+    QCOMPARE(rows,
+             (QStringList{u"伊藤|"_s, u"渡辺|"_s, u"佐藤|10:00:00"_s, u"山本|"_s, u"高橋|"_s}));
 }
 
 // The reference field holds eight digits: past 99999999 the numbers start
@@ -263,7 +264,7 @@ void HistoryTest::numbersComeRoundPastEightDigits()
     QCOMPARE(history.logAddSend(u"一"_s, u"a"_s), 99999999);
     QCOMPARE(history.logAddSend(u"二"_s, u"b"_s), 1);
     QCOMPARE(history.logAddSend(u"三"_s, u"c"_s), 3); // its row number, past the last
-    numbersFrom(99999998); // round again, the three still waiting
+    numbersFrom(99999998);                            // round again, the three still waiting
     QCOMPARE(history.logAddSend(u"四"_s, u"d"_s), 2);
     m_clock.setTime(u"12:00:00"_s);
     history.logSetResult(99999999, false);

@@ -43,8 +43,7 @@ int strike(int ioError)
 }
 
 // Every other method goes to the wrapped file as it is.
-template<auto Method, typename... Args>
-auto forward(sqlite3_file *f, Args... args)
+template <auto Method, typename... Args> auto forward(sqlite3_file *f, Args... args)
 {
     return (real(f)->pMethods->*Method)(real(f), args...);
 }

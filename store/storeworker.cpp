@@ -39,10 +39,8 @@ bool holds(const Ranges &rs, qint64 key)
                        [key](const auto &r) { return key >= r.first && key <= r.second; });
 }
 
-} // namespace
-
 // A row a step is to write for, with what was read of it before the lock.
-struct StoreWorker::Candidate
+struct Candidate
 {
     qint64 key = 0;
     QString sender;
@@ -50,6 +48,34 @@ struct StoreWorker::Candidate
     QString message;
     QString terms; // empty: the row has none to take out
 };
+
+// What a step reads before it locks, as far as its bounds allow.
+struct Reading
+{
+    std::vector<Candidate> rows;
+    QElapsedTimer spent;
+    qsizetype termChars = 0;
+
+    Reading() { spent.start(); }
+    // The row q stands on (key, sender, recipient, message), with its terms
+    // worked out when it has some; false when the step has enough.
+    bool take(const QSqlQuery &q, bool withTerms)
+    {
+        Candidate c{q.value(0).toLongLong(),
+                    q.value(1).toString(),
+                    q.value(2).toString(),
+                    q.value(3).toString(),
+                    {}};
+        if (withTerms)
+            c.terms = findterms::terms(c.sender, c.recipient, c.message);
+        termChars += c.terms.size();
+        rows.push_back(std::move(c));
+        return spent.elapsed() < StoreWorker::StepMsecs && rows.size() < size_t(ReadRows) &&
+               termChars < StepTermChars;
+    }
+};
+
+} // namespace
 
 StoreWorker::StoreWorker(const QString &path, FileIdentity identity, WriteLock &lock)
     : m_path(path), m_identity(identity), m_onDisk(true), m_lock(lock)
@@ -315,11 +341,10 @@ StoreWorker::Result StoreWorker::indexStep(QSqlDatabase &db, FindIndex &find)
     m_indexTotal = std::max(m_indexTotal, m_indexDone + left); // a file read in meanwhile
 
     // The terms are worked out before the lock: they are most of the work.
-    std::vector<Candidate> rows;
+    Reading reading;
+    std::vector<Candidate> &rows = reading.rows;
     qint64 through = range->last;
     {
-        QElapsedTimer spent;
-        spent.start();
         QSqlQuery q(db);
         q.setForwardOnly(true);
         q.prepare(QStringLiteral("SELECT key, sender, recipient, message FROM history"
@@ -330,18 +355,8 @@ StoreWorker::Result StoreWorker::indexStep(QSqlDatabase &db, FindIndex &find)
         if (!q.exec())
             return Result::Later;
         bool whole = true;
-        qsizetype termChars = 0;
         while (q.next()) {
-            Candidate c{q.value(0).toLongLong(),
-                        q.value(1).toString(),
-                        q.value(2).toString(),
-                        q.value(3).toString(),
-                        {}};
-            c.terms = findterms::terms(c.sender, c.recipient, c.message);
-            termChars += c.terms.size();
-            rows.push_back(std::move(c));
-            if (spent.elapsed() >= StepMsecs || rows.size() == size_t(ReadRows) ||
-                termChars >= StepTermChars) {
+            if (!reading.take(q, true)) {
                 whole = false;
                 break;
             }
@@ -418,14 +433,12 @@ StoreWorker::Result StoreWorker::sweepStep(QSqlDatabase &db, FindIndex &find)
     if (*mark == 0)
         return Result::Done;
     qint64 loadFirst = 0;
-    std::vector<Candidate> rows;
+    Reading reading;
+    std::vector<Candidate> &rows = reading.rows;
     bool whole = true; // every row to delete is among rows
     {
         const Ranges kept = keep(&loadFirst);
         const FindIndex::Pending pending = find.pending();
-        QElapsedTimer spent;
-        spent.start();
-        qsizetype termChars = 0;
         QSqlQuery q(db);
         q.setForwardOnly(true);
         q.prepare(QStringLiteral("SELECT key, sender, recipient, message FROM history"
@@ -441,18 +454,8 @@ StoreWorker::Result StoreWorker::sweepStep(QSqlDatabase &db, FindIndex &find)
                 if (!q.exec())
                     return Result::Later;
                 while (q.next()) {
-                    Candidate c{q.value(0).toLongLong(),
-                                q.value(1).toString(),
-                                q.value(2).toString(),
-                                q.value(3).toString(),
-                                {}};
                     // Rows without terms yet leave nothing in the index.
-                    if (pending.lastOf(c.key) == 0)
-                        c.terms = findterms::terms(c.sender, c.recipient, c.message);
-                    termChars += c.terms.size();
-                    rows.push_back(std::move(c));
-                    if (spent.elapsed() >= StepMsecs || rows.size() == size_t(ReadRows) ||
-                        termChars >= StepTermChars) {
+                    if (!reading.take(q, pending.lastOf(q.value(0).toLongLong()) == 0)) {
                         whole = false;
                         break;
                     }

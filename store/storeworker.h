@@ -59,7 +59,6 @@ private:
     // Done: nothing left of it; More: step again; Later: it failed, tried
     // again in a second; Busy: the lock was not free, tried again shortly.
     enum class Result { Done, More, Later, Busy };
-    struct Candidate;
 
     void run();
     // What is due now; None: nothing (wait says how long until something is).

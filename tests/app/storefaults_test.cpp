@@ -13,6 +13,7 @@
 #include "historybrowser.h"
 #include "historymodel.h"
 #include "inbox.h"
+#include "otherprogram.h"
 #include "testprogram.h"
 #include "traycontroller.h"
 
@@ -23,7 +24,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -62,18 +62,12 @@ Seen seen(Program &p)
 QStringList storedBodies(const QString &db)
 {
     QStringList bodies;
-    {
-        QSqlDatabase c = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"reader"_s);
-        c.setDatabaseName(db);
-        c.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
-        if (c.open()) {
-            QSqlQuery q(c);
-            q.exec(u"SELECT message FROM history UNION ALL SELECT body FROM inbox"_s);
-            while (q.next())
-                bodies << q.value(0).toString();
-        }
-    }
-    QSqlDatabase::removeDatabase(u"reader"_s);
+    asOtherProgram(db, [&bodies](QSqlDatabase &c) {
+        QSqlQuery q(c);
+        q.exec(u"SELECT message FROM history UNION ALL SELECT body FROM inbox"_s);
+        while (q.next())
+            bodies << q.value(0).toString();
+    });
     return bodies;
 }
 
@@ -320,19 +314,19 @@ void StoreFaultsTest::backgroundWorkHoldsNoMessageBack()
     QCOMPARE(pasted(), 0);
     QCOMPARE(history.rowCount(), sent - 100);
 
-    QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
-    other.setDatabaseName(s.db());
-    QVERIFY(other.open());
-    QVERIFY(QSqlQuery(other).exec(u"BEGIN IMMEDIATE"_s));
-    s.t->port->sent.clear();
-    s.t->port->feed(QByteArray("GROUP\x8c\x9f\x8d\xf5"), u"127.0.5.9"_s);
-    QCOMPARE(s.t->port->sent.size(), 1);
-    QCOMPARE(s.t->port->sent[0].first, u"127.0.5.9"_s);
-    QVERIFY(s.t->port->sent[0].second.startsWith("GROUP"));
-    QVERIFY(QSqlQuery(other).exec(u"ROLLBACK"_s));
-    other.close();
-    other = QSqlDatabase();
-    QSqlDatabase::removeDatabase(u"other"_s);
+    const bool opened = asOtherProgram(
+        s.db(),
+        [&s](QSqlDatabase &other) {
+            QVERIFY(QSqlQuery(other).exec(u"BEGIN IMMEDIATE"_s));
+            s.t->port->sent.clear();
+            s.t->port->feed(QByteArray("GROUP\x8c\x9f\x8d\xf5"), u"127.0.5.9"_s);
+            QCOMPARE(s.t->port->sent.size(), 1);
+            QCOMPARE(s.t->port->sent[0].first, u"127.0.5.9"_s);
+            QVERIFY(s.t->port->sent[0].second.startsWith("GROUP"));
+            QVERIFY(QSqlQuery(other).exec(u"ROLLBACK"_s));
+        },
+        true);
+    QVERIFY(opened);
     QTest::qWait(0); // a box would be shown after the batch
     QCOMPARE(s.t->dialogs.shown.size(), 0);
 }
@@ -344,15 +338,14 @@ void StoreFaultsTest::aStatementUndoneAloneFailsItsBatch()
 {
     Session s;
     s.start();
-    {
-        QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"rule"_s);
-        other.setDatabaseName(s.db());
-        QVERIFY(other.open());
-        QVERIFY(QSqlQuery(other).exec(
-            u"CREATE TRIGGER refuse BEFORE INSERT ON inbox"
-            " WHEN NEW.body = '二番' BEGIN SELECT RAISE(ABORT, 'no'); END"_s));
-    }
-    QSqlDatabase::removeDatabase(u"rule"_s);
+    QVERIFY(asOtherProgram(
+        s.db(),
+        [](QSqlDatabase &other) {
+            QVERIFY(QSqlQuery(other).exec(
+                u"CREATE TRIGGER refuse BEFORE INSERT ON inbox"
+                " WHEN NEW.body = '二番' BEGIN SELECT RAISE(ABORT, 'no'); END"_s));
+        },
+        true));
     QCOMPARE(s.batch(10, {u"一番"_s, u"二番"_s, u"三番"_s}), QStringList());
     QCOMPARE(s.refused, (QStringList{u"一番"_s, u"二番"_s, u"三番"_s}));
     QCOMPARE(s.batch(20, {u"四番"_s}), QStringList{u"四番"_s});

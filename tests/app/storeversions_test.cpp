@@ -8,6 +8,7 @@
 #include "historykeeper.h"
 #include "historymodel.h"
 #include "inbox.h"
+#include "otherprogram.h"
 #include "store.h"
 #include "testprogram.h"
 
@@ -123,31 +124,25 @@ namespace {
 QStringList layout(const QString &file)
 {
     QStringList out;
-    {
-        QSqlDatabase c = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"layout"_s);
-        c.setDatabaseName(file);
-        c.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
-        if (c.open()) {
-            QSqlQuery q(c);
-            q.exec(u"SELECT m.name, p.name, p.type, p.\"notnull\", p.dflt_value, p.pk"
-                   " FROM sqlite_master m JOIN pragma_table_info(m.name) p"
-                   " WHERE m.type = 'table' ORDER BY m.name, p.cid"_s);
-            while (q.next())
-                out << u"column %1.%2 %3 %4 %5 %6"_s.arg(
-                    q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                    q.value(3).toString(), q.value(4).toString(), q.value(5).toString());
-            q.exec(u"SELECT m.name, i.name FROM sqlite_master m JOIN pragma_index_info(m.name) i"
-                   " WHERE m.type = 'index' ORDER BY m.name, i.seqno"_s);
-            while (q.next())
-                out << u"index %1 %2"_s.arg(q.value(0).toString(), q.value(1).toString());
-            q.exec(u"SELECT type, name, sql FROM sqlite_master WHERE type = 'index'"
-                   " OR sql LIKE 'CREATE VIRTUAL%' ORDER BY name"_s);
-            while (q.next())
-                out << u"%1 %2: %3"_s.arg(q.value(0).toString(), q.value(1).toString(),
-                                          q.value(2).toString());
-        }
-    }
-    QSqlDatabase::removeDatabase(u"layout"_s);
+    asOtherProgram(file, [&out](QSqlDatabase &c) {
+        QSqlQuery q(c);
+        q.exec(u"SELECT m.name, p.name, p.type, p.\"notnull\", p.dflt_value, p.pk"
+               " FROM sqlite_master m JOIN pragma_table_info(m.name) p"
+               " WHERE m.type = 'table' ORDER BY m.name, p.cid"_s);
+        while (q.next())
+            out << u"column %1.%2 %3 %4 %5 %6"_s.arg(q.value(0).toString(), q.value(1).toString(),
+                                                     q.value(2).toString(), q.value(3).toString(),
+                                                     q.value(4).toString(), q.value(5).toString());
+        q.exec(u"SELECT m.name, i.name FROM sqlite_master m JOIN pragma_index_info(m.name) i"
+               " WHERE m.type = 'index' ORDER BY m.name, i.seqno"_s);
+        while (q.next())
+            out << u"index %1 %2"_s.arg(q.value(0).toString(), q.value(1).toString());
+        q.exec(u"SELECT type, name, sql FROM sqlite_master WHERE type = 'index'"
+               " OR sql LIKE 'CREATE VIRTUAL%' ORDER BY name"_s);
+        while (q.next())
+            out << u"%1 %2: %3"_s.arg(q.value(0).toString(), q.value(1).toString(),
+                                      q.value(2).toString());
+    });
     return out;
 }
 

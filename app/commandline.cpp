@@ -1,5 +1,6 @@
 #include "commandline.h"
 
+#include "fieldtext.h"
 #include "scripting.h"
 
 #include <QTextStream>
@@ -21,11 +22,29 @@ const QString Help =
                    "起動中のぽるとな～に頼むこと (ぽるとな～は新たに起動しません):\n"
                    "  --send 相手 本文    相手 (表示名、ﾛｸﾞｲﾝ名、IPｱﾄﾞﾚｽ) に本文を送ります。\n"
                    "                      本文が - なら標準入力から読みます\n"
+                   "                      相手は一人: ﾌﾞﾛｰﾄﾞｷｬｽﾄやﾏﾙﾁｷｬｽﾄのｱﾄﾞﾚｽには送りません\n"
                    "  --peers             一覧の相手を 1 行に 1 人、表示名・ﾛｸﾞｲﾝ名・IPｱﾄﾞﾚｽを\n"
-                   "                      ﾀﾌﾞで区切って表示します\n"
+                   "                      ﾀﾌﾞで区切って表示します (欄の中のﾀﾌﾞ・改行・\\ は\n"
+                   "                      \\t \\r \\n \\\\ と書きます)\n"
                    "  --search            相手を検索し直します\n"
                    "終了ｽﾃｰﾀｽ: 0 届いた  1 拒否された  2 使い方の誤り\n"
-                   "           3 ぽるとな～が起動していない  4 応答がない  5 相手が見つからない\n");
+                   "           3 ぽるとな～が起動していない  4 応答がない\n"
+                   "           5 相手が見つからない (同じ名前の相手が何人もいるときも)\n"
+                   "           6 起動中のぽるとな～が応答しません\n");
+
+// A field of --peers: a tab or line break inside it would fake a field or a line.
+QString escaped(QString field)
+{
+    return field.replace(u'\\', QStringLiteral("\\\\"))
+        .replace(u'\t', QStringLiteral("\\t"))
+        .replace(u'\r', QStringLiteral("\\r"))
+        .replace(u'\n', QStringLiteral("\\n"));
+}
+
+QString peerLine(const PeerEntry &p)
+{
+    return escaped(p.name) + u'\t' + escaped(p.login) + u'\t' + escaped(p.address) + u'\n';
+}
 
 Command usage(const QString &error)
 {
@@ -61,6 +80,8 @@ Command parse(const QStringList &args)
         c.text = args[2];
         if (c.peer.trimmed().isEmpty())
             return usage(QStringLiteral("相手が空です"));
+        if (fieldtext::hasControl(c.peer))
+            return usage(QStringLiteral("相手に制御文字があります"));
     } else {
         return usage(QStringLiteral("不明な引数です: ") + first);
     }
@@ -106,11 +127,20 @@ int run(const Command &command, ScriptClient *client, QTextStream &in, QTextStre
         err << "portana: 本文が空です\n" << Usage;
         return UsageError;
     }
+    // A NUL would end the text on the bus, sending what stood before it.
+    if (command.kind == K::Send && fieldtext::hasControl(text)) {
+        err << "portana: 本文に制御文字があります (ﾀﾌﾞと改行のほかは送れません)\n";
+        return UsageError;
+    }
     if (!client->running()) {
         err << "portana: 起動中のぽるとな～がありません\n";
         return NotRunning;
     }
     const auto failed = [&](int status) {
+        if (client->hung) {
+            err << "portana: 起動中のぽるとな～が応答しません\n";
+            return int(Hung);
+        }
         err << "portana: " << client->error << '\n';
         return status;
     };
@@ -121,7 +151,7 @@ int run(const Command &command, ScriptClient *client, QTextStream &in, QTextStre
         if (!peers)
             return failed(NoAnswer);
         for (const PeerEntry &p : *peers)
-            out << p.name << '\t' << p.login << '\t' << p.address << '\n';
+            out << peerLine(p);
         return Ok;
     }
     const auto result = client->send(command.peer, text);
@@ -132,6 +162,14 @@ int run(const Command &command, ScriptClient *client, QTextStream &in, QTextStre
     if (*result == u"refused") {
         err << "portana: 拒否されました\n";
         return Refused;
+    }
+    if (*result == u"ambiguous-peer") {
+        err << "portana: 同じ名前の相手が何人もいます: " << command.peer << '\n';
+        if (const auto peers = client->peers())
+            for (const PeerEntry &p : *peers)
+                if (namesPeer(p, command.peer))
+                    err << peerLine(p);
+        return UnknownPeer;
     }
     if (*result == u"unknown-peer") {
         err << "portana: 相手が見つかりません: " << command.peer << '\n';

@@ -17,7 +17,8 @@ enum Status {
     UsageError = 2,
     NotRunning = 3,
     NoAnswer = 4,
-    UnknownPeer = 5,
+    UnknownPeer = 5, // nobody, or several, has that name
+    Hung = 6,        // the copy runs but does not answer
 };
 
 struct Command

@@ -16,7 +16,7 @@
 #include "keepsettings.h"
 #include "keptstore.h"
 #include "localuser.h"
-#include "networkwatcher.h"
+#include "networksearch.h"
 #include "notifier.h"
 #include "notifysettings.h"
 #include "passwordgate.h"
@@ -164,10 +164,11 @@ void Program::connectParts()
             [this] { m_note->answered(m_env.clock->now()); });
     if (m_env.notifier)
         connect(m_env.notifier, &Notifier::activated, this, &Program::dspRecvMsg);
-    // A card or an address came or went: search again, as 再検索 would, also
-    // while the send window is hidden.
+    // A card or an address came or went: search again, keeping the list,
+    // also while the send window is hidden.
     if (m_env.network)
-        connect(m_env.network, &NetworkWatcher::changed, m_composer.get(), &Composer::search);
+        m_networkSearch =
+            std::make_unique<NetworkSearch>(*m_env.network, *m_composer, *m_env.clock, this);
     connect(m_windows.get(), &Windows::messagesRequested, this, &Program::dspRecvMsg);
 
     TrayController *tray = m_tray.get();

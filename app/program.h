@@ -8,6 +8,7 @@
 class Autostart;
 class AwayNote;
 class Composer;
+class NetworkSearch;
 class DatagramPort;
 class Dialogs;
 class Dispatcher;
@@ -88,6 +89,7 @@ private:
     std::unique_ptr<Transport> m_transport;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<Composer> m_composer;
+    std::unique_ptr<NetworkSearch> m_networkSearch;
     std::unique_ptr<ResultPresenter> m_results;
     std::unique_ptr<RemoteControl> m_remote;
     std::unique_ptr<TrayController> m_tray;

@@ -67,6 +67,14 @@ QString crlf(QStringView text)
     return out;
 }
 
+bool hasControl(QStringView text)
+{
+    for (QChar c : text)
+        if (c.category() == QChar::Other_Control && c != u'\t' && c != u'\r' && c != u'\n')
+            return true;
+    return false;
+}
+
 bool isBlank(QStringView text)
 {
     for (QChar c : text)

@@ -27,6 +27,10 @@ int rowNumber(QStringView field);
 // Line breaks as they travel: CR LF, whatever the text box used.
 QString crlf(QStringView text);
 
+// True when text holds a control character other than tab, CR and LF (a
+// NUL, an escape): no text a person typed, and one a field would cut.
+bool hasControl(QStringView text);
+
 // True when every character is a space (the empty text too).
 bool isBlank(QStringView text);
 

@@ -26,11 +26,32 @@ Composer::Composer(Transport &transport, const OptSettings &settings, const Loca
 {
     m_paceTimer.setSingleShot(true);
     connect(&m_paceTimer, &QTimer::timeout, this, &Composer::pump);
+    m_startTimer.setSingleShot(true);
+    connect(&m_startTimer, &QTimer::timeout, this, &Composer::begin);
 }
 
 void Composer::search()
 {
     m_users.clear();
+    refresh();
+}
+
+qint64 Composer::refresh()
+{
+    if (m_startTimer.isActive())
+        return m_startTimer.remainingTime();
+    const qint64 wait = m_lastStart < 0 ? 0 : m_lastStart + GapMsecs - m_clock.elapsedMsecs();
+    if (wait <= 0) {
+        begin();
+        return 0;
+    }
+    m_startTimer.start(int(wait));
+    return wait;
+}
+
+void Composer::begin()
+{
+    m_lastStart = m_clock.elapsedMsecs();
     const auto interfaces = m_interfaces ? m_interfaces() : std::vector<NetInterface>();
     for (const QString &address : searchAddresses(m_broadcastAddress, interfaces))
         m_transport.send(address, wire::searchRequest());
@@ -41,11 +62,16 @@ void Composer::search()
     m_pacer.clear();
     m_unreachable.clear();
     m_searchedAt = m_clock.now();
+    emit started();
+    quint32 addresses = 0;
     for (const QString &line : m_targets.targets()) {
         const auto parsed = searchtargets::parse(line);
         const auto *target = std::get_if<searchtargets::Target>(&parsed);
-        if (!target)
-            continue; // the options page refuses such a line; a hand-edited file may hold one
+        // The options page refuses such lines; a hand-edited file may hold
+        // them: a line that is none, or one past the search's limit, is passed over.
+        if (!target || addresses + searchtargets::weight(*target) > searchtargets::MaxAddresses)
+            continue;
+        addresses += searchtargets::weight(*target);
         if (target->name.isEmpty()) {
             m_pacer.add(*target);
             continue;
@@ -90,6 +116,23 @@ void Composer::pump()
         });
     if (next >= 0)
         m_paceTimer.start(next);
+}
+
+bool Composer::isOneHost(quint32 address) const
+{
+    if (address == 0 || address == 0xffffffffu || address >= 0xe0000000u)
+        return false; // 224.0.0.0/4 multicast, 240.0.0.0/4 reserved
+    const auto interfaces = m_interfaces ? m_interfaces() : std::vector<NetInterface>();
+    for (const QString &broadcast : searchAddresses(m_broadcastAddress, interfaces))
+        if (QHostAddress(broadcast).toIPv4Address() == address)
+            return false;
+    for (const QString &line : m_targets.targets()) {
+        const auto parsed = searchtargets::parse(line);
+        if (const auto *t = std::get_if<searchtargets::Target>(&parsed);
+            t && t->broadcast == address)
+            return false;
+    }
+    return true;
 }
 
 bool Composer::askNote()

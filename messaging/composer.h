@@ -32,10 +32,24 @@ public:
              const SearchSettings &targets, QString broadcastAddress,
              std::function<std::vector<NetInterface>()> interfaces = {});
 
-    // Empties the list and asks the network who is there: the broadcasts,
-    // the manual address, and every search target (a range paced, a name
-    // once it resolves).
+    // Searches begin at least this far apart (a range of 4,096 addresses
+    // takes about as long at the pacer's rate); one asked for sooner begins
+    // at the end of the gap, once.
+    static constexpr qint64 GapMsecs = 2000;
+
+    // 再検索, and the send window opening: empties the list, then asks the
+    // network who is there: the broadcasts, the manual address, and every
+    // search target (a range paced, a name once it resolves).
     void search();
+    // The same, keeping the list: answers update their rows, and the chosen
+    // rows stay chosen (a change of the network, another program). Returns
+    // the milliseconds until it begins.
+    qint64 refresh();
+
+    // Whether a message to address reaches one host only: not this host's
+    // networks' broadcasts, a search range's, the limited broadcast, 0.0.0.0
+    // or a multicast (or reserved) address.
+    bool isOneHost(quint32 address) const;
 
     // 置き手紙参照: asks the selected peer for its note; false when it did not leave.
     bool askNote();
@@ -65,11 +79,14 @@ public:
     static bool fits(const QString &nameField, const QString &text);
 
 signals:
+    // A search began to ask the network.
+    void started();
     // A search ran at when; the targets it could not reach so far (a name
     // that did not resolve, an address the network refused), each once.
     void searched(const QDateTime &when, const QStringList &unreachable);
 
 private:
+    void begin();
     bool refuse(const QString &why);
     static QString tooLong();
     void pump();
@@ -88,6 +105,8 @@ private:
     const SearchSettings &m_targets;
     SearchPacer m_pacer;
     QTimer m_paceTimer;
+    QTimer m_startTimer; // a search asked for inside the gap
+    qint64 m_lastStart = -1;
     int m_search = 0; // which search a late name lookup belongs to
     QDateTime m_searchedAt;
     QStringList m_unreachable;

@@ -20,56 +20,71 @@ RemoteControl::RemoteControl(Composer &composer, UserListModel &users, const Loc
     connect(&m_users, &UserListModel::countChanged, this, &ScriptTarget::peersChanged);
 }
 
-bool RemoteControl::find(const QString &peer, QString *address, QString *name) const
+RemoteControl::Found RemoteControl::find(const QString &peer, QString *address, QString *name) const
 {
     const QString wanted = peer.trimmed();
     const QHostAddress ip(wanted);
     // Dotted in full: a name of digits ("12") is a name, not 0.0.0.12.
-    const bool isAddress =
-        ip.protocol() == QAbstractSocket::IPv4Protocol && ip.toString() == wanted;
+    if (ip.protocol() == QAbstractSocket::IPv4Protocol && ip.toString() == wanted) {
+        // One host, never a whole network: the window cannot do that either.
+        if (!m_composer.isOneHost(ip.toIPv4Address()))
+            return Found::NotOneHost;
+        *address = wanted;
+        *name = wanted;
+        for (int r = 0; r < m_users.rowCount(); ++r)
+            if (m_users.at(r).address == wanted)
+                *name = m_users.at(r).name;
+        // An address needs no list: the message goes there as typed.
+        return Found::One;
+    }
+    int found = 0;
     for (int r = 0; r < m_users.rowCount(); ++r) {
         const UserListModel::Row &row = m_users.at(r);
-        if (isAddress ? row.address == wanted
-                      : row.name.trimmed() == wanted || row.login.trimmed() == wanted) {
+        if (namesPeer({row.name, row.login, row.address}, wanted) && ++found == 1) {
             *address = row.address;
             *name = row.name;
-            return true;
         }
     }
-    // An address needs no list: the message goes there as typed.
-    if (!isAddress)
-        return false;
-    *address = *name = wanted;
-    return true;
+    return found == 0 ? Found::None : found == 1 ? Found::One : Found::Several;
 }
 
 void RemoteControl::send(const QString &peer, const QString &typed, Done done)
 {
     const QString text = fieldtext::crlf(typed);
-    if (text.isEmpty() || !Composer::fits(m_user.composeName(), text))
+    if (text.isEmpty() || fieldtext::hasControl(text) ||
+        !Composer::fits(m_user.composeName(), text))
         return done(QStringLiteral("invalid"));
     QString address, name;
-    if (find(peer, &address, &name))
+    switch (find(peer, &address, &name)) {
+    case Found::One:
         return post(address, name, text, std::move(done));
-    // A name not listed: the list is searched afresh, and the name waited for.
+    case Found::Several:
+        return done(QStringLiteral("ambiguous-peer"));
+    case Found::NotOneHost:
+        return done(QStringLiteral("not-one-host"));
+    case Found::None:
+        break;
+    }
+    // A name not listed: the list is searched again, and the name waited for.
     auto *wait = new QObject(this);
     auto over = std::make_shared<bool>(false);
     const auto tryAgain = [this, peer, text, done, wait, over] {
         QString a, n;
-        if (*over || !find(peer, &a, &n))
+        if (*over || find(peer, &a, &n) != Found::One)
             return;
         *over = true;
         wait->deleteLater();
         post(a, n, text, done);
     };
     connect(&m_users, &UserListModel::countChanged, wait, tryAgain);
-    QTimer::singleShot(SearchWaitMsecs, wait, [done, wait, over] {
+    // The search may begin only at the end of the gap between searches.
+    const qint64 begins = m_composer.refresh();
+    QTimer::singleShot(int(begins) + SearchWaitMsecs, wait, [done, wait, over] {
         if (std::exchange(*over, true))
             return;
         wait->deleteLater();
         done(QStringLiteral("unknown-peer"));
     });
-    m_composer.search();
 }
 
 void RemoteControl::post(const QString &address, const QString &name, const QString &text,
@@ -126,7 +141,8 @@ QList<PeerEntry> RemoteControl::peers() const
 
 void RemoteControl::search()
 {
-    m_composer.search();
+    // Paced as 再検索 is; the user's list and choice stay.
+    m_composer.refresh();
 }
 
 bool RemoteControl::away() const

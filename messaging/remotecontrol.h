@@ -46,7 +46,8 @@ private:
         QObject *wait; // its timer's context: gone with it
     };
     // The listed peer that peer names: the address and the name to record.
-    bool find(const QString &peer, QString *address, QString *name) const;
+    enum class Found { One, None, Several, NotOneHost };
+    Found find(const QString &peer, QString *address, QString *name) const;
     void post(const QString &address, const QString &name, const QString &text, Done done);
     // Ends the first send which picks out; false when none waits.
     bool finish(const std::function<bool(const Pending &)> &which, const QString &result);

@@ -160,11 +160,15 @@ UserListModel::Found UserListModel::find(const QList<GroupMember> &members) cons
             ++logins;
         }
         const int row = exact >= 0 ? exact : logins == 1 ? byLogin : -1;
-        if (row < 0)
+        if (row < 0) {
             found.missing << m;
-        else if (!found.rows.contains(row))
+        } else if (!found.rows.contains(row)) {
             found.rows << row;
+            if (exact < 0)
+                found.moved << row;
+        }
     }
     std::sort(found.rows.begin(), found.rows.end());
+    std::sort(found.moved.begin(), found.moved.end());
     return found;
 }

@@ -58,6 +58,7 @@ public:
     {
         QList<int> rows;
         QList<GroupMember> missing;
+        QList<int> moved; // of rows: found by login alone, at another address
     };
     Found find(const QList<GroupMember> &members) const;
     // The login without the blanks a space-filled field leaves.

@@ -2,8 +2,8 @@
 
 #include "scripting.h"
 
-#include <QDBusContext>
 #include <QDBusMessage>
+#include <QDBusVirtualObject>
 
 // The copy on the session bus: jp.portana.Portana, /jp/portana/Portana,
 // interface jp.portana.Portana1.
@@ -11,52 +11,29 @@ namespace dbusscripting {
 constexpr char Service[] = "jp.portana.Portana";
 constexpr char Path[] = "/jp/portana/Portana";
 constexpr char Interface[] = "jp.portana.Portana1";
+// How long a client waits: a send is answered within the copy's wait for
+// the peer (10 s), after a search for a name (up to 4 s); the rest at once.
+constexpr int SendWaitMsecs = 16000;
+constexpr int CallWaitMsecs = 5000;
 } // namespace dbusscripting
 
-class DBusScriptHost final : public QObject, public ScriptHost, protected QDBusContext
+// The service: every message to the object is answered here, so that the
+// bus sees the documented interface and nothing else (no QObject property).
+class DBusScriptHost final : public QDBusVirtualObject, public ScriptHost
 {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "jp.portana.Portana1")
-    // As the bus shows it: the arguments by name.
-    Q_CLASSINFO("D-Bus Introspection",
-                "  <interface name=\"jp.portana.Portana1\">\n"
-                "    <method name=\"Send\">\n"
-                "      <arg name=\"peer\" type=\"s\" direction=\"in\"/>\n"
-                "      <arg name=\"text\" type=\"s\" direction=\"in\"/>\n"
-                "      <arg name=\"result\" type=\"s\" direction=\"out\"/>\n"
-                "    </method>\n"
-                "    <method name=\"Peers\">\n"
-                "      <arg name=\"peers\" type=\"a(sss)\" direction=\"out\"/>\n"
-                "    </method>\n"
-                "    <method name=\"Search\"/>\n"
-                "    <property name=\"WaitingCount\" type=\"i\" access=\"read\"/>\n"
-                "    <property name=\"Away\" type=\"b\" access=\"read\"/>\n"
-                "    <signal name=\"MessageArrived\">\n"
-                "      <arg name=\"sender\" type=\"s\"/>\n"
-                "      <arg name=\"address\" type=\"s\"/>\n"
-                "    </signal>\n"
-                "    <signal name=\"PeersChanged\"/>\n"
-                "  </interface>\n")
-    Q_PROPERTY(int WaitingCount READ waitingCount SCRIPTABLE true)
-    Q_PROPERTY(bool Away READ away SCRIPTABLE true)
 public:
     explicit DBusScriptHost(QObject *parent = nullptr);
     bool serve(ScriptTarget &target) override;
 
-    int waitingCount() const;
-    bool away() const;
-
-public slots:
-    // The answer leaves when the peer answers, or after the wait.
-    Q_SCRIPTABLE QString Send(const QString &peer, const QString &text);
-    Q_SCRIPTABLE QList<PeerEntry> Peers();
-    Q_SCRIPTABLE void Search();
-
-signals:
-    Q_SCRIPTABLE void MessageArrived(const QString &sender, const QString &address);
-    Q_SCRIPTABLE void PeersChanged();
+    QString introspect(const QString &path) const override;
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override;
 
 private:
+    void send(const QDBusMessage &call, const QDBusConnection &bus);
+    QDBusMessage properties(const QDBusMessage &call) const;
+    QVariantMap propertyValues() const;
+    void emitSignal(const QString &interface, const QString &name, const QVariantList &args);
     // Tells the bus (PropertiesChanged) which properties changed.
     void tellState();
 
@@ -75,5 +52,5 @@ public:
 
 private:
     std::optional<QDBusMessage> call(const QString &method, const QVariantList &args,
-                                     int timeoutMs = -1);
+                                     int timeoutMs);
 };

@@ -17,6 +17,12 @@ struct PeerEntry
 };
 Q_DECLARE_METATYPE(PeerEntry)
 
+// Whether wanted (a name or a login, as a script gives it) names the peer.
+inline bool namesPeer(const PeerEntry &peer, const QString &wanted)
+{
+    return peer.name.trimmed() == wanted.trimmed() || peer.login.trimmed() == wanted.trimmed();
+}
+
 // What other programs may ask of the running copy. Never a body: nothing
 // here reveals what a peer sent.
 class ScriptTarget : public QObject
@@ -26,8 +32,10 @@ public:
     using QObject::QObject;
     ~ScriptTarget() override = default;
 
-    // How a send ended: "delivered", "refused", "no-answer", "unknown-peer";
-    // "invalid" when the text cannot be sent at all (empty, too long).
+    // How a send ended: "delivered", "refused", "no-answer", "unknown-peer",
+    // "ambiguous-peer" (a name or login of several listed peers); "invalid"
+    // when the text cannot be sent at all (empty, too long, a control
+    // character), "not-one-host" for an address that is no single host's.
     using Done = std::function<void(const QString &result)>;
     // peer: a display name, a login name or an address.
     virtual void send(const QString &peer, const QString &text, Done done) = 0;
@@ -65,4 +73,6 @@ public:
     virtual std::optional<QList<PeerEntry>> peers() = 0;
     virtual bool search() = 0;
     QString error;
+    // The failed call had no answer in time: the copy is there but hangs.
+    bool hung = false;
 };

@@ -59,12 +59,27 @@ std::variant<Target, QString> parse(QStringView line)
     if (hosts > MaxRange)
         return QStringLiteral("範囲が広すぎます（%1 ｱﾄﾞﾚｽ、/20 まで）。").arg(MaxRange);
     const quint32 network = prefix == 0 ? 0 : base & ~quint32(size - 1);
-    return Target{text, {}, prefix >= 31 ? network : network + 1, quint32(hosts)};
+    if (prefix >= 31)
+        return Target{text, {}, network, quint32(hosts)};
+    return Target{text, {}, network + 1, quint32(hosts), quint32(network + size - 1)};
 }
 
 QString address(const Target &target, quint32 n)
 {
     return QHostAddress(target.first + n).toString();
+}
+
+QString listProblem(const QStringList &lines)
+{
+    quint64 total = 0;
+    for (const QString &line : lines)
+        if (const auto parsed = parse(line); const auto *t = std::get_if<Target>(&parsed))
+            total += weight(*t);
+    if (total <= MaxAddresses)
+        return {};
+    return QStringLiteral("検索先が多すぎます（合わせて %1 ｱﾄﾞﾚｽ、%2 まで）。")
+        .arg(total)
+        .arg(MaxAddresses);
 }
 
 } // namespace searchtargets

@@ -282,6 +282,11 @@ void FrmSnd::chooseGroup(const QString &name)
                    QString::number(found.rows.size()) + QStringLiteral(" 人");
     if (!missing.isEmpty())
         text += QStringLiteral("（一覧にいない人：") + missing.join(u'、') + u'）';
+    // Found by login alone: the message goes to where that login is now,
+    // which the user should see before sending.
+    for (int row : found.moved)
+        text += QStringLiteral("　") + m_users.at(row).name.trimmed() + QStringLiteral(": ") +
+                m_users.at(row).address + QStringLiteral(" に移りました");
     panel2->setText(text);
     panel2->setToolTip(plainTip(text));
 }

@@ -456,7 +456,7 @@ QString FrmOpt::targetProblem() const
         if (const auto *why = std::get_if<QString>(&parsed))
             return QStringLiteral("%1行目「%2」：\n").arg(i + 1).arg(lines[i].trimmed()) + *why;
     }
-    return {};
+    return searchtargets::listProblem(lines);
 }
 
 void FrmOpt::ChkStartup_Click()

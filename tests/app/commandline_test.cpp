@@ -25,6 +25,11 @@ struct FakeClient final : ScriptClient
     std::optional<QString> send(const QString &peer, const QString &text) override
     {
         calls << u"send "_s + peer + u'|' + text;
+        if (result == u"<hung>") { // stopped: the call's wait ran out
+            hung = true;
+            error = u"Did not receive a reply."_s;
+            return std::nullopt;
+        }
         if (!result)
             error = u"送れないﾒｯｾｰｼﾞです（空か、長すぎます）。"_s;
         return result;
@@ -32,8 +37,10 @@ struct FakeClient final : ScriptClient
     std::optional<QList<PeerEntry>> peers() override
     {
         calls << u"peers"_s;
+        // One login on two machines; a name with what would fake fields and lines.
         return QList<PeerEntry>{{u"鈴木 一郎"_s, u"suzuki"_s, u"198.18.0.5"_s},
-                                {u"山田"_s, u"yamada"_s, u"198.18.0.6"_s}};
+                                {u"鈴木"_s, u"suzuki"_s, u"198.18.0.6"_s},
+                                {u"山田\t課長\r\n"_s, u"ya\\mada"_s, u"198.18.0.7"_s}};
     }
     bool search() override
     {
@@ -86,10 +93,28 @@ void CommandLineTest::statuses_data()
         << QStringList{u"--send"_s, u"198.18.0.9"_s, u"-"_s} << u"一行目\n二行目\n"_s << true
         << u"delivered"_s << 0 << QStringList{u"running"_s, u"send 198.18.0.9|一行目\n二行目"_s}
         << QString() << QString();
-    QTest::newRow("peers, tab-separated")
+    QTest::newRow("peers, tab-separated, fields escaped")
         << QStringList{u"--peers"_s} << QString() << true << QString() << 0
         << QStringList{u"running"_s, u"peers"_s}
-        << u"鈴木 一郎\tsuzuki\t198.18.0.5\n山田\tyamada\t198.18.0.6\n"_s << QString();
+        << u"鈴木 一郎\tsuzuki\t198.18.0.5\n鈴木\tsuzuki\t198.18.0.6\n"
+           u"山田\\t課長\\r\\n\tya\\\\mada\t198.18.0.7\n"_s
+        << QString();
+    QTest::newRow("a login of several: the candidates")
+        << QStringList{u"--send"_s, u"suzuki"_s, u"x"_s} << QString() << true << u"ambiguous-peer"_s
+        << 5 << QStringList{u"running"_s, u"send suzuki|x"_s, u"peers"_s} << QString()
+        << u"portana: 同じ名前の相手が何人もいます: suzuki\n"
+           u"鈴木 一郎\tsuzuki\t198.18.0.5\n鈴木\tsuzuki\t198.18.0.6\n"_s;
+    QTest::newRow("a stopped copy")
+        << sendArgs << QString() << true << u"<hung>"_s << 6 << QStringList{u"running"_s, send}
+        << QString() << u"portana: 起動中のぽるとな～が応答しません\n"_s;
+    // A NUL would cut the text on the bus; an escape is nothing a person typed.
+    QTest::newRow("NUL in standard input")
+        << QStringList{u"--send"_s, u"suzuki"_s, u"-"_s} << u"abc\0def"_s << true << u"delivered"_s
+        << 2 << QStringList() << QString() << u"portana: 本文に制御文字があります"_s;
+    QTest::newRow("escape in the text")
+        << QStringList{u"--send"_s, u"suzuki"_s, u"\x1b[31m赤\x1b[0m"_s} << QString() << true
+        << u"delivered"_s << 2 << QStringList() << QString()
+        << u"portana: 本文に制御文字があります"_s;
     QTest::newRow("search") << QStringList{u"--search"_s} << QString() << true << QString() << 0
                             << QStringList{u"running"_s, u"search"_s} << QString() << QString();
     QTest::newRow("help lists the statuses")
@@ -138,6 +163,7 @@ void CommandLineTest::statuses()
     if (QByteArray(QTest::currentDataTag()) == "help lists the statuses") {
         QVERIFY(outText.startsWith(out));
         QVERIFY(outText.contains(u"終了ｽﾃｰﾀｽ: 0 届いた  1 拒否された  2 使い方の誤り\n"_s));
+        QVERIFY(outText.contains(u"           6 起動中のぽるとな～が応答しません\n"_s));
     } else {
         QCOMPARE(outText, out);
     }

@@ -10,6 +10,7 @@
 #include "frmsndok.h"
 #include "historymodel.h"
 #include "optsettings.h"
+#include "remotecontrol.h"
 #include "settingsstore.h"
 #include "testprogram.h"
 #include "traycontroller.h"
@@ -81,6 +82,9 @@ private slots:
     void awayNoteFetch();
     void sendToSeveral();
     void groups();
+    void otherPrograms_data();
+    void otherPrograms();
+    void searchesKeepTheirDistance();
 };
 
 void ComposeTest::controlsAsDesigned()
@@ -474,7 +478,7 @@ void ComposeTest::groups()
              QStringLiteral("[groups]\n1\\members=user1@127.0.3.2, user3@127.0.3.4\n"
                             "1\\name=営業\nsize=1\n"));
 
-    // Chosen later: those listed now are chosen (one who moved, by login);
+    // Chosen later: those listed now are chosen (one who moved, by login, and said so);
     // those not listed are named.
     QTest::mouseClick(control<QPushButton>(w, "CmdKensaku"), Qt::LeftButton);
     listPeer(port, 0);
@@ -483,7 +487,102 @@ void ComposeTest::groups()
     QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
     QCOMPARE(control<QLineEdit>(w, "TxtTO")->text(), QStringLiteral("名前3"));
     QCOMPARE(part<UserListModel>(p).selectedPeerAddress(), QStringLiteral("127.0.3.9"));
-    QCOMPARE(status->text(), QStringLiteral("「営業」1 人（一覧にいない人：user1@127.0.3.2）"));
+    // The one who moved is named with the address the message will go to.
+    QCOMPARE(status->text(), QStringLiteral("「営業」1 人（一覧にいない人：user1@127.0.3.2）"
+                                            "　名前3: 127.0.3.9 に移りました"));
+}
+
+void ComposeTest::otherPrograms_data()
+{
+    QTest::addColumn<QString>("peer");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QStringList>("sent"); // address and text of each message that left
+    const QString a = QStringLiteral("ビルド完了");
+    QTest::newRow("a listed login") << QStringLiteral("user1") << a << QStringLiteral("delivered")
+                                    << QStringList{QStringLiteral("127.0.3.2 1       ビルド完了")};
+    QTest::newRow("a host of a search range")
+        << QStringLiteral("198.18.6.7") << a << QStringLiteral("delivered")
+        << QStringList{QStringLiteral("198.18.6.7 1       ビルド完了")};
+    // One host only, never a network: the window cannot do that either.
+    for (const char *address : {"255.255.255.255", "0.0.0.0", "239.1.2.3", "224.0.0.1",
+                                "198.18.5.255", "198.18.6.255", "127.0.2.9"})
+        QTest::addRow("%s", address)
+            << QString::fromLatin1(address) << a << QStringLiteral("not-one-host") << QStringList();
+    QTest::newRow("a name of two")
+        << QStringLiteral("同名") << a << QStringLiteral("ambiguous-peer") << QStringList();
+    QTest::newRow("a control character") << QStringLiteral("user1") << QStringLiteral("a\x01b")
+                                         << QStringLiteral("invalid") << QStringList();
+}
+
+void ComposeTest::otherPrograms()
+{
+    QFETCH(QString, peer);
+    QFETCH(QString, text);
+    QFETCH(QString, result);
+    QFETCH(QStringList, sent);
+
+    TestProgram t(A, QStringLiteral("127.0.2.9"), true);
+    t.env.interfaces = [] {
+        return std::vector<NetInterface>{{true, false, true, {QStringLiteral("198.18.5.255")}}};
+    };
+    QFile ini(t.folder.filePath(QStringLiteral("portana.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[search]\ntargets=198.18.6.0/24\n");
+    ini.close();
+    QVERIFY(t.start());
+    Program &p = *t;
+    RecordingPort &port = *t.port;
+    choose(p, "mnuSendMsg");
+    listPeer(port, 1);
+    listPeer(port, 2, QString(), QStringLiteral("同名"));
+    listPeer(port, 3, QString(), QStringLiteral("同名"));
+    port.sent.clear();
+
+    QString answer;
+    part<RemoteControl>(p).send(peer, text, [&answer](const QString &r) { answer = r; });
+    QStringList to;
+    for (const auto &[address, bytes] : port.sent) {
+        to << address + u' ' + cp932::decode(bytes).mid(28);
+        port.feed(cp932::encode(QStringLiteral("送信         user")), address);
+    }
+    QCOMPARE(to, sent);
+    QCOMPARE(answer, result);
+}
+
+void ComposeTest::searchesKeepTheirDistance()
+{
+    TestProgram t(A, QStringLiteral("127.0.2.9"), true);
+    QVERIFY(t.start());
+    Program &p = *t;
+    RecordingPort &port = *t.port;
+    const auto searches = [&port] {
+        int n = 0;
+        for (const auto &[address, bytes] : port.sent)
+            n += address == u"127.0.2.9" && bytes == cp932::encode(QStringLiteral("GROUP検索"));
+        return n;
+    };
+    choose(p, "mnuSendMsg");
+    listPeer(port, 1);
+    auto *list = control<QTreeView>(windows(p).frmSnd(), "ListView1");
+    clickRow(list, 0);
+    QCOMPARE(searches(), 1);
+
+    // Another program asks twice at once: one search, at the end of the
+    // gap, and the list and the choice stay through it.
+    RemoteControl &remote = part<RemoteControl>(p);
+    remote.search();
+    remote.search();
+    QCOMPARE(searches(), 1);
+    t.clock.elapsed += Composer::GapMsecs;
+    QTRY_COMPARE_WITH_TIMEOUT(searches(), 2, 2 * Composer::GapMsecs);
+    QCOMPARE(rowTexts(list->model(), 0).first(), QStringLiteral("名前1"));
+    QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+
+    // 再検索 empties the list at once, and asks when the gap allows.
+    QTest::mouseClick(control<QPushButton>(windows(p).frmSnd(), "CmdKensaku"), Qt::LeftButton);
+    QCOMPARE(list->model()->rowCount(), 0);
+    QCOMPARE(searches(), 2);
 }
 
 QTEST_MAIN(ComposeTest)

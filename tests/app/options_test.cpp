@@ -1,5 +1,6 @@
 // The away note, the options dialog and the splitters of a whole copy.
 #include "awaynote.h"
+#include "composer.h"
 #include "control.h"
 #include "cp932.h"
 #include "frmletter.h"
@@ -311,6 +312,13 @@ void OptionsTest::searchTargetsFromTheNetworkPage()
     QVERIFY(o->isVisible());
     QVERIFY(!QFile::exists(c.t.folder.filePath(u"portana.ini"_s)));
 
+    // Every line may be a target, and still too many together for one search.
+    targets->setPlainText(u"10.20.16.0/20\n10.30.16.0/20\nserver.office.example"_s);
+    QCOMPARE(check->text(), u"検索先が多すぎます（合わせて 8189 ｱﾄﾞﾚｽ、4096 まで）。"_s);
+    c.click(control<QPushButton>(o, "CmdOK"));
+    QCOMPARE(c.t.dialogs.shown.last().text, check->text());
+    QVERIFY(o->isVisible());
+
     targets->setPlainText(u" 198.18.7.0/30 \n\n198.18.8.255"_s);
     QCOMPARE(check->text(), QString());
     // A file that cannot be written is told; OK writes it again.
@@ -339,6 +347,7 @@ void OptionsTest::searchTargetsFromTheNetworkPage()
     // Where the network refuses a target, the status bar names it, once.
     c.t.port->refuse = true;
     c.t.clock.setTime(u"10:16:30"_s);
+    c.t.clock.elapsed += Composer::GapMsecs;
     c.click(control<QPushButton>(windows(c.p()).frmSnd(), "CmdKensaku"));
     QCOMPARE(status->text(), u"検索 10:16:30（届かない検索先：198.18.7.0/30、198.18.8.255）"_s);
 }

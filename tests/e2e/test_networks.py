@@ -84,25 +84,48 @@ class Networks(unittest.TestCase):
         with open(os.path.join(a.folder, "portana.ini")) as f:
             self.assertEqual(f.read(), "[search]\ntargets=198.18.2.0/24\n")
 
-        # A new address on a card: the copy searches again by itself, a
-        # second after the change settles, the range too.
-        far.drain(0.5)
-        run("ip", "-n", ha.ns, "addr", "add", "198.18.1.102/24", "dev", "eth1")
-        self.assertEqual(far.recv(timeout=5), ("198.18.1.2", enc("GROUP検索")))
-
-        # The peer behind the router answers and is listed: chosen there, it
-        # gets the message.
+        # The peer behind the router and the one on the second network answer
+        # the window's search.
         self.display.click(a.tray_window(), 10, 10)
         window = self.display.wait_window(pid=a.pid, title="^送信ﾒｯｾｰｼﾞ$")
-        src, data = far.recv(timeout=2)
-        far.send(src, enc("GROUP  検索結果") + b"far" + b"\0" * 17 + pad("198.18.2.9").encode()
-                 + b" " * 20 + pad("kfar").encode() + enc("－"))
+        self.answer_search(far, "kfar", "198.18.2.9")
+        self.answer_search(peer, "zpeer", "198.18.1.4")
         time.sleep(1.0)
-        # Rows by name: ichiro, jiro, kfar.
-        self.send_to_row(window, 2, "far")
-        src, data = far.recv()
-        self.assertEqual(src, "198.18.1.2")
-        self.assertEqual(data[36:], b"far")
+        # Rows by name: ichiro, jiro, kfar, zpeer; the last two chosen, a text typed.
+        self.display.click(window, 20, LIST_TOP + HEADER + ROW * 2 + ROW // 2)
+        time.sleep(0.3)
+        self.display.xdotool("keydown", "ctrl")
+        self.display.click(window, 20, LIST_TOP + HEADER + ROW * 3 + ROW // 2)
+        self.display.xdotool("keyup", "ctrl")
+        time.sleep(0.3)
+        self.display.type_text("far")
+
+        # A DHCP client renewing its lease changes nothing a search sees: no search.
+        run("ip", "-n", ha.ns, "addr", "change", "198.18.1.2/24", "dev", "eth1",
+            "valid_lft", "3600", "preferred_lft", "3600")
+        run("ip", "-n", ha.ns, "link", "set", "eth1", "up")  # a repeated link message
+        self.assertEqual(far.drain(2.5) + peer.drain(0.1), [], "a renewal searches nothing")
+
+        # A new address on a card: the copy searches again by itself, a
+        # second after the change settles, the range too. The list and the
+        # choice stay while the answers come in.
+        run("ip", "-n", ha.ns, "addr", "add", "198.18.1.102/24", "dev", "eth1")
+        self.answer_search(far, "kfar", "198.18.2.9", timeout=5)
+        time.sleep(1.0)
+        self.display.window_shot(window, "window-FrmSnd-after-network-change")
+        self.display.xdotool("key", "alt+s")
+        for who in (far, peer):
+            got = [d for _, d in who.drain(1.5) if d != enc("GROUP検索")]
+            self.assertEqual(len(got), 1, "the message reaches each chosen peer once")
+            self.assertEqual(got[0][36:], b"far")
+
+    def answer_search(self, peer, login, address, timeout=2):
+        """Waits for a search request at the scripted peer and answers it."""
+        src, data = peer.recv(timeout=timeout)
+        self.assertEqual((src, data), ("198.18.1.2", enc("GROUP検索")))
+        peer.send(src, enc("GROUP  検索結果") + login.encode() + b"\0" * (20 - len(login))
+                  + pad(address).encode() + b" " * 20 + pad(login).encode() + enc("－"))
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

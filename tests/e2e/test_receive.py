@@ -410,6 +410,33 @@ class Receive(unittest.TestCase):
             peer.send(h.address, enc("OTHER送信"))
             self.assertEqual(refused.wait(15), 1)
             self.assertEqual(client("--send", "nobody", "x").returncode, 5)
+            # One host, never a whole network; nothing leaves.
+            for everyone in ("255.255.255.255", "198.18.0.255", "239.255.0.1"):
+                refused = client("--send", everyone, "全員へ")
+                self.assertEqual(refused.returncode, 2, everyone)
+                self.assertIn("一人の相手のIPｱﾄﾞﾚｽではありません", refused.stderr)
+            messages = lambda wait: [d for _, d in peer.drain(wait) if d != enc("GROUP検索")]
+            self.assertEqual(messages(0.5), [])
+            # Only the documented interface: no property of the library's own.
+            def bus_call(*args):
+                return subprocess.run(["gdbus", "call", "--session", "--dest", "jp.portana.Portana",
+                                       "--object-path", "/jp/portana/Portana", "--method"] + list(args),
+                                      capture_output=True, text=True, timeout=10,
+                                      env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus))
+            props = bus_call("org.freedesktop.DBus.Properties.GetAll", "jp.portana.Portana1")
+            self.assertEqual(props.stdout, "({'Away': <false>, 'WaitingCount': <1>},)\n")
+            for args in (("Get", "jp.portana.Portana1", "objectName"),
+                         ("Set", "jp.portana.Portana1", "objectName", "<'x'>")):
+                self.assertNotEqual(bus_call("org.freedesktop.DBus.Properties." + args[0], *args[1:]).returncode, 0)
+            # A copy that hangs: the client gives up with its own status, and
+            # the message it gave up on is never sent, even once the copy goes on.
+            os.kill(c.pid, signal.SIGSTOP)
+            try:
+                hung = client("--send", "zpeer", "止まっている間")
+            finally:
+                os.kill(c.pid, signal.SIGCONT)
+            self.assertEqual((hung.returncode, hung.stderr), (6, "portana: 起動中のぽるとな～が応答しません\n"))
+            self.assertEqual(messages(1.5), [])
             # A program listening on the bus hears of an arrival and of the
             # count that changed with it, never of what it says.
             monitor = subprocess.Popen(["gdbus", "monitor", "--session", "--dest", "jp.portana.Portana"],

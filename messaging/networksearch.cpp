@@ -1,0 +1,31 @@
+#include "networksearch.h"
+
+#include "composer.h"
+#include "networkwatcher.h"
+
+NetworkSearch::NetworkSearch(NetworkWatcher &watcher, Composer &composer, const Clock &clock,
+                             QObject *parent)
+    : QObject(parent), m_watcher(watcher), m_composer(composer), m_rule(clock, watcher.state())
+{
+    m_later.setSingleShot(true);
+    connect(&m_later, &QTimer::timeout, this, &NetworkSearch::consider);
+    connect(&watcher, &NetworkWatcher::changed, this, &NetworkSearch::consider);
+    // Any search sees the network as it is: a change it saw is owed no other.
+    connect(&composer, &Composer::started, this,
+            [this] { m_rule.searched(m_watcher.state(), false); });
+}
+
+void NetworkSearch::consider()
+{
+    const NetworkState now = m_watcher.state();
+    const qint64 wait = m_rule.consider(now);
+    if (wait < 0)
+        return;
+    if (wait > 0) {
+        if (!m_later.isActive())
+            m_later.start(int(wait));
+        return;
+    }
+    m_rule.searched(now, true);
+    m_composer.refresh();
+}

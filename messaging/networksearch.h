@@ -1,0 +1,28 @@
+#pragma once
+
+#include "networkchangerule.h"
+
+#include <QObject>
+#include <QTimer>
+
+class Clock;
+class Composer;
+class NetworkWatcher;
+
+// Searches again by itself when the network changed as a search sees it,
+// keeping the list and the choice, as NetworkChangeRule allows.
+class NetworkSearch final : public QObject
+{
+    Q_OBJECT
+public:
+    NetworkSearch(NetworkWatcher &watcher, Composer &composer, const Clock &clock,
+                  QObject *parent = nullptr);
+
+private:
+    void consider();
+
+    NetworkWatcher &m_watcher;
+    Composer &m_composer;
+    NetworkChangeRule m_rule;
+    QTimer m_later; // the end of the gap, for a change inside it
+};

@@ -12,63 +12,52 @@
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 
-#include <cstring>
-
 namespace {
 
-// One route message, laid out as the kernel sends it.
-QByteArray message(quint16 type, const void *body, size_t bodySize, const QByteArray &attributes)
+template <typename T> QByteArray bytes(const T &value)
+{
+    return QByteArray(reinterpret_cast<const char *>(&value), sizeof value);
+}
+
+// One route message, laid out as the kernel sends it (every part here is a
+// multiple of four bytes long: no padding).
+template <typename Body>
+QByteArray message(quint16 type, const Body &body, const QByteArray &attributes)
 {
     nlmsghdr h{};
-    h.nlmsg_len = quint32(NLMSG_LENGTH(NLMSG_ALIGN(bodySize)) + attributes.size());
+    h.nlmsg_len = quint32(sizeof h + sizeof body + size_t(attributes.size()));
     h.nlmsg_type = type;
-    QByteArray out(reinterpret_cast<const char *>(&h), sizeof h);
-    out += QByteArray(reinterpret_cast<const char *>(body), qsizetype(bodySize));
-    out += QByteArray(qsizetype(NLMSG_ALIGN(bodySize) - bodySize), '\0');
-    return out + attributes;
+    return bytes(h) + bytes(body) + attributes;
 }
 
 QByteArray attribute(quint16 type, const QByteArray &payload)
 {
-    rtattr r{};
-    r.rta_len = quint16(RTA_LENGTH(payload.size()));
-    r.rta_type = type;
-    QByteArray out(reinterpret_cast<const char *>(&r), sizeof r);
-    out += payload;
-    return out + QByteArray(qsizetype(RTA_ALIGN(r.rta_len) - r.rta_len), '\0');
+    return bytes(rtattr{quint16(RTA_LENGTH(payload.size())), type}) + payload;
 }
 
 QByteArray ipv4(const char *dotted)
 {
     in_addr a{};
     inet_pton(AF_INET, dotted, &a);
-    return QByteArray(reinterpret_cast<const char *>(&a), 4);
+    return bytes(a);
 }
 
 QByteArray link(int index, unsigned flags, const QByteArray &attributes = {}, bool removed = false)
 {
-    ifinfomsg i{};
-    i.ifi_family = AF_UNSPEC;
-    i.ifi_index = index;
-    i.ifi_flags = flags;
-    return message(removed ? RTM_DELLINK : RTM_NEWLINK, &i, sizeof i, attributes);
+    const ifinfomsg i{AF_UNSPEC, 0, 0, index, flags, 0};
+    return message(removed ? RTM_DELLINK : RTM_NEWLINK, i, attributes);
 }
 
 QByteArray address(int index, const char *local, int prefix, const char *broadcast,
                    quint32 validLifetime = 3600, bool removed = false)
 {
-    ifaddrmsg a{};
-    a.ifa_family = AF_INET;
-    a.ifa_prefixlen = quint8(prefix);
-    a.ifa_index = quint32(index);
-    ifa_cacheinfo lifetimes{};
-    lifetimes.ifa_valid = lifetimes.ifa_prefered = validLifetime;
+    const ifaddrmsg a{AF_INET, quint8(prefix), 0, 0, quint32(index)};
     QByteArray attributes = attribute(IFA_ADDRESS, ipv4(local)) + attribute(IFA_LOCAL, ipv4(local));
     if (broadcast)
         attributes += attribute(IFA_BROADCAST, ipv4(broadcast));
-    attributes += attribute(
-        IFA_CACHEINFO, QByteArray(reinterpret_cast<const char *>(&lifetimes), sizeof lifetimes));
-    return message(removed ? RTM_DELADDR : RTM_NEWADDR, &a, sizeof a, attributes);
+    attributes +=
+        attribute(IFA_CACHEINFO, bytes(ifa_cacheinfo{validLifetime, validLifetime, 0, 0}));
+    return message(removed ? RTM_DELADDR : RTM_NEWADDR, a, attributes);
 }
 
 constexpr unsigned Running = IFF_UP | IFF_RUNNING;
@@ -111,12 +100,10 @@ void NetworkChangeTest::decisions_data()
     QTest::newRow("repeated link message")
         << L() << L{link(2, Running), link(2, Running)} << 0 << -1;
     QTest::newRow("wireless scan result") << L() << L{scan} << 0 << -1;
-    QTest::newRow("IPv6 address") << L() << L{[] {
-        ifaddrmsg a{};
-        a.ifa_family = AF_INET6;
-        a.ifa_index = 2;
-        return message(RTM_NEWADDR, &a, sizeof a, attribute(IFA_ADDRESS, QByteArray(16, '\x02')));
-    }()} << 0 << -1;
+    QTest::newRow("IPv6 address") << L()
+                                  << L{message(RTM_NEWADDR, ifaddrmsg{AF_INET6, 64, 0, 0, 2},
+                                               attribute(IFA_ADDRESS, QByteArray(16, '\x02')))}
+                                  << 0 << -1;
     QTest::newRow("message cut short") << L() << L{added.left(added.size() - 6)} << 0 << -1;
     QTest::newRow("new address") << L() << L{added} << 0 << 0;
     QTest::newRow("broadcast changed")

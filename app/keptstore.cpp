@@ -18,25 +18,28 @@ Dialogs::Box warning(const QString &text)
 KeptStore::KeptStore(const QString &folder, Dialogs &dialogs)
     : m_dialogs(dialogs), m_path(folder.isEmpty() ? QString() : QDir(folder).filePath(fileName()))
 {
-    connect(&m_store, &Store::committed, this, [this] { m_toldFailure = false; });
-    connect(&m_store, &Store::writeFailed, this, [this] {
-        if (std::exchange(m_toldFailure, true))
-            return;
-        tellLater(QStringLiteral("履歴と受信ﾒｯｾｰｼﾞを保存先\r%1\rに書き込めませんでした。"
-                                 "ディスクの空きが足りないか、書き込みに失敗しています。\r"
-                                 "書き込めなかった受信ﾒｯｾｰｼﾞは拒否し、"
-                                 "その間に送ったﾒｯｾｰｼﾞや操作は履歴に残っていません。")
-                      .arg(QDir::toNativeSeparators(m_path)));
-    });
-    connect(&m_store, &Store::fileLost, this, [this](Store::Problem problem) {
-        m_problem = problem;
-        QString text = QStringLiteral("履歴と受信ﾒｯｾｰｼﾞの保存先\r%1\rが消されたか、"
-                                      "別のファイルに置き換えられました。\r")
-                           .arg(QDir::toNativeSeparators(m_path));
-        text += problem == Store::Problem::None ? QStringLiteral("この場所で保存を続けます。")
-                                                : problemText(problem);
-        tellLater(text);
-    });
+}
+
+void KeptStore::writeFailed()
+{
+    if (std::exchange(m_toldFailure, true))
+        return;
+    tellLater(QStringLiteral("履歴と受信ﾒｯｾｰｼﾞを保存先\r%1\rに書き込めませんでした。"
+                             "ディスクの空きが足りないか、書き込みに失敗しています。\r"
+                             "書き込めなかった受信ﾒｯｾｰｼﾞは拒否し、"
+                             "その間に送ったﾒｯｾｰｼﾞや操作は履歴に残っていません。")
+                  .arg(QDir::toNativeSeparators(m_path)));
+}
+
+void KeptStore::fileLost(Store::Problem problem)
+{
+    m_problem = problem;
+    QString text = QStringLiteral("履歴と受信ﾒｯｾｰｼﾞの保存先\r%1\rが消されたか、"
+                                  "別のファイルに置き換えられました。\r")
+                       .arg(QDir::toNativeSeparators(m_path));
+    text += problem == Store::Problem::None ? QStringLiteral("この場所で保存を続けます。")
+                                            : problemText(problem);
+    tellLater(text);
 }
 
 void KeptStore::tellLater(const QString &text)

@@ -30,6 +30,11 @@ public:
 
     static QString fileName() { return QStringLiteral("portana.db"); }
 
+    // What the store tells (wiring::storeToKept).
+    void committed() { m_toldFailure = false; }
+    void writeFailed();
+    void fileLost(Store::Problem problem);
+
 private:
     QString problemText(Store::Problem problem) const;
     void tellLater(const QString &text);

@@ -6,6 +6,7 @@
 #include "netinterfaces.h"
 #include "netlinkwatcher.h"
 #include "program.h"
+#include "programwiring.h"
 #include "qtdialogs.h"
 #include "qttrayhost.h"
 #include "statefolder.h"
@@ -93,14 +94,8 @@ int main(int argc, char *argv[])
     env.network = &network;
 
     Program program(env);
-    // exit(), not quit(): quit() first asks every window to close, and the
-    // send window refuses (it only hides), which would cancel the ending.
-    QObject::connect(
-        &program, &Program::ended, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     TerminationWatcher watcher;
-    QObject::connect(&watcher, &TerminationWatcher::terminationRequested, &program, &Program::end);
-    // The desktop session is ending: go as 終了 goes, without asking.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &program, &Program::end);
+    wiring::session(app, program, watcher);
 
     switch (program.start()) {
     case Program::StartResult::Running:

@@ -1,5 +1,6 @@
 #include "program.h"
 
+#include "arrivalpolicy.h"
 #include "autostart.h"
 #include "awaynote.h"
 #include "clock.h"
@@ -20,6 +21,7 @@
 #include "notifier.h"
 #include "notifysettings.h"
 #include "passwordgate.h"
+#include "programwiring.h"
 #include "receiver.h"
 #include "remotecontrol.h"
 #include "resultpresenter.h"
@@ -89,6 +91,11 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
         return false;
     });
     m_results = std::make_unique<ResultPresenter>(settings, *m_env.clock);
+    m_arrivals = std::make_unique<ArrivalPolicy>([this] {
+        const OptSettings &s = m_settings->settings();
+        return ArrivalPolicy::Facts{m_hasTray, m_windows->messagesShown(), s.blinkIcon, s.rcvButton,
+                                    m_notify->withTray()};
+    });
     m_remote = std::make_unique<RemoteControl>(*m_composer, *m_users, *m_user, *m_note,
                                                [this] { return m_inbox->recvCount(); });
     m_tray = std::make_unique<TrayController>(*m_env.tray, *m_theme);
@@ -107,8 +114,8 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
              m_notify.get(),   m_keep.get(),     m_kept.get(),     m_theme.get(),
              m_history.get(),  m_users.get(),    m_note.get(),     m_dispatcher.get(),
              m_composer.get(), m_inbox.get(),    m_receiver.get(), m_browser.get(),
-             m_keeper.get(),   m_results.get(),  m_remote.get(),   m_tray.get(),
-             m_windows.get()})
+             m_keeper.get(),   m_results.get(),  m_arrivals.get(), m_remote.get(),
+             m_tray.get(),     m_windows.get()})
         if (part)
             part->setParent(this);
     connectParts();
@@ -116,71 +123,19 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
 
 void Program::connectParts()
 {
-    Store &store = m_kept->store();
-    wiring::storeToHistory(store, *m_history);
-    wiring::storeToInbox(store, *m_inbox);
-    wiring::portToDispatcher(*m_port, *m_dispatcher);
-    wiring::inboxToReceiver(*m_inbox, *m_receiver);
-    wiring::historyToBrowser(*m_history, *m_browser);
-    wiring::storeToBrowser(store, *m_browser);
-    connect(m_env.tray, &TrayHost::event, m_tray.get(), &TrayController::hostEvent);
-    wiring::answersToResults(*m_dispatcher, *m_history, {m_remote.get(), &m_composer->round()},
-                             *m_results);
-    connect(m_results.get(), &ResultPresenter::resultShown, m_windows.get(), &Windows::showResult);
-    SendRound &round = m_composer->round();
-    connect(&round, &SendRound::started, m_windows.get(), [this] { m_windows->showRound(false); });
-    connect(&round, &SendRound::troubled, m_windows.get(), [this] { m_windows->showRound(true); });
-    connect(m_dispatcher.get(), &Dispatcher::datagramFailed, this, [this] {
-        m_dialogs->messageBox({QStringLiteral("受信ﾒｯｾｰｼﾞｴﾗｰ！"), ProgramName,
-                               Dialogs::Icon::Critical, Dialogs::Buttons::Ok, Dialogs::Ok});
-    });
-    connect(m_dispatcher.get(), &Dispatcher::awayNoteReceived, m_windows.get(),
-            &Windows::showAwayNote);
-    // Direct: the entry and its history row exist before the acknowledgement leaves.
-    connect(m_dispatcher.get(), &Dispatcher::messageArrived, m_receiver.get(),
-            &Receiver::addRecvMsg, Qt::DirectConnection);
-    connect(m_theme.get(), &IconTheme::changed, this, &Program::themeChanged);
-    // Settings put in force by the options dialog show at once.
-    connect(m_settings.get(), &SettingsStore::changed, m_windows.get(), &Windows::applyAppearance);
-    connect(m_keep.get(), &KeepSettings::changed, m_keeper.get(), [this] {
-        m_keeper->setRule(m_keep->rule());
-        m_keeper->apply();
-    });
-    connect(m_receiver.get(), &Receiver::arrived, this, &Program::messageArrived);
-    connect(m_receiver.get(), &Receiver::arrived, this, &Program::notifyArrival);
-    connect(m_inbox.get(), &Inbox::changed, m_remote.get(), &ScriptTarget::stateChanged);
-    connect(m_note.get(), &AwayNote::changed, m_remote.get(), &ScriptTarget::stateChanged);
-    connect(m_receiver.get(), &Receiver::arrived, m_remote.get(),
-            [this](const QString &senderName, const QString &address) {
-                emit m_remote->messageArrived(senderName.trimmed(), address);
-            });
-    connect(m_receiver.get(), &Receiver::alertReset, m_tray.get(),
-            &TrayController::messagesDealtWith);
-    connect(m_receiver.get(), &Receiver::replied, this,
-            [this](const QString &text) { m_windows->frmSnd().setReplyText(text); });
-    connect(m_inbox.get(), &Inbox::changed, this,
-            [this] { m_tray->setMessagesWaiting(m_inbox->isLive()); });
-    connect(m_dispatcher.get(), &Dispatcher::awayNoteFetched, this,
-            [this] { m_note->answered(m_env.clock->now()); });
-    if (m_env.notifier)
-        connect(m_env.notifier, &Notifier::activated, this, &Program::dspRecvMsg);
+    wiring::program({*m_port,     *m_kept,     m_kept->store(), *m_settings, *m_keep,
+                     *m_theme,    *m_history,  *m_browser,      *m_keeper,   *m_inbox,
+                     *m_receiver, *m_arrivals, *m_dispatcher,   *m_composer, *m_results,
+                     *m_remote,   *m_note,     *m_tray,         *m_env.tray, m_env.notifier,
+                     *m_windows,  *m_dialogs,  *m_env.clock},
+                    [this] { end(); });
     // A card or an address came or went: search again, keeping the list,
     // also while the send window is hidden.
-    if (m_env.network)
+    if (m_env.network) {
         m_networkSearch =
             std::make_unique<NetworkSearch>(*m_env.network, *m_composer, *m_env.clock, this);
-    connect(m_windows.get(), &Windows::messagesRequested, this, &Program::dspRecvMsg);
-
-    TrayController *tray = m_tray.get();
-    Windows *windows = m_windows.get();
-    connect(tray, &TrayController::sendWindowRequested, this, &Program::openSendWindow);
-    connect(tray, &TrayController::recvWindowRequested, this, &Program::dspRecvMsg);
-    connect(tray, &TrayController::letterRequested, windows, &Windows::openLetter);
-    connect(tray, &TrayController::logRequested, this, &Program::mnuLog_Click);
-    connect(tray, &TrayController::iconDialogRequested, windows, &Windows::openIconDialog);
-    connect(tray, &TrayController::optionsRequested, windows, &Windows::openOptions);
-    connect(tray, &TrayController::aboutRequested, windows, &Windows::openVersion);
-    connect(tray, &TrayController::endRequested, this, &Program::mnuEnd_Click);
+        wiring::networkToSearch(*m_env.network, *m_composer, *m_networkSearch);
+    }
 }
 
 Program::~Program()
@@ -253,7 +208,7 @@ Program::StartResult Program::start()
     // What waited when the program last ended waits again.
     m_inbox->restore();
     if (m_receiver->waitAgain())
-        messageArrived();
+        m_arrivals->waitingAgain();
     // The history as long as the user keeps it: now, and once a day.
     m_keeper->setRule(m_keep->rule());
     m_keeper->apply();
@@ -263,18 +218,6 @@ Program::StartResult Program::start()
     return StartResult::Running;
 }
 
-void Program::mnuEnd_Click()
-{
-    if (m_receiver->alertUp()) {
-        const auto answer = m_dialogs->messageBox(
-            {QStringLiteral("未確認のﾒｯｾｰｼﾞがあります...\r終了しますか？"), ProgramName,
-             Dialogs::Icon::Question, Dialogs::Buttons::YesNo, Dialogs::No});
-        if (answer != Dialogs::Yes)
-            return;
-    }
-    end();
-}
-
 void Program::end()
 {
     if (m_ended)
@@ -282,58 +225,4 @@ void Program::end()
     m_ended = true;
     m_tray->removeIcon();
     emit ended();
-}
-
-void Program::openSendWindow()
-{
-    m_windows->frmSnd().open();
-}
-
-void Program::themeChanged()
-{
-    m_windows->applyIcons();
-}
-
-void Program::messageArrived()
-{
-    const OptSettings &settings = m_settings->settings();
-    const bool shown = m_windows->messagesShown();
-    m_tray->messageArrived(settings.blinkIcon, shown);
-    m_windows->markArrival();
-    if (shown)
-        return;
-    // Without a notification area nothing else would tell of it: the
-    // button window comes up, and the send window asks for attention.
-    if (settings.rcvButton || !m_hasTray)
-        m_windows->showArrivalButton();
-    if (!m_hasTray)
-        m_env.tray->demandAttention(&m_windows->frmSnd());
-}
-
-void Program::notifyArrival(const QString &senderName, const QString &address)
-{
-    // Without a tray the desktop is told too; with one, the tray alone
-    // unless the user asked for both.
-    if ((m_hasTray && !m_notify->withTray()) || !m_env.notifier)
-        return;
-    const QString who = senderName.trimmed().isEmpty() ? address : senderName.trimmed();
-    m_env.notifier->notify(ProgramName, who + QStringLiteral(" からメッセージが届きました"));
-}
-
-void Program::dspRecvMsg()
-{
-    m_tray->hideMenu();
-    if (!m_inbox->isLive())
-        return; // nothing waits (a button window left from before)
-    m_tray->messagesShown();
-    m_inbox->showFirst();
-    m_windows->showMessages();
-}
-
-void Program::mnuLog_Click()
-{
-    if (m_gate->requestHistory())
-        m_windows->openLog();
-    else
-        m_windows->openPassword();
 }

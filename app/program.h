@@ -5,6 +5,7 @@
 #include <QObject>
 #include <memory>
 
+class ArrivalPolicy;
 class Autostart;
 class AwayNote;
 class Composer;
@@ -55,16 +56,6 @@ signals:
 
 private:
     void connectParts();
-    // 終了(&X): asks first while messages wait.
-    void mnuEnd_Click();
-    void openSendWindow();
-    // Shows the waiting messages from the first one.
-    void dspRecvMsg();
-    void themeChanged();
-    void messageArrived();
-    void notifyArrival(const QString &senderName, const QString &address);
-    // 送受信履歴表示: through the password gate.
-    void mnuLog_Click();
 
     Environment m_env;
     Dialogs *m_dialogs;
@@ -91,6 +82,7 @@ private:
     std::unique_ptr<Composer> m_composer;
     std::unique_ptr<NetworkSearch> m_networkSearch;
     std::unique_ptr<ResultPresenter> m_results;
+    std::unique_ptr<ArrivalPolicy> m_arrivals;
     std::unique_ptr<RemoteControl> m_remote;
     std::unique_ptr<TrayController> m_tray;
     std::unique_ptr<Autostart> m_autostart;

@@ -4,6 +4,7 @@
 #include "awaynote.h"
 #include "clock.h"
 #include "composer.h"
+#include "dialogs.h"
 #include "frmipset.h"
 #include "frmletter.h"
 #include "frmlog.h"
@@ -21,12 +22,15 @@
 #include "historybrowser.h"
 #include "icontheme.h"
 #include "inbox.h"
+#include "passwordgate.h"
+#include "receiver.h"
 #include "resultpresenter.h"
 #include "settingsstore.h"
 #include "traycontroller.h"
 #include "twips.h"
 #include "userlistmodel.h"
 #include "windowplacement.h"
+#include "windowwiring.h"
 #include "wire.h"
 
 #include <QMenu>
@@ -83,11 +87,7 @@ FrmSnd &Windows::frmSnd()
     if (!m_frmSnd) {
         m_frmSnd = new FrmSnd(m_parts.composer, m_parts.users, m_parts.groups, m_parts.dialogs,
                               m_parts.settings.settings());
-        connect(m_frmSnd, &FrmSnd::ipSetRequested, this, &Windows::openIpSet);
-        connect(m_frmSnd, &FrmSnd::trayMenuRequested, this,
-                [this](const QPoint &at) { m_parts.tray.menu()->popup(at); });
-        connect(&m_parts.users, &UserListModel::countChanged, m_frmSnd, &FrmSnd::showUserCount);
-        connect(&m_parts.composer, &Composer::searched, m_frmSnd, &FrmSnd::showSearch);
+        wiring::sendWindow(*m_frmSnd, *this, m_parts.users, m_parts.composer);
         m_frmSnd->setWeekday(m_weekday);
         // Centred until the placement rule moves it.
         if (const QScreen *screen = twips::screenOf(m_frmSnd)) {
@@ -110,9 +110,7 @@ FrmRecv &Windows::frmRecv()
         // Made after an arrival: it wears the arrival picture.
         markArrival();
         applyIcons();
-        connect(m_frmRecv, &FrmRecv::passwordRequested, this, &Windows::openPassword);
-        connect(&m_parts.inbox, &Inbox::changed, m_frmRecv, &FrmRecv::refresh);
-        connect(&m_parts.inbox, &Inbox::replyCleared, m_frmRecv, &FrmRecv::clearReply);
+        wiring::recvWindow(*m_frmRecv, *this, m_parts.inbox);
         applyAppearance();
     }
     return *m_frmRecv;
@@ -145,8 +143,7 @@ void Windows::openVersion()
 {
     if (!m_frmVersion) {
         m_frmVersion = new FrmVersion(m_parts.theme, m_versionPhase);
-        connect(m_frmVersion, &FrmVersion::phaseChanged, this,
-                [this](int phase) { m_versionPhase = phase; });
+        wiring::versionWindow(*m_frmVersion, *this);
     }
     showPlaced(m_frmVersion, m_parts.settings.settings());
 }
@@ -155,7 +152,7 @@ void Windows::openPassword()
 {
     if (!m_frmPw) {
         m_frmPw = new FrmPw(m_parts.gate, m_parts.dialogs);
-        connect(m_frmPw, &FrmPw::historyGranted, this, &Windows::openLog);
+        wiring::passwordWindow(*m_frmPw, *this);
     }
     showPlaced(m_frmPw, m_parts.settings.settings());
 }
@@ -164,7 +161,7 @@ void Windows::openLog()
 {
     if (!m_frmLog) {
         m_frmLog = new FrmLog(m_parts.history, m_parts.browser);
-        connect(&m_parts.browser, &HistoryBrowser::changed, m_frmLog, &FrmLog::refresh);
+        wiring::logWindow(*m_frmLog, m_parts.browser);
         m_frmLog->applyIcon(m_parts.theme.normal());
     }
     m_frmLog->stamp(m_parts.clock.now());
@@ -176,7 +173,7 @@ void Windows::openLetter()
 {
     if (!m_frmLetter) {
         m_frmLetter = new FrmLetter(m_parts.note, m_parts.dialogs);
-        connect(&m_parts.note, &AwayNote::changed, m_frmLetter, &FrmLetter::showNoteState);
+        wiring::letterWindow(*m_frmLetter, m_parts.note);
         m_frmLetter->applyIcon(m_parts.theme.normal());
     }
     applyAppearance();
@@ -190,14 +187,7 @@ void Windows::openOptions()
         m_frmOpt = new FrmOpt(m_parts.settings, m_parts.search, m_parts.notify, m_parts.keep,
                               m_parts.dialogs, wire::nameLeadsMessage, m_parts.autostart);
         m_frmOpt->setWindowIcon(m_parts.theme.normal());
-        connect(m_frmOpt, &FrmOpt::appearancePreviewed, this, [this](const OptSettings &draft) {
-            m_preview = draft;
-            applyAppearance();
-        });
-        connect(m_frmOpt, &FrmOpt::appearanceRestored, this, [this] {
-            m_preview.reset();
-            applyAppearance();
-        });
+        wiring::optionsWindow(*m_frmOpt, *this);
     } else {
         m_frmOpt->fill(); // discards what was not saved
     }
@@ -212,11 +202,50 @@ void Windows::showMessages()
     closeArrivalButton();
 }
 
+void Windows::previewAppearance(const std::optional<OptSettings> &draft)
+{
+    m_preview = draft;
+    applyAppearance();
+}
+
+void Windows::popUpTrayMenu(const QPoint &at)
+{
+    m_parts.tray.menu()->popup(at);
+}
+
+void Windows::dspRecvMsg()
+{
+    m_parts.tray.hideMenu();
+    if (!m_parts.inbox.isLive())
+        return;
+    m_parts.tray.messagesShown();
+    m_parts.inbox.showFirst();
+    showMessages();
+}
+
+void Windows::mnuLog_Click()
+{
+    if (m_parts.gate.requestHistory())
+        openLog();
+    else
+        openPassword();
+}
+
+bool Windows::mnuEnd_Click()
+{
+    if (!m_parts.receiver.alertUp())
+        return true;
+    return m_parts.dialogs.messageBox(
+               {QStringLiteral("未確認のﾒｯｾｰｼﾞがあります...\r終了しますか？"),
+                QStringLiteral("ぽるとな～"), Dialogs::Icon::Question, Dialogs::Buttons::YesNo,
+                Dialogs::No}) == Dialogs::Yes;
+}
+
 void Windows::showArrivalButton()
 {
     if (!m_frmMsgOpen) {
         m_frmMsgOpen = new FrmMsgOpen(m_parts.theme.arrival());
-        connect(m_frmMsgOpen, &FrmMsgOpen::openRequested, this, &Windows::messagesRequested);
+        wiring::arrivalButton(*m_frmMsgOpen, *this);
     }
     showPlaced(m_frmMsgOpen, m_parts.settings.settings(), true, false);
 }

@@ -33,6 +33,7 @@ class Inbox;
 class KeepSettings;
 class NotifySettings;
 class PasswordGate;
+class QPoint;
 class QWidget;
 class Receiver;
 class SearchSettings;
@@ -107,11 +108,26 @@ public:
     void openOptions();
     // The received-message window, up front.
     void showMessages();
+    // 受信ﾒｯｾｰｼﾞ表示: the waiting messages from the first one (nothing
+    // when none waits: a button window left from before).
+    void dspRecvMsg();
+    // 送受信履歴表示: through the password gate.
+    void mnuLog_Click();
+    // 終了(&X): asks first while the arrival picture is up; true to end.
+    bool mnuEnd_Click();
     // A message arrived while the received-message window is away: the
     // button window comes up, when asked for.
     void showArrivalButton();
     void closeArrivalButton();
     bool messagesShown() const;
+
+    // The colour and font the options dialog shows before they are in
+    // force; none: those in force again.
+    void previewAppearance(const std::optional<OptSettings> &draft);
+    // The about window's picture, kept for the next time it opens.
+    void setVersionPhase(int phase) { m_versionPhase = phase; }
+    // The tray menu, at a point of the screen (the send window standing in for the tray).
+    void popUpTrayMenu(const QPoint &at);
 
     // The icon set changed, or a message arrived (the received-message
     // window wears the arrival picture).

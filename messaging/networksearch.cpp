@@ -9,10 +9,12 @@ NetworkSearch::NetworkSearch(NetworkWatcher &watcher, Composer &composer, const 
 {
     m_later.setSingleShot(true);
     connect(&m_later, &QTimer::timeout, this, &NetworkSearch::consider);
-    connect(&watcher, &NetworkWatcher::changed, this, &NetworkSearch::consider);
-    // Any search sees the network as it is: a change it saw is owed no other.
-    connect(&composer, &Composer::started, this,
-            [this] { m_rule.searched(m_watcher.state(), false); });
+}
+
+void NetworkSearch::searchStarted()
+{
+    // A change it saw is owed no other search.
+    m_rule.searched(m_watcher.state(), false);
 }
 
 void NetworkSearch::consider()

@@ -18,9 +18,12 @@ public:
     NetworkSearch(NetworkWatcher &watcher, Composer &composer, const Clock &clock,
                   QObject *parent = nullptr);
 
-private:
+    // The network changed, or the gap it waited for is over (wiring::networkToSearch).
     void consider();
+    // A search began, the user's too: it saw the network as it is.
+    void searchStarted();
 
+private:
     NetworkWatcher &m_watcher;
     Composer &m_composer;
     NetworkChangeRule m_rule;

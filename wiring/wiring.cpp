@@ -1,12 +1,15 @@
 #include "wiring.h"
 
 #include "answertaker.h"
+#include "composer.h"
 #include "datagramport.h"
 #include "dispatcher.h"
 #include "historybrowser.h"
 #include "historymodel.h"
 #include "historysearch.h"
 #include "inbox.h"
+#include "networksearch.h"
+#include "networkwatcher.h"
 #include "receiver.h"
 #include "resultpresenter.h"
 #include "store.h"
@@ -14,6 +17,12 @@
 #include <algorithm>
 
 namespace wiring {
+
+void networkToSearch(NetworkWatcher &watcher, Composer &composer, NetworkSearch &search)
+{
+    QObject::connect(&watcher, &NetworkWatcher::changed, &search, &NetworkSearch::consider);
+    QObject::connect(&composer, &Composer::started, &search, &NetworkSearch::searchStarted);
+}
 
 void storeToHistory(Store &store, HistoryModel &history)
 {

@@ -1,0 +1,150 @@
+#include "programwiring.h"
+
+#include "arrivalpolicy.h"
+#include "awaynote.h"
+#include "clock.h"
+#include "composer.h"
+#include "dialogs.h"
+#include "dispatcher.h"
+#include "frmsnd.h"
+#include "historykeeper.h"
+#include "icontheme.h"
+#include "inbox.h"
+#include "keepsettings.h"
+#include "keptstore.h"
+#include "program.h"
+#include "store.h"
+#include "terminationwatcher.h"
+
+#include "notifier.h"
+#include "receiver.h"
+#include "remotecontrol.h"
+#include "resultpresenter.h"
+#include "sendround.h"
+#include "settingsstore.h"
+#include "traycontroller.h"
+#include "trayhost.h"
+#include "windows.h"
+#include "wiring.h"
+#include <QGuiApplication>
+
+namespace wiring {
+
+namespace {
+
+const QString ProgramName = QStringLiteral("ぽるとな～");
+
+void arrivals(const ProgramParts &p)
+{
+    ArrivalPolicy &a = p.arrivals;
+    QObject::connect(&p.receiver, &Receiver::arrived, &a, &ArrivalPolicy::arrived);
+    QObject::connect(&a, &ArrivalPolicy::trayAlerted, &p.tray, &TrayController::messageArrived);
+    QObject::connect(&a, &ArrivalPolicy::pictureMarked, &p.windows, &Windows::markArrival);
+    QObject::connect(&a, &ArrivalPolicy::buttonWanted, &p.windows, &Windows::showArrivalButton);
+    Windows &windows = p.windows;
+    TrayHost &host = p.trayHost;
+    QObject::connect(&a, &ArrivalPolicy::attentionWanted, &windows,
+                     [&windows, &host] { host.demandAttention(&windows.frmSnd()); });
+    if (Notifier *notifier = p.notifier) {
+        QObject::connect(&a, &ArrivalPolicy::notificationWanted, notifier,
+                         [notifier](const QString &text) { notifier->notify(ProgramName, text); });
+        QObject::connect(notifier, &Notifier::activated, &windows, &Windows::dspRecvMsg);
+    }
+    QObject::connect(&a, &ArrivalPolicy::announced, &p.remote, &ScriptTarget::messageArrived);
+}
+
+void trayMenu(const ProgramParts &p, const std::function<void()> &end)
+{
+    TrayController *tray = &p.tray;
+    Windows *windows = &p.windows;
+    QObject::connect(&p.trayHost, &TrayHost::event, tray, &TrayController::hostEvent);
+    QObject::connect(tray, &TrayController::sendWindowRequested, windows,
+                     [windows] { windows->frmSnd().open(); });
+    QObject::connect(tray, &TrayController::recvWindowRequested, windows, &Windows::dspRecvMsg);
+    QObject::connect(tray, &TrayController::letterRequested, windows, &Windows::openLetter);
+    QObject::connect(tray, &TrayController::logRequested, windows, &Windows::mnuLog_Click);
+    QObject::connect(tray, &TrayController::iconDialogRequested, windows, &Windows::openIconDialog);
+    QObject::connect(tray, &TrayController::optionsRequested, windows, &Windows::openOptions);
+    QObject::connect(tray, &TrayController::aboutRequested, windows, &Windows::openVersion);
+    QObject::connect(tray, &TrayController::endRequested, windows, [windows, end] {
+        if (windows->mnuEnd_Click())
+            end();
+    });
+}
+
+} // namespace
+
+void storeToKept(Store &store, KeptStore &kept)
+{
+    QObject::connect(&store, &Store::committed, &kept, &KeptStore::committed);
+    QObject::connect(&store, &Store::writeFailed, &kept, &KeptStore::writeFailed);
+    QObject::connect(&store, &Store::fileLost, &kept, &KeptStore::fileLost);
+}
+
+void session(QGuiApplication &app, Program &program, TerminationWatcher &watcher)
+{
+    // exit(), not quit(): quit() first asks every window to close, and the
+    // send window refuses (it only hides), which would cancel the ending.
+    QObject::connect(
+        &program, &Program::ended, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    QObject::connect(&watcher, &TerminationWatcher::terminationRequested, &program, &Program::end);
+    // The desktop session is ending: go as 終了 goes, without asking.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &program, &Program::end);
+}
+
+void program(const ProgramParts &p, const std::function<void()> &end)
+{
+    storeToKept(p.store, p.kept);
+    storeToHistory(p.store, p.history);
+    storeToInbox(p.store, p.inbox);
+    portToDispatcher(p.port, p.dispatcher);
+    inboxToReceiver(p.inbox, p.receiver);
+    historyToBrowser(p.history, p.browser);
+    storeToBrowser(p.store, p.browser);
+    answersToResults(p.dispatcher, p.history, {&p.remote, &p.composer.round()}, p.results);
+    arrivals(p);
+    trayMenu(p, end);
+
+    Windows *windows = &p.windows;
+    QObject::connect(&p.results, &ResultPresenter::resultShown, windows, &Windows::showResult);
+    SendRound &round = p.composer.round();
+    QObject::connect(&round, &SendRound::started, windows,
+                     [windows] { windows->showRound(false); });
+    QObject::connect(&round, &SendRound::troubled, windows,
+                     [windows] { windows->showRound(true); });
+    Dialogs &dialogs = p.dialogs;
+    QObject::connect(&p.dispatcher, &Dispatcher::datagramFailed, windows, [&dialogs] {
+        dialogs.messageBox({QStringLiteral("受信ﾒｯｾｰｼﾞｴﾗｰ！"), ProgramName, Dialogs::Icon::Critical,
+                            Dialogs::Buttons::Ok, Dialogs::Ok});
+    });
+    QObject::connect(&p.dispatcher, &Dispatcher::awayNoteReceived, windows, &Windows::showAwayNote);
+    // Direct: the entry and its history row exist before the acknowledgement leaves.
+    QObject::connect(&p.dispatcher, &Dispatcher::messageArrived, &p.receiver, &Receiver::addRecvMsg,
+                     Qt::DirectConnection);
+    QObject::connect(&p.theme, &IconTheme::changed, windows, &Windows::applyIcons);
+    // Settings put in force by the options dialog show at once.
+    QObject::connect(&p.settings, &SettingsStore::changed, windows, &Windows::applyAppearance);
+    HistoryKeeper &keeper = p.keeper;
+    KeepSettings &keep = p.keep;
+    QObject::connect(&keep, &KeepSettings::changed, &keeper, [&keeper, &keep] {
+        keeper.setRule(keep.rule());
+        keeper.apply();
+    });
+    QObject::connect(&p.inbox, &Inbox::changed, &p.remote, &ScriptTarget::stateChanged);
+    QObject::connect(&p.note, &AwayNote::changed, &p.remote, &ScriptTarget::stateChanged);
+    QObject::connect(&p.receiver, &Receiver::alertReset, &p.tray,
+                     &TrayController::messagesDealtWith);
+    QObject::connect(&p.receiver, &Receiver::replied, windows,
+                     [windows](const QString &text) { windows->frmSnd().setReplyText(text); });
+    Inbox &inbox = p.inbox;
+    TrayController &tray = p.tray;
+    QObject::connect(&inbox, &Inbox::changed, &tray,
+                     [&inbox, &tray] { tray.setMessagesWaiting(inbox.isLive()); });
+    AwayNote &note = p.note;
+    const Clock &clock = p.clock;
+    QObject::connect(&p.dispatcher, &Dispatcher::awayNoteFetched, &note,
+                     [&note, &clock] { note.answered(clock.now()); });
+    QObject::connect(windows, &Windows::messagesRequested, windows, &Windows::dspRecvMsg);
+}
+
+} // namespace wiring

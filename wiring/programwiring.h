@@ -1,0 +1,72 @@
+#pragma once
+
+#include <functional>
+
+class ArrivalPolicy;
+class AwayNote;
+class Clock;
+class Composer;
+class Dialogs;
+class Dispatcher;
+class HistoryBrowser;
+class HistoryKeeper;
+class HistoryModel;
+class Inbox;
+class KeepSettings;
+class Notifier;
+class DatagramPort;
+class IconTheme;
+class Receiver;
+class RemoteControl;
+class ResultPresenter;
+class SettingsStore;
+class Store;
+class TrayController;
+class TrayHost;
+class Windows;
+class KeptStore;
+class Program;
+class QGuiApplication;
+class TerminationWatcher;
+
+// The composition root's connections: every part of a running copy, the
+// windows among them, to each other. Built into the program itself, the
+// one place that has the windows.
+namespace wiring {
+
+struct ProgramParts
+{
+    DatagramPort &port;
+    KeptStore &kept;
+    Store &store;
+    SettingsStore &settings;
+    KeepSettings &keep;
+    IconTheme &theme;
+    HistoryModel &history;
+    HistoryBrowser &browser;
+    HistoryKeeper &keeper;
+    Inbox &inbox;
+    Receiver &receiver;
+    ArrivalPolicy &arrivals;
+    Dispatcher &dispatcher;
+    Composer &composer;
+    ResultPresenter &results;
+    RemoteControl &remote;
+    AwayNote &note;
+    TrayController &tray;
+    TrayHost &trayHost;
+    Notifier *notifier; // none: no desktop notifications
+    Windows &windows;
+    Dialogs &dialogs;
+    const Clock &clock;
+};
+
+// end: how the program ends (終了 once confirmed).
+void program(const ProgramParts &parts, const std::function<void()> &end);
+// The store's troubles reach the user, once each.
+void storeToKept(Store &store, KeptStore &kept);
+// The program ends the application, and ends when the system or the
+// desktop session asks it to.
+void session(QGuiApplication &app, Program &program, TerminationWatcher &watcher);
+
+} // namespace wiring

@@ -21,6 +21,7 @@
 #include "notifier.h"
 #include "notifysettings.h"
 #include "passwordgate.h"
+#include "peersearch.h"
 #include "programwiring.h"
 #include "receiver.h"
 #include "remotecontrol.h"
@@ -76,9 +77,11 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_groups = std::make_unique<GroupSettings>(iniFile, m_env.systemSettingsFiles);
     m_notify = std::make_unique<NotifySettings>(iniFile, m_env.systemSettingsFiles);
     m_keep = std::make_unique<KeepSettings>(iniFile, m_env.systemSettingsFiles);
-    m_composer = std::make_unique<Composer>(*m_transport, settings, *m_user, *m_users, *m_history,
-                                            *m_env.clock, *m_dialogs, *m_search,
-                                            m_env.broadcastAddress, m_env.interfaces);
+    m_composer = std::make_unique<Composer>(*m_transport, *m_user, *m_users, *m_history,
+                                            *m_env.clock, *m_dialogs);
+    m_peers =
+        std::make_unique<PeerSearch>(*m_transport, settings, *m_users, *m_env.clock, *m_search,
+                                     PeerSearch::Network{m_env.broadcastAddress, m_env.interfaces});
     m_gate = std::make_unique<PasswordGate>(m_settings->settings());
     m_inbox = std::make_unique<Inbox>(&m_kept->inbox());
     m_receiver = std::make_unique<Receiver>(*m_inbox, *m_transport, *m_composer, *m_history,
@@ -96,7 +99,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
         return ArrivalPolicy::Facts{m_hasTray, m_windows->messagesShown(), s.blinkIcon, s.rcvButton,
                                     m_notify->withTray()};
     });
-    m_remote = std::make_unique<RemoteControl>(*m_composer, *m_users, *m_user, *m_note,
+    m_remote = std::make_unique<RemoteControl>(*m_composer, *m_peers, *m_users, *m_user, *m_note,
                                                [this] { return m_inbox->recvCount(); });
     m_tray = std::make_unique<TrayController>(*m_env.tray, *m_theme);
     m_autostart = std::make_unique<Autostart>(m_env.autostartFolder, m_env.programPath);
@@ -104,18 +107,18 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     // tray never builds them (nor loads their fonts).
     m_windows = std::make_unique<Windows>(
         Windows::Parts{*m_settings, *m_search, *m_notify, *m_keep, *m_dialogs, *m_env.clock,
-                       *m_theme, *m_tray, *m_composer, *m_users, *m_groups, *m_inbox, *m_receiver,
-                       *m_gate, *m_history, *m_browser, *m_note, *m_autostart});
+                       *m_theme, *m_tray, *m_composer, *m_peers, *m_users, *m_groups, *m_inbox,
+                       *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart});
     // Every part that is a QObject also hangs in the program's object tree,
     // where inspection tools find it by type, as they find a window's
     // controls by name. The pointers above still decide the order of teardown.
     for (QObject *part : std::initializer_list<QObject *>{
-             m_ownPort.get(),  m_settings.get(), m_search.get(),   m_groups.get(),
-             m_notify.get(),   m_keep.get(),     m_kept.get(),     m_theme.get(),
-             m_history.get(),  m_users.get(),    m_note.get(),     m_dispatcher.get(),
-             m_composer.get(), m_inbox.get(),    m_receiver.get(), m_browser.get(),
-             m_keeper.get(),   m_results.get(),  m_arrivals.get(), m_remote.get(),
-             m_tray.get(),     m_windows.get()})
+             m_ownPort.get(),  m_settings.get(), m_search.get(),  m_groups.get(),
+             m_notify.get(),   m_keep.get(),     m_kept.get(),    m_theme.get(),
+             m_history.get(),  m_users.get(),    m_note.get(),    m_dispatcher.get(),
+             m_composer.get(), m_peers.get(),    m_inbox.get(),   m_receiver.get(),
+             m_browser.get(),  m_keeper.get(),   m_results.get(), m_arrivals.get(),
+             m_remote.get(),   m_tray.get(),     m_windows.get()})
         if (part)
             part->setParent(this);
     connectParts();
@@ -133,8 +136,8 @@ void Program::connectParts()
     // also while the send window is hidden.
     if (m_env.network) {
         m_networkSearch =
-            std::make_unique<NetworkSearch>(*m_env.network, *m_composer, *m_env.clock, this);
-        wiring::networkToSearch(*m_env.network, *m_composer, *m_networkSearch);
+            std::make_unique<NetworkSearch>(*m_env.network, *m_peers, *m_env.clock, this);
+        wiring::networkToSearch(*m_env.network, *m_peers, *m_networkSearch);
     }
 }
 

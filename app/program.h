@@ -24,6 +24,7 @@ class HistoryKeeper;
 class KeepSettings;
 class NotifySettings;
 class PasswordGate;
+class PeerSearch;
 class RemoteControl;
 class Receiver;
 class ResultPresenter;
@@ -80,6 +81,7 @@ private:
     std::unique_ptr<Transport> m_transport;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<Composer> m_composer;
+    std::unique_ptr<PeerSearch> m_peers;
     std::unique_ptr<NetworkSearch> m_networkSearch;
     std::unique_ptr<ResultPresenter> m_results;
     std::unique_ptr<ArrivalPolicy> m_arrivals;

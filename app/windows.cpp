@@ -85,9 +85,9 @@ void Windows::showAwayNote(const QString &note)
 FrmSnd &Windows::frmSnd()
 {
     if (!m_frmSnd) {
-        m_frmSnd = new FrmSnd(m_parts.composer, m_parts.users, m_parts.groups, m_parts.dialogs,
-                              m_parts.settings.settings());
-        wiring::sendWindow(*m_frmSnd, *this, m_parts.users, m_parts.composer);
+        m_frmSnd = new FrmSnd(m_parts.composer, m_parts.peers, m_parts.users, m_parts.groups,
+                              m_parts.dialogs, m_parts.settings.settings());
+        wiring::sendWindow(*m_frmSnd, *this, m_parts.users, m_parts.peers);
         m_frmSnd->setWeekday(m_weekday);
         // Centred until the placement rule moves it.
         if (const QScreen *screen = twips::screenOf(m_frmSnd)) {

@@ -33,6 +33,7 @@ class Inbox;
 class KeepSettings;
 class NotifySettings;
 class PasswordGate;
+class PeerSearch;
 class QPoint;
 class QWidget;
 class Receiver;
@@ -62,6 +63,7 @@ public:
         IconTheme &theme;
         TrayController &tray;
         Composer &composer;
+        PeerSearch &peers;
         UserListModel &users;
         GroupSettings &groups;
         Inbox &inbox;

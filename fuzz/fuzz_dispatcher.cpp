@@ -13,7 +13,6 @@
 #include "optsettings.h"
 #include "passwordgate.h"
 #include "receiver.h"
-#include "searchsettings.h"
 #include "transport.h"
 #include "userlistmodel.h"
 #include "wiring.h"
@@ -66,9 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Transport transport(port);
     Dispatcher dispatcher(port, transport, settings, user, users, note, clock);
     wiring::portToDispatcher(port, dispatcher);
-    SearchSettings targets(QString(), {});
-    Composer composer(transport, settings, user, users, history, clock, boxes, targets,
-                      QStringLiteral("198.18.0.255"));
+    Composer composer(transport, user, users, history, clock, boxes);
     PasswordGate gate(settings);
     Inbox inbox;
     Receiver receiver(inbox, transport, composer, history, user, boxes, gate);

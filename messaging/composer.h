@@ -1,55 +1,25 @@
 #pragma once
 
-#include "netinterfaces.h"
-
-#include "searchpacer.h"
 #include "sendround.h"
-#include <QObject>
 
-#include <QDateTime>
+#include <QObject>
 #include <QString>
-#include <QTimer>
-#include <functional>
 
 class Clock;
-class QHostInfo;
-class SearchSettings;
 class Dialogs;
 class Transport;
 class HistoryModel;
 class LocalUser;
 class UserListModel;
-struct OptSettings;
 
-// The outgoing side of the compose window: the search for peers and the
-// sending of a message.
+// The outgoing side of the compose window: the sending of a message, to
+// one peer or to several (the search for peers is PeerSearch's).
 class Composer : public QObject
 {
     Q_OBJECT
 public:
-    Composer(Transport &transport, const OptSettings &settings, const LocalUser &user,
-             UserListModel &users, HistoryModel &history, const Clock &clock, Dialogs &dialogs,
-             const SearchSettings &targets, QString broadcastAddress,
-             std::function<std::vector<NetInterface>()> interfaces = {});
-
-    // Searches begin at least this far apart (a range of 4,096 addresses
-    // takes about as long at the pacer's rate); one asked for sooner begins
-    // at the end of the gap, once.
-    static constexpr qint64 GapMsecs = 2000;
-
-    // 再検索, and the send window opening: empties the list, then asks the
-    // network who is there: the broadcasts, the manual address, and every
-    // search target (a range paced, a name once it resolves).
-    void search();
-    // The same, keeping the list: answers update their rows, and the chosen
-    // rows stay chosen (a change of the network, another program). Returns
-    // the milliseconds until it begins.
-    qint64 refresh();
-
-    // Whether a message to address reaches one host only: not this host's
-    // networks' broadcasts, a search range's, the limited broadcast, 0.0.0.0
-    // or a multicast (or reserved) address.
-    bool isOneHost(quint32 address) const;
+    Composer(Transport &transport, const LocalUser &user, UserListModel &users,
+             HistoryModel &history, const Clock &clock, Dialogs &dialogs);
 
     // 置き手紙参照: asks the selected peer for its note; false when it did not leave.
     bool askNote();
@@ -78,37 +48,15 @@ public:
     // Whether text fits in one datagram under nameField.
     static bool fits(const QString &nameField, const QString &text);
 
-signals:
-    // A search began to ask the network.
-    void started();
-    // A search ran at when; the targets it could not reach so far (a name
-    // that did not resolve, an address the network refused), each once.
-    void searched(const QDateTime &when, const QStringList &unreachable);
-
 private:
-    void begin();
     bool refuse(const QString &why);
     static QString tooLong();
-    void pump();
-    void unreachable(const QString &target);
-    void resolved(int search, const QString &name, const QHostInfo &info);
 
     Transport &m_transport;
-    const OptSettings &m_settings;
     const LocalUser &m_user;
     UserListModel &m_users;
     HistoryModel &m_history;
     const Clock &m_clock;
     Dialogs &m_dialogs;
-    QString m_broadcastAddress;
-    std::function<std::vector<NetInterface>()> m_interfaces;
-    const SearchSettings &m_targets;
-    SearchPacer m_pacer;
-    QTimer m_paceTimer;
-    QTimer m_startTimer; // a search asked for inside the gap
-    qint64 m_lastStart = -1;
-    int m_search = 0; // which search a late name lookup belongs to
-    QDateTime m_searchedAt;
-    QStringList m_unreachable;
     SendRound m_round;
 };

@@ -1,11 +1,11 @@
 #include "networksearch.h"
 
-#include "composer.h"
 #include "networkwatcher.h"
+#include "peersearch.h"
 
-NetworkSearch::NetworkSearch(NetworkWatcher &watcher, Composer &composer, const Clock &clock,
+NetworkSearch::NetworkSearch(NetworkWatcher &watcher, PeerSearch &search, const Clock &clock,
                              QObject *parent)
-    : QObject(parent), m_watcher(watcher), m_composer(composer), m_rule(clock, watcher.state())
+    : QObject(parent), m_watcher(watcher), m_search(search), m_rule(clock, watcher.state())
 {
     m_later.setSingleShot(true);
     connect(&m_later, &QTimer::timeout, this, &NetworkSearch::consider);
@@ -29,5 +29,5 @@ void NetworkSearch::consider()
         return;
     }
     m_rule.searched(now, true);
-    m_composer.refresh();
+    m_search.refresh();
 }

@@ -6,7 +6,7 @@
 #include <QTimer>
 
 class Clock;
-class Composer;
+class PeerSearch;
 class NetworkWatcher;
 
 // Searches again by itself when the network changed as a search sees it,
@@ -15,7 +15,7 @@ class NetworkSearch final : public QObject
 {
     Q_OBJECT
 public:
-    NetworkSearch(NetworkWatcher &watcher, Composer &composer, const Clock &clock,
+    NetworkSearch(NetworkWatcher &watcher, PeerSearch &search, const Clock &clock,
                   QObject *parent = nullptr);
 
     // The network changed, or the gap it waited for is over (wiring::networkToSearch).
@@ -25,7 +25,7 @@ public:
 
 private:
     NetworkWatcher &m_watcher;
-    Composer &m_composer;
+    PeerSearch &m_search;
     NetworkChangeRule m_rule;
     QTimer m_later; // the end of the gap, for a change inside it
 };

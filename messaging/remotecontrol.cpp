@@ -4,6 +4,7 @@
 #include "composer.h"
 #include "fieldtext.h"
 #include "localuser.h"
+#include "peersearch.h"
 #include "userlistmodel.h"
 
 #include <QHostAddress>
@@ -11,11 +12,11 @@
 #include <algorithm>
 #include <memory>
 
-RemoteControl::RemoteControl(Composer &composer, UserListModel &users, const LocalUser &user,
-                             const AwayNote &note, std::function<int()> waitingCount,
-                             QObject *parent)
-    : ScriptTarget(parent), m_composer(composer), m_users(users), m_user(user), m_note(note),
-      m_waitingCount(std::move(waitingCount))
+RemoteControl::RemoteControl(Composer &composer, PeerSearch &search, UserListModel &users,
+                             const LocalUser &user, const AwayNote &note,
+                             std::function<int()> waitingCount, QObject *parent)
+    : ScriptTarget(parent), m_composer(composer), m_search(search), m_users(users), m_user(user),
+      m_note(note), m_waitingCount(std::move(waitingCount))
 {
     connect(&m_users, &UserListModel::countChanged, this, &ScriptTarget::peersChanged);
 }
@@ -27,7 +28,7 @@ RemoteControl::Found RemoteControl::find(const QString &peer, QString *address, 
     // Dotted in full: a name of digits ("12") is a name, not 0.0.0.12.
     if (ip.protocol() == QAbstractSocket::IPv4Protocol && ip.toString() == wanted) {
         // One host, never a whole network: the window cannot do that either.
-        if (!m_composer.isOneHost(ip.toIPv4Address()))
+        if (!m_search.isOneHost(ip.toIPv4Address()))
             return Found::NotOneHost;
         *address = wanted;
         *name = wanted;
@@ -78,7 +79,7 @@ void RemoteControl::send(const QString &peer, const QString &typed, Done done)
     };
     connect(&m_users, &UserListModel::countChanged, wait, tryAgain);
     // The search may begin only at the end of the gap between searches.
-    const qint64 begins = m_composer.refresh();
+    const qint64 begins = m_search.refresh();
     QTimer::singleShot(int(begins) + SearchWaitMsecs, wait, [done, wait, over] {
         if (std::exchange(*over, true))
             return;
@@ -142,7 +143,7 @@ QList<PeerEntry> RemoteControl::peers() const
 void RemoteControl::search()
 {
     // Paced as 再検索 is; the user's list and choice stay.
-    m_composer.refresh();
+    m_search.refresh();
 }
 
 bool RemoteControl::away() const

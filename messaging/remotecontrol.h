@@ -8,6 +8,7 @@
 
 class AwayNote;
 class Composer;
+class PeerSearch;
 class LocalUser;
 class UserListModel;
 
@@ -24,8 +25,8 @@ public:
     static constexpr int AnswerWaitMsecs = 10000;
     static constexpr int SearchWaitMsecs = 2000;
 
-    RemoteControl(Composer &composer, UserListModel &users, const LocalUser &user,
-                  const AwayNote &note, std::function<int()> waitingCount,
+    RemoteControl(Composer &composer, PeerSearch &search, UserListModel &users,
+                  const LocalUser &user, const AwayNote &note, std::function<int()> waitingCount,
                   QObject *parent = nullptr);
 
     void send(const QString &peer, const QString &text, Done done) override;
@@ -53,6 +54,7 @@ private:
     bool finish(const std::function<bool(const Pending &)> &which, const QString &result);
 
     Composer &m_composer;
+    PeerSearch &m_search;
     UserListModel &m_users;
     const LocalUser &m_user;
     const AwayNote &m_note;

@@ -1,7 +1,6 @@
 #include "windowwiring.h"
 
 #include "awaynote.h"
-#include "composer.h"
 #include "frmletter.h"
 #include "frmlog.h"
 #include "frmmsgopen.h"
@@ -12,17 +11,18 @@
 #include "frmversion.h"
 #include "historybrowser.h"
 #include "inbox.h"
+#include "peersearch.h"
 #include "userlistmodel.h"
 #include "windows.h"
 
 namespace wiring {
 
-void sendWindow(FrmSnd &w, Windows &windows, UserListModel &users, Composer &composer)
+void sendWindow(FrmSnd &w, Windows &windows, UserListModel &users, PeerSearch &peers)
 {
     QObject::connect(&w, &FrmSnd::ipSetRequested, &windows, &Windows::openIpSet);
     QObject::connect(&w, &FrmSnd::trayMenuRequested, &windows, &Windows::popUpTrayMenu);
     QObject::connect(&users, &UserListModel::countChanged, &w, &FrmSnd::showUserCount);
-    QObject::connect(&composer, &Composer::searched, &w, &FrmSnd::showSearch);
+    QObject::connect(&peers, &PeerSearch::searched, &w, &FrmSnd::showSearch);
 }
 
 void recvWindow(FrmRecv &w, Windows &windows, Inbox &inbox)

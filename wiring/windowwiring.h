@@ -1,7 +1,7 @@
 #pragma once
 
 class AwayNote;
-class Composer;
+class PeerSearch;
 class FrmLetter;
 class FrmLog;
 class FrmMsgOpen;
@@ -19,7 +19,7 @@ class Windows;
 // made (the windows are made at their first use).
 namespace wiring {
 
-void sendWindow(FrmSnd &w, Windows &windows, UserListModel &users, Composer &composer);
+void sendWindow(FrmSnd &w, Windows &windows, UserListModel &users, PeerSearch &peers);
 void recvWindow(FrmRecv &w, Windows &windows, Inbox &inbox);
 void versionWindow(FrmVersion &w, Windows &windows);
 void passwordWindow(FrmPw &w, Windows &windows);

@@ -1,7 +1,6 @@
 #include "wiring.h"
 
 #include "answertaker.h"
-#include "composer.h"
 #include "datagramport.h"
 #include "dispatcher.h"
 #include "historybrowser.h"
@@ -10,6 +9,7 @@
 #include "inbox.h"
 #include "networksearch.h"
 #include "networkwatcher.h"
+#include "peersearch.h"
 #include "receiver.h"
 #include "resultpresenter.h"
 #include "store.h"
@@ -18,10 +18,10 @@
 
 namespace wiring {
 
-void networkToSearch(NetworkWatcher &watcher, Composer &composer, NetworkSearch &search)
+void networkToSearch(NetworkWatcher &watcher, PeerSearch &peers, NetworkSearch &search)
 {
     QObject::connect(&watcher, &NetworkWatcher::changed, &search, &NetworkSearch::consider);
-    QObject::connect(&composer, &Composer::started, &search, &NetworkSearch::searchStarted);
+    QObject::connect(&peers, &PeerSearch::started, &search, &NetworkSearch::searchStarted);
 }
 
 void storeToHistory(Store &store, HistoryModel &history)

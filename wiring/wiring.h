@@ -3,9 +3,9 @@
 #include <vector>
 
 class AnswerTaker;
-class Composer;
 class NetworkSearch;
 class NetworkWatcher;
+class PeerSearch;
 class DatagramPort;
 class Dispatcher;
 class HistoryBrowser;
@@ -28,7 +28,7 @@ void storeToInbox(Store &store, Inbox &inbox);
 void portToDispatcher(DatagramPort &port, Dispatcher &dispatcher);
 // A change of the network, and every search that begins, reach the
 // automatic search.
-void networkToSearch(NetworkWatcher &watcher, Composer &composer, NetworkSearch &search);
+void networkToSearch(NetworkWatcher &watcher, PeerSearch &peers, NetworkSearch &search);
 void inboxToReceiver(Inbox &inbox, Receiver &receiver);
 void historyToBrowser(HistoryModel &history, HistoryBrowser &browser);
 // How far the index of an older store got shows in the history window.

@@ -6,6 +6,7 @@
 #include "dialogs.h"
 #include "groupsettings.h"
 #include "optsettings.h"
+#include "peersearch.h"
 #include "plaintitle.h"
 #include "sendwindowlayout.h"
 #include "twips.h"
@@ -31,10 +32,10 @@ enum GroupItem { Register = 1, Remove };
 
 } // namespace
 
-FrmSnd::FrmSnd(Composer &composer, UserListModel &users, GroupSettings &groups, Dialogs &dialogs,
-               const OptSettings &settings, QWidget *parent)
-    : QWidget(parent), m_composer(composer), m_users(users), m_groups(groups), m_dialogs(dialogs),
-      m_settings(settings)
+FrmSnd::FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, GroupSettings &groups,
+               Dialogs &dialogs, const OptSettings &settings, QWidget *parent)
+    : QWidget(parent), m_composer(composer), m_peers(peers), m_users(users), m_groups(groups),
+      m_dialogs(dialogs), m_settings(settings)
 {
     setObjectName(QStringLiteral("FrmSnd"));
     setWindowTitle(QStringLiteral("送信ﾒｯｾｰｼﾞ"));
@@ -81,7 +82,7 @@ FrmSnd::FrmSnd(Composer &composer, UserListModel &users, GroupSettings &groups, 
 
     connect(CmdSend, &QPushButton::clicked, this, &FrmSnd::CmdSend_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &FrmSnd::putAway);
-    connect(CmdKensaku, &QPushButton::clicked, this, [this] { m_composer.search(); });
+    connect(CmdKensaku, &QPushButton::clicked, this, [this] { m_peers.search(); });
     connect(CmdLetter, &QPushButton::clicked, this, [this] {
         if (m_composer.askNote())
             ++m_notesAsked;
@@ -153,7 +154,7 @@ void FrmSnd::open()
 {
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
         placeWidget(this, m_settings);
-    m_composer.search();
+    m_peers.search();
     // A fresh list starts at its top-left corner, whatever was scrolled before.
     ListView1->scrollToTop();
     ListView1->horizontalScrollBar()->setValue(0);

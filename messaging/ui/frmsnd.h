@@ -4,6 +4,7 @@
 
 struct Appearance;
 class Composer;
+class PeerSearch;
 class Dialogs;
 class GroupSettings;
 class QComboBox;
@@ -27,8 +28,8 @@ public:
     static constexpr double FrameWidth = 120;
     static constexpr double FrameHeight = 420;
 
-    FrmSnd(Composer &composer, UserListModel &users, GroupSettings &groups, Dialogs &dialogs,
-           const OptSettings &settings, QWidget *parent = nullptr);
+    FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, GroupSettings &groups,
+           Dialogs &dialogs, const OptSettings &settings, QWidget *parent = nullptr);
 
     // A peer's away note, asked for from here: it takes the message box's
     // place, above what the user typed.
@@ -97,6 +98,7 @@ private:
     void paintSplitter();
 
     Composer &m_composer;
+    PeerSearch &m_peers;
     UserListModel &m_users;
     GroupSettings &m_groups;
     Dialogs &m_dialogs;

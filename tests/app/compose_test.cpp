@@ -10,6 +10,7 @@
 #include "frmsndok.h"
 #include "historymodel.h"
 #include "optsettings.h"
+#include "peersearch.h"
 #include "remotecontrol.h"
 #include "settingsstore.h"
 #include "testprogram.h"
@@ -574,8 +575,8 @@ void ComposeTest::searchesKeepTheirDistance()
     remote.search();
     remote.search();
     QCOMPARE(searches(), 1);
-    t.clock.elapsed += Composer::GapMsecs;
-    QTRY_COMPARE_WITH_TIMEOUT(searches(), 2, 2 * Composer::GapMsecs);
+    t.clock.elapsed += PeerSearch::GapMsecs;
+    QTRY_COMPARE_WITH_TIMEOUT(searches(), 2, 2 * PeerSearch::GapMsecs);
     QCOMPARE(rowTexts(list->model(), 0).first(), QStringLiteral("名前1"));
     QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
 

@@ -7,6 +7,7 @@
 #include "frmopt.h"
 #include "frmsnd.h"
 #include "optsettings.h"
+#include "peersearch.h"
 #include "recvwindowlayout.h"
 #include "sendwindowlayout.h"
 #include "settingsstore.h"
@@ -347,7 +348,7 @@ void OptionsTest::searchTargetsFromTheNetworkPage()
     // Where the network refuses a target, the status bar names it, once.
     c.t.port->refuse = true;
     c.t.clock.setTime(u"10:16:30"_s);
-    c.t.clock.elapsed += Composer::GapMsecs;
+    c.t.clock.elapsed += PeerSearch::GapMsecs;
     c.click(control<QPushButton>(windows(c.p()).frmSnd(), "CmdKensaku"));
     QCOMPARE(status->text(), u"検索 10:16:30（届かない検索先：198.18.7.0/30、198.18.8.255）"_s);
 }

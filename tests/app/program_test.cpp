@@ -12,6 +12,7 @@
 #include "localuser.h"
 #include "lockfileinstanceguard.h"
 #include "optsettings.h"
+#include "peersearch.h"
 #include "settingsstore.h"
 #include "testprogram.h"
 #include "traycontroller.h"
@@ -200,7 +201,7 @@ void ProgramTest::closeBoxOnlyHides()
     QVERIFY(windows(pa).frmSnd().close() == false);
     QVERIFY(!windows(pa).frmSnd().isVisible());
     // Still listening: a search from B is answered and lists A.
-    part<Composer>(pb).search();
+    part<PeerSearch>(pb).search();
     QTRY_COMPARE(part<UserListModel>(pb).rowCount(), 1);
     QCOMPARE(part<UserListModel>(pb).at(0).address, A);
     QCOMPARE(part<UserListModel>(pb).at(0).login, QStringLiteral("taro"));

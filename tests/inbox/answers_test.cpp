@@ -11,7 +11,6 @@
 #include "optsettings.h"
 #include "passwordgate.h"
 #include "receiver.h"
-#include "searchsettings.h"
 #include "transport.h"
 #include "userlistmodel.h"
 #include "wiring.h"
@@ -64,9 +63,7 @@ void AnswersTest::answers()
     Transport transport(port);
     Dispatcher dispatcher(port, transport, settings, user, users, note, clock);
     wiring::portToDispatcher(port, dispatcher);
-    SearchSettings targets(QString(), {});
-    Composer composer(transport, settings, user, users, history, clock, dialogs, targets,
-                      QStringLiteral("198.18.0.255"));
+    Composer composer(transport, user, users, history, clock, dialogs);
     PasswordGate gate(settings);
     Inbox inbox;
     Receiver receiver(inbox, transport, composer, history, user, dialogs, gate);

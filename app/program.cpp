@@ -126,11 +126,11 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
 
 void Program::connectParts()
 {
-    wiring::program({*m_port,     *m_kept,     m_kept->store(), *m_settings, *m_keep,
-                     *m_theme,    *m_history,  *m_browser,      *m_keeper,   *m_inbox,
-                     *m_receiver, *m_arrivals, *m_dispatcher,   *m_composer, *m_results,
-                     *m_remote,   *m_note,     *m_tray,         *m_env.tray, m_env.notifier,
-                     *m_windows,  *m_dialogs,  *m_env.clock},
+    wiring::program({*m_port,        *m_kept,     m_kept->store(), *m_settings, *m_keep,
+                     *m_theme,       *m_history,  *m_browser,      *m_keeper,   *m_inbox,
+                     *m_receiver,    *m_arrivals, *m_dispatcher,   *m_composer, *m_results,
+                     *m_remote,      *m_users,    *m_note,         *m_tray,     *m_env.tray,
+                     m_env.notifier, *m_windows,  *m_dialogs,      *m_env.clock},
                     [this] { end(); });
     // A card or an address came or went: search again, keeping the list,
     // also while the send window is hidden.

@@ -18,7 +18,6 @@ RemoteControl::RemoteControl(Composer &composer, PeerSearch &search, UserListMod
     : ScriptTarget(parent), m_composer(composer), m_search(search), m_users(users), m_user(user),
       m_note(note), m_waitingCount(std::move(waitingCount))
 {
-    connect(&m_users, &UserListModel::countChanged, this, &ScriptTarget::peersChanged);
 }
 
 RemoteControl::Found RemoteControl::find(const QString &peer, QString *address, QString *name) const

@@ -24,6 +24,7 @@
 #include "settingsstore.h"
 #include "traycontroller.h"
 #include "trayhost.h"
+#include "userlistmodel.h"
 #include "windows.h"
 #include "wiring.h"
 #include <QGuiApplication>
@@ -51,6 +52,8 @@ void arrivals(const ProgramParts &p)
         QObject::connect(notifier, &Notifier::activated, &windows, &Windows::dspRecvMsg);
     }
     QObject::connect(&a, &ArrivalPolicy::announced, &p.remote, &ScriptTarget::messageArrived);
+    QObject::connect(&p.users, &UserListModel::countChanged, &p.remote,
+                     &ScriptTarget::peersChanged);
 }
 
 void trayMenu(const ProgramParts &p, const std::function<void()> &end)

@@ -24,6 +24,7 @@ class Store;
 class TrayController;
 class TrayHost;
 class Windows;
+class UserListModel;
 class KeptStore;
 class Program;
 class QGuiApplication;
@@ -52,6 +53,7 @@ struct ProgramParts
     Composer &composer;
     ResultPresenter &results;
     RemoteControl &remote;
+    UserListModel &users;
     AwayNote &note;
     TrayController &tray;
     TrayHost &trayHost;

@@ -1,6 +1,7 @@
 #include "program.h"
 
 #include "arrivalpolicy.h"
+#include "arrivals.h"
 #include "autostart.h"
 #include "awaynote.h"
 #include "clock.h"
@@ -84,6 +85,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
                                      PeerSearch::Network{m_env.broadcastAddress, m_env.interfaces});
     m_gate = std::make_unique<PasswordGate>(m_settings->settings());
     m_inbox = std::make_unique<Inbox>(&m_kept->inbox());
+    m_arrivalsKept = std::make_unique<Arrivals>(*m_inbox, *m_history);
     m_receiver = std::make_unique<Receiver>(*m_inbox, *m_transport, *m_composer, *m_history,
                                             *m_user, *m_dialogs, *m_gate);
     m_browser = std::make_unique<HistoryBrowser>(*m_history, *m_env.clock, *m_dialogs);
@@ -113,12 +115,12 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     // where inspection tools find it by type, as they find a window's
     // controls by name. The pointers above still decide the order of teardown.
     for (QObject *part : std::initializer_list<QObject *>{
-             m_ownPort.get(),  m_settings.get(), m_search.get(),  m_groups.get(),
-             m_notify.get(),   m_keep.get(),     m_kept.get(),    m_theme.get(),
-             m_history.get(),  m_users.get(),    m_note.get(),    m_dispatcher.get(),
-             m_composer.get(), m_peers.get(),    m_inbox.get(),   m_receiver.get(),
-             m_browser.get(),  m_keeper.get(),   m_results.get(), m_arrivals.get(),
-             m_remote.get(),   m_tray.get(),     m_windows.get()})
+             m_ownPort.get(),  m_settings.get(), m_search.get(), m_groups.get(),
+             m_notify.get(),   m_keep.get(),     m_kept.get(),   m_theme.get(),
+             m_history.get(),  m_users.get(),    m_note.get(),   m_dispatcher.get(),
+             m_composer.get(), m_peers.get(),    m_inbox.get(),  m_arrivalsKept.get(),
+             m_receiver.get(), m_browser.get(),  m_keeper.get(), m_results.get(),
+             m_arrivals.get(), m_remote.get(),   m_tray.get(),   m_windows.get()})
         if (part)
             part->setParent(this);
     connectParts();
@@ -126,11 +128,11 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
 
 void Program::connectParts()
 {
-    wiring::program({*m_port,        *m_kept,     m_kept->store(), *m_settings, *m_keep,
-                     *m_theme,       *m_history,  *m_browser,      *m_keeper,   *m_inbox,
-                     *m_receiver,    *m_arrivals, *m_dispatcher,   *m_composer, *m_results,
-                     *m_remote,      *m_users,    *m_note,         *m_tray,     *m_env.tray,
-                     m_env.notifier, *m_windows,  *m_dialogs,      *m_env.clock},
+    wiring::program({*m_port,         *m_kept,        m_kept->store(), *m_settings,   *m_keep,
+                     *m_theme,        *m_history,     *m_browser,      *m_keeper,     *m_inbox,
+                     *m_arrivalsKept, *m_receiver,    *m_arrivals,     *m_dispatcher, *m_composer,
+                     *m_results,      *m_remote,      *m_users,        *m_note,       *m_tray,
+                     *m_env.tray,     m_env.notifier, *m_windows,      *m_dialogs,    *m_env.clock},
                     [this] { end(); });
     // A card or an address came or went: search again, keeping the list,
     // also while the send window is hidden.

@@ -6,6 +6,7 @@
 #include <memory>
 
 class ArrivalPolicy;
+class Arrivals;
 class Autostart;
 class AwayNote;
 class Composer;
@@ -75,6 +76,7 @@ private:
     std::unique_ptr<AwayNote> m_note;
     std::unique_ptr<PasswordGate> m_gate;
     std::unique_ptr<Inbox> m_inbox;
+    std::unique_ptr<Arrivals> m_arrivalsKept;
     std::unique_ptr<Receiver> m_receiver;
     std::unique_ptr<HistoryBrowser> m_browser;
     std::unique_ptr<HistoryKeeper> m_keeper;

@@ -1,6 +1,7 @@
 // One datagram from anywhere through the whole receiving path: the
 // dispatcher, the user list, the history, the inbox and the result reports,
 // with doubles for the socket, the clock and the message boxes.
+#include "arrivals.h"
 #include "awaynote.h"
 #include "clock.h"
 #include "composer.h"
@@ -70,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Inbox inbox;
     Receiver receiver(inbox, transport, composer, history, user, boxes, gate);
     wiring::inboxToReceiver(inbox, receiver);
-    QObject::connect(&dispatcher, &Dispatcher::messageArrived, &receiver, &Receiver::addRecvMsg);
+    Arrivals arrivals(inbox, history);
+    wiring::dispatcherToArrivals(dispatcher, arrivals);
     QObject::connect(&dispatcher, &Dispatcher::answered,
                      [&history](wire::Kind kind, const wire::Name &, int row, const QString &) {
                          history.logSetResult(row, kind == wire::Kind::Discard);

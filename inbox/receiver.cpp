@@ -26,25 +26,9 @@ Receiver::Receiver(Inbox &inbox, Transport &transport, Composer &composer, Histo
 {
 }
 
-void Receiver::arrivalKept(const QString &senderName, const QString &address)
+void Receiver::arrivalKept()
 {
     m_alertUp = true;
-    emit arrived(senderName, address);
-}
-
-void Receiver::addRecvMsg(const wire::Message &message, const QString &source)
-{
-    InboxEntry e;
-    e.recvName = message.name.nobody ? QString() : message.name.shortName;
-    e.recvIp = source;
-    e.recvSendTime = message.time;
-    e.recvRowNo = message.refField;
-    e.body = message.text;
-    // The row first: the entry kept with the message names it.
-    m_inbox.keep([&] {
-        e.recvLogKey = m_history.keyOf(m_history.logAddRecv(e.recvName, e.body));
-        m_inbox.store(e);
-    });
 }
 
 bool Receiver::waitAgain()

@@ -14,8 +14,8 @@ class LocalUser;
 class PasswordGate;
 class Transport;
 
-// The receiving side: keeps each arriving message, and sends this user's
-// answers to the entry on display (open confirmation, reply, hold, discard).
+// The receiving side's answers: sends this user's answers to the entry on
+// display (open confirmation, reply, hold, discard); Arrivals keeps what arrives.
 // Opens no window; the received-message window calls it and follows the inbox.
 class Receiver : public QObject
 {
@@ -28,12 +28,9 @@ public:
              const LocalUser &user, Dialogs &dialogs, PasswordGate &gate,
              QObject *parent = nullptr);
 
-    // A message that passed the partner filter: stored (while there is room),
-    // recorded, announced. Runs before the acknowledgement leaves.
-    void addRecvMsg(const wire::Message &message, const QString &source);
     // The inbox kept an arrival: the alert goes up. One that was not kept
     // never raises it.
-    void arrivalKept(const QString &senderName, const QString &address);
+    void arrivalKept();
 
     // The arrival picture is up: no answer or opening since the last arrival.
     bool alertUp() const { return m_alertUp; }
@@ -63,7 +60,6 @@ public:
     void seal();
 
 signals:
-    void arrived(const QString &senderName, const QString &address);
     // The tray goes back to its normal picture.
     void alertReset();
     // A reply left: its text goes into the send window's message box.

@@ -38,7 +38,7 @@ const QString ProgramName = QStringLiteral("ぽるとな～");
 void arrivals(const ProgramParts &p)
 {
     ArrivalPolicy &a = p.arrivals;
-    QObject::connect(&p.receiver, &Receiver::arrived, &a, &ArrivalPolicy::arrived);
+    QObject::connect(&p.inbox, &Inbox::arrived, &a, &ArrivalPolicy::arrived);
     QObject::connect(&a, &ArrivalPolicy::trayAlerted, &p.tray, &TrayController::messageArrived);
     QObject::connect(&a, &ArrivalPolicy::pictureMarked, &p.windows, &Windows::markArrival);
     QObject::connect(&a, &ArrivalPolicy::buttonWanted, &p.windows, &Windows::showArrivalButton);
@@ -121,9 +121,7 @@ void program(const ProgramParts &p, const std::function<void()> &end)
                             Dialogs::Buttons::Ok, Dialogs::Ok});
     });
     QObject::connect(&p.dispatcher, &Dispatcher::awayNoteReceived, windows, &Windows::showAwayNote);
-    // Direct: the entry and its history row exist before the acknowledgement leaves.
-    QObject::connect(&p.dispatcher, &Dispatcher::messageArrived, &p.receiver, &Receiver::addRecvMsg,
-                     Qt::DirectConnection);
+    dispatcherToArrivals(p.dispatcher, p.arrivalsKept);
     QObject::connect(&p.theme, &IconTheme::changed, windows, &Windows::applyIcons);
     // Settings put in force by the options dialog show at once.
     QObject::connect(&p.settings, &SettingsStore::changed, windows, &Windows::applyAppearance);

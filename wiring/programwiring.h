@@ -3,6 +3,7 @@
 #include <functional>
 
 class ArrivalPolicy;
+class Arrivals;
 class AwayNote;
 class Clock;
 class Composer;
@@ -47,6 +48,7 @@ struct ProgramParts
     HistoryBrowser &browser;
     HistoryKeeper &keeper;
     Inbox &inbox;
+    Arrivals &arrivalsKept;
     Receiver &receiver;
     ArrivalPolicy &arrivals;
     Dispatcher &dispatcher;

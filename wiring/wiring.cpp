@@ -1,6 +1,7 @@
 #include "wiring.h"
 
 #include "answertaker.h"
+#include "arrivals.h"
 #include "datagramport.h"
 #include "dispatcher.h"
 #include "historybrowser.h"
@@ -40,6 +41,13 @@ void storeToInbox(Store &store, Inbox &inbox)
     QObject::connect(&store, &Store::rolledBack, &inbox, &Inbox::batchRolledBack);
     // A store opened anew at its path is read back (what failed was undone already).
     QObject::connect(&store, &Store::fileLost, &inbox, &Inbox::restore);
+}
+
+void dispatcherToArrivals(Dispatcher &dispatcher, Arrivals &arrivals)
+{
+    // Direct: the entry and its history row exist before the acknowledgement leaves.
+    QObject::connect(&dispatcher, &Dispatcher::messageArrived, &arrivals, &Arrivals::addRecvMsg,
+                     Qt::DirectConnection);
 }
 
 void portToDispatcher(DatagramPort &port, Dispatcher &dispatcher)

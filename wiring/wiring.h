@@ -3,6 +3,7 @@
 #include <vector>
 
 class AnswerTaker;
+class Arrivals;
 class NetworkSearch;
 class NetworkWatcher;
 class PeerSearch;
@@ -26,6 +27,8 @@ void storeToHistory(Store &store, HistoryModel &history);
 // The batches of the store the inbox is kept in reach the inbox.
 void storeToInbox(Store &store, Inbox &inbox);
 void portToDispatcher(DatagramPort &port, Dispatcher &dispatcher);
+// A message that passed the partner filter is kept.
+void dispatcherToArrivals(Dispatcher &dispatcher, Arrivals &arrivals);
 // A change of the network, and every search that begins, reach the
 // automatic search.
 void networkToSearch(NetworkWatcher &watcher, PeerSearch &peers, NetworkSearch &search);

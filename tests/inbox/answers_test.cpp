@@ -1,5 +1,6 @@
 // The receiver's answers as the sender sees them on the wire, over the
 // inbox alone: no window, no program.
+#include "arrivals.h"
 #include "awaynote.h"
 #include "composer.h"
 #include "cp932.h"
@@ -68,7 +69,8 @@ void AnswersTest::answers()
     Inbox inbox;
     Receiver receiver(inbox, transport, composer, history, user, dialogs, gate);
     wiring::inboxToReceiver(inbox, receiver);
-    QObject::connect(&dispatcher, &Dispatcher::messageArrived, &receiver, &Receiver::addRecvMsg);
+    Arrivals arrivals(inbox, history);
+    wiring::dispatcherToArrivals(dispatcher, arrivals);
     const auto arrive = [&port] {
         port.feed(cp932::encode(QStringLiteral("Ichi") + QString(16, u' ') +
                                 QStringLiteral("12:34:564       本文")),

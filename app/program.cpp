@@ -87,7 +87,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_inbox = std::make_unique<Inbox>(&m_kept->inbox());
     m_arrivalsKept = std::make_unique<Arrivals>(*m_inbox, *m_history);
     m_receiver = std::make_unique<Receiver>(*m_inbox, *m_transport, *m_composer, *m_history,
-                                            *m_user, *m_dialogs, *m_gate);
+                                            *m_user, *m_gate);
     m_browser = std::make_unique<HistoryBrowser>(*m_history, *m_env.clock, *m_dialogs);
     m_keeper = std::make_unique<HistoryKeeper>(*m_history, *m_env.clock, [this](qint64 key) {
         for (int n = 1; n <= m_inbox->recvCount(); ++n)

@@ -105,7 +105,7 @@ FrmSnd &Windows::frmSnd()
 FrmRecv &Windows::frmRecv()
 {
     if (!m_frmRecv) {
-        m_frmRecv = new FrmRecv(m_parts.inbox, m_parts.receiver, m_parts.clock);
+        m_frmRecv = new FrmRecv(m_parts.inbox, m_parts.receiver, m_parts.clock, m_parts.dialogs);
         m_frmRecv->setWeekday(m_weekday);
         // Made after an arrival: it wears the arrival picture.
         markArrival();

@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Composer composer(transport, user, users, history, clock, boxes);
     PasswordGate gate(settings);
     Inbox inbox;
-    Receiver receiver(inbox, transport, composer, history, user, boxes, gate);
+    Receiver receiver(inbox, transport, composer, history, user, gate);
     wiring::inboxToReceiver(inbox, receiver);
     Arrivals arrivals(inbox, history);
     wiring::dispatcherToArrivals(dispatcher, arrivals);

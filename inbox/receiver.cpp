@@ -1,7 +1,6 @@
 #include "receiver.h"
 
 #include "composer.h"
-#include "dialogs.h"
 #include "fieldtext.h"
 #include "historymodel.h"
 #include "inbox.h"
@@ -9,20 +8,10 @@
 #include "passwordgate.h"
 #include "transport.h"
 
-namespace {
-
-Dialogs::Box warning(const QString &text)
-{
-    return {text, QStringLiteral("ぽるとな～"), Dialogs::Icon::Exclamation, Dialogs::Buttons::Ok,
-            Dialogs::Ok};
-}
-
-} // namespace
-
 Receiver::Receiver(Inbox &inbox, Transport &transport, Composer &composer, HistoryModel &history,
-                   const LocalUser &user, Dialogs &dialogs, PasswordGate &gate, QObject *parent)
+                   const LocalUser &user, PasswordGate &gate, QObject *parent)
     : QObject(parent), m_inbox(inbox), m_transport(transport), m_composer(composer),
-      m_history(history), m_user(user), m_dialogs(dialogs), m_gate(gate)
+      m_history(history), m_user(user), m_gate(gate)
 {
 }
 
@@ -43,25 +32,23 @@ void Receiver::resetTrayIcon()
     emit alertReset();
 }
 
-void Receiver::sendOpenConfirm()
+bool Receiver::sendOpenConfirm()
 {
     if (!m_inbox.isLive() || !m_inbox.bodyVisible())
-        return;
+        return true;
     InboxEntry &e = m_inbox.current();
     if (e.recvOpen)
-        return;
-    if (!m_transport.send(e.recvIp, wire::openConfirm(m_user.sendName(), e.recvRowNo))) {
-        // The sender was not told: say so, and try again at the next opening.
-        m_dialogs.messageBox(warning(QStringLiteral("開封確認を送信できませんでした。\r"
-                                                    "次に開いた時にもう一度送ります。")));
-        return;
-    }
+        return true;
+    // Not told: tried again at the next opening.
+    if (!m_transport.send(e.recvIp, wire::openConfirm(m_user.sendName(), e.recvRowNo)))
+        return false;
     const qint64 logKey = e.recvLogKey;
     m_inbox.keep([&] {
         m_inbox.markOpened();
         m_history.logSetOpen(logKey);
     });
     resetTrayIcon();
+    return true;
 }
 
 Receiver::Opening Receiver::open()
@@ -73,8 +60,7 @@ Receiver::Opening Receiver::open()
         return Opening::AskPassword;
     } else {
         m_inbox.setBodyVisible(true);
-        sendOpenConfirm();
-        result = Opening::Opened;
+        result = sendOpenConfirm() ? Opening::Opened : Opening::OpenedUntold;
     }
     m_gate.endGrant();
     return result;
@@ -89,31 +75,25 @@ void Receiver::seal()
 
 std::optional<QString> Receiver::quote(const QString &reply)
 {
-    if (m_gate.isOn() && !m_inbox.bodyVisible()) {
-        m_dialogs.messageBox(warning(QStringLiteral("ﾒｯｾｰｼﾞを開いてから引用してください。")));
+    if (m_gate.isOn() && !m_inbox.bodyVisible())
         return std::nullopt;
-    }
     return quoted(m_inbox.bodyText(), reply);
 }
 
-void Receiver::next()
+bool Receiver::next()
 {
-    if (m_inbox.next())
-        sendOpenConfirm();
+    return !m_inbox.next() || sendOpenConfirm();
 }
 
-void Receiver::back()
+bool Receiver::back()
 {
-    if (m_inbox.back())
-        sendOpenConfirm();
+    return !m_inbox.back() || sendOpenConfirm();
 }
 
 Receiver::Replied Receiver::reply(const QString &replyText)
 {
-    if (replyText.isEmpty()) {
-        m_dialogs.messageBox(warning(QStringLiteral("ﾒｯｾｰｼﾞを入力してください。")));
-        return Replied::Refused;
-    }
+    if (replyText.isEmpty())
+        return Replied::Empty;
     if (!m_inbox.isLive())
         return Replied::Refused;
     const QString text = fieldtext::crlf(replyText);

@@ -7,7 +7,6 @@
 #include <optional>
 
 class Composer;
-class Dialogs;
 class HistoryModel;
 class Inbox;
 class LocalUser;
@@ -21,12 +20,12 @@ class Receiver : public QObject
 {
     Q_OBJECT
 public:
-    enum class Opening { Closed, Opened, AskPassword };
-    enum class Replied { Refused, Stays, Done };
+    // Opened, but the sender could not be told (tried again at the next opening).
+    enum class Opening { Closed, Opened, OpenedUntold, AskPassword };
+    enum class Replied { Empty, Refused, Stays, Done };
 
     Receiver(Inbox &inbox, Transport &transport, Composer &composer, HistoryModel &history,
-             const LocalUser &user, Dialogs &dialogs, PasswordGate &gate,
-             QObject *parent = nullptr);
+             const LocalUser &user, PasswordGate &gate, QObject *parent = nullptr);
 
     // The inbox kept an arrival: the alert goes up. One that was not kept
     // never raises it.
@@ -41,8 +40,9 @@ public:
     // next and back > and < (CmdNext, CmdBack), reply 返信 (CmdCback), hold
     // 返信保留 (CmdCancel), discard 閉じる (CmdDel), quote 引用 (CmdInyo).
     Opening open();
-    void next();
-    void back();
+    // False when the entry now shown is open and its sender could not be told.
+    bool next();
+    bool back();
     // Done when it answered the last entry (the window goes).
     Replied reply(const QString &replyText);
     // Tells the sender once per alert.
@@ -51,7 +51,7 @@ public:
     void discard();
 
     // With the reply box's text: what the box is to hold, or nothing while
-    // the gate keeps the body closed (a box says why).
+    // the gate keeps the body closed (it is to be opened first).
     std::optional<QString> quote(const QString &reply);
     // The body, each line behind ">", above what the reply box held.
     static QString quoted(const QString &body, const QString &reply);
@@ -66,7 +66,8 @@ signals:
     void replied(const QString &text);
 
 private:
-    void sendOpenConfirm();
+    // False when the sender was to be told and could not be.
+    bool sendOpenConfirm();
     void resetTrayIcon();
 
     Inbox &m_inbox;
@@ -74,7 +75,6 @@ private:
     Composer &m_composer;
     HistoryModel &m_history;
     const LocalUser &m_user;
-    Dialogs &m_dialogs;
     PasswordGate &m_gate;
     bool m_alertUp = false;
 };

@@ -3,6 +3,7 @@
 #include "appearance.h"
 #include "clock.h"
 #include "controls.h"
+#include "dialogs.h"
 #include "inbox.h"
 #include "plaintitle.h"
 #include "receiver.h"
@@ -17,8 +18,9 @@
 #include <QStatusBar>
 #include <QTimer>
 
-FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, QWidget *parent)
-    : QWidget(parent), m_inbox(inbox), m_receiver(receiver), m_clock(clock)
+FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, Dialogs &dialogs,
+                 QWidget *parent)
+    : QWidget(parent), m_inbox(inbox), m_receiver(receiver), m_clock(clock), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("FrmRecv"));
 
@@ -57,8 +59,8 @@ FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, QWidget *
     connect(m_clockTimer, &QTimer::timeout, this, &FrmRecv::tick);
 
     connect(CmdOPCL, &QPushButton::clicked, this, &FrmRecv::CmdOPCL_Click);
-    connect(CmdNext, &QPushButton::clicked, &m_receiver, &Receiver::next);
-    connect(CmdBack, &QPushButton::clicked, &m_receiver, &Receiver::back);
+    connect(CmdNext, &QPushButton::clicked, this, [this] { untold(m_receiver.next()); });
+    connect(CmdBack, &QPushButton::clicked, this, [this] { untold(m_receiver.back()); });
     connect(CmdInyo, &QPushButton::clicked, this, &FrmRecv::CmdInyo_Click);
     connect(CmdCback, &QPushButton::clicked, this, &FrmRecv::CmdCback_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &FrmRecv::CmdCancel_Click);
@@ -116,9 +118,16 @@ void FrmRecv::refresh()
 
 void FrmRecv::CmdOPCL_Click()
 {
-    if (m_receiver.open() == Receiver::Opening::AskPassword) {
+    switch (m_receiver.open()) {
+    case Receiver::Opening::AskPassword:
         emit passwordRequested();
         return;
+    case Receiver::Opening::OpenedUntold:
+        untold(false);
+        break;
+    case Receiver::Opening::Opened:
+    case Receiver::Opening::Closed:
+        break;
     }
     Text2->setFocus();
 }
@@ -127,14 +136,25 @@ void FrmRecv::CmdInyo_Click()
 {
     if (const auto quoted = m_receiver.quote(Text2->toPlainText()))
         Text2->setPlainText(*quoted);
+    else
+        warn(QStringLiteral("ﾒｯｾｰｼﾞを開いてから引用してください。"));
     Text2->moveCursor(QTextCursor::End);
     Text2->setFocus();
 }
 
 void FrmRecv::CmdCback_Click()
 {
-    if (m_receiver.reply(Text2->toPlainText()) == Receiver::Replied::Done)
+    switch (m_receiver.reply(Text2->toPlainText())) {
+    case Receiver::Replied::Done:
         hide();
+        break;
+    case Receiver::Replied::Empty:
+        warn(QStringLiteral("ﾒｯｾｰｼﾞを入力してください。"));
+        break;
+    case Receiver::Replied::Refused: // the sending side said why
+    case Receiver::Replied::Stays:
+        break;
+    }
 }
 
 void FrmRecv::CmdCancel_Click()
@@ -169,6 +189,18 @@ void FrmRecv::hideEvent(QHideEvent *event)
     // Put away by the program or the user (not minimised by the desktop).
     if (!event->spontaneous())
         m_receiver.seal();
+}
+
+void FrmRecv::warn(const QString &text)
+{
+    m_dialogs.messageBox({text, QStringLiteral("ぽるとな～"), Dialogs::Icon::Exclamation,
+                          Dialogs::Buttons::Ok, Dialogs::Ok});
+}
+
+void FrmRecv::untold(bool told)
+{
+    if (!told)
+        warn(QStringLiteral("開封確認を送信できませんでした。\r次に開いた時にもう一度送ります。"));
 }
 
 void FrmRecv::tick()

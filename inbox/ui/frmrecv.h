@@ -4,6 +4,7 @@
 
 struct Appearance;
 class Clock;
+class Dialogs;
 class Inbox;
 class QLabel;
 class QPlainTextEdit;
@@ -22,7 +23,8 @@ public:
     static constexpr double FrameWidth = 120;
     static constexpr double FrameHeight = 420;
 
-    FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, QWidget *parent = nullptr);
+    FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, Dialogs &dialogs,
+            QWidget *parent = nullptr);
 
     void setWeekday(const QString &weekday);
     // The set's pictures beside the buttons.
@@ -70,12 +72,16 @@ private:
     void CmdCancel_Click();
     void CmdDel_Click();
     void tick();
+    // What the answers could not do, told as the user answers.
+    void warn(const QString &text);
+    void untold(bool told);
     void relayout();
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     Inbox &m_inbox;
     Receiver &m_receiver;
     const Clock &m_clock;
+    Dialogs &m_dialogs;
     QTimer *m_clockTimer;
     double m_bodyHeight; // set by the splitter
     bool m_dragging = false;

@@ -67,7 +67,7 @@ void AnswersTest::answers()
     Composer composer(transport, user, users, history, clock, dialogs);
     PasswordGate gate(settings);
     Inbox inbox;
-    Receiver receiver(inbox, transport, composer, history, user, dialogs, gate);
+    Receiver receiver(inbox, transport, composer, history, user, gate);
     wiring::inboxToReceiver(inbox, receiver);
     Arrivals arrivals(inbox, history);
     wiring::dispatcherToArrivals(dispatcher, arrivals);

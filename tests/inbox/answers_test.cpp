@@ -18,6 +18,8 @@
 
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 class AnswersTest : public QObject
 {
     Q_OBJECT
@@ -31,20 +33,29 @@ void AnswersTest::answers_data()
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QStringList>("sent"); // after the acknowledgements
     QTest::addColumn<bool>("bodyOpen");
+    QTest::addColumn<QStringList>("outcomes"); // of the steps that return one
     const QString name = QStringLiteral("hanako") + QString(14, u' ');
     QTest::addRow("hold tells of the hold")
-        << QStringLiteral("hold") << QStringList{QStringLiteral("保留         ") + name} << false;
+        << QStringLiteral("hold") << QStringList{QStringLiteral("保留         ") + name} << false
+        << QStringList();
     QTest::addRow("閉じる tells of the discard")
         << QStringLiteral("close")
-        << QStringList{QStringLiteral("破棄         ") + name + QStringLiteral("4       ")}
-        << false;
+        << QStringList{QStringLiteral("破棄         ") + name + QStringLiteral("4       ")} << false
+        << QStringList();
     QTest::addRow("an arrival closes the body being read")
         << QStringLiteral("open arrive")
-        << QStringList{QStringLiteral("Open確認     ") + name + QStringLiteral("4       ")}
-        << false;
+        << QStringList{QStringLiteral("Open確認     ") + name + QStringLiteral("4       ")} << false
+        << QStringList{QStringLiteral("opened")};
     QTest::addRow("the body stays open while nothing arrives")
         << QStringLiteral("open")
-        << QStringList{QStringLiteral("Open確認     ") + name + QStringLiteral("4       ")} << true;
+        << QStringList{QStringLiteral("Open確認     ") + name + QStringLiteral("4       ")} << true
+        << QStringList{QStringLiteral("opened")};
+    // What could not be done is returned, for the window to say.
+    QTest::addRow("opened while the network refuses: the sender is not told")
+        << QStringLiteral("refuse open") << QStringList() << true
+        << QStringList{QStringLiteral("untold")};
+    QTest::addRow("an empty reply is refused") << QStringLiteral("reply") << QStringList() << false
+                                               << QStringList{QStringLiteral("empty")};
 }
 
 void AnswersTest::answers()
@@ -52,6 +63,7 @@ void AnswersTest::answers()
     QFETCH(QString, steps);
     QFETCH(QStringList, sent);
     QFETCH(bool, bodyOpen);
+    QFETCH(QStringList, outcomes);
     RecordingPort port;
     ScriptedDialogs dialogs;
     FakeClock clock;
@@ -78,16 +90,22 @@ void AnswersTest::answers()
     };
     arrive();
     inbox.showFirst();
+    QStringList got;
     for (const QString &step : steps.split(u' ')) {
         if (step == u"hold")
             receiver.hold();
         else if (step == u"close")
             receiver.discard();
         else if (step == u"open")
-            receiver.open();
+            got << (receiver.open() == Receiver::Opening::Opened ? u"opened"_s : u"untold"_s);
+        else if (step == u"reply")
+            got << (receiver.reply(QString()) == Receiver::Replied::Empty ? u"empty"_s : u"sent"_s);
+        else if (step == u"refuse")
+            port.refuse = true;
         else if (step == u"arrive")
             arrive();
     }
+    QCOMPARE(got, outcomes);
     QStringList answers;
     for (const auto &[to, bytes] : port.sent)
         if (!bytes.startsWith(cp932::encode(u"送信")))

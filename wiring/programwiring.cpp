@@ -12,21 +12,21 @@
 #include "inbox.h"
 #include "keepsettings.h"
 #include "keptstore.h"
-#include "program.h"
-#include "store.h"
-#include "terminationwatcher.h"
-
 #include "notifier.h"
+#include "program.h"
 #include "receiver.h"
 #include "remotecontrol.h"
 #include "resultpresenter.h"
 #include "sendround.h"
 #include "settingsstore.h"
+#include "store.h"
+#include "terminationwatcher.h"
 #include "traycontroller.h"
 #include "trayhost.h"
 #include "userlistmodel.h"
 #include "windows.h"
 #include "wiring.h"
+
 #include <QGuiApplication>
 
 namespace wiring {

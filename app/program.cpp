@@ -8,27 +8,24 @@
 #include "composer.h"
 #include "dispatcher.h"
 #include "frmsnd.h"
-#include "groupsettings.h"
 #include "historybrowser.h"
 #include "historykeeper.h"
 #include "historymodel.h"
 #include "icontheme.h"
 #include "inbox.h"
 #include "instanceguard.h"
-#include "keepsettings.h"
 #include "keptstore.h"
 #include "localuser.h"
 #include "networksearch.h"
 #include "notifier.h"
-#include "notifysettings.h"
 #include "passwordgate.h"
 #include "peersearch.h"
+#include "portanaini.h"
 #include "programwiring.h"
 #include "receiver.h"
 #include "remotecontrol.h"
 #include "resultpresenter.h"
 #include "scripting.h"
-#include "searchsettings.h"
 #include "sendround.h"
 #include "settingsstore.h"
 #include "systeminfo.h"
@@ -73,15 +70,12 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
                             [this] { return m_kept->store().end(); },
                             [this] { return m_kept->hasRoom(); }});
     const QString iniFile = QFileInfo(m_settings->filePath()).absolutePath() + u'/' +
-                            QLatin1String(IniLayers::FileName);
-    m_search = std::make_unique<SearchSettings>(iniFile, m_env.systemSettingsFiles);
-    m_groups = std::make_unique<GroupSettings>(iniFile, m_env.systemSettingsFiles);
-    m_notify = std::make_unique<NotifySettings>(iniFile, m_env.systemSettingsFiles);
-    m_keep = std::make_unique<KeepSettings>(iniFile, m_env.systemSettingsFiles);
+                            QLatin1String(PortanaIni::FileName);
+    m_ini = std::make_unique<PortanaIni>(iniFile, m_env.systemSettingsFiles);
     m_composer = std::make_unique<Composer>(*m_transport, *m_user, *m_users, *m_history,
                                             *m_env.clock, *m_dialogs);
     m_peers =
-        std::make_unique<PeerSearch>(*m_transport, settings, *m_users, *m_env.clock, *m_search,
+        std::make_unique<PeerSearch>(*m_transport, settings, *m_users, *m_env.clock, *m_ini,
                                      PeerSearch::Network{m_env.broadcastAddress, m_env.interfaces});
     m_gate = std::make_unique<PasswordGate>(m_settings->settings());
     m_inbox = std::make_unique<Inbox>(&m_kept->inbox());
@@ -99,7 +93,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_arrivals = std::make_unique<ArrivalPolicy>([this] {
         const OptSettings &s = m_settings->settings();
         return ArrivalPolicy::Facts{m_hasTray, m_windows->messagesShown(), s.blinkIcon, s.rcvButton,
-                                    m_notify->withTray()};
+                                    m_ini->options().notifyWithTray};
     });
     m_remote = std::make_unique<RemoteControl>(*m_composer, *m_peers, *m_users, *m_user, *m_note,
                                                [this] { return m_inbox->recvCount(); });
@@ -107,20 +101,19 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_autostart = std::make_unique<Autostart>(m_env.autostartFolder, m_env.programPath);
     // The windows are made when first needed: a copy that only waits in the
     // tray never builds them (nor loads their fonts).
-    m_windows = std::make_unique<Windows>(
-        Windows::Parts{*m_settings, *m_search, *m_notify, *m_keep, *m_dialogs, *m_env.clock,
-                       *m_theme, *m_tray, *m_composer, *m_peers, *m_users, *m_groups, *m_inbox,
-                       *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart});
+    m_windows = std::make_unique<Windows>(Windows::Parts{
+        *m_settings, *m_ini, *m_dialogs, *m_env.clock, *m_theme, *m_tray, *m_composer, *m_peers,
+        *m_users, *m_inbox, *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart});
     // Every part that is a QObject also hangs in the program's object tree,
     // where inspection tools find it by type, as they find a window's
     // controls by name. The pointers above still decide the order of teardown.
     for (QObject *part : std::initializer_list<QObject *>{
-             m_ownPort.get(),  m_settings.get(), m_search.get(), m_groups.get(),
-             m_notify.get(),   m_keep.get(),     m_kept.get(),   m_theme.get(),
-             m_history.get(),  m_users.get(),    m_note.get(),   m_dispatcher.get(),
-             m_composer.get(), m_peers.get(),    m_inbox.get(),  m_arrivalsKept.get(),
-             m_receiver.get(), m_browser.get(),  m_keeper.get(), m_results.get(),
-             m_arrivals.get(), m_remote.get(),   m_tray.get(),   m_windows.get()})
+             m_ownPort.get(),      m_settings.get(), m_ini.get(),     m_kept.get(),
+             m_theme.get(),        m_history.get(),  m_users.get(),   m_note.get(),
+             m_dispatcher.get(),   m_composer.get(), m_peers.get(),   m_inbox.get(),
+             m_arrivalsKept.get(), m_receiver.get(), m_browser.get(), m_keeper.get(),
+             m_results.get(),      m_arrivals.get(), m_remote.get(),  m_tray.get(),
+             m_windows.get()})
         if (part)
             part->setParent(this);
     connectParts();
@@ -128,7 +121,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
 
 void Program::connectParts()
 {
-    wiring::program({*m_port,         *m_kept,        m_kept->store(), *m_settings,   *m_keep,
+    wiring::program({*m_port,         *m_kept,        m_kept->store(), *m_settings,   *m_ini,
                      *m_theme,        *m_history,     *m_browser,      *m_keeper,     *m_inbox,
                      *m_arrivalsKept, *m_receiver,    *m_arrivals,     *m_dispatcher, *m_composer,
                      *m_results,      *m_remote,      *m_users,        *m_note,       *m_tray,
@@ -215,7 +208,7 @@ Program::StartResult Program::start()
     if (m_receiver->waitAgain())
         m_arrivals->waitingAgain();
     // The history as long as the user keeps it: now, and once a day.
-    m_keeper->setRule(m_keep->rule());
+    m_keeper->setRule(m_ini->options().historyKeep);
     m_keeper->apply();
     // Other programs reach this copy once it is the one that runs.
     if (m_env.scripts)

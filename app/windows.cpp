@@ -85,7 +85,7 @@ void Windows::showAwayNote(const QString &note)
 FrmSnd &Windows::frmSnd()
 {
     if (!m_frmSnd) {
-        m_frmSnd = new FrmSnd(m_parts.composer, m_parts.peers, m_parts.users, m_parts.groups,
+        m_frmSnd = new FrmSnd(m_parts.composer, m_parts.peers, m_parts.users, m_parts.ini,
                               m_parts.dialogs, m_parts.settings.settings());
         wiring::sendWindow(*m_frmSnd, *this, m_parts.users, m_parts.peers);
         m_frmSnd->setWeekday(m_weekday);
@@ -184,8 +184,8 @@ void Windows::openLetter()
 void Windows::openOptions()
 {
     if (!m_frmOpt) {
-        m_frmOpt = new FrmOpt(m_parts.settings, m_parts.search, m_parts.notify, m_parts.keep,
-                              m_parts.dialogs, wire::nameLeadsMessage, m_parts.autostart);
+        m_frmOpt = new FrmOpt(m_parts.settings, m_parts.ini, m_parts.dialogs,
+                              wire::nameLeadsMessage, m_parts.autostart);
         m_frmOpt->setWindowIcon(m_parts.theme.normal());
         wiring::optionsWindow(*m_frmOpt, *this);
     } else {

@@ -25,19 +25,16 @@ class FrmSndList;
 class FrmSndOK;
 class FrmSROK;
 class FrmVersion;
-class GroupSettings;
 class HistoryBrowser;
 class HistoryModel;
 class IconTheme;
 class Inbox;
-class KeepSettings;
-class NotifySettings;
 class PasswordGate;
 class PeerSearch;
 class QPoint;
 class QWidget;
 class Receiver;
-class SearchSettings;
+class PortanaIni;
 class SettingsStore;
 class TrayController;
 class UserListModel;
@@ -55,9 +52,7 @@ public:
     struct Parts
     {
         SettingsStore &settings;
-        SearchSettings &search;
-        NotifySettings &notify;
-        KeepSettings &keep;
+        PortanaIni &ini;
         Dialogs &dialogs;
         const Clock &clock;
         IconTheme &theme;
@@ -65,7 +60,6 @@ public:
         Composer &composer;
         PeerSearch &peers;
         UserListModel &users;
-        GroupSettings &groups;
         Inbox &inbox;
         Receiver &receiver;
         PasswordGate &gate;

@@ -317,7 +317,7 @@ int main(int argc, char *argv[])
         // list a couple of thousand a turn, and the sweep deletes them
         // (with their terms) in small steps, while the event loop turns.
         HistoryKeeper keeper(model, clock, [](qint64) { return false; });
-        keeper.setRule({KeepSettings::Keep::Rows, 1000});
+        keeper.setRule({KeepRule::Keep::Rows, 1000});
         QElapsedTimer all, tick;
         qint64 longest = 0;
         QTimer beat;

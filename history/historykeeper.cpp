@@ -41,7 +41,7 @@ HistoryKeeper::HistoryKeeper(HistoryModel &history, const Clock &clock,
     connect(&m_daily, &QTimer::timeout, this, &HistoryKeeper::apply);
 }
 
-void HistoryKeeper::setRule(const KeepSettings::Rule &rule)
+void HistoryKeeper::setRule(const KeepRule &rule)
 {
     m_rule = rule;
 }
@@ -49,7 +49,7 @@ void HistoryKeeper::setRule(const KeepSettings::Rule &rule)
 void HistoryKeeper::apply()
 {
     m_daily.start();
-    if (m_rule.keep == KeepSettings::Keep::All)
+    if (m_rule.keep == KeepRule::Keep::All)
         return;
     m_spared = 0;
     m_step.start();
@@ -59,7 +59,7 @@ void HistoryKeeper::step()
 {
     int drop = 0;
     const int count = m_history.rowCount();
-    if (m_rule.keep == KeepSettings::Keep::Rows) {
+    if (m_rule.keep == KeepRule::Keep::Rows) {
         drop = std::min(StepRows, count - m_spared - m_rule.count);
     } else {
         const QDate cutoff = m_clock.now().date().addDays(-m_rule.count + 1);

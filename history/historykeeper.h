@@ -1,6 +1,6 @@
 #pragma once
 
-#include "keepsettings.h"
+#include "keeprule.h"
 
 #include <QObject>
 #include <QTimer>
@@ -9,7 +9,7 @@
 class Clock;
 class HistoryModel;
 
-// Keeps the history as long as the user chose (KeepSettings): at start and
+// Keeps the history as long as the user chose (KeepRule): at start and
 // once a day the oldest rows leave the list, a couple of thousand a turn
 // of the event loop, and the store's sweep deletes them in small steps.
 // A row whose message still waits in the inbox stays (at the top).
@@ -21,7 +21,8 @@ public:
     HistoryKeeper(HistoryModel &history, const Clock &clock, std::function<bool(qint64)> waiting,
                   QObject *parent = nullptr);
 
-    void setRule(const KeepSettings::Rule &rule);
+    void setRule(const KeepRule &rule);
+    const KeepRule &rule() const { return m_rule; }
     // Applies the rule now, and again a day later.
     void apply();
     bool busy() const { return m_step.isActive(); }
@@ -37,7 +38,7 @@ private:
     HistoryModel &m_history;
     const Clock &m_clock;
     std::function<bool(qint64)> m_waiting;
-    KeepSettings::Rule m_rule;
+    KeepRule m_rule;
     int m_spared = 0; // rows at the top that stay whatever their age
     QTimer m_step;
     QTimer m_daily;

@@ -2,7 +2,7 @@
 
 #include "clock.h"
 #include "optsettings.h"
-#include "searchsettings.h"
+#include "portanaini.h"
 #include "transport.h"
 #include "userlistmodel.h"
 #include "wire.h"
@@ -11,10 +11,9 @@
 #include <QHostInfo>
 
 PeerSearch::PeerSearch(Transport &transport, const OptSettings &settings, UserListModel &users,
-                       const Clock &clock, const SearchSettings &targets, Network network,
-                       QObject *parent)
+                       const Clock &clock, const PortanaIni &ini, Network network, QObject *parent)
     : QObject(parent), m_transport(transport), m_settings(settings), m_users(users), m_clock(clock),
-      m_targets(targets), m_network(std::move(network)), m_pacer(clock)
+      m_ini(ini), m_network(std::move(network)), m_pacer(clock)
 {
     m_paceTimer.setSingleShot(true);
     connect(&m_paceTimer, &QTimer::timeout, this, &PeerSearch::pump);
@@ -61,7 +60,7 @@ void PeerSearch::begin()
     m_searchedAt = m_clock.now();
     emit started();
     quint32 addresses = 0;
-    for (const QString &line : m_targets.targets()) {
+    for (const QString &line : m_ini.options().searchTargets) {
         const auto parsed = searchtargets::parse(line);
         const auto *target = std::get_if<searchtargets::Target>(&parsed);
         // The options page refuses such lines; a hand-edited file may hold
@@ -123,7 +122,7 @@ bool PeerSearch::isOneHost(quint32 address) const
     for (const QString &broadcast : searchAddresses(m_network.broadcast, cards))
         if (QHostAddress(broadcast).toIPv4Address() == address)
             return false;
-    for (const QString &line : m_targets.targets()) {
+    for (const QString &line : m_ini.options().searchTargets) {
         const auto parsed = searchtargets::parse(line);
         if (const auto *t = std::get_if<searchtargets::Target>(&parsed);
             t && t->broadcast == address)

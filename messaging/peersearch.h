@@ -12,7 +12,7 @@
 
 class Clock;
 class QHostInfo;
-class SearchSettings;
+class PortanaIni;
 class Transport;
 class UserListModel;
 struct OptSettings;
@@ -36,7 +36,7 @@ public:
     };
 
     PeerSearch(Transport &transport, const OptSettings &settings, UserListModel &users,
-               const Clock &clock, const SearchSettings &targets, Network network,
+               const Clock &clock, const PortanaIni &ini, Network network,
                QObject *parent = nullptr);
 
     // 再検索, and the send window opening: empties the list, then asks the network.
@@ -69,7 +69,7 @@ private:
     const OptSettings &m_settings;
     UserListModel &m_users;
     const Clock &m_clock;
-    const SearchSettings &m_targets;
+    const PortanaIni &m_ini;
     Network m_network;
     SearchPacer m_pacer;
     QTimer m_paceTimer;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "groupsettings.h"
+#include "group.h"
 #include "wire.h"
 
 #include <QAbstractTableModel>

@@ -9,16 +9,14 @@ IniLayers::IniLayers(QString userFile, QStringList systemFiles)
 {
 }
 
-bool IniLayers::read(const QString &key, const std::function<void(QSettings &)> &reader) const
+bool IniLayers::read(const std::function<bool(QSettings &)> &reader) const
 {
     for (const QString &file : QStringList{m_userFile} + m_systemFiles) {
         if (!QFileInfo(file).isFile())
             continue;
         QSettings ini(file, QSettings::IniFormat);
-        if (ini.contains(key)) {
-            reader(ini);
+        if (reader(ini))
             return true;
-        }
     }
     return false;
 }

@@ -17,8 +17,9 @@ public:
     // systemFiles: most important first, as XDG_CONFIG_DIRS lists them.
     IniLayers(QString userFile, QStringList systemFiles);
 
-    // Reads the most important file that holds key; false when none does.
-    bool read(const QString &key, const std::function<void(QSettings &)> &reader) const;
+    // Gives reader each file in turn, most important first, until it reads
+    // one (returns true); false when none did.
+    bool read(const std::function<bool(QSettings &)> &reader) const;
     // Writes into the user's file; false when it could not be written.
     bool write(const std::function<void(QSettings &)> &writer) const;
 

@@ -10,9 +10,9 @@
 #include "historykeeper.h"
 #include "icontheme.h"
 #include "inbox.h"
-#include "keepsettings.h"
 #include "keptstore.h"
 #include "notifier.h"
+#include "portanaini.h"
 #include "program.h"
 #include "receiver.h"
 #include "remotecontrol.h"
@@ -126,9 +126,11 @@ void program(const ProgramParts &p, const std::function<void()> &end)
     // Settings put in force by the options dialog show at once.
     QObject::connect(&p.settings, &SettingsStore::changed, windows, &Windows::applyAppearance);
     HistoryKeeper &keeper = p.keeper;
-    KeepSettings &keep = p.keep;
-    QObject::connect(&keep, &KeepSettings::changed, &keeper, [&keeper, &keep] {
-        keeper.setRule(keep.rule());
+    PortanaIni &ini = p.ini;
+    QObject::connect(&ini, &PortanaIni::changed, &keeper, [&keeper, &ini] {
+        if (keeper.rule() == ini.options().historyKeep)
+            return;
+        keeper.setRule(ini.options().historyKeep);
         keeper.apply();
     });
     QObject::connect(&p.inbox, &Inbox::changed, &p.remote, &ScriptTarget::stateChanged);

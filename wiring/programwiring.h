@@ -13,7 +13,7 @@ class HistoryBrowser;
 class HistoryKeeper;
 class HistoryModel;
 class Inbox;
-class KeepSettings;
+class PortanaIni;
 class Notifier;
 class DatagramPort;
 class IconTheme;
@@ -42,7 +42,7 @@ struct ProgramParts
     KeptStore &kept;
     Store &store;
     SettingsStore &settings;
-    KeepSettings &keep;
+    PortanaIni &ini;
     IconTheme &theme;
     HistoryModel &history;
     HistoryBrowser &browser;

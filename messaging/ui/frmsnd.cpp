@@ -4,10 +4,10 @@
 #include "composer.h"
 #include "controls.h"
 #include "dialogs.h"
-#include "groupsettings.h"
 #include "optsettings.h"
 #include "peersearch.h"
 #include "plaintitle.h"
+#include "portanaini.h"
 #include "sendwindowlayout.h"
 #include "twips.h"
 #include "userlistmodel.h"
@@ -32,9 +32,9 @@ enum GroupItem { Register = 1, Remove };
 
 } // namespace
 
-FrmSnd::FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, GroupSettings &groups,
+FrmSnd::FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, PortanaIni &ini,
                Dialogs &dialogs, const OptSettings &settings, QWidget *parent)
-    : QWidget(parent), m_composer(composer), m_peers(peers), m_users(users), m_groups(groups),
+    : QWidget(parent), m_composer(composer), m_peers(peers), m_users(users), m_ini(ini),
       m_dialogs(dialogs), m_settings(settings)
 {
     setObjectName(QStringLiteral("FrmSnd"));
@@ -97,7 +97,7 @@ FrmSnd::FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, Grou
     // A new search empties the list, and the choice with it (without a word).
     connect(&m_users, &UserListModel::modelReset, this, &FrmSnd::ListView1_SelectionChanged);
     connect(CboGroup, &QComboBox::activated, this, &FrmSnd::CboGroup_Activated);
-    connect(&m_groups, &GroupSettings::changed, this, &FrmSnd::listGroups);
+    connect(&m_ini, &PortanaIni::changed, this, &FrmSnd::listGroups);
 
     const QScreen *screen = twips::screenOf(this);
     const QSize design = twips::toPixels(SendWindowDesign::Width - FrameWidth,
@@ -237,12 +237,13 @@ void FrmSnd::ListView1_SelectionChanged()
 void FrmSnd::listGroups()
 {
     CboGroup->clear();
-    for (const Group &g : m_groups.groups())
+    const QList<Group> &groups = m_ini.options().groups;
+    for (const Group &g : groups)
         CboGroup->addItem(g.name);
-    if (!m_groups.groups().isEmpty())
+    if (!groups.isEmpty())
         CboGroup->insertSeparator(CboGroup->count());
     CboGroup->addItem(QStringLiteral("選んだ人をｸﾞﾙｰﾌﾟに登録..."), Register);
-    if (!m_groups.groups().isEmpty())
+    if (!groups.isEmpty())
         CboGroup->addItem(QStringLiteral("ｸﾞﾙｰﾌﾟを削除..."), Remove);
     CboGroup->setCurrentIndex(CboGroup->findText(m_group));
 }
@@ -261,9 +262,10 @@ void FrmSnd::CboGroup_Activated(int index)
 
 void FrmSnd::chooseGroup(const QString &name)
 {
-    const auto group = std::find_if(m_groups.groups().begin(), m_groups.groups().end(),
+    const QList<Group> &groups = m_ini.options().groups;
+    const auto group = std::find_if(groups.begin(), groups.end(),
                                     [&name](const Group &g) { return g.name == name; });
-    if (group == m_groups.groups().end())
+    if (group == groups.end())
         return;
     m_group = name;
     const UserListModel::Found found = m_users.find(group->members);
@@ -305,14 +307,23 @@ void FrmSnd::registerGroup()
     for (int row : rows)
         group.members << m_users.memberAt(row);
     m_group = group.name;
-    if (!m_groups.save(group))
-        tell(QStringLiteral("ｸﾞﾙｰﾌﾟを保存できませんでした。"));
+    IniOptions edited = m_ini.options();
+    putGroup(edited.groups, group);
+    saveGroups(edited);
 }
 
 void FrmSnd::tell(const QString &text)
 {
     m_dialogs.messageBox({text, QStringLiteral("ぽるとな～"), Dialogs::Icon::Exclamation,
                           Dialogs::Buttons::Ok, Dialogs::Ok});
+}
+
+void FrmSnd::saveGroups(const IniOptions &edited)
+{
+    // Not saved: the groups are in force all the same, and the next change
+    // writes them again.
+    for (const QString &unsaved : m_ini.commit(edited))
+        tell(unsaved);
 }
 
 void FrmSnd::removeGroup()
@@ -325,8 +336,9 @@ void FrmSnd::removeGroup()
              Dialogs::No}) != Dialogs::Yes)
         return;
     const QString name = std::exchange(m_group, QString());
-    if (!m_groups.remove(name))
-        tell(QStringLiteral("ｸﾞﾙｰﾌﾟを保存できませんでした。"));
+    IniOptions edited = m_ini.options();
+    edited.groups.removeIf([&name](const Group &g) { return g.name == name; });
+    saveGroups(edited);
 }
 
 void FrmSnd::ListView1_ItemClick(const QModelIndex &index)

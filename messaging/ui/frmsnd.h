@@ -6,7 +6,8 @@ struct Appearance;
 class Composer;
 class PeerSearch;
 class Dialogs;
-class GroupSettings;
+class PortanaIni;
+struct IniOptions;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -28,7 +29,7 @@ public:
     static constexpr double FrameWidth = 120;
     static constexpr double FrameHeight = 420;
 
-    FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, GroupSettings &groups,
+    FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, PortanaIni &ini,
            Dialogs &dialogs, const OptSettings &settings, QWidget *parent = nullptr);
 
     // A peer's away note, asked for from here: it takes the message box's
@@ -88,6 +89,7 @@ private:
     void chooseGroup(const QString &name);
     void registerGroup();
     void removeGroup();
+    void saveGroups(const IniOptions &edited);
     void tell(const QString &text);
     // The chosen rows, in the list's order.
     QList<int> selectedRows() const;
@@ -100,7 +102,7 @@ private:
     Composer &m_composer;
     PeerSearch &m_peers;
     UserListModel &m_users;
-    GroupSettings &m_groups;
+    PortanaIni &m_ini; // its groups
     Dialogs &m_dialogs;
     const OptSettings &m_settings;
     bool m_standsInForTray = false;

@@ -372,12 +372,12 @@ void HistoryTest::keepingReadsTheDatesRowsCarry()
             out << m_model->row(n).message;
         return out;
     };
-    keeper.setRule({KeepSettings::Keep::Days, 10});
+    keeper.setRule({KeepRule::Keep::Days, 10});
     keeper.apply();
     QVERIFY(applied.wait(2000));
     QCOMPARE(listed(), (QStringList{u"3"_s, u"4"_s, u"5"_s}));
     // The last N rows count every row, whatever its date.
-    keeper.setRule({KeepSettings::Keep::Rows, 2});
+    keeper.setRule({KeepRule::Keep::Rows, 2});
     keeper.apply();
     QVERIFY(applied.wait(2000));
     QCOMPARE(listed(), (QStringList{u"4"_s, u"5"_s}));

@@ -3,9 +3,7 @@
 #include "autostart.h"
 #include "fakes.h"
 #include "frmopt.h"
-#include "keepsettings.h"
-#include "notifysettings.h"
-#include "searchsettings.h"
+#include "portanaini.h"
 #include "settingsstore.h"
 
 #include <QCheckBox>
@@ -55,11 +53,9 @@ void FrmOptTest::eachBoxItsOwnField()
     SettingsStore store(dir.path(), dialogs);
     store.settings().fontName = QStringLiteral("F");
     Autostart autostart(dir.filePath(QStringLiteral("autostart")), QStringLiteral("/p"));
-    SearchSettings search(dir.filePath(QStringLiteral("portana.ini")), {});
-    NotifySettings notify(dir.filePath(QStringLiteral("portana.ini")), {});
-    KeepSettings keep(dir.filePath(QStringLiteral("portana.ini")), {});
+    PortanaIni ini(dir.filePath(QStringLiteral("portana.ini")), {});
     FrmOpt w(
-        store, search, notify, keep, dialogs, [](const QString &) { return true; }, autostart);
+        store, ini, dialogs, [](const QString &) { return true; }, autostart);
     QVERIFY(store.optWrite());
     QFile file(store.filePath());
     QVERIFY(file.open(QIODevice::ReadOnly));

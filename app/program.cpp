@@ -1,5 +1,6 @@
 #include "program.h"
 
+#include "answersender.h"
 #include "arrivalpolicy.h"
 #include "arrivals.h"
 #include "autostart.h"
@@ -72,16 +73,16 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     const QString iniFile = QFileInfo(m_settings->filePath()).absolutePath() + u'/' +
                             QLatin1String(PortanaIni::FileName);
     m_ini = std::make_unique<PortanaIni>(iniFile, m_env.systemSettingsFiles);
-    m_composer = std::make_unique<Composer>(*m_transport, *m_user, *m_users, *m_history,
-                                            *m_env.clock, *m_dialogs);
+    m_composer =
+        std::make_unique<Composer>(*m_transport, *m_user, *m_users, *m_history, *m_env.clock);
+    m_answers = std::make_unique<AnswerSender>(*m_transport, *m_composer, *m_user);
     m_peers =
         std::make_unique<PeerSearch>(*m_transport, settings, *m_users, *m_env.clock, *m_ini,
                                      PeerSearch::Network{m_env.broadcastAddress, m_env.interfaces});
     m_gate = std::make_unique<PasswordGate>(m_settings->settings());
     m_inbox = std::make_unique<Inbox>(&m_kept->inbox());
     m_arrivalsKept = std::make_unique<Arrivals>(*m_inbox, *m_history);
-    m_receiver = std::make_unique<Receiver>(*m_inbox, *m_transport, *m_composer, *m_history,
-                                            *m_user, *m_gate);
+    m_receiver = std::make_unique<Receiver>(*m_inbox, *m_answers, *m_history, *m_gate);
     m_browser = std::make_unique<HistoryBrowser>(*m_history, *m_env.clock, *m_dialogs);
     m_keeper = std::make_unique<HistoryKeeper>(*m_history, *m_env.clock, [this](qint64 key) {
         for (int n = 1; n <= m_inbox->recvCount(); ++n)

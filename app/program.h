@@ -5,6 +5,7 @@
 #include <QObject>
 #include <memory>
 
+class AnswerSender;
 class ArrivalPolicy;
 class Arrivals;
 class Autostart;
@@ -77,6 +78,7 @@ private:
     std::unique_ptr<Transport> m_transport;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<Composer> m_composer;
+    std::unique_ptr<AnswerSender> m_answers;
     std::unique_ptr<PeerSearch> m_peers;
     std::unique_ptr<NetworkSearch> m_networkSearch;
     std::unique_ptr<ResultPresenter> m_results;

@@ -1,12 +1,12 @@
 // One datagram from anywhere through the whole receiving path: the
 // dispatcher, the user list, the history, the inbox and the result reports,
-// with doubles for the socket, the clock and the message boxes.
+// with doubles for the socket and the clock.
+#include "answersender.h"
 #include "arrivals.h"
 #include "awaynote.h"
 #include "clock.h"
 #include "composer.h"
 #include "datagramport.h"
-#include "dialogs.h"
 #include "dispatcher.h"
 #include "historymodel.h"
 #include "inbox.h"
@@ -30,19 +30,6 @@ struct Port final : DatagramPort
     bool send(const QString &, const QByteArray &bytes) override { return !bytes.isEmpty(); }
 };
 
-struct Boxes final : Dialogs
-{
-    Answer messageBox(const Box &box) override { return box.defaultAnswer; }
-    QString openFileName(const QString &) override { return {}; }
-    QString saveFileName(const QString &) override { return {}; }
-    std::optional<quint32> chooseColor(quint32) override { return {}; }
-    std::optional<Font> chooseFont(const Font &) override { return {}; }
-    std::optional<QString> askText(const QString &, const QString &, const QString &) override
-    {
-        return {};
-    }
-};
-
 struct FixedClock final : Clock
 {
     QDateTime now() const override { return QDateTime(QDate(2026, 12, 8), QTime(10, 15)); }
@@ -54,7 +41,6 @@ struct FixedClock final : Clock
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     Port port;
-    Boxes boxes;
     FixedClock clock;
     OptSettings settings;
     settings.rcvButton = true;
@@ -66,10 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Transport transport(port);
     Dispatcher dispatcher(port, transport, settings, user, users, note, clock);
     wiring::portToDispatcher(port, dispatcher);
-    Composer composer(transport, user, users, history, clock, boxes);
+    Composer composer(transport, user, users, history, clock);
+    AnswerSender answers(transport, composer, user);
     PasswordGate gate(settings);
     Inbox inbox;
-    Receiver receiver(inbox, transport, composer, history, user, gate);
+    Receiver receiver(inbox, answers, history, gate);
     wiring::inboxToReceiver(inbox, receiver);
     Arrivals arrivals(inbox, history);
     wiring::dispatcherToArrivals(dispatcher, arrivals);

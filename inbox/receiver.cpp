@@ -1,17 +1,14 @@
 #include "receiver.h"
 
-#include "composer.h"
+#include "answersender.h"
 #include "fieldtext.h"
 #include "historymodel.h"
 #include "inbox.h"
-#include "localuser.h"
 #include "passwordgate.h"
-#include "transport.h"
 
-Receiver::Receiver(Inbox &inbox, Transport &transport, Composer &composer, HistoryModel &history,
-                   const LocalUser &user, PasswordGate &gate, QObject *parent)
-    : QObject(parent), m_inbox(inbox), m_transport(transport), m_composer(composer),
-      m_history(history), m_user(user), m_gate(gate)
+Receiver::Receiver(Inbox &inbox, AnswerSender &answers, HistoryModel &history, PasswordGate &gate,
+                   QObject *parent)
+    : QObject(parent), m_inbox(inbox), m_answers(answers), m_history(history), m_gate(gate)
 {
 }
 
@@ -40,7 +37,7 @@ bool Receiver::sendOpenConfirm()
     if (e.recvOpen)
         return true;
     // Not told: tried again at the next opening.
-    if (!m_transport.send(e.recvIp, wire::openConfirm(m_user.sendName(), e.recvRowNo)))
+    if (!m_answers.openConfirm(e.recvIp, e.recvRowNo))
         return false;
     const qint64 logKey = e.recvLogKey;
     m_inbox.keep([&] {
@@ -98,20 +95,22 @@ Receiver::Replied Receiver::reply(const QString &replyText)
         return Replied::Refused;
     const QString text = fieldtext::crlf(replyText);
     const InboxEntry e = m_inbox.current();
-    bool delivered = false;
+    Posted posted = Posted::Refused;
     bool last = false;
     // The reply's history row and the end of its entry are kept together.
     const bool kept = m_inbox.keep([&] {
-        delivered = m_composer.deliver(e.recvIp, e.recvName, m_user.sendName(), text);
-        if (!delivered)
+        posted = m_answers.reply(e.recvIp, e.recvName, text);
+        if (posted != Posted::Sent)
             return;
         m_inbox.removeCurrent();
         last = m_inbox.recvCount() == 0;
         if (last)
             m_inbox.drop();
     });
-    if (!delivered)
-        return Replied::Refused;
+    if (posted == Posted::TooLong)
+        return Replied::TooLong;
+    if (posted != Posted::Sent)
+        return Replied::NotSent;
     emit replied(text);
     resetTrayIcon();
     // Not kept: the entry still waits, as the store says.
@@ -123,7 +122,7 @@ void Receiver::hold()
     if (!m_alertUp || !m_inbox.isLive())
         return;
     resetTrayIcon();
-    m_transport.send(m_inbox.current().recvIp, wire::hold(m_user.sendName()));
+    m_answers.hold(m_inbox.current().recvIp);
 }
 
 void Receiver::discard()
@@ -141,7 +140,7 @@ void Receiver::discard()
         return;
     resetTrayIcon();
     if (live)
-        m_transport.send(e.recvIp, wire::discard(m_user.sendName(), e.recvRowNo));
+        m_answers.discard(e.recvIp, e.recvRowNo);
 }
 
 QString Receiver::quoted(const QString &body, const QString &reply)

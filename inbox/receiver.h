@@ -6,12 +6,10 @@
 #include <QString>
 #include <optional>
 
-class Composer;
+class AnswerSender;
 class HistoryModel;
 class Inbox;
-class LocalUser;
 class PasswordGate;
-class Transport;
 
 // The receiving side's answers: sends this user's answers to the entry on
 // display (open confirmation, reply, hold, discard); Arrivals keeps what arrives.
@@ -22,10 +20,12 @@ class Receiver : public QObject
 public:
     // Opened, but the sender could not be told (tried again at the next opening).
     enum class Opening { Closed, Opened, OpenedUntold, AskPassword };
-    enum class Replied { Empty, Refused, Stays, Done };
+    // Refused: nothing waits to be answered. TooLong and NotSent: the reply
+    // did not leave, and the entry still waits.
+    enum class Replied { Empty, Refused, TooLong, NotSent, Stays, Done };
 
-    Receiver(Inbox &inbox, Transport &transport, Composer &composer, HistoryModel &history,
-             const LocalUser &user, PasswordGate &gate, QObject *parent = nullptr);
+    Receiver(Inbox &inbox, AnswerSender &answers, HistoryModel &history, PasswordGate &gate,
+             QObject *parent = nullptr);
 
     // The inbox kept an arrival: the alert goes up. One that was not kept
     // never raises it.
@@ -71,10 +71,8 @@ private:
     void resetTrayIcon();
 
     Inbox &m_inbox;
-    Transport &m_transport;
-    Composer &m_composer;
+    AnswerSender &m_answers;
     HistoryModel &m_history;
-    const LocalUser &m_user;
     PasswordGate &m_gate;
     bool m_alertUp = false;
 };

@@ -2,7 +2,6 @@
 
 #include "clock.h"
 #include "cp932.h"
-#include "dialogs.h"
 #include "fieldtext.h"
 #include "historymodel.h"
 #include "localuser.h"
@@ -11,9 +10,9 @@
 #include "wire.h"
 
 Composer::Composer(Transport &transport, const LocalUser &user, UserListModel &users,
-                   HistoryModel &history, const Clock &clock, Dialogs &dialogs)
+                   HistoryModel &history, const Clock &clock)
     : m_transport(transport), m_user(user), m_users(users), m_history(history), m_clock(clock),
-      m_dialogs(dialogs), m_round(transport, history, clock, this)
+      m_round(transport, history, clock, this)
 {
 }
 
@@ -22,33 +21,39 @@ bool Composer::askNote()
     return m_transport.send(m_users.selectedPeerAddress(), wire::letterRequest());
 }
 
-bool Composer::send(const QString &recipient, const QString &typed)
+QString refusalText(Posted posted)
+{
+    switch (posted) {
+    case Posted::NoRecipient:
+        return QStringLiteral("送信先を指定してください。");
+    case Posted::NoText:
+        return QStringLiteral("ﾒｯｾｰｼﾞを入力してください。");
+    case Posted::NotListed:
+        return QStringLiteral("送信先を一覧からｸﾘｯｸしてください。");
+    case Posted::TooLong:
+        return QStringLiteral("ﾒｯｾｰｼﾞが長すぎます。\r") + QString::number(wire::MaxDatagramBytes) +
+               QStringLiteral(" ﾊﾞｲﾄ以内にしてください。");
+    case Posted::Refused:
+        return QStringLiteral("ﾒｯｾｰｼﾞを送信できませんでした。\r入力した内容は残してあります。");
+    case Posted::Sent:
+    case Posted::Declined:
+        break;
+    }
+    return {};
+}
+
+Composer::Posted Composer::send(const QString &recipient, const QString &typed)
 {
     const QString text = fieldtext::crlf(typed);
     if (recipient.isEmpty())
-        return refuse(QStringLiteral("送信先を指定してください。"));
+        return Posted::NoRecipient;
     if (text.isEmpty())
-        return refuse(QStringLiteral("ﾒｯｾｰｼﾞを入力してください。"));
+        return Posted::NoText;
     // A name typed by hand names no address: nothing would leave.
     const QString peer = m_users.selectedPeerAddress();
     if (peer.isEmpty())
-        return refuse(QStringLiteral("送信先を一覧からｸﾘｯｸしてください。"));
-    return deliver(peer, recipient, m_user.composeName(), text);
-}
-
-bool Composer::deliver(const QString &peer, const QString &recipient, const QString &nameField,
-                       const QString &text)
-{
-    switch (post(peer, recipient, nameField, text)) {
-    case Posted::Sent:
-        return true;
-    case Posted::TooLong:
-        return refuse(tooLong());
-    case Posted::Refused:
-        break;
-    }
-    return refuse(QStringLiteral("ﾒｯｾｰｼﾞを送信できませんでした。\r"
-                                 "入力した内容は残してあります。"));
+        return Posted::NotListed;
+    return post(peer, recipient, m_user.composeName(), text);
 }
 
 Composer::Posted Composer::post(const QString &peer, const QString &recipient,
@@ -70,22 +75,19 @@ Composer::Posted Composer::post(const QString &peer, const QString &recipient,
     return Posted::Sent;
 }
 
-bool Composer::sendToEach(const std::vector<SendRound::Recipient> &recipients, const QString &typed)
+Composer::Posted Composer::sendToEach(const std::vector<SendRound::Recipient> &recipients,
+                                      const QString &typed, const Confirm &confirm)
 {
     const QString text = fieldtext::crlf(typed);
     if (text.isEmpty())
-        return refuse(QStringLiteral("ﾒｯｾｰｼﾞを入力してください。"));
+        return Posted::NoText;
     if (!fits(m_user.composeName(), text))
-        return refuse(tooLong());
+        return Posted::TooLong;
     const int count = int(recipients.size());
-    if (count > MaxUnasked &&
-        m_dialogs.messageBox(
-            {QString::number(count) + QStringLiteral(" 人に送信します。よろしいですか？"),
-             QStringLiteral("ぽるとな～"), Dialogs::Icon::Question, Dialogs::Buttons::YesNo,
-             Dialogs::No}) != Dialogs::Yes)
-        return false;
+    if (count > MaxUnasked && !confirm(count))
+        return Posted::Declined;
     m_round.start(recipients, m_user.composeName(), text);
-    return true;
+    return Posted::Sent;
 }
 
 bool Composer::fits(const QString &nameField, const QString &text)
@@ -94,17 +96,4 @@ bool Composer::fits(const QString &nameField, const QString &text)
     return cp932::encode(
                wire::message(nameField, QStringLiteral("00:00:00"), wire::refField(1), text))
                .size() <= wire::MaxDatagramBytes;
-}
-
-QString Composer::tooLong()
-{
-    return QStringLiteral("ﾒｯｾｰｼﾞが長すぎます。\r") + QString::number(wire::MaxDatagramBytes) +
-           QStringLiteral(" ﾊﾞｲﾄ以内にしてください。");
-}
-
-bool Composer::refuse(const QString &why)
-{
-    m_dialogs.messageBox({why, QStringLiteral("ぽるとな～"), Dialogs::Icon::Exclamation,
-                          Dialogs::Buttons::Ok, Dialogs::Ok});
-    return false;
 }

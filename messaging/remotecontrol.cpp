@@ -90,14 +90,12 @@ void RemoteControl::send(const QString &peer, const QString &typed, Done done)
 void RemoteControl::post(const QString &address, const QString &name, const QString &text,
                          Done done)
 {
-    switch (m_composer.post(address, name, m_user.composeName(), text)) {
-    case Composer::Posted::TooLong:
+    // post gives only Sent, TooLong or Refused.
+    const Posted posted = m_composer.post(address, name, m_user.composeName(), text);
+    if (posted == Posted::TooLong)
         return done(QStringLiteral("invalid"));
-    case Composer::Posted::Refused: // the system would not send it: it never arrives
+    if (posted != Posted::Sent) // the system would not send it: it never arrives
         return done(QStringLiteral("no-answer"));
-    case Composer::Posted::Sent:
-        break;
-    }
     auto *wait = new QObject(this);
     m_pending.push_back({address, std::move(done), wait});
     QTimer::singleShot(AnswerWaitMsecs, wait, [this, wait] {

@@ -6,6 +6,7 @@
 #include "dialogs.h"
 #include "inbox.h"
 #include "plaintitle.h"
+#include "posted.h"
 #include "receiver.h"
 #include "recvwindowlayout.h"
 #include "twips.h"
@@ -151,7 +152,13 @@ void FrmRecv::CmdCback_Click()
     case Receiver::Replied::Empty:
         warn(QStringLiteral("ﾒｯｾｰｼﾞを入力してください。"));
         break;
-    case Receiver::Replied::Refused: // the sending side said why
+    case Receiver::Replied::TooLong:
+        warn(refusalText(Posted::TooLong));
+        break;
+    case Receiver::Replied::NotSent:
+        warn(refusalText(Posted::Refused));
+        break;
+    case Receiver::Replied::Refused:
     case Receiver::Replied::Stays:
         break;
     }

@@ -184,19 +184,26 @@ void FrmSnd::showAwayNote(const QString &note)
 
 void FrmSnd::CmdSend_Click()
 {
-    bool sent = false;
+    Posted posted = Posted::Sent;
     if (const QList<int> rows = selectedRows(); rows.size() > 1) {
         std::vector<SendRound::Recipient> recipients;
         for (int row : rows) {
             const UserListModel::Row &r = m_users.at(row);
             recipients.push_back({r.name, r.address});
         }
-        sent = m_composer.sendToEach(recipients, TxtMsg->toPlainText());
+        posted = m_composer.sendToEach(recipients, TxtMsg->toPlainText(), [this](int count) {
+            return m_dialogs.messageBox({QString::number(count) +
+                                             QStringLiteral(" 人に送信します。よろしいですか？"),
+                                         QStringLiteral("ぽるとな～"), Dialogs::Icon::Question,
+                                         Dialogs::Buttons::YesNo, Dialogs::No}) == Dialogs::Yes;
+        });
     } else {
-        sent = m_composer.send(TxtTO->text(), TxtMsg->toPlainText());
+        posted = m_composer.send(TxtTO->text(), TxtMsg->toPlainText());
     }
-    if (sent)
+    if (posted == Posted::Sent)
         putAway();
+    else if (const QString why = refusalText(posted); !why.isEmpty())
+        tell(why); // the window stays, with what was typed
 }
 
 QList<int> FrmSnd::selectedRows() const

@@ -215,7 +215,8 @@ void ProgramTest::deliveryResultWindows()
     Program &pa = *a;
     part<UserListModel>(pa).setSelectedPeerAddress(B);
 
-    QVERIFY(part<Composer>(pa).send(QStringLiteral("hanako"), QStringLiteral("こんにちは")));
+    QCOMPARE(part<Composer>(pa).send(QStringLiteral("hanako"), QStringLiteral("こんにちは")),
+             Posted::Sent);
     FrmSndOK *ok = nullptr;
     QTRY_VERIFY((ok = topLevel<FrmSndOK>()) && ok->isVisible());
     QCOMPARE(ok->windowTitle(), QStringLiteral("To hanako "));
@@ -227,7 +228,8 @@ void ProgramTest::deliveryResultWindows()
 
     // Small window: the delivery picture, the time, and no closing by itself.
     part<SettingsStore>(pa).settings().sndConfirmMin = 1;
-    QVERIFY(part<Composer>(pa).send(QStringLiteral("hanako"), QStringLiteral("二通目")));
+    QCOMPARE(part<Composer>(pa).send(QStringLiteral("hanako"), QStringLiteral("二通目")),
+             Posted::Sent);
     FrmSROK *small = nullptr;
     QTRY_VERIFY((small = topLevel<FrmSROK>()) && small->isVisible());
     QVERIFY(!control<QLabel>(small, "Image1")->isHidden());
@@ -240,14 +242,16 @@ void ProgramTest::deliveryResultWindows()
     QTest::mouseClick(control<QPushButton>(small, "Command1"), Qt::LeftButton);
     part<SettingsStore>(pa).settings().sndConfirm = 0;
     QSignalSpy results(&part<Dispatcher>(pa), &Dispatcher::delivered);
-    QVERIFY(part<Composer>(pa).send(QStringLiteral("hanako"), QStringLiteral("三通目")));
+    QCOMPARE(part<Composer>(pa).send(QStringLiteral("hanako"), QStringLiteral("三通目")),
+             Posted::Sent);
     QTRY_COMPARE(results.size(), 1);
     QVERIFY(!topLevel<FrmSndOK>());
     QTRY_VERIFY(!topLevel<FrmSROK>());
 
     // A refusal names nobody: it shows all the same, under the last name acknowledged.
     part<SettingsStore>(*b).settings().otherReject = 1;
-    QVERIFY(part<Composer>(pa).send(QStringLiteral("hanako"), QStringLiteral("四通目")));
+    QCOMPARE(part<Composer>(pa).send(QStringLiteral("hanako"), QStringLiteral("四通目")),
+             Posted::Sent);
     QTRY_VERIFY((ok = topLevel<FrmSndOK>()) && ok->isVisible());
     QCOMPARE(ok->windowTitle(), QStringLiteral("To hanako "));
     QCOMPARE(control<QLabel>(ok, "Label1")->text(),
@@ -267,7 +271,7 @@ void ProgramTest::rejectionFromPartnerFilter()
     part<SettingsStore>(pa).settings().sndConfirm = 0; // the rejection shows all the same
     part<UserListModel>(pa).setSelectedPeerAddress(B);
     QSignalSpy arrived(&part<Dispatcher>(pb), &Dispatcher::messageArrived);
-    QVERIFY(part<Composer>(pa).send(QStringLiteral("b"), QStringLiteral("hello")));
+    QCOMPARE(part<Composer>(pa).send(QStringLiteral("b"), QStringLiteral("hello")), Posted::Sent);
     FrmSndOK *ok = nullptr;
     QTRY_VERIFY((ok = topLevel<FrmSndOK>()) && ok->isVisible());
     QCOMPARE(control<QLabel>(ok, "Label1")->text(),
@@ -354,7 +358,7 @@ void ProgramTest::peerNamesShownAsPlainText()
     QVERIFY(a.start() && b.start());
     Program &pa = *a;
     part<UserListModel>(pa).setSelectedPeerAddress(B);
-    QVERIFY(part<Composer>(pa).send(QStringLiteral("b"), QStringLiteral("m")));
+    QCOMPARE(part<Composer>(pa).send(QStringLiteral("b"), QStringLiteral("m")), Posted::Sent);
     FrmSndOK *ok = nullptr;
     QTRY_VERIFY((ok = topLevel<FrmSndOK>()) && ok->isVisible());
     QCOMPARE(ok->windowHandle()->title(), QStringLiteral("To <b>x</b>%1[*] "));

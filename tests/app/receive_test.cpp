@@ -176,7 +176,8 @@ void ReceiveTest::discardDropsAllAndTheNextArrivalStartsAgain()
     Copy c;
     QVERIFY(c.t.start());
     part<UserListModel>(c.p()).setSelectedPeerAddress(QStringLiteral("127.0.9.8"));
-    QVERIFY(part<Composer>(c.p()).send(QStringLiteral("hana"), QStringLiteral("sent by me")));
+    QCOMPARE(part<Composer>(c.p()).send(QStringLiteral("hana"), QStringLiteral("sent by me")),
+             Posted::Sent);
     c.arrive(QStringLiteral("127.0.9.1"), QStringLiteral("Ichi") + sp(16),
              QStringLiteral("31      "));
     c.arrive(QStringLiteral("127.0.9.2"), QStringLiteral("Ni") + sp(18),
@@ -290,6 +291,8 @@ void ReceiveTest::reply()
     c.port().refuse = true; // a reply that cannot leave is kept and not recorded
     control<QPlainTextEdit>(c.w(), "Text2")->setPlainText(QStringLiteral("了解\nです"));
     c.click(control<QPushButton>(c.w(), "CmdCback"));
+    QCOMPARE(c.t.dialogs.shown.last().text,
+             QStringLiteral("ﾒｯｾｰｼﾞを送信できませんでした。\r入力した内容は残してあります。"));
     QCOMPARE(part<HistoryModel>(c.p()).rowCount(), 3);
     QCOMPARE(control<QPlainTextEdit>(c.w(), "Text2")->toPlainText(), QStringLiteral("了解\nです"));
     c.port().refuse = false;

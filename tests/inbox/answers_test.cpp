@@ -1,5 +1,6 @@
 // The receiver's answers as the sender sees them on the wire, over the
 // inbox alone: no window, no program.
+#include "answersender.h"
 #include "arrivals.h"
 #include "awaynote.h"
 #include "composer.h"
@@ -56,6 +57,18 @@ void AnswersTest::answers_data()
         << QStringList{QStringLiteral("untold")};
     QTest::addRow("an empty reply is refused") << QStringLiteral("reply") << QStringList() << false
                                                << QStringList{QStringLiteral("empty")};
+    // A reply that did not leave keeps its entry, and leaves no row.
+    QTest::addRow("a reply too long for a datagram")
+        << QStringLiteral("replyLong") << QStringList() << false
+        << QStringList{QStringLiteral("too long, 1 waiting, 1 rows")};
+    QTest::addRow("a reply the network refuses")
+        << QStringLiteral("refuse replyShort") << QStringList() << false
+        << QStringList{QStringLiteral("not sent, 1 waiting, 1 rows")};
+    QTest::addRow("a reply that leaves ends its entry")
+        << QStringLiteral("replyShort")
+        << QStringList{QStringLiteral("hanako") + QString(14, u' ') +
+                       QStringLiteral("10:15:002       了解")}
+        << false << QStringList{QStringLiteral("done, 0 waiting, 2 rows")};
 }
 
 void AnswersTest::answers()
@@ -76,10 +89,11 @@ void AnswersTest::answers()
     Transport transport(port);
     Dispatcher dispatcher(port, transport, settings, user, users, note, clock);
     wiring::portToDispatcher(port, dispatcher);
-    Composer composer(transport, user, users, history, clock, dialogs);
+    Composer composer(transport, user, users, history, clock);
+    AnswerSender sender(transport, composer, user);
     PasswordGate gate(settings);
     Inbox inbox;
-    Receiver receiver(inbox, transport, composer, history, user, gate);
+    Receiver receiver(inbox, sender, history, gate);
     wiring::inboxToReceiver(inbox, receiver);
     Arrivals arrivals(inbox, history);
     wiring::dispatcherToArrivals(dispatcher, arrivals);
@@ -100,7 +114,14 @@ void AnswersTest::answers()
             got << (receiver.open() == Receiver::Opening::Opened ? u"opened"_s : u"untold"_s);
         else if (step == u"reply")
             got << (receiver.reply(QString()) == Receiver::Replied::Empty ? u"empty"_s : u"sent"_s);
-        else if (step == u"refuse")
+        else if (step == u"replyLong" || step == u"replyShort") {
+            const auto r = receiver.reply(step == u"replyLong" ? QString(32800, u'長') : u"了解"_s);
+            const QString what = r == Receiver::Replied::TooLong   ? u"too long"_s
+                                 : r == Receiver::Replied::NotSent ? u"not sent"_s
+                                 : r == Receiver::Replied::Done    ? u"done"_s
+                                                                   : u"other"_s;
+            got << what + u", %1 waiting, %2 rows"_s.arg(inbox.recvCount()).arg(history.rowCount());
+        } else if (step == u"refuse")
             port.refuse = true;
         else if (step == u"arrive")
             arrive();

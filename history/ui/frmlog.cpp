@@ -99,6 +99,17 @@ FrmLog::FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent)
 
     StatusBar1 = statusBar(this, {{&panel1, 2}, {&panel2, 1}, {&panel3, 3}});
 
+    connectControls();
+
+    const int menuHeight = menuBar->sizeHint().height();
+    const QScreen *screen = twips::screenOf(this);
+    resize(twips::toPixelsX(DesignWidth, screen),
+           twips::toPixelsY(DesignHeight, screen) + menuHeight);
+    refresh();
+}
+
+void FrmLog::connectControls()
+{
     // The list follows the typing once it pauses: a search per keystroke
     // would start over for every character of a word.
     m_pause->setSingleShot(true);
@@ -129,12 +140,6 @@ FrmLog::FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent)
     connect(mnuWrite, &QAction::triggered, &m_browser, &HistoryBrowser::save);
     connect(mnuRead, &QAction::triggered, this, [this] { m_browser.load(false); });
     connect(mnuAdd, &QAction::triggered, this, [this] { m_browser.load(true); });
-
-    const int menuHeight = menuBar->sizeHint().height();
-    const QScreen *screen = twips::screenOf(this);
-    resize(twips::toPixelsX(DesignWidth, screen),
-           twips::toPixelsY(DesignHeight, screen) + menuHeight);
-    refresh();
 }
 
 void FrmLog::find()

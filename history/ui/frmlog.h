@@ -73,6 +73,7 @@ private:
     void relayout();
     void placeLabels();
     // The search as the box and the dates stand, after the typing pauses.
+    void connectControls();
     void find();
     void clearSearch();
     void showModel();

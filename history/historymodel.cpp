@@ -152,11 +152,14 @@ QVariant HistoryModel::cell(qint64 key, int column, int role) const
 {
     if (role == Qt::TextAlignmentRole)
         return column == SendTimeCol ? int(Qt::AlignCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
-    if (role != Qt::DisplayRole)
+    if (role != Qt::DisplayRole && role != Qt::AccessibleDescriptionRole)
         return {};
     const HistoryRow *r = cached(key);
     if (!r)
         return QString();
+    // Read aloud with any cell of its row: the whole message.
+    if (role == Qt::AccessibleDescriptionRole)
+        return r->message;
     switch (column) {
     case DateCol:
         return r->date;

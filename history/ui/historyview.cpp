@@ -1,5 +1,9 @@
 #include "historyview.h"
 
+#include "historyaccessible.h"
+
+#include <QAccessible>
+
 #include <QHeaderView>
 #include <QPaintEvent>
 #include <QPainter>
@@ -8,6 +12,12 @@
 HistoryView::HistoryView(QWidget *parent)
     : QAbstractItemView(parent), m_header(new QHeaderView(Qt::Horizontal, this))
 {
+    // Its rows are read as a table's (Qt knows only its own views' rows).
+    static const bool readable = [] {
+        QAccessible::installFactory(&HistoryAccessible::factory);
+        return true;
+    }();
+    Q_UNUSED(readable);
     m_header->setSectionsClickable(false);
     m_header->setStretchLastSection(false);
     m_header->setObjectName(QStringLiteral("header"));
@@ -274,4 +284,19 @@ void HistoryView::rowsChanged()
 {
     updateGeometries();
     viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::ModelReset);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void HistoryView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QAbstractItemView::currentChanged(current, previous);
+    // A screen reader follows the row the keys move to.
+    if (QAccessible::isActive() && current.isValid() && hasFocus()) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(current.row() * model()->columnCount(rootIndex()) + current.column());
+        QAccessible::updateAccessibility(&event);
+    }
 }

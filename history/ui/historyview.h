@@ -36,6 +36,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void rowsInserted(const QModelIndex &parent, int start, int end) override;
     void reset() override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
     int firstRow() const;

@@ -13,6 +13,7 @@
 #include "wiring.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QDateEdit>
 #include <QFile>
@@ -101,6 +102,7 @@ private slots:
     void theIndexFollowsItsRows_data();
     void theIndexFollowsItsRows();
     void aLongListByKeyboard();
+    void readAloud();
     void aFileThatLoadsIsNotSwept();
 };
 
@@ -320,6 +322,51 @@ void HistorySearchTest::aLongListByKeyboard()
                       view->visualRect(view->model()->index(page, 0)).center());
     QCOMPARE(control<QLabel>(&w.frm, "LblFrom")->text(),
              u"From： 送%1 "_s.arg(page + 1 - int(Rows.size())));
+}
+
+void HistorySearchTest::readAloud()
+{
+    // What a screen reader gets of the list: a table of the rows found,
+    // each cell's text, the whole message as its description, and the row
+    // the keys move to.
+    Window w;
+    w.type(u"議室"_s);
+    auto *view = control<QAbstractItemView>(&w.frm, "LvLog");
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(view);
+    QCOMPARE(list->role(), QAccessible::Table);
+    QAccessibleTableInterface *table = list->tableInterface();
+    QVERIFY(table);
+    QCOMPARE(table->rowCount(), 2);
+    QCOMPARE(table->columnCount(), 6);
+    QCOMPARE(table->columnDescription(2), u"受信者"_s);
+    const auto row = [table](int r) {
+        QStringList cells;
+        for (int c = 0; c < table->columnCount(); ++c)
+            cells << table->cellAt(r, c)->text(QAccessible::Name);
+        return cells;
+    };
+    QCOMPARE(row(0), (QStringList{u"26/11/01"_s, u"鈴木 "_s, u"山田"_s, u"08:00:00"_s,
+                                  u"08:01:00"_s, u"明日の会議室は 3 階です"_s}));
+    QCOMPARE(row(1), (QStringList{u"26/11/02"_s, u"佐藤 "_s, u"taro"_s, u"09:00:00"_s,
+                                  u"09:01:00"_s, u"会議の資料、議室の鍵"_s}));
+    QCOMPARE(table->cellAt(1, 1)->text(QAccessible::Description), u"会議の資料、議室の鍵"_s);
+    QCOMPARE(list->childCount(), 12);
+    QCOMPARE(list->child(7)->text(QAccessible::Name), u"佐藤 "_s);
+    QVERIFY(!table->cellAt(2, 0));
+
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_Down);
+    QAccessibleInterface *focused = list->focusChild();
+    QVERIFY(focused);
+    QCOMPARE(focused->tableCellInterface()->rowIndex(), 1);
+    QVERIFY(focused->state().focused && focused->state().selected);
+    QCOMPARE(table->selectedRows(), QList<int>{1});
+
+    // Another search: the table is the new list.
+    w.type(u"Meeting"_s);
+    QCOMPARE(table->rowCount(), 1);
+    QCOMPARE(table->cellAt(0, 5)->text(QAccessible::Name), u"Meeting OK?"_s);
 }
 
 void HistorySearchTest::aFileThatLoadsIsNotSwept()

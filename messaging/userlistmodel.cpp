@@ -30,9 +30,22 @@ const QString &UserListModel::cell(const Row &row, int column)
 
 QVariant UserListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole)
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
-    return cell(m_rows[size_t(index.row())], index.column());
+    const Row &row = m_rows[size_t(index.row())];
+    if (role == Qt::AccessibleTextRole) {
+        // Read aloud as one sentence: who, and whether a note waits (the
+        // mark is a picture to the ear).
+        const bool note = row.mark == QStringLiteral("○");
+        if (index.column() == NameCol)
+            return row.name.trimmed() + (note ? QStringLiteral("、置き手紙あり") : QString());
+        if (index.column() == MarkCol)
+            return note ? QStringLiteral("置き手紙あり") : QStringLiteral("置き手紙なし");
+        return cell(row, index.column());
+    }
+    if (role != Qt::DisplayRole)
+        return {};
+    return cell(row, index.column());
 }
 
 QVariant UserListModel::headerData(int section, Qt::Orientation orientation, int role) const

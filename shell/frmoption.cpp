@@ -34,9 +34,11 @@ FrmOption::FrmOption(IconTheme &theme, TrayController &tray, SettingsStore &stor
         group->addButton(Option1[size_t(i)], i);
         Image1[size_t(i)] = named(new QLabel(this), "Image1");
         Image1[size_t(i)]->setProperty("Index", i);
+        readAs(Image1[size_t(i)], QStringLiteral("アイコン %1 の通常時").arg(i + 1));
         Image1[size_t(i)]->setPixmap(iconsets::normal(i).pixmap(picture));
         Image2[size_t(i)] = named(new QLabel(this), "Image2");
         Image2[size_t(i)]->setProperty("Index", i);
+        readAs(Image2[size_t(i)], QStringLiteral("アイコン %1 の着信時").arg(i + 1));
         Image2[size_t(i)]->setPixmap(iconsets::arrival(i).pixmap(picture));
         grid->addWidget(Option1[size_t(i)], row, col);
         grid->addWidget(Image1[size_t(i)], row, col + 1);

@@ -25,6 +25,8 @@ FrmVersion::FrmVersion(IconTheme &theme, int phase, QWidget *parent)
     };
     Image1 = label("Image1");
     Image2 = label("Image2");
+    readAs(Image1, QStringLiteral("ぽるとな～"));
+    readAs(Image2, QStringLiteral("ぽるとな～"));
     Image3 = label("Image3");
     Image2->hide(); // the two held pictures: Image1 shows one of them
     Image3->hide();

@@ -38,6 +38,8 @@ FrmLetter::FrmLetter(AwayNote &note, Dialogs &dialogs, QWidget *parent)
     CmdCancel = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), "CmdCancel");
     CmdCancel->setToolTip(QStringLiteral("内容は消去されます。"));
     Image1 = named(new QLabel(this), "Image1");
+    readAs(TxtLetter, QStringLiteral("置き手紙"));
+    readAs(Image1, QStringLiteral("ぽるとな～"));
     StatusBar1 = statusBar(this, {{&panel1, 1}});
 
     connect(TxtLetter, &QPlainTextEdit::textChanged, this,

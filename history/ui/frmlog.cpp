@@ -96,6 +96,15 @@ FrmLog::FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent)
     CmdOK = named(new QPushButton(QStringLiteral("OK"), this), "CmdOK");
     CmdClear = named(new QPushButton(QStringLiteral("履歴ｸﾘｱ"), this), "CmdClear");
     Image1 = named(new QLabel(this), "Image1");
+    readAs(TxtFind, QStringLiteral("検索"),
+           QStringLiteral("送信者、受信者、メッセージから探します"));
+    readAs(DtpFrom, QStringLiteral("検索する期間の最初の日"));
+    readAs(DtpTo, QStringLiteral("検索する期間の最後の日"));
+    readAs(LvLog, QStringLiteral("送受信履歴"));
+    readAs(TxtLog, QStringLiteral("メッセージ"));
+    readAs(CmdBack, QStringLiteral("前の履歴"));
+    readAs(CmdNext, QStringLiteral("次の履歴"));
+    readAs(Image1, QStringLiteral("ぽるとな～"));
 
     StatusBar1 = statusBar(this, {{&panel1, 2}, {&panel2, 1}, {&panel3, 3}});
 

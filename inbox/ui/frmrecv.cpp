@@ -51,6 +51,12 @@ FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, Dialogs &
     CmdDel->setToolTip(QStringLiteral("受信内容は消されます。"));
     Image1 = named(new QLabel(this), "Image1");
     Image2 = named(new QLabel(this), "Image2");
+    readAs(Text1, QStringLiteral("受信メッセージ"));
+    readAs(Text2, QStringLiteral("返信メッセージ"));
+    readAs(Image1, QStringLiteral("ぽるとな～"));
+    readAs(Image2, QStringLiteral("メッセージ着信"));
+    readAs(CmdBack, QStringLiteral("前のメッセージ"));
+    readAs(CmdNext, QStringLiteral("次のメッセージ"));
 
     StatusBar1 = statusBar(this, {{&panel1, 3}, {&panel2, 1}, {&panel3, 2}, {&panel4, 4}});
 

@@ -20,6 +20,8 @@ FrmIPset::FrmIPset(SettingsStore &store, QWidget *parent)
     auto *ipLabel = new QLabel(QStringLiteral("IPｱﾄﾞﾚｽ"), this);
     TxtName = named(new QLineEdit(store.settings().ipSetName, this), "TxtName");
     TxtIP = named(new QLineEdit(store.settings().ipSetAddr, this), "TxtIP");
+    nameLabel->setBuddy(TxtName);
+    ipLabel->setBuddy(TxtIP);
     Command1 = named(new QPushButton(QStringLiteral("OK"), this), "Command1");
     Command1->setDefault(true);
     Command2 = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), "Command2");

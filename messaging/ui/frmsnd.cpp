@@ -63,6 +63,13 @@ FrmSnd::FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, Port
     CmdLetter = named(new QPushButton(QStringLiteral("置き手紙参照"), this), "CmdLetter");
     CmdLetter->setEnabled(false);
     Image1 = named(new QLabel(this), "Image1");
+    // Read aloud as what they are, not by their object names.
+    readAs(TxtTO, QStringLiteral("宛先"));
+    readAs(TxtMsg, QStringLiteral("メッセージ"));
+    readAs(CboGroup, QStringLiteral("グループ"));
+    readAs(ListView1, QStringLiteral("ユーザー一覧"));
+    readAs(Image1, QStringLiteral("ぽるとな～のメニュー"),
+           QStringLiteral("クリックでタスクトレイのメニューを開きます"));
     Image1->setAlignment(Qt::AlignCenter);
     Image1->installEventFilter(this);
     picSplitter = named(new QWidget(this), "picSplitter");

@@ -15,6 +15,17 @@ template <typename T> T *named(T *widget, const char *name)
     return widget;
 }
 
+// What a screen reader says of a control whose object name is no word a
+// person knows: its name, and where that is not enough, a description.
+template <typename T>
+T *readAs(T *widget, const QString &name, const QString &description = QString())
+{
+    widget->setAccessibleName(name);
+    if (!description.isEmpty())
+        widget->setAccessibleDescription(description);
+    return widget;
+}
+
 // A status bar without a size grip; each panel a sunken plain-text label
 // named panel1, panel2, … with its share of the width.
 inline QStatusBar *statusBar(QWidget *parent,

@@ -16,6 +16,8 @@ NetworkPage::NetworkPage(QWidget *parent) : OptionPage(parent)
                        "LblTargets");
     TxtTargets = named(new QPlainTextEdit(this), "TxtTargets");
     TxtTargets->setLineWrapMode(QPlainTextEdit::NoWrap);
+    readAs(TxtTargets, QStringLiteral("ほかのネットワークの検索先"),
+           QStringLiteral("1行に1つ。アドレス、ホスト名、範囲（192.168.12.0/24 など）"));
     LblTargetCheck = named(new QLabel(this), "LblTargetCheck");
     LblTargetCheck->setMinimumHeight(2 * LblTargetCheck->fontMetrics().lineSpacing());
     auto *column = new QVBoxLayout(this);

@@ -51,6 +51,8 @@ OtherPage::OtherPage(Autostart &autostart, Dialogs &dialogs, QWidget *parent)
                        QStringLiteral("最近の件数分だけ保存する")});
     TxtKeep = named(new QSpinBox(this), "TxtKeep");
     TxtKeep->setRange(1, 99999999);
+    readAs(CboKeep, QStringLiteral("履歴の保存"));
+    readAs(TxtKeep, QStringLiteral("保存する日数または件数"));
     auto *keepRow = new QHBoxLayout;
     keepRow->addWidget(LblKeep);
     keepRow->addWidget(CboKeep);

@@ -27,6 +27,10 @@ PasswordPage::PasswordPage(const OptSettings &inForce, Dialogs &dialogs, QWidget
     TxtPw3 = named(new QLineEdit(this), "TxtPw3");
     TxtPw3->setEchoMode(QLineEdit::Password);
     CmdPok = named(new QPushButton(QStringLiteral("OK"), this), "CmdPok");
+    readAs(TxtPw1, QStringLiteral("設定されているパスワード"));
+    readAs(TxtPw2, QStringLiteral("現パスワード"));
+    readAs(TxtPw3, QStringLiteral("新パスワード"));
+    readAs(CmdPok, QStringLiteral("パスワードを設定"));
     auto *grid = new QGridLayout(this);
     grid->addWidget(ChkPw1, 0, 0, 1, 3);
     grid->addWidget(TxtPw1, 1, 1);

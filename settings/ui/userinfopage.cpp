@@ -13,6 +13,9 @@ UserInfoPage::UserInfoPage(NameCheck nameUsable, QWidget *parent)
     Label4 = named(new QLabel(QStringLiteral("ﾕｰｻﾞｰ名を入力してください。（Max12文字）"), this),
                    "Label4");
     TxtName = named(new QLineEdit(this), "TxtName");
+    readAs(TxtName, QStringLiteral("ユーザー名"),
+           QStringLiteral("ここで設定された名前が受信者側へ表示されます。未入力の場合は、ログイン名"
+                          "が表示されます。"));
     Label5 =
         named(new QLabel(QStringLiteral("ここで設定された名前が受信者側へ表示されます。"), this),
               "Label5");

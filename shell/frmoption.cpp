@@ -50,6 +50,7 @@ FrmOption::FrmOption(IconTheme &theme, TrayController &tray, SettingsStore &stor
     grid->addWidget(Line1, 5, 0, 1, 6);
     CmdOK = named(new QPushButton(QStringLiteral("OK"), this), "CmdOK");
     CmdCancel = named(new QPushButton(QStringLiteral("閉じる"), this), "CmdCancel");
+    pressedBy(CmdCancel, QKeySequence(Qt::Key_Escape));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(CmdOK);

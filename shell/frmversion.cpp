@@ -45,6 +45,7 @@ FrmVersion::FrmVersion(IconTheme &theme, int phase, QWidget *parent)
         line->setFrameShadow(QFrame::Sunken);
     }
     Command1 = named(new QPushButton(QStringLiteral("OK"), this), "Command1");
+    pressedBy(Command1, QKeySequence(Qt::Key_Escape));
     Command1->setDefault(true);
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(AnimationMs);

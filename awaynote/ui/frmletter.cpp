@@ -31,11 +31,14 @@ FrmLetter::FrmLetter(AwayNote &note, Dialogs &dialogs, QWidget *parent)
     setWindowTitle(QStringLiteral("置き手紙作成"));
 
     TxtLetter = named(new QPlainTextEdit(this), "TxtLetter");
+    TxtLetter->setTabChangesFocus(true);
     TxtLetter->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     TxtLetter->setPlainText(m_note.text());
     TxtLetter->viewport()->installEventFilter(this);
     CmdOK = named(new QPushButton(QStringLiteral("OK"), this), "CmdOK");
     CmdCancel = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), "CmdCancel");
+    pressedBy(CmdCancel, QKeySequence(Qt::Key_Escape));
+    pressedBy(CmdOK, QKeySequence(QStringLiteral("Ctrl+Return")));
     CmdCancel->setToolTip(QStringLiteral("内容は消去されます。"));
     Image1 = named(new QLabel(this), "Image1");
     readAs(TxtLetter, QStringLiteral("置き手紙"));

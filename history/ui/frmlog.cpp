@@ -95,6 +95,9 @@ FrmLog::FrmLog(HistoryModel &history, HistoryBrowser &browser, QWidget *parent)
     CmdNext->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
     CmdOK = named(new QPushButton(QStringLiteral("OK"), this), "CmdOK");
     CmdClear = named(new QPushButton(QStringLiteral("履歴ｸﾘｱ"), this), "CmdClear");
+    pressedBy(CmdBack, QKeySequence(QStringLiteral("Alt+Left")));
+    pressedBy(CmdNext, QKeySequence(QStringLiteral("Alt+Right")));
+    pressedBy(CmdClear, QKeySequence(QStringLiteral("Alt+C")));
     Image1 = named(new QLabel(this), "Image1");
     readAs(TxtFind, QStringLiteral("検索"),
            QStringLiteral("送信者、受信者、メッセージから探します"));

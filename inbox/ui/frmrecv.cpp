@@ -27,6 +27,9 @@ FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, Dialogs &
 
     Text1 = named(new QPlainTextEdit(this), "Text1");
     Text1->setReadOnly(true);
+    // Read-only, yet the keys (and a screen reader with them) walk its lines.
+    Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Text1->setFocusPolicy(Qt::StrongFocus);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QPalette face = Text1->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
@@ -48,6 +51,12 @@ FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, Dialogs &
     CmdCancel = named(new QPushButton(QStringLiteral("返信保留 "), this), "CmdCancel");
     CmdCancel->setToolTip(QStringLiteral("受信内容は残して画面を閉じます。"));
     CmdDel = named(new QPushButton(QStringLiteral("閉じる"), this), "CmdDel");
+    pressedBy(CmdOPCL, QKeySequence(QStringLiteral("Alt+O")));
+    pressedBy(CmdBack, QKeySequence(QStringLiteral("Alt+Left")));
+    pressedBy(CmdNext, QKeySequence(QStringLiteral("Alt+Right")));
+    pressedBy(CmdInyo, QKeySequence(QStringLiteral("Alt+Q")));
+    pressedBy(CmdCancel, QKeySequence(QStringLiteral("Alt+H")));
+    pressedBy(CmdDel, QKeySequence(Qt::Key_Escape));
     CmdDel->setToolTip(QStringLiteral("受信内容は消されます。"));
     Image1 = named(new QLabel(this), "Image1");
     Image2 = named(new QLabel(this), "Image2");
@@ -57,6 +66,9 @@ FrmRecv::FrmRecv(Inbox &inbox, Receiver &receiver, const Clock &clock, Dialogs &
     readAs(Image2, QStringLiteral("メッセージ着信"));
     readAs(CmdBack, QStringLiteral("前のメッセージ"));
     readAs(CmdNext, QStringLiteral("次のメッセージ"));
+    for (QPlainTextEdit *box : {Text1, Text2})
+        box->setTabChangesFocus(true);
+    readingOrder({Text1, Text2, CmdBack, CmdNext, CmdOPCL, CmdCancel, CmdDel, CmdInyo, CmdCback});
 
     StatusBar1 = statusBar(this, {{&panel1, 3}, {&panel2, 1}, {&panel3, 2}, {&panel4, 4}});
 

@@ -25,6 +25,7 @@ FrmIPset::FrmIPset(SettingsStore &store, QWidget *parent)
     Command1 = named(new QPushButton(QStringLiteral("OK"), this), "Command1");
     Command1->setDefault(true);
     Command2 = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), "Command2");
+    pressedBy(Command2, QKeySequence(Qt::Key_Escape));
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(nameLabel, 0, 0);

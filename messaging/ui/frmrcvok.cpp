@@ -25,6 +25,7 @@ FrmRcvOK::FrmRcvOK(QWidget *parent) : QWidget(parent, Qt::Window)
     for (QLabel *label : {Label1, Label2, Label3})
         label->setTextFormat(Qt::PlainText);
     CmdOK = named(new QPushButton(QStringLiteral("OK"), this), "CmdOK");
+    pressedBy(CmdOK, QKeySequence(Qt::Key_Escape));
     CmdOK->setDefault(true);
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(CloseAfterMs);

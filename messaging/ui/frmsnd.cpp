@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTreeView>
 
@@ -61,6 +62,9 @@ FrmSnd::FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, Port
     CmdCancel = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ "), this), "CmdCancel");
     CmdKensaku = named(new QPushButton(QStringLiteral("再検索"), this), "CmdKensaku");
     CmdLetter = named(new QPushButton(QStringLiteral("置き手紙参照"), this), "CmdLetter");
+    pressedBy(CmdCancel, QKeySequence(Qt::Key_Escape));
+    pressedBy(CmdKensaku, QKeySequence(Qt::Key_F5));
+    pressedBy(CmdLetter, QKeySequence(QStringLiteral("Alt+L")));
     CmdLetter->setEnabled(false);
     Image1 = named(new QLabel(this), "Image1");
     // Read aloud as what they are, not by their object names.
@@ -69,7 +73,7 @@ FrmSnd::FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, Port
     readAs(CboGroup, QStringLiteral("グループ"));
     readAs(ListView1, QStringLiteral("ユーザー一覧"));
     readAs(Image1, QStringLiteral("ぽるとな～のメニュー"),
-           QStringLiteral("クリックでタスクトレイのメニューを開きます"));
+           QStringLiteral("F10 でタスクトレイのメニュー、Shift+F10 で送信のメニューを開きます"));
     Image1->setAlignment(Qt::AlignCenter);
     Image1->installEventFilter(this);
     picSplitter = named(new QWidget(this), "picSplitter");
@@ -86,6 +90,15 @@ FrmSnd::FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, Port
     QAction *mnuIp = mnuSend->addAction(QStringLiteral("IPｱﾄﾞﾚｽ指定(&I)"));
     mnuIp->setObjectName(QStringLiteral("mnuIp"));
     connect(mnuIp, &QAction::triggered, this, &FrmSnd::ipSetRequested);
+    // The tray's menu and the picture's own, for those who use the keyboard
+    // alone or have no tray.
+    TxtMsg->setTabChangesFocus(true);
+    readingOrder({TxtTO, CboGroup, ListView1, TxtMsg, CmdKensaku, CmdLetter, CmdSend, CmdCancel});
+    const auto under = [this] { return Image1->mapToGlobal(QPoint(0, Image1->height())); };
+    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
+            [this, under] { emit trayMenuRequested(under()); });
+    connect(new QShortcut(QKeySequence(QStringLiteral("Shift+F10")), this), &QShortcut::activated,
+            this, [this, under] { mnuSend->popup(under()); });
 
     connect(CmdSend, &QPushButton::clicked, this, &FrmSnd::CmdSend_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &FrmSnd::putAway);
@@ -95,8 +108,15 @@ FrmSnd::FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, Port
             ++m_notesAsked;
     });
     connect(ListView1, &QTreeView::clicked, this, &FrmSnd::ListView1_ItemClick);
-    // Enter on a row chooses it as a click does, for those who use the keyboard.
-    connect(ListView1, &QTreeView::activated, this, &FrmSnd::ListView1_ItemClick);
+    // Enter on a row chooses it as a click does, for those who use the keyboard:
+    // also the row the cursor stands on when Tab comes into the list, which
+    // is current but not yet chosen.
+    connect(ListView1, &QTreeView::activated, this, [this](const QModelIndex &index) {
+        if (index.isValid() && !ListView1->selectionModel()->isRowSelected(index.row()))
+            ListView1->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect |
+                                                           QItemSelectionModel::Rows);
+        ListView1_ItemClick(index);
+    });
     connect(ListView1->header(), &QHeaderView::sectionClicked, &m_users,
             &UserListModel::sortByColumn);
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,

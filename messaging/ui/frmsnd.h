@@ -54,7 +54,7 @@ public:
 
 signals:
     void ipSetRequested();
-    // The picture was clicked while the window stands in for the tray.
+    // The picture was clicked while the window stands in for the tray, or F10 pressed.
     void trayMenuRequested(const QPoint &at);
 
 protected:

@@ -28,6 +28,7 @@ FrmSndList::FrmSndList(SendRound &round, QWidget *parent)
     CmdResend =
         named(new QPushButton(QStringLiteral("応答のない人に再送信(&R)"), this), "CmdResend");
     CmdOk = named(new QPushButton(QStringLiteral("OK"), this), "CmdOk");
+    pressedBy(CmdOk, QKeySequence(Qt::Key_Escape));
     CmdOk->setDefault(true);
 
     auto *buttons = new QHBoxLayout;

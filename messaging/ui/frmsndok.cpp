@@ -23,6 +23,7 @@ FrmSndOK::FrmSndOK(QWidget *parent) : QWidget(parent, Qt::Window)
     for (QLabel *label : {Label1, Label2, Label3})
         label->setTextFormat(Qt::PlainText);
     CmdOk = named(new QPushButton(QStringLiteral("OK"), this), "CmdOk");
+    pressedBy(CmdOk, QKeySequence(Qt::Key_Escape));
     CmdOk->setDefault(true);
 
     auto *grid = new QGridLayout(this);

@@ -27,6 +27,7 @@ FrmSROK::FrmSROK(QWidget *parent) : QWidget(parent, Qt::Window)
     Label1 = named(new QLabel(QStringLiteral("11:22:33"), this), "Label1");
     Label1->setTextFormat(Qt::PlainText);
     Command1 = named(new QPushButton(QStringLiteral("OK"), this), "Command1");
+    pressedBy(Command1, QKeySequence(Qt::Key_Escape));
     Command1->setDefault(true);
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(CloseAfterMs);

@@ -3,6 +3,7 @@
 #include "twips.h"
 
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QStatusBar>
 #include <initializer_list>
@@ -24,6 +25,26 @@ T *readAs(T *widget, const QString &name, const QString &description = QString()
     if (!description.isEmpty())
         widget->setAccessibleDescription(description);
     return widget;
+}
+
+// A key that presses the button, for those who use the keyboard alone (the
+// caption stays as it is written).
+template <typename T> T *pressedBy(T *button, const QKeySequence &keys)
+{
+    button->setShortcut(keys);
+    return button;
+}
+
+// Tab goes through the controls as the eye reads the window. A message
+// box passes Tab on too: a keyboard would be caught in it.
+inline void readingOrder(std::initializer_list<QWidget *> widgets)
+{
+    const QWidget *previous = nullptr;
+    for (QWidget *w : widgets) {
+        if (previous)
+            QWidget::setTabOrder(const_cast<QWidget *>(previous), w);
+        previous = w;
+    }
 }
 
 // A status bar without a size grip; each panel a sunken plain-text label

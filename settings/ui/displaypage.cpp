@@ -36,6 +36,8 @@ DisplayPage::DisplayPage(Dialogs &dialogs, QWidget *parent) : OptionPage(parent)
         shown->setReadOnly(true);
     TxtSize->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00000")));
     CmdFont = named(new QPushButton(QStringLiteral("参照..."), Frame2), "CmdFont");
+    pressedBy(CmdColor, QKeySequence(QStringLiteral("Alt+C")));
+    pressedBy(CmdFont, QKeySequence(QStringLiteral("Alt+F")));
     row = new QHBoxLayout(Frame2);
     row->addWidget(TxtFont);
     row->addWidget(TxtSize);

@@ -46,6 +46,8 @@ FrmOpt::FrmOpt(SettingsStore &store, PortanaIni &ini, Dialogs &dialogs, NameChec
 
     CmdOK = named(new QPushButton(QStringLiteral("OK"), this), "CmdOK");
     CmdCancel = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), "CmdCancel");
+    pressedBy(CmdCancel, QKeySequence(Qt::Key_Escape));
+    pressedBy(CmdOK, QKeySequence(QStringLiteral("Ctrl+Return")));
     CmdWrite = named(new QPushButton(QStringLiteral("更新(&A)"), this), "CmdWrite");
 
     auto *outer = new QVBoxLayout(this);

@@ -27,6 +27,7 @@ FrmPw::FrmPw(PasswordGate &gate, Dialogs &dialogs, QWidget *parent)
     CmdOK->setDefault(true);
     CmdOK->setAutoDefault(true);
     Command2 = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), "Command2");
+    pressedBy(Command2, QKeySequence(Qt::Key_Escape));
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(Image1, 0, 0, 2, 1, Qt::AlignTop);

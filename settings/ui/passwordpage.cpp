@@ -27,6 +27,7 @@ PasswordPage::PasswordPage(const OptSettings &inForce, Dialogs &dialogs, QWidget
     TxtPw3 = named(new QLineEdit(this), "TxtPw3");
     TxtPw3->setEchoMode(QLineEdit::Password);
     CmdPok = named(new QPushButton(QStringLiteral("OK"), this), "CmdPok");
+    pressedBy(CmdPok, QKeySequence(QStringLiteral("Alt+P")));
     readAs(TxtPw1, QStringLiteral("設定されているパスワード"));
     readAs(TxtPw2, QStringLiteral("現パスワード"));
     readAs(TxtPw3, QStringLiteral("新パスワード"));

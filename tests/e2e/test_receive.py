@@ -2,6 +2,7 @@
 to another, is opened behind the password, answered, held and discarded, and
 every answer reaches the sender. A scripted peer checks the answers' bytes,
 and a copy without a tray host shows its arrivals all the same."""
+import json
 import os
 import re
 import signal
@@ -13,6 +14,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+ATSPI_READ = os.path.join(os.path.dirname(os.path.abspath(__file__)), "atspi_read.py")
+
 from harness import (HEADER, LIST_TOP, ROW, Lab, enc, pad, portana_path, require_lab, run,  # noqa: E402
                      settings_file)
 
@@ -353,8 +356,10 @@ class Receive(unittest.TestCase):
         try:
             self.assertEqual(server.stdout.readline().strip(), "ready")
             h = self.lab.host(2)
+            # With its accessibility bridge on, as under a screen reader.
             c = self.lab.copy(h, settings_file(optName="solo"),
-                              env={"DBUS_SESSION_BUS_ADDRESS": bus})
+                              env={"DBUS_SESSION_BUS_ADDRESS": bus, "QT_ACCESSIBILITY": "1",
+                                   "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
             peer = self.lab.peer(self.lab.host(9))
             time.sleep(1.5)
             peer.send(h.address, message("<b>Z</b> x", "5", "届いた"))
@@ -395,7 +400,7 @@ class Receive(unittest.TestCase):
             self.assertEqual(peer.recv()[1], enc("GROUP検索"))
             peer.drain(0.3)
             peer.send(h.address, enc("GROUP  検索結果") + b"zlogin" + b"\0" * 14 + pad("198.18.0.9").encode()
-                      + b" " * 20 + pad("zpeer").encode() + enc("－"))
+                      + b" " * 20 + pad("zpeer").encode() + enc("○"))
             time.sleep(0.5)
             listed = client("--peers")
             self.assertEqual(listed.returncode, 0)
@@ -452,6 +457,47 @@ class Receive(unittest.TestCase):
             self.assertIn("jp.portana.Portana1.MessageArrived ('zpeer', '198.18.0.9')", heard)
             self.assertIn("PropertiesChanged ('jp.portana.Portana1', {'WaitingCount': <2>}", heard)
             self.assertNotIn("三通目", heard)
+
+            # What a screen reader reads, through AT-SPI: every control that
+            # shows has a name; a peer's row is its name and whether a note
+            # waits.
+            def read(limit=20):
+                # The bridge registers a moment after the copy asks for it.
+                for _ in range(20):
+                    out = subprocess.run(["/usr/bin/python3", ATSPI_READ, str(c.pid), str(limit)],
+                                         capture_output=True, text=True, timeout=60,
+                                         env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus))
+                    if out.returncode == 0:
+                        return [json.loads(line) for line in out.stdout.splitlines()]
+                    time.sleep(0.5)
+                self.fail(out.stderr + c.log())
+            named = {"push button", "check box", "radio button", "text", "combo box", "tree", "table",
+                     "tree table", "image", "page tab", "spin button"}
+            objects = read()
+            self.assertEqual([o for o in objects if o["showing"] and o["role"] in named and not o["name"].strip()],
+                             [])
+            peers = [o for o in objects if o["name"] == "ユーザー一覧"][0]["table"]
+            self.assertIn(["zpeer、置き手紙あり", "置き手紙あり", "198.18.0.9", "zlogin"], peers["rows"])
+            # The keyboard alone brings up the history from the send window
+            # (F10, the tray's menu, L), and a search's rows are read.
+            # (No window manager here: the keys that bring up a window are
+            # xdotool's.)
+            send = self.display.wait_window(pid=c.pid, title="^送信ﾒｯｾｰｼﾞ$")
+            self.display.xdotool("windowmap", "--sync", send)
+            self.display.xdotool("windowfocus", "--sync", send)
+            self.display.xdotool("key", "F10")
+            time.sleep(0.5)
+            self.display.xdotool("key", "l")
+            log = self.display.wait_window(pid=c.pid, title="^送受信履歴$")
+            self.display.xdotool("windowfocus", "--sync", log)
+            self.display.xdotool("key", "ctrl+f")
+            self.display.type_text("ビルド")
+            time.sleep(1.5)
+            history = [o for o in read() if o["window"] == "送受信履歴" and o["role"] == "table"]
+            self.assertEqual([o["name"] for o in history], ["送受信履歴"], "the history list is one table")
+            self.assertEqual(history[0]["table"]["count"], 1)
+            self.assertEqual(history[0]["table"]["rows"][0][5], "ビルド完了")
+            self.display.window_shot(log, "window-FrmLog-read-aloud")
         finally:
             for p in (server, daemon):
                 p.terminate()

@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QKeySequence>
+#include <QShortcut>
 #include <QLabel>
 #include <QStatusBar>
 #include <initializer_list>
@@ -28,10 +29,15 @@ T *readAs(T *widget, const QString &name, const QString &description = QString()
 }
 
 // A key that presses the button, for those who use the keyboard alone (the
-// caption stays as it is written).
+// caption stays as it is written). A shortcut of its own: the button's
+// shortcut is its caption's, set again whenever the caption changes.
 template <typename T> T *pressedBy(T *button, const QKeySequence &keys)
 {
-    button->setShortcut(keys);
+    auto *shortcut = new QShortcut(keys, button);
+    QObject::connect(shortcut, &QShortcut::activated, button, [button] {
+        if (button->isEnabled() && button->isVisible())
+            button->animateClick();
+    });
     return button;
 }
 

@@ -332,6 +332,49 @@ class Receive(unittest.TestCase):
         self.assertIn("送信ﾒｯｾｰｼﾞ", titles)
         self.display.screenshot("no-tray-after-reply")
 
+        # Again with the keyboard alone, no click. (No window manager here:
+        # bringing a window up is xdotool's, as Alt+Tab would.)
+        def bring_up(window):
+            self.display.xdotool("windowmap", "--sync", window)
+            self.display.xdotool("windowfocus", "--sync", window)
+            time.sleep(0.3)
+        send = self.display.wait_window(pid=c.pid, title="^送信ﾒｯｾｰｼﾞ$")
+        bring_up(send)
+        peer.drain(0.2)
+        self.display.xdotool("key", "F5")  # 再検索
+        self.assertEqual(peer.recv()[1], enc("GROUP検索"))
+        peer.drain(0.3)
+        peer.send(h.address, enc("GROUP  検索結果") + b"zlogin" + b"\0" * 14 + pad(peer.host.address).encode()
+                  + b" " * 20 + pad("zpeer").encode() + enc("－"))
+        time.sleep(0.8)
+        # Tab as the eye reads: the recipient, the groups, the list; down to
+        # zpeer (below this copy's own row), Enter, then the message.
+        self.display.xdotool("key", "Tab", "Tab", "Down", "Return")
+        time.sleep(0.3)
+        self.display.xdotool("key", "ctrl+a")  # over the last reply, which the box keeps
+        self.display.type_text("鍵だけで")
+        self.display.window_shot(send, "window-FrmSnd-keyboard")
+        self.display.xdotool("key", "alt+s")
+        src, data = peer.recv()
+        self.assertEqual((src, data[:20], data[36:]), (h.address, pad("solo").encode(), enc("鍵だけで")))
+        peer.send(h.address, enc("送信         ") + pad("zpeer").encode())
+        # The answer: Enter on the button window, Alt+O opens it, the reply
+        # box has the focus, Alt+S answers and closes it.
+        peer.send(h.address, message("zpeer", "6", "了解"))
+        self.assertEqual(peer.recv()[1], enc("送信         ") + pad("solo").encode())
+        button = self.display.wait_window(pid=c.pid, title="^受信$")
+        bring_up(button)
+        self.display.xdotool("key", "Return")
+        recv = self.display.wait_window(pid=c.pid, title=r"^ From zpeer  TIME: 09:08:07$")
+        bring_up(recv)
+        self.display.xdotool("key", "alt+o")
+        self.assertTrue(peer.recv()[1].startswith(enc("Open確認     ")))
+        self.display.type_text("了解です")
+        self.display.xdotool("key", "alt+s")
+        src, data = peer.recv()
+        self.assertEqual(data[36:], enc("了解です"))
+        self.assertTrue(self.gone(recv), "the answered message's window goes")
+
     def test_desktop_notification_without_a_tray(self):
         """A session bus and a notification server that records what it is
         asked to show and then activates it."""

@@ -62,18 +62,8 @@ FrmSnd::FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, Port
     CmdCancel = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ "), this), "CmdCancel");
     CmdKensaku = named(new QPushButton(QStringLiteral("再検索"), this), "CmdKensaku");
     CmdLetter = named(new QPushButton(QStringLiteral("置き手紙参照"), this), "CmdLetter");
-    pressedBy(CmdCancel, QKeySequence(Qt::Key_Escape));
-    pressedBy(CmdKensaku, QKeySequence(Qt::Key_F5));
-    pressedBy(CmdLetter, QKeySequence(QStringLiteral("Alt+L")));
     CmdLetter->setEnabled(false);
     Image1 = named(new QLabel(this), "Image1");
-    // Read aloud as what they are, not by their object names.
-    readAs(TxtTO, QStringLiteral("宛先"));
-    readAs(TxtMsg, QStringLiteral("メッセージ"));
-    readAs(CboGroup, QStringLiteral("グループ"));
-    readAs(ListView1, QStringLiteral("ユーザー一覧"));
-    readAs(Image1, QStringLiteral("ぽるとな～のメニュー"),
-           QStringLiteral("F10 でタスクトレイのメニュー、Shift+F10 で送信のメニューを開きます"));
     Image1->setAlignment(Qt::AlignCenter);
     Image1->installEventFilter(this);
     picSplitter = named(new QWidget(this), "picSplitter");
@@ -90,16 +80,22 @@ FrmSnd::FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, Port
     QAction *mnuIp = mnuSend->addAction(QStringLiteral("IPｱﾄﾞﾚｽ指定(&I)"));
     mnuIp->setObjectName(QStringLiteral("mnuIp"));
     connect(mnuIp, &QAction::triggered, this, &FrmSnd::ipSetRequested);
-    // The tray's menu and the picture's own, for those who use the keyboard
-    // alone or have no tray.
-    TxtMsg->setTabChangesFocus(true);
-    readingOrder({TxtTO, CboGroup, ListView1, TxtMsg, CmdKensaku, CmdLetter, CmdSend, CmdCancel});
-    const auto under = [this] { return Image1->mapToGlobal(QPoint(0, Image1->height())); };
-    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
-            [this, under] { emit trayMenuRequested(under()); });
-    connect(new QShortcut(QKeySequence(QStringLiteral("Shift+F10")), this), &QShortcut::activated,
-            this, [this, under] { mnuSend->popup(under()); });
+    makeReachable();
 
+    connectControls();
+
+    const QScreen *screen = twips::screenOf(this);
+    const QSize design = twips::toPixels(SendWindowDesign::Width - FrameWidth,
+                                         SendWindowDesign::Height - FrameHeight, screen);
+    picSplitter->move(twips::toPixelsX(SendWindowDesign::SplitterLeft, screen), 0);
+    resize(design);
+    setMinimumSize(design); // smaller, the buttons would stand on the boxes
+    for (int col = 0; col < UserListModel::ColumnCount; ++col)
+        ListView1->setColumnWidth(col, twips::toPixelsX(col == 0 ? 1100 : 900, screen));
+}
+
+void FrmSnd::connectControls()
+{
     connect(CmdSend, &QPushButton::clicked, this, &FrmSnd::CmdSend_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &FrmSnd::putAway);
     connect(CmdKensaku, &QPushButton::clicked, this, [this] { m_peers.search(); });
@@ -125,15 +121,29 @@ FrmSnd::FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, Port
     connect(&m_users, &UserListModel::modelReset, this, &FrmSnd::ListView1_SelectionChanged);
     connect(CboGroup, &QComboBox::activated, this, &FrmSnd::CboGroup_Activated);
     connect(&m_ini, &PortanaIni::changed, this, &FrmSnd::listGroups);
+}
 
-    const QScreen *screen = twips::screenOf(this);
-    const QSize design = twips::toPixels(SendWindowDesign::Width - FrameWidth,
-                                         SendWindowDesign::Height - FrameHeight, screen);
-    picSplitter->move(twips::toPixelsX(SendWindowDesign::SplitterLeft, screen), 0);
-    resize(design);
-    setMinimumSize(design); // smaller, the buttons would stand on the boxes
-    for (int col = 0; col < UserListModel::ColumnCount; ++col)
-        ListView1->setColumnWidth(col, twips::toPixelsX(col == 0 ? 1100 : 900, screen));
+void FrmSnd::makeReachable()
+{
+    // Read aloud as what they are, not by their object names.
+    readAs(TxtTO, QStringLiteral("宛先"));
+    readAs(TxtMsg, QStringLiteral("メッセージ"));
+    readAs(CboGroup, QStringLiteral("グループ"));
+    readAs(ListView1, QStringLiteral("ユーザー一覧"));
+    readAs(Image1, QStringLiteral("ぽるとな～のメニュー"),
+           QStringLiteral("F10 でタスクトレイのメニュー、Shift+F10 で送信のメニューを開きます"));
+    // Keys for the buttons, the tray's menu and the picture's own, for those
+    // who use the keyboard alone or have no tray.
+    pressedBy(CmdCancel, QKeySequence(Qt::Key_Escape));
+    pressedBy(CmdKensaku, QKeySequence(Qt::Key_F5));
+    pressedBy(CmdLetter, QKeySequence(QStringLiteral("Alt+L")));
+    TxtMsg->setTabChangesFocus(true);
+    readingOrder({TxtTO, CboGroup, ListView1, TxtMsg, CmdKensaku, CmdLetter, CmdSend, CmdCancel});
+    const auto under = [this] { return Image1->mapToGlobal(QPoint(0, Image1->height())); };
+    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
+            [this, under] { emit trayMenuRequested(under()); });
+    connect(new QShortcut(QKeySequence(QStringLiteral("Shift+F10")), this), &QShortcut::activated,
+            this, [this, under] { mnuSend->popup(under()); });
 }
 
 void FrmSnd::setWeekday(const QString &weekday)

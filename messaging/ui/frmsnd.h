@@ -90,6 +90,9 @@ private:
     void registerGroup();
     void removeGroup();
     void saveGroups(const IniOptions &edited);
+    // Names for screen readers, and keys for the keyboard alone.
+    void makeReachable();
+    void connectControls();
     void tell(const QString &text);
     // The chosen rows, in the list's order.
     QList<int> selectedRows() const;

@@ -16,6 +16,7 @@ FrmMsgOpen::FrmMsgOpen(const QIcon &picture, QWidget *parent) : QWidget(parent, 
     CmdMsgOpen->setIcon(picture);
     CmdMsgOpen->setIconSize(QSize(48, 48));
     CmdMsgOpen->setDefault(true);
+    readAs(CmdMsgOpen, QStringLiteral("受信メッセージを表示"));
     auto *layout = new QHBoxLayout(this);
     layout->addWidget(CmdMsgOpen);
     layout->setSizeConstraint(QLayout::SetFixedSize);

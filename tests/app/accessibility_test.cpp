@@ -4,6 +4,7 @@
 #include "frmipset.h"
 #include "frmletter.h"
 #include "frmlog.h"
+#include "frmmsgopen.h"
 #include "frmopt.h"
 #include "frmoption.h"
 #include "frmrecv.h"
@@ -128,6 +129,8 @@ void AccessibilityTest::everyControlHasAName()
     }
     windows(p).openIpSet();
     check(windows(p).frmIPset());
+    windows(p).showArrivalButton();
+    check(windows(p).frmMsgOpen());
     missing.removeDuplicates();
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u"\n"_s)));
 }

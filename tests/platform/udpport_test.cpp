@@ -7,6 +7,9 @@
 #include <QUdpSocket>
 #include <QtEndian>
 
+#include <algorithm>
+#include <numeric>
+
 namespace {
 
 // What the kernel dropped for a full receive buffer on the socket bound to
@@ -54,14 +57,21 @@ void UdpPortTest::aBatchEndsAfter256Datagrams()
     for (int i = 0; i < 600; ++i)
         QVERIFY(peer.writeDatagram("GROUP\x8c\x9f\x8d\xf5",
                                    QHostAddress(QStringLiteral("127.0.6.2")), 50319) > 0);
-    QTRY_COMPARE(batches.size(), 4);
-    QCOMPARE(batches, (QList<int>{256, 256, 88, 0}));
+    // How the 600 split depends on how fast the reader thread keeps up (a
+    // batch also ends after 50 ms, or when the queue runs dry), so what is
+    // asserted is the bound: all arrive, and never more than 256 at once.
+    const auto total = [&batches] { return std::accumulate(batches.begin(), batches.end(), 0); };
+    QTRY_COMPARE(total(), 600);
+    QCOMPARE(batches.last(), 0);
+    QVERIFY2(std::all_of(batches.begin(), batches.end(), [](int n) { return n <= 256; }),
+             qPrintable(QString::number(*std::max_element(batches.begin(), batches.end()))));
     // A crowd that answers at once fits in the receive buffer: none dropped.
     QCOMPARE(drops(QHostAddress(QStringLiteral("127.0.6.2")), 50319), 0);
     // And the port goes on listening.
     QVERIFY(peer.writeDatagram("GROUP\x8c\x9f\x8d\xf5", QHostAddress(QStringLiteral("127.0.6.2")),
                                50319) > 0);
-    QTRY_COMPARE(batches, (QList<int>{256, 256, 88, 1, 0}));
+    QTRY_COMPARE(total(), 601);
+    QCOMPARE(batches.mid(batches.size() - 2), (QList<int>{1, 0}));
 }
 
 // One host sends far beyond any copy's rate: what passes of it is its

@@ -1,12 +1,14 @@
 """Install into a staging folder and validate what a desktop reads; build the
 Debian package and check its metadata, its files, and that its program runs
 from the package alone."""
+import configparser
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
 import unittest
+from xml.etree import ElementTree
 
 BUILD = os.environ.get("PORTANA_BUILD", os.getcwd())
 
@@ -29,8 +31,9 @@ class Package(unittest.TestCase):
 
     def test_staged_install_validates(self):
         stage = os.path.join(self.tmp, "stage")
-        run("cmake", "--install", BUILD, "--prefix", stage)
-        share = os.path.join(stage, "share")
+        # DESTDIR: the firewall's profile goes to /etc, outside any prefix.
+        run("cmake", "--install", BUILD, "--prefix", "/usr", env=dict(os.environ, DESTDIR=stage))
+        share = os.path.join(stage, "usr", "share")
         desktop = os.path.join(share, "applications", "jp.portana.Portana.desktop")
         run("desktop-file-validate", desktop)
         run("appstreamcli", "validate", "--no-net",
@@ -46,6 +49,22 @@ class Package(unittest.TestCase):
             self.assertEqual(head[:8], b"\x89PNG\r\n\x1a\n")
             self.assertEqual(int.from_bytes(head[16:20], "big"), size)
         self.assertTrue(os.path.exists(os.path.join(share, "man", "man1", "portana.1.gz")))
+        self.firewall_opens_udp_50319(stage)
+
+    def firewall_opens_udp_50319(self, root):
+        """ufw's application profile and firewalld's service, as each reads them."""
+        profile = configparser.ConfigParser(interpolation=None)
+        with open(os.path.join(root, "etc", "ufw", "applications.d", "portana"), encoding="utf-8") as f:
+            profile.read_file(f)
+        self.assertEqual(profile.sections(), ["portana"])
+        self.assertEqual(sorted(profile["portana"]), ["description", "ports", "title"])
+        self.assertEqual(profile["portana"]["ports"], "50319/udp")
+        service = ElementTree.parse(os.path.join(root, "usr", "lib", "firewalld", "services",
+                                                 "portana.xml")).getroot()
+        self.assertEqual(service.tag, "service")
+        self.assertEqual(service.findtext("short"), "portana")
+        self.assertEqual([p.attrib for p in service.findall("port")],
+                         [{"protocol": "udp", "port": "50319"}])
 
     def test_debian_package(self):
         out = os.path.join(self.tmp, "deb")
@@ -64,8 +83,12 @@ class Package(unittest.TestCase):
                      "./usr/share/metainfo/jp.portana.Portana.metainfo.xml",
                      "./usr/share/icons/hicolor/48x48/apps/portana.png",
                      "./usr/share/man/man1/portana.1.gz", "./usr/share/doc/portana/copyright",
-                     "./usr/share/doc/portana/changelog.gz"):
+                     "./usr/share/doc/portana/changelog.gz", "./etc/ufw/applications.d/portana",
+                     "./usr/lib/firewalld/services/portana.xml"):
             self.assertIn(path + "\n", files)
+        conffiles = subprocess.run(["dpkg-deb", "-I", deb, "conffiles"], capture_output=True,
+                                   text=True).stdout
+        self.assertEqual(conffiles, "/etc/ufw/applications.d/portana\n")
         if shutil.which("lintian"):
             report = subprocess.run(["lintian", deb], capture_output=True, text=True)
             tags = [line for line in report.stdout.splitlines() if line[:2] in ("E:", "W:")]
@@ -73,6 +96,7 @@ class Package(unittest.TestCase):
         # The packaged program answers without a display and without the build tree.
         root = os.path.join(self.tmp, "root")
         run("dpkg-deb", "-x", deb, root)
+        self.firewall_opens_udp_50319(root)
         program = os.path.join(root, "usr", "bin", "portana")
         env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
         version = run(program, "--version", env=env, cwd=self.tmp).stdout

@@ -10,7 +10,8 @@ namespace commandline {
 namespace {
 
 const QString Usage = QStringLiteral(
-    "使い方: portana [--help | --version | --send 相手 本文 | --peers | --search]\n");
+    "使い方: portana [--help | --version | --send 相手 本文 | --peers | --search |\n"
+    "                --check IPｱﾄﾞﾚｽ]\n");
 
 const QString Help =
     QStringLiteral("ぽるとな～: 同じネットワークの仲間にメッセージを送るツールです。\n"
@@ -27,10 +28,13 @@ const QString Help =
                    "                      ﾀﾌﾞで区切って表示します (欄の中のﾀﾌﾞ・改行・\\ は\n"
                    "                      \\t \\r \\n \\\\ と書きます)\n"
                    "  --search            相手を検索し直します\n"
-                   "終了ｽﾃｰﾀｽ: 0 届いた  1 拒否された  2 使い方の誤り\n"
-                   "           3 ぽるとな～が起動していない  4 応答がない\n"
+                   "  --check IPｱﾄﾞﾚｽ     その相手に検索を 1 つ送り、一覧に載らない\n"
+                   "                      わけを 1 文で表示します\n"
+                   "終了ｽﾃｰﾀｽ: 0 届いた (--check: 応答があった)  1 拒否された\n"
+                   "           2 使い方の誤り  3 ぽるとな～が起動していない  4 応答がない\n"
                    "           5 相手が見つからない (同じ名前の相手が何人もいるときも)\n"
-                   "           6 起動中のぽるとな～が応答しません\n");
+                   "           6 起動中のぽるとな～が応答しません\n"
+                   "           7 このコンピューターからその相手に届かない (--check)\n");
 
 // A field of --peers: a tab or line break inside it would fake a field or a line.
 QString escaped(QString field)
@@ -44,6 +48,26 @@ QString escaped(QString field)
 QString peerLine(const PeerEntry &p)
 {
     return escaped(p.name) + u'\t' + escaped(p.login) + u'\t' + escaped(p.address) + u'\n';
+}
+
+// The sentence on standard output when the peer answered, on standard
+// error when not; the status says which.
+int check(ScriptClient &client, const QString &address, QTextStream &out, QTextStream &err)
+{
+    const auto checked = client.check(address);
+    if (!checked) {
+        err << "portana: "
+            << (client.hung ? QStringLiteral("起動中のぽるとな～が応答しません") : client.error)
+            << '\n';
+        return client.hung ? Hung : UsageError; // an address that cannot be checked
+    }
+    const auto &[outcome, sentence] = *checked;
+    if (outcome == u"no-answer" || outcome == u"unreachable") {
+        err << sentence << '\n';
+        return outcome == u"unreachable" ? Unreachable : NoAnswer;
+    }
+    out << sentence << '\n';
+    return Ok;
 }
 
 Command usage(const QString &error)
@@ -71,6 +95,12 @@ Command parse(const QStringList &args)
         c.kind = Command::Kind::Peers;
     } else if (first == u"--search") {
         c.kind = Command::Kind::Search;
+    } else if (first == u"--check") {
+        c.kind = Command::Kind::Check;
+        wanted = 2;
+        if (args.size() < 2 || args[1].trimmed().isEmpty())
+            return usage(QStringLiteral("--check には相手のIPｱﾄﾞﾚｽが要ります"));
+        c.peer = args[1];
     } else if (first == u"--send") {
         c.kind = Command::Kind::Send;
         wanted = 3;
@@ -93,7 +123,8 @@ Command parse(const QStringList &args)
 bool isClient(const Command &command)
 {
     using K = Command::Kind;
-    return command.kind == K::Send || command.kind == K::Peers || command.kind == K::Search;
+    return command.kind == K::Send || command.kind == K::Peers || command.kind == K::Search ||
+           command.kind == K::Check;
 }
 
 int run(const Command &command, ScriptClient *client, QTextStream &in, QTextStream &out,
@@ -115,6 +146,7 @@ int run(const Command &command, ScriptClient *client, QTextStream &in, QTextStre
     case K::Send:
     case K::Peers:
     case K::Search:
+    case K::Check:
         break;
     }
     QString text = command.text;
@@ -146,6 +178,8 @@ int run(const Command &command, ScriptClient *client, QTextStream &in, QTextStre
     };
     if (command.kind == K::Search)
         return client->search() ? Ok : failed(NoAnswer);
+    if (command.kind == K::Check)
+        return check(*client, command.peer, out, err);
     if (command.kind == K::Peers) {
         const auto peers = client->peers();
         if (!peers)

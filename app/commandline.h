@@ -19,13 +19,14 @@ enum Status {
     NoAnswer = 4,
     UnknownPeer = 5, // nobody, or several, has that name
     Hung = 6,        // the copy runs but does not answer
+    Unreachable = 7, // --check: the system would not send there
 };
 
 struct Command
 {
-    enum class Kind { Start, Help, Version, Send, Peers, Search, Usage };
+    enum class Kind { Start, Help, Version, Send, Peers, Search, Check, Usage };
     Kind kind = Kind::Start;
-    QString peer;
+    QString peer; // --check: the address
     QString text;  // "-": read from standard input
     QString error; // what is wrong with a Usage command
 };

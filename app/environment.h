@@ -12,7 +12,9 @@ class Clock;
 class DatagramPort;
 class Dialogs;
 class InstanceGuard;
+class LauncherBadge;
 class Notifier;
+class ScreenLock;
 class ScriptHost;
 class SystemInfo;
 class NetworkWatcher;
@@ -47,6 +49,10 @@ struct Environment
     ScriptHost *scripts = nullptr;
     // Optional: news of network changes; each searches again.
     NetworkWatcher *network = nullptr;
+    // Optional: whether the screen is locked (an away note while it is).
+    ScreenLock *screenLock = nullptr;
+    // Optional: the count of waiting messages on the launcher.
+    LauncherBadge *badge = nullptr;
     // Optional: a datagram port of the test's own; otherwise a real one.
     DatagramPort *port_ = nullptr;
     // Optional: 0 to 9 for the random icon set.

@@ -1,5 +1,7 @@
 #include "commandline.h"
+#include "dbuslauncherbadge.h"
 #include "dbusnotifier.h"
+#include "dbusscreenlock.h"
 #include "dbusscripting.h"
 #include "hostsysteminfo.h"
 #include "lockfileinstanceguard.h"
@@ -92,6 +94,10 @@ int main(int argc, char *argv[])
     env.scripts = &scripts;
     NetlinkWatcher network;
     env.network = &network;
+    DBusScreenLock screenLock;
+    env.screenLock = &screenLock;
+    DBusLauncherBadge badge;
+    env.badge = &badge;
 
     Program program(env);
     TerminationWatcher watcher;

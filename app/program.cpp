@@ -7,6 +7,7 @@
 #include "awaynote.h"
 #include "clock.h"
 #include "composer.h"
+#include "connectioncheck.h"
 #include "dispatcher.h"
 #include "frmsnd.h"
 #include "historybrowser.h"
@@ -17,6 +18,7 @@
 #include "instanceguard.h"
 #include "keptstore.h"
 #include "localuser.h"
+#include "lockaway.h"
 #include "networksearch.h"
 #include "notifier.h"
 #include "passwordgate.h"
@@ -79,6 +81,13 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_peers =
         std::make_unique<PeerSearch>(*m_transport, settings, *m_users, *m_env.clock, *m_ini,
                                      PeerSearch::Network{m_env.broadcastAddress, m_env.interfaces});
+    m_checks = std::make_unique<ConnectionCheck>(*m_transport, *m_peers, *m_users);
+    m_lockAway = std::make_unique<LockAway>(*m_note, [this] {
+        const IniOptions &o = m_ini->options();
+        // A blank text leaves the usual one: a note must say something.
+        return LockAway::Wish{o.awayOnLock,
+                              o.awayText.trimmed().isEmpty() ? IniOptions().awayText : o.awayText};
+    });
     m_gate = std::make_unique<PasswordGate>(m_settings->settings());
     m_inbox = std::make_unique<Inbox>(&m_kept->inbox());
     m_arrivalsKept = std::make_unique<Arrivals>(*m_inbox, *m_history);
@@ -96,15 +105,16 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
         return ArrivalPolicy::Facts{m_hasTray, m_windows->messagesShown(), s.blinkIcon, s.rcvButton,
                                     m_ini->options().notifyWithTray};
     });
-    m_remote = std::make_unique<RemoteControl>(*m_composer, *m_peers, *m_users, *m_user, *m_note,
-                                               [this] { return m_inbox->recvCount(); });
+    m_remote = std::make_unique<RemoteControl>(*m_composer, *m_peers, *m_checks, *m_users, *m_user,
+                                               *m_note, [this] { return m_inbox->recvCount(); });
     m_tray = std::make_unique<TrayController>(*m_env.tray, *m_theme);
     m_autostart = std::make_unique<Autostart>(m_env.autostartFolder, m_env.programPath);
     // The windows are made when first needed: a copy that only waits in the
     // tray never builds them (nor loads their fonts).
     m_windows = std::make_unique<Windows>(Windows::Parts{
         *m_settings, *m_ini, *m_dialogs, *m_env.clock, *m_theme, *m_tray, *m_composer, *m_peers,
-        *m_users, *m_inbox, *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart});
+        *m_users, *m_inbox, *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart,
+        m_env.screenLock});
     // Every part that is a QObject also hangs in the program's object tree,
     // where inspection tools find it by type, as they find a window's
     // controls by name. The pointers above still decide the order of teardown.
@@ -114,7 +124,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
              m_dispatcher.get(),   m_composer.get(), m_peers.get(),   m_inbox.get(),
              m_arrivalsKept.get(), m_receiver.get(), m_browser.get(), m_keeper.get(),
              m_results.get(),      m_arrivals.get(), m_remote.get(),  m_tray.get(),
-             m_windows.get()})
+             m_checks.get(),       m_lockAway.get(), m_windows.get()})
         if (part)
             part->setParent(this);
     connectParts();
@@ -126,7 +136,8 @@ void Program::connectParts()
                      *m_theme,        *m_history,     *m_browser,      *m_keeper,     *m_inbox,
                      *m_arrivalsKept, *m_receiver,    *m_arrivals,     *m_dispatcher, *m_composer,
                      *m_results,      *m_remote,      *m_users,        *m_note,       *m_tray,
-                     *m_env.tray,     m_env.notifier, *m_windows,      *m_dialogs,    *m_env.clock},
+                     *m_env.tray,     m_env.notifier, *m_windows,      *m_dialogs,    *m_env.clock,
+                     *m_checks,       *m_lockAway,    m_env.screenLock, m_env.badge},
                     [this] { end(); });
     // A card or an address came or went: search again, keeping the list,
     // also while the send window is hidden.

@@ -11,6 +11,8 @@ class Arrivals;
 class Autostart;
 class AwayNote;
 class Composer;
+class ConnectionCheck;
+class LockAway;
 class NetworkSearch;
 class DatagramPort;
 class Dialogs;
@@ -69,6 +71,7 @@ private:
     std::unique_ptr<HistoryModel> m_history;
     std::unique_ptr<UserListModel> m_users;
     std::unique_ptr<AwayNote> m_note;
+    std::unique_ptr<LockAway> m_lockAway;
     std::unique_ptr<PasswordGate> m_gate;
     std::unique_ptr<Inbox> m_inbox;
     std::unique_ptr<Arrivals> m_arrivalsKept;
@@ -80,6 +83,7 @@ private:
     std::unique_ptr<Composer> m_composer;
     std::unique_ptr<AnswerSender> m_answers;
     std::unique_ptr<PeerSearch> m_peers;
+    std::unique_ptr<ConnectionCheck> m_checks;
     std::unique_ptr<NetworkSearch> m_networkSearch;
     std::unique_ptr<ResultPresenter> m_results;
     std::unique_ptr<ArrivalPolicy> m_arrivals;

@@ -185,7 +185,7 @@ void Windows::openOptions()
 {
     if (!m_frmOpt) {
         m_frmOpt = new FrmOpt(m_parts.settings, m_parts.ini, m_parts.dialogs,
-                              wire::nameLeadsMessage, m_parts.autostart);
+                              wire::nameLeadsMessage, m_parts.autostart, m_parts.screenLock);
         m_frmOpt->setWindowIcon(m_parts.theme.normal());
         wiring::optionsWindow(*m_frmOpt, *this);
     } else {

@@ -35,6 +35,7 @@ class QPoint;
 class QWidget;
 class Receiver;
 class PortanaIni;
+class ScreenLock;
 class SettingsStore;
 class TrayController;
 class UserListModel;
@@ -67,6 +68,7 @@ public:
         HistoryBrowser &browser;
         AwayNote &note;
         Autostart &autostart;
+        const ScreenLock *screenLock; // none: the lock is not heard
     };
 
     explicit Windows(Parts parts, QObject *parent = nullptr);
@@ -141,6 +143,8 @@ public:
 signals:
     // The button window's button, or the password that opens the history.
     void messagesRequested();
+    // 接続確認 from the send window; address: the chosen peer's, or empty.
+    void connectionCheckRequested(const QString &address);
 
 private:
     Parts m_parts;

@@ -59,7 +59,11 @@ struct Dispatcher::Visitor
                                                      d.m_users.selectedPeerAddress(),
                                                      d.m_settings.optName, d.m_note.isSet()));
     }
-    void operator()(const wire::SearchReply &reply) const { d.m_users.addReplier(reply, source); }
+    void operator()(const wire::SearchReply &reply) const
+    {
+        d.m_users.addReplier(reply, source);
+        emit d.searchReplied(source);
+    }
     void operator()(const wire::LetterReply &note) const { emit d.awayNoteReceived(note.text); }
     void operator()(const wire::LetterRequest &) const
     {

@@ -66,6 +66,8 @@ signals:
     void messageArrived(const wire::Message &message, const QString &source);
     // A peer was sent the away note.
     void awayNoteFetched();
+    // A copy at source answered a search (after its row was updated).
+    void searchReplied(const QString &source);
 
 private:
     struct Visitor;

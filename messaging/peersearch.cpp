@@ -130,3 +130,25 @@ bool PeerSearch::isOneHost(quint32 address) const
     }
     return true;
 }
+
+bool PeerSearch::searches(quint32 address) const
+{
+    for (const NetInterface &card : interfaces()) {
+        if (!card.up || card.loopback || !card.canBroadcast)
+            continue;
+        for (const auto &[local, prefix] : card.networks) {
+            const quint32 mask = prefix <= 0 ? 0 : prefix >= 32 ? ~0u : ~0u << (32 - prefix);
+            if ((address & mask) == (local & mask))
+                return true;
+        }
+    }
+    if (QHostAddress(m_settings.ipSetAddr.trimmed()).toIPv4Address() == address)
+        return true;
+    for (const QString &line : m_ini.options().searchTargets) {
+        const auto parsed = searchtargets::parse(line);
+        if (const auto *t = std::get_if<searchtargets::Target>(&parsed);
+            t && t->name.isEmpty() && address - t->first < t->count)
+            return true;
+    }
+    return false;
+}

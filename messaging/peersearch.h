@@ -50,6 +50,9 @@ public:
     // networks' broadcasts, a search range's, the limited broadcast, 0.0.0.0
     // or a multicast (or reserved) address.
     bool isOneHost(quint32 address) const;
+    // Whether a search of this copy asks address: one of its networks, the
+    // manual address, or a search target's (a name's address is not known).
+    bool searches(quint32 address) const;
 
 signals:
     // A search began to ask the network.

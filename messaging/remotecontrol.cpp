@@ -2,6 +2,7 @@
 
 #include "awaynote.h"
 #include "composer.h"
+#include "connectioncheck.h"
 #include "fieldtext.h"
 #include "localuser.h"
 #include "peersearch.h"
@@ -12,11 +13,11 @@
 #include <algorithm>
 #include <memory>
 
-RemoteControl::RemoteControl(Composer &composer, PeerSearch &search, UserListModel &users,
-                             const LocalUser &user, const AwayNote &note,
+RemoteControl::RemoteControl(Composer &composer, PeerSearch &search, ConnectionCheck &checks,
+                             UserListModel &users, const LocalUser &user, const AwayNote &note,
                              std::function<int()> waitingCount, QObject *parent)
-    : ScriptTarget(parent), m_composer(composer), m_search(search), m_users(users), m_user(user),
-      m_note(note), m_waitingCount(std::move(waitingCount))
+    : ScriptTarget(parent), m_composer(composer), m_search(search), m_checks(checks),
+      m_users(users), m_user(user), m_note(note), m_waitingCount(std::move(waitingCount))
 {
 }
 
@@ -141,6 +142,13 @@ void RemoteControl::search()
 {
     // Paced as 再検索 is; the user's list and choice stay.
     m_search.refresh();
+}
+
+void RemoteControl::check(const QString &address, Checked done)
+{
+    m_checks.check(address, [done = std::move(done)](const ConnectionCheck::Result &r) {
+        done(ConnectionCheck::outcomeName(r.outcome), r.sentence);
+    });
 }
 
 bool RemoteControl::away() const

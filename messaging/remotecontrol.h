@@ -8,6 +8,7 @@
 
 class AwayNote;
 class Composer;
+class ConnectionCheck;
 class PeerSearch;
 class LocalUser;
 class UserListModel;
@@ -25,13 +26,14 @@ public:
     static constexpr int AnswerWaitMsecs = 10000;
     static constexpr int SearchWaitMsecs = 2000;
 
-    RemoteControl(Composer &composer, PeerSearch &search, UserListModel &users,
-                  const LocalUser &user, const AwayNote &note, std::function<int()> waitingCount,
-                  QObject *parent = nullptr);
+    RemoteControl(Composer &composer, PeerSearch &search, ConnectionCheck &checks,
+                  UserListModel &users, const LocalUser &user, const AwayNote &note,
+                  std::function<int()> waitingCount, QObject *parent = nullptr);
 
     void send(const QString &peer, const QString &text, Done done) override;
     QList<PeerEntry> peers() const override;
     void search() override;
+    void check(const QString &address, Checked done) override;
     int waitingCount() const override { return m_waitingCount(); }
     bool away() const override;
 
@@ -55,6 +57,7 @@ private:
 
     Composer &m_composer;
     PeerSearch &m_search;
+    ConnectionCheck &m_checks;
     UserListModel &m_users;
     const LocalUser &m_user;
     const AwayNote &m_note;

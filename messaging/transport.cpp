@@ -12,3 +12,8 @@ bool Transport::sendBytes(const QString &address, const QByteArray &bytes)
 {
     return m_port.send(address, bytes);
 }
+
+QString Transport::failure() const
+{
+    return m_port.sendFailure();
+}

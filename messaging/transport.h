@@ -15,6 +15,8 @@ public:
     // False when it could not leave.
     bool send(const QString &address, const QString &text);
     bool sendBytes(const QString &address, const QByteArray &bytes);
+    // Why the last send that could not leave could not, for the user.
+    QString failure() const;
 
 private:
     DatagramPort &m_port;

@@ -23,6 +23,8 @@ public:
     // False when the system refused the datagram (no route, not an address);
     // one it accepted may still be lost on the wire.
     virtual bool send(const QString &address, const QByteArray &bytes) = 0;
+    // Why the last refused send was refused, for the user ("no route").
+    virtual QString sendFailure() const { return {}; }
 
 signals:
     // One signal per datagram; source is dotted IPv4 text.

@@ -46,6 +46,11 @@ const char Introspection[] = "  <interface name=\"jp.portana.Portana1\">\n"
                              "      <arg name=\"peers\" type=\"a(sss)\" direction=\"out\"/>\n"
                              "    </method>\n"
                              "    <method name=\"Search\"/>\n"
+                             "    <method name=\"Check\">\n"
+                             "      <arg name=\"address\" type=\"s\" direction=\"in\"/>\n"
+                             "      <arg name=\"outcome\" type=\"s\" direction=\"out\"/>\n"
+                             "      <arg name=\"sentence\" type=\"s\" direction=\"out\"/>\n"
+                             "    </method>\n"
                              "    <property name=\"WaitingCount\" type=\"i\" access=\"read\"/>\n"
                              "    <property name=\"Away\" type=\"b\" access=\"read\"/>\n"
                              "    <signal name=\"MessageArrived\">\n"
@@ -106,7 +111,10 @@ bool DBusScriptHost::handleMessage(const QDBusMessage &message, const QDBusConne
     } else if (member == u"Search" && signature.isEmpty()) {
         m_target->search();
         bus.send(message.createReply());
-    } else if (member == u"Send" || member == u"Peers" || member == u"Search") {
+    } else if (member == u"Check" && signature == u"s") {
+        check(message, bus);
+    } else if (member == u"Send" || member == u"Peers" || member == u"Search" ||
+               member == u"Check") {
         bus.send(
             message.createErrorReply(InvalidArgs, QStringLiteral("引数が違います: ") + signature));
     } else {
@@ -137,6 +145,17 @@ void DBusScriptHost::send(const QDBusMessage &call, const QDBusConnection &bus)
                        else
                            bus.send(call.createReply(result));
                    });
+}
+
+void DBusScriptHost::check(const QDBusMessage &call, const QDBusConnection &bus)
+{
+    m_target->check(call.arguments().at(0).toString(),
+                    [call, bus](const QString &outcome, const QString &sentence) {
+                        if (outcome == u"invalid" || outcome == u"not-one-host")
+                            bus.send(call.createErrorReply(InvalidArgs, sentence));
+                        else
+                            bus.send(call.createReply({outcome, sentence}));
+                    });
 }
 
 QVariantMap DBusScriptHost::propertyValues() const
@@ -239,4 +258,12 @@ std::optional<QList<PeerEntry>> DBusScriptClient::peers()
 bool DBusScriptClient::search()
 {
     return call(QStringLiteral("Search"), {}, dbusscripting::CallWaitMsecs).has_value();
+}
+
+std::optional<std::pair<QString, QString>> DBusScriptClient::check(const QString &address)
+{
+    const auto reply = call(QStringLiteral("Check"), {address}, dbusscripting::CallWaitMsecs);
+    if (!reply || reply->arguments().size() != 2)
+        return std::nullopt;
+    return std::pair{reply->arguments().at(0).toString(), reply->arguments().at(1).toString()};
 }

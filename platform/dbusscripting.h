@@ -12,7 +12,8 @@ constexpr char Service[] = "jp.portana.Portana";
 constexpr char Path[] = "/jp/portana/Portana";
 constexpr char Interface[] = "jp.portana.Portana1";
 // How long a client waits: a send is answered within the copy's wait for
-// the peer (10 s), after a search for a name (up to 4 s); the rest at once.
+// the peer (10 s), after a search for a name (up to 4 s); a check within
+// its wait for the answer (3 s); the rest at once.
 constexpr int SendWaitMsecs = 16000;
 constexpr int CallWaitMsecs = 5000;
 } // namespace dbusscripting
@@ -31,6 +32,7 @@ public:
 
 private:
     void send(const QDBusMessage &call, const QDBusConnection &bus);
+    void check(const QDBusMessage &call, const QDBusConnection &bus);
     QDBusMessage properties(const QDBusMessage &call) const;
     QVariantMap propertyValues() const;
     void emitSignal(const QString &interface, const QString &name, const QVariantList &args);
@@ -49,6 +51,7 @@ public:
     std::optional<QString> send(const QString &peer, const QString &text) override;
     std::optional<QList<PeerEntry>> peers() override;
     bool search() override;
+    std::optional<std::pair<QString, QString>> check(const QString &address) override;
 
 private:
     std::optional<QDBusMessage> call(const QString &method, const QVariantList &args,

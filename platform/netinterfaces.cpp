@@ -25,9 +25,11 @@ std::vector<NetInterface> hostInterfaces()
         i.loopback = flags.testFlag(QNetworkInterface::IsLoopBack);
         i.canBroadcast = flags.testFlag(QNetworkInterface::CanBroadcast);
         for (const QNetworkAddressEntry &entry : qi.addressEntries())
-            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol &&
-                !entry.broadcast().isNull())
-                i.broadcasts << entry.broadcast().toString();
+            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol) {
+                i.networks.append({entry.ip().toIPv4Address(), entry.prefixLength()});
+                if (!entry.broadcast().isNull())
+                    i.broadcasts << entry.broadcast().toString();
+            }
         out.push_back(i);
     }
     return out;

@@ -11,6 +11,7 @@ struct NetInterface
     bool loopback = false;
     bool canBroadcast = false;
     QStringList broadcasts; // directed broadcast address of each IPv4 address
+    QList<QPair<quint32, int>> networks; // each IPv4 address and its prefix length
 };
 
 // Where a search goes: the limited broadcast (which Linux sends out of one

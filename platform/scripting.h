@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <utility>
 
 // A peer as other programs see it.
 struct PeerEntry
@@ -41,6 +42,12 @@ public:
     virtual void send(const QString &peer, const QString &text, Done done) = 0;
     virtual QList<PeerEntry> peers() const = 0;
     virtual void search() = 0;
+    // 接続確認 of one address: how it ended ("listed", "listed-now",
+    // "not-searched", "not-listed", "no-answer", "unreachable"; "invalid" or
+    // "not-one-host" for an address that cannot be checked) and the sentence
+    // that tells the user why.
+    using Checked = std::function<void(const QString &outcome, const QString &sentence)>;
+    virtual void check(const QString &address, Checked done) = 0;
     virtual int waitingCount() const = 0;
     virtual bool away() const = 0;
 
@@ -72,6 +79,8 @@ public:
     virtual std::optional<QString> send(const QString &peer, const QString &text) = 0;
     virtual std::optional<QList<PeerEntry>> peers() = 0;
     virtual bool search() = 0;
+    // The outcome and the sentence, as ScriptTarget::check gives them.
+    virtual std::optional<std::pair<QString, QString>> check(const QString &address) = 0;
     QString error;
     // The failed call had no answer in time: the copy is there but hangs.
     bool hung = false;

@@ -96,6 +96,25 @@ QString UdpDatagramPort::localAddress() const
     return QStringLiteral("127.0.0.1");
 }
 
+namespace {
+
+// Why the system would not send a datagram, as a user reads it.
+QString refusal(int error)
+{
+    switch (error) {
+    case ENETUNREACH:
+    case EHOSTUNREACH:
+        return QStringLiteral("経路がありません");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("システムが送信を拒みました");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+} // namespace
+
 bool UdpDatagramPort::send(const QString &address, const QByteArray &bytes)
 {
     const QHostAddress target(address);
@@ -104,8 +123,10 @@ bool UdpDatagramPort::send(const QString &address, const QByteArray &bytes)
         return false;
     }
     if (m_send.writeDatagram(bytes, target, m_port) < 0) {
+        // Qt's own text is the same for every cause; the system's names it.
+        m_sendFailure = refusal(errno);
         qWarning("portana: datagram to %s not sent: %s", qPrintable(address),
-                 qPrintable(m_send.errorString()));
+                 qPrintable(m_send.errorString() + u' ' + m_sendFailure));
         return false;
     }
     return true;

@@ -31,6 +31,7 @@ public:
     QString errorText() const override { return m_error; }
     QString localAddress() const override;
     bool send(const QString &address, const QByteArray &bytes) override;
+    QString sendFailure() const override { return m_sendFailure; }
 
     // What the kernel granted after asking for ReceiveBufferBytes.
     int receiveBufferBytes() const { return m_receiveBuffer; }
@@ -44,5 +45,6 @@ private:
     std::unique_ptr<SocketReader> m_reader;
     QUdpSocket m_send;
     QString m_error;
+    QString m_sendFailure;
     int m_receiveBuffer = 0;
 };

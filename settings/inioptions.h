@@ -16,6 +16,10 @@
     X(bool, notifyWithTray, false, "notify/withTray", "通知の設定を保存できませんでした。")        \
     /* keep=all|days|rows, and count=N beside it. */                                               \
     X(KeepRule, historyKeep, {}, "history/keep", "履歴の保存の設定を保存できませんでした。")       \
+    /* While the screen is locked, peers see this note (when the user has none). */               \
+    X(bool, awayOnLock, false, "away/onLock", "置き手紙の設定を保存できませんでした。")            \
+    X(QString, awayText, QStringLiteral("席を外しています。"), "away/text",                        \
+      "置き手紙の設定を保存できませんでした。")                                                    \
     /* An array of name and members, each member "login@address". */                               \
     X(QList<Group>, groups, {}, "groups", "ｸﾞﾙｰﾌﾟを保存できませんでした。")
 

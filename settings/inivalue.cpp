@@ -34,6 +34,17 @@ bool read(QSettings &ini, const QString &key, bool &value)
     return true;
 }
 
+bool read(QSettings &ini, const QString &key, QString &value)
+{
+    if (!ini.contains(key))
+        return false;
+    const QVariant text = ini.value(key);
+    // Written by hand without quotes, a comma splits a text: it is one.
+    value = text.typeId() == QMetaType::QStringList ? text.toStringList().join(u',')
+                                                    : text.toString();
+    return true;
+}
+
 bool read(QSettings &ini, const QString &key, QStringList &value)
 {
     if (!ini.contains(key))
@@ -85,6 +96,11 @@ bool read(QSettings &ini, const QString &key, QList<Group> &value)
 }
 
 void write(QSettings &ini, const QString &key, bool value)
+{
+    ini.setValue(key, value);
+}
+
+void write(QSettings &ini, const QString &key, const QString &value)
 {
     ini.setValue(key, value);
 }

@@ -14,6 +14,7 @@ class QSettings;
 namespace inivalue {
 
 bool read(QSettings &ini, const QString &key, bool &value);
+bool read(QSettings &ini, const QString &key, QString &value);
 bool read(QSettings &ini, const QString &key, QStringList &value);
 // count is beside the key, in its section.
 bool read(QSettings &ini, const QString &key, KeepRule &value);
@@ -21,6 +22,7 @@ bool read(QSettings &ini, const QString &key, KeepRule &value);
 bool read(QSettings &ini, const QString &key, QList<Group> &value);
 
 void write(QSettings &ini, const QString &key, bool value);
+void write(QSettings &ini, const QString &key, const QString &value);
 void write(QSettings &ini, const QString &key, const QStringList &value);
 void write(QSettings &ini, const QString &key, const KeepRule &value);
 void write(QSettings &ini, const QString &key, const QList<Group> &value);

@@ -4,6 +4,10 @@
 #include "awaynote.h"
 #include "clock.h"
 #include "composer.h"
+#include "connectioncheck.h"
+#include "launcherbadge.h"
+#include "lockaway.h"
+#include "screenlock.h"
 #include "dialogs.h"
 #include "dispatcher.h"
 #include "frmsnd.h"
@@ -56,6 +60,40 @@ void arrivals(const ProgramParts &p)
                      &ScriptTarget::peersChanged);
 }
 
+// Who is there to see, and what waits, where there may be no tray.
+void presence(const ProgramParts &p)
+{
+    QObject::connect(&p.dispatcher, &Dispatcher::searchReplied, &p.checks,
+                     &ConnectionCheck::replied);
+    if (ScreenLock *lock = p.screenLock) {
+        QObject::connect(lock, &ScreenLock::lockedChanged, &p.lockAway, &LockAway::lockChanged);
+        QObject::connect(&p.note, &AwayNote::changed, &p.lockAway, &LockAway::noteChanged);
+    }
+    if (LauncherBadge *badge = p.badge) {
+        Inbox &inbox = p.inbox;
+        QObject::connect(&inbox, &Inbox::changed, &p.tray,
+                         [badge, &inbox] { badge->show(inbox.recvCount()); });
+    }
+    Dialogs &dialogs = p.dialogs;
+    ConnectionCheck &checks = p.checks;
+    QObject::connect(
+        &p.windows, &Windows::connectionCheckRequested, &checks,
+        [&dialogs, &checks](const QString &initial) {
+            const auto address = dialogs.askText(QStringLiteral("接続を確かめる相手のIPｱﾄﾞﾚｽ："),
+                                                 QStringLiteral("接続確認"), initial);
+            if (!address)
+                return;
+            checks.check(*address, [&dialogs](const ConnectionCheck::Result &r) {
+                using O = ConnectionCheck::Outcome;
+                const bool answered = r.outcome == O::Listed || r.outcome == O::ListedNow;
+                dialogs.messageBox({r.sentence, QStringLiteral("接続確認"),
+                                    answered ? Dialogs::Icon::Information
+                                             : Dialogs::Icon::Exclamation,
+                                    Dialogs::Buttons::Ok, Dialogs::Ok});
+            });
+        });
+}
+
 void trayMenu(const ProgramParts &p, const std::function<void()> &end)
 {
     TrayController *tray = &p.tray;
@@ -106,6 +144,7 @@ void program(const ProgramParts &p, const std::function<void()> &end)
     storeToBrowser(p.store, p.browser);
     answersToResults(p.dispatcher, p.history, {&p.remote, &p.composer.round()}, p.results);
     arrivals(p);
+    presence(p);
     trayMenu(p, end);
 
     Windows *windows = &p.windows;

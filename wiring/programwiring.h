@@ -7,6 +7,10 @@ class Arrivals;
 class AwayNote;
 class Clock;
 class Composer;
+class ConnectionCheck;
+class LauncherBadge;
+class LockAway;
+class ScreenLock;
 class Dialogs;
 class Dispatcher;
 class HistoryBrowser;
@@ -63,6 +67,10 @@ struct ProgramParts
     Windows &windows;
     Dialogs &dialogs;
     const Clock &clock;
+    ConnectionCheck &checks;
+    LockAway &lockAway;
+    ScreenLock *screenLock; // none: the lock is not heard
+    LauncherBadge *badge;   // none: no count on the launcher
 };
 
 // end: how the program ends (終了 once confirmed).

@@ -21,6 +21,8 @@ void sendWindow(FrmSnd &w, Windows &windows, UserListModel &users, PeerSearch &p
 {
     QObject::connect(&w, &FrmSnd::ipSetRequested, &windows, &Windows::openIpSet);
     QObject::connect(&w, &FrmSnd::trayMenuRequested, &windows, &Windows::popUpTrayMenu);
+    QObject::connect(&w, &FrmSnd::connectionCheckRequested, &windows,
+                     &Windows::connectionCheckRequested);
     QObject::connect(&users, &UserListModel::countChanged, &w, &FrmSnd::showUserCount);
     QObject::connect(&peers, &PeerSearch::searched, &w, &FrmSnd::showSearch);
 }

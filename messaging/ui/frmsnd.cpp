@@ -80,6 +80,11 @@ FrmSnd::FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, Port
     QAction *mnuIp = mnuSend->addAction(QStringLiteral("IPｱﾄﾞﾚｽ指定(&I)"));
     mnuIp->setObjectName(QStringLiteral("mnuIp"));
     connect(mnuIp, &QAction::triggered, this, &FrmSnd::ipSetRequested);
+    // Why someone is missing from the list.
+    QAction *mnuCheck = mnuSend->addAction(QStringLiteral("接続確認(&K)..."));
+    mnuCheck->setObjectName(QStringLiteral("mnuCheck"));
+    connect(mnuCheck, &QAction::triggered, this,
+            [this] { emit connectionCheckRequested(m_users.selectedPeerAddress()); });
     makeReachable();
 
     connectControls();

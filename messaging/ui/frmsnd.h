@@ -54,6 +54,8 @@ public:
 
 signals:
     void ipSetRequested();
+    // 接続確認; address: the chosen peer's, or empty.
+    void connectionCheckRequested(const QString &address);
     // The picture was clicked while the window stands in for the tray, or F10 pressed.
     void trayMenuRequested(const QPoint &at);
 

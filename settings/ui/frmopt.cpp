@@ -19,7 +19,7 @@
 #include <utility>
 
 FrmOpt::FrmOpt(SettingsStore &store, PortanaIni &ini, Dialogs &dialogs, NameCheck nameUsable,
-               Autostart &autostart, QWidget *parent)
+               Autostart &autostart, const ScreenLock *lock, QWidget *parent)
     : QWidget(parent, Qt::Window), m_store(store), m_ini(ini), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("FrmOpt"));
@@ -37,7 +37,7 @@ FrmOpt::FrmOpt(SettingsStore &store, PortanaIni &ini, Dialogs &dialogs, NameChec
              m_password,
              display,
              new UserInfoPage(std::move(nameUsable), this),
-             new OtherPage(autostart, dialogs, this),
+             new OtherPage(autostart, lock, dialogs, this),
              new NetworkPage(this)};
     const char *pageNames[] = {"Picture1", "Picture2", "Picture3",
                                "Picture4", "Picture5", "Picture6"};

@@ -14,6 +14,7 @@ class PortanaIni;
 struct IniOptions;
 class QPushButton;
 class QTabBar;
+class ScreenLock;
 class SettingsStore;
 
 // "ｵﾌﾟｼｮﾝ指定": the settings in six pages. Filled from the settings when
@@ -26,8 +27,9 @@ public:
     enum Page { SendRecv, Password, Display, UserInfo, Other, Network };
     using NameCheck = UserInfoPage::NameCheck;
 
+    // lock: whether the screen's lock is heard; none: it is not.
     FrmOpt(SettingsStore &store, PortanaIni &ini, Dialogs &dialogs, NameCheck nameUsable,
-           Autostart &autostart, QWidget *parent = nullptr);
+           Autostart &autostart, const ScreenLock *lock, QWidget *parent = nullptr);
 
     // Puts the settings into the controls (also over unsaved edits).
     void fill();

@@ -5,12 +5,14 @@
 #include "dialogs.h"
 #include "inioptions.h"
 #include "optsettings.h"
+#include "screenlock.h"
 #include "twips.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -29,8 +31,9 @@ const IniBox IniBoxes[] = {
 
 } // namespace
 
-OtherPage::OtherPage(Autostart &autostart, Dialogs &dialogs, QWidget *parent)
-    : OptionPage(parent), m_autostart(autostart), m_dialogs(dialogs)
+OtherPage::OtherPage(Autostart &autostart, const ScreenLock *lock, Dialogs &dialogs,
+                     QWidget *parent)
+    : OptionPage(parent), m_autostart(autostart), m_lock(lock), m_dialogs(dialogs)
 {
     ChkIcon = check("ChkIcon", QStringLiteral("起動時、ｱｲｺﾝをﾗﾝﾀﾞﾑに表示させる。"));
     Label3 = named(new QLabel(QStringLiteral("※次回起動時から有効です。"), this), "Label3");
@@ -44,6 +47,13 @@ OtherPage::OtherPage(Autostart &autostart, Dialogs &dialogs, QWidget *parent)
         m_iniBoxes.emplace_back(check(box.name, QString::fromUtf8(box.caption)), box.option);
         column->addWidget(m_iniBoxes.back().first);
     }
+    ChkAwayLock = check("ChkAwayLock", QStringLiteral("画面のロック中は置き手紙を出す"));
+    TxtAwayLock = named(new QLineEdit(this), "TxtAwayLock");
+    readAs(TxtAwayLock, QStringLiteral("画面のロック中の置き手紙"));
+    auto *awayRow = new QHBoxLayout;
+    awayRow->addWidget(ChkAwayLock);
+    awayRow->addWidget(TxtAwayLock, 1);
+    column->addLayout(awayRow);
     column->addSpacing(twips::toPixelsY(180));
     LblKeep = named(new QLabel(QStringLiteral("履歴の保存："), this), "LblKeep");
     CboKeep = named(new QComboBox(this), "CboKeep");
@@ -62,6 +72,7 @@ OtherPage::OtherPage(Autostart &autostart, Dialogs &dialogs, QWidget *parent)
     column->addStretch();
     connect(CboKeep, &QComboBox::currentIndexChanged, this, &OtherPage::CboKeep_Change);
     connect(ChkStartup, &QCheckBox::clicked, this, &OtherPage::ChkStartup_Click);
+    connect(ChkAwayLock, &QCheckBox::toggled, this, &OtherPage::ChkAwayLock_Change);
 }
 
 void OtherPage::fill(const OptSettings &s, const IniOptions &ini)
@@ -70,6 +81,9 @@ void OtherPage::fill(const OptSettings &s, const IniOptions &ini)
     ChkStartup->setChecked(m_autostart.isEnabled());
     for (const auto &[box, option] : m_iniBoxes)
         box->setChecked(ini.*option);
+    ChkAwayLock->setChecked(ini.awayOnLock);
+    TxtAwayLock->setText(ini.awayText);
+    ChkAwayLock_Change();
     const KeepRule &keep = ini.historyKeep;
     CboKeep->setCurrentIndex(int(keep.keep));
     TxtKeep->setValue(keep.keep == KeepRule::Keep::All ? 30 : keep.count);
@@ -81,6 +95,8 @@ void OtherPage::gather(OptSettings &s, IniOptions &ini)
     s.iconRandom = ChkIcon->isChecked();
     for (const auto &[box, option] : m_iniBoxes)
         ini.*option = box->isChecked();
+    ini.awayOnLock = ChkAwayLock->isChecked();
+    ini.awayText = TxtAwayLock->text();
     const auto keep = KeepRule::Keep(CboKeep->currentIndex());
     ini.historyKeep = {keep, keep == KeepRule::Keep::All ? 0 : TxtKeep->value()};
 }
@@ -90,6 +106,17 @@ void OtherPage::CboKeep_Change(int index)
     TxtKeep->setEnabled(index != int(KeepRule::Keep::All));
     TxtKeep->setSuffix(index == int(KeepRule::Keep::Rows) ? QStringLiteral(" 件")
                                                           : QStringLiteral(" 日"));
+}
+
+void OtherPage::ChkAwayLock_Change()
+{
+    // Where nothing tells of the lock, the option shows why it does nothing.
+    const QString unheard = m_lock ? m_lock->unheard()
+                                   : QStringLiteral("画面のロックを知らせるものがありません。");
+    ChkAwayLock->setEnabled(unheard.isEmpty());
+    ChkAwayLock->setToolTip(unheard);
+    TxtAwayLock->setEnabled(unheard.isEmpty() && ChkAwayLock->isChecked());
+    TxtAwayLock->setToolTip(unheard);
 }
 
 void OtherPage::ChkStartup_Click()

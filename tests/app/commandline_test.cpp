@@ -47,6 +47,16 @@ struct FakeClient final : ScriptClient
         calls << u"search"_s;
         return true;
     }
+    // result is the outcome; the sentence names it with the address.
+    std::optional<std::pair<QString, QString>> check(const QString &address) override
+    {
+        calls << u"check "_s + address;
+        if (!result) {
+            error = u"「"_s + address + u"」はIPｱﾄﾞﾚｽではありません。"_s;
+            return std::nullopt;
+        }
+        return std::pair{*result, address + u" は "_s + *result + u"。"_s};
+    }
 };
 
 } // namespace
@@ -119,10 +129,30 @@ void CommandLineTest::statuses_data()
                             << QStringList{u"running"_s, u"search"_s} << QString() << QString();
     QTest::newRow("help lists the statuses")
         << QStringList{u"--help"_s} << QString() << false << QString() << 0 << QStringList()
-        << u"使い方: portana [--help | --version | --send 相手 本文 | --peers | --search]\n"_s
+        << u"使い方: portana [--help | --version | --send 相手 本文 | --peers | --search |\n"
+           u"                --check IPｱﾄﾞﾚｽ]\n"_s
         << QString();
     QTest::newRow("version") << QStringList{u"--version"_s} << QString() << false << QString() << 0
                              << QStringList() << u"portana 1.2.3\n"_s << QString();
+    // 接続確認: the sentence, on standard output when the peer answered.
+    const QString check = u"check 198.18.0.9"_s;
+    const QStringList checkArgs{u"--check"_s, u"198.18.0.9"_s};
+    QTest::newRow("check: answered, not searched")
+        << checkArgs << QString() << true << u"not-searched"_s << 0
+        << QStringList{u"running"_s, check} << u"198.18.0.9 は not-searched。\n"_s << QString();
+    QTest::newRow("check: no answer") << checkArgs << QString() << true << u"no-answer"_s << 4
+                                      << QStringList{u"running"_s, check} << QString()
+                                      << u"198.18.0.9 は no-answer。\n"_s;
+    QTest::newRow("check: unreachable") << checkArgs << QString() << true << u"unreachable"_s << 7
+                                        << QStringList{u"running"_s, check} << QString()
+                                        << u"198.18.0.9 は unreachable。\n"_s;
+    QTest::newRow("check: no address the copy takes")
+        << QStringList{u"--check"_s, u"sato"_s} << QString() << true << QString() << 2
+        << QStringList{u"running"_s, u"check sato"_s} << QString()
+        << u"portana: 「sato」はIPｱﾄﾞﾚｽではありません。\n"_s;
+    QTest::newRow("check without an address")
+        << QStringList{u"--check"_s} << QString() << true << QString() << 2 << QStringList()
+        << QString() << u"portana: --check には相手のIPｱﾄﾞﾚｽが要ります\n"_s;
     // Usage errors never reach the copy.
     QTest::newRow("send without text")
         << QStringList{u"--send"_s, u"鈴木"_s} << QString() << true << QString() << 2
@@ -162,8 +192,9 @@ void CommandLineTest::statuses()
     QCOMPARE(client.calls, calls);
     if (QByteArray(QTest::currentDataTag()) == "help lists the statuses") {
         QVERIFY(outText.startsWith(out));
-        QVERIFY(outText.contains(u"終了ｽﾃｰﾀｽ: 0 届いた  1 拒否された  2 使い方の誤り\n"_s));
+        QVERIFY(outText.contains(u"終了ｽﾃｰﾀｽ: 0 届いた (--check: 応答があった)  1 拒否された\n"_s));
         QVERIFY(outText.contains(u"           6 起動中のぽるとな～が応答しません\n"_s));
+        QVERIFY(outText.contains(u"           7 このコンピューターからその相手に届かない (--check)\n"_s));
     } else {
         QCOMPARE(outText, out);
     }

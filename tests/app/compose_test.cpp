@@ -525,7 +525,7 @@ void ComposeTest::otherPrograms()
 
     TestProgram t(A, QStringLiteral("127.0.2.9"), true);
     t.env.interfaces = [] {
-        return std::vector<NetInterface>{{true, false, true, {QStringLiteral("198.18.5.255")}}};
+        return std::vector<NetInterface>{{true, false, true, {QStringLiteral("198.18.5.255")}, {}}};
     };
     QFile ini(t.folder.filePath(QStringLiteral("portana.ini")));
     QVERIFY(ini.open(QIODevice::WriteOnly));

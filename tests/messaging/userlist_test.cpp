@@ -194,7 +194,7 @@ void UserListTest::selectionSurvivesSearch()
 void UserListTest::searchGoesThroughEveryNetwork()
 {
     const auto card = [](bool up, bool loopback, bool broadcast, QStringList addresses) {
-        return NetInterface{up, loopback, broadcast, std::move(addresses)};
+        return NetInterface{up, loopback, broadcast, std::move(addresses), {}};
     };
     const std::vector<NetInterface> cards{
         card(true, false, true, {QStringLiteral("198.18.0.255")}),

@@ -55,7 +55,7 @@ void FrmOptTest::eachBoxItsOwnField()
     Autostart autostart(dir.filePath(QStringLiteral("autostart")), QStringLiteral("/p"));
     PortanaIni ini(dir.filePath(QStringLiteral("portana.ini")), {});
     FrmOpt w(
-        store, ini, dialogs, [](const QString &) { return true; }, autostart);
+        store, ini, dialogs, [](const QString &) { return true; }, autostart, nullptr);
     QVERIFY(store.optWrite());
     QFile file(store.filePath());
     QVERIFY(file.open(QIODevice::ReadOnly));

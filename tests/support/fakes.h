@@ -5,6 +5,7 @@
 #include "dialogs.h"
 #include "instanceguard.h"
 #include "notifier.h"
+#include "screenlock.h"
 #include "systeminfo.h"
 #include "trayhost.h"
 
@@ -88,6 +89,7 @@ public:
 
     BindResult bindResult = BindResult::Bound;
     QString address = QStringLiteral("198.18.0.10");
+    QString sendFailure() const override { return QStringLiteral("経路がありません"); }
     bool refuse = false; // the system refuses every send
     QList<QPair<QString, QByteArray>> sent;
 };
@@ -140,6 +142,24 @@ public:
     }
     void activate() { emit activated(); }
     QStringList shown;
+};
+
+// A screen lock the test locks and unlocks; why: what unheard() says.
+class FakeScreenLock final : public ScreenLock
+{
+    Q_OBJECT
+public:
+    bool locked() const override { return m_locked; }
+    QString unheard() const override { return why; }
+    void set(bool locked)
+    {
+        m_locked = locked;
+        emit lockedChanged(locked);
+    }
+    QString why;
+
+private:
+    bool m_locked = false;
 };
 
 // n spaces: the fill of fixed-width fields.

@@ -393,14 +393,18 @@ class Receive(unittest.TestCase):
                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         self.assertTrue(daemon.stdout.readline().startswith("unix:"), "the bus listens")
         record = os.path.join(tmp, "shown.txt")
-        server = subprocess.Popen([notifyd, record], stdout=subprocess.PIPE, text=True,
+        server = subprocess.Popen([notifyd, record], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
                                   env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus,
                                            NOTIFYD_ACTIVATE="1"))
         try:
             self.assertEqual(server.stdout.readline().strip(), "ready")
             h = self.lab.host(2)
+            # Away while the screen is locked, with the note the user chose.
+            folder = tempfile.mkdtemp(prefix="portana-e2e-")
+            with open(os.path.join(folder, "portana.ini"), "w", encoding="utf-8") as f:
+                f.write("[away]\nonLock=true\ntext=離席中（内線 123）\n")
             # With its accessibility bridge on, as under a screen reader.
-            c = self.lab.copy(h, settings_file(optName="solo"),
+            c = self.lab.copy(h, settings_file(optName="solo"), folder=folder,
                               env={"DBUS_SESSION_BUS_ADDRESS": bus, "QT_ACCESSIBILITY": "1",
                                    "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
             peer = self.lab.peer(self.lab.host(9))
@@ -425,7 +429,8 @@ class Receive(unittest.TestCase):
                                    env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus), timeout=10).stdout
             self.assertIn("interface jp.portana.Portana1 {", shape)
             for member in ("Send(in  s peer,\n", "in  s text,\n", "out s result);", "Peers(out a(sss) peers);",
-                           "Search();", "MessageArrived(s sender,\n", "PeersChanged();",
+                           "Search();", "Check(in  s address,\n", "out s outcome,\n", "out s sentence);",
+                           "MessageArrived(s sender,\n", "PeersChanged();",
                            "readonly i WaitingCount = 1;", "readonly b Away = false;"):
                 self.assertIn(member, shape)
             # A shell tells the peer in one line and learns from the status that it arrived.
@@ -442,8 +447,9 @@ class Receive(unittest.TestCase):
             self.assertEqual(client("--search").returncode, 0)
             self.assertEqual(peer.recv()[1], enc("GROUP検索"))
             peer.drain(0.3)
-            peer.send(h.address, enc("GROUP  検索結果") + b"zlogin" + b"\0" * 14 + pad("198.18.0.9").encode()
-                      + b" " * 20 + pad("zpeer").encode() + enc("○"))
+            reply = (enc("GROUP  検索結果") + b"zlogin" + b"\0" * 14 + pad("198.18.0.9").encode()
+                     + b" " * 20 + pad("zpeer").encode() + enc("○"))
+            peer.send(h.address, reply)
             time.sleep(0.5)
             listed = client("--peers")
             self.assertEqual(listed.returncode, 0)
@@ -476,6 +482,51 @@ class Receive(unittest.TestCase):
             for args in (("Get", "jp.portana.Portana1", "objectName"),
                          ("Set", "jp.portana.Portana1", "objectName", "<'x'>")):
                 self.assertNotEqual(bus_call("org.freedesktop.DBus.Properties." + args[0], *args[1:]).returncode, 0)
+            # The screen locks: peers see the note the copy leaves, and it
+            # goes with the unlock, or with a screensaver that ends.
+            def screensaver(command):
+                server.stdin.write(command + "\n")
+                server.stdin.flush()
+                self.assertEqual(server.stdout.readline().strip(), "ok")
+                time.sleep(0.5)
+
+            def seen():
+                peer.drain(0.2)
+                peer.send(h.address, enc("GROUP検索"))
+                mark = peer.recv()[1][-2:]
+                if mark != enc("○"):
+                    return mark.decode("cp932")
+                peer.send(h.address, enc("LETTER GET "))
+                data = peer.recv()[1]
+                self.assertEqual(data[:35], enc("LETTER 置き手紙") + pad("solo").encode())
+                return "○ " + data[35:].decode("cp932")
+            for command, expected in (("lock", "○ 離席中（内線 123）"), ("unlock", "－"),
+                                      ("lock", "○ 離席中（内線 123）"), ("vanish", "－")):
+                screensaver(command)
+                self.assertEqual(seen(), expected, command)
+
+            # 接続確認 from the command line: one sentence, and the status.
+            run("ip", "-n", h.ns, "route", "add", "unreachable", "198.19.200.0/24")
+            run("ip", "-n", h.ns, "route", "add", "prohibit", "198.19.201.0/24")
+            peer.drain(0.2)
+            checking = subprocess.Popen(["ip", "netns", "exec", h.ns, "env", "DBUS_SESSION_BUS_ADDRESS=" + bus,
+                                         c.lab.portana, "--check", "198.18.0.9"],
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            self.assertEqual(peer.recv(10)[1], enc("GROUP検索"))
+            peer.send(h.address, reply)
+            out, err = checking.communicate(timeout=15)
+            self.assertEqual((checking.returncode, out, err),
+                             (0, "198.18.0.9 の zpeer は応答し、一覧に載っています。\n", ""))
+            silent = client("--check", "198.18.0.77")
+            self.assertEqual((silent.returncode, silent.stdout, silent.stderr),
+                             (4, "", "198.18.0.77 からは応答がありません（ぽるとな～が起動していないか、"
+                                     "途中のﾌｧｲｱｳｫｰﾙが UDP 50319 を通していません）。\n"))
+            for address, why in (("198.19.200.1", "経路がありません"),
+                                 ("198.19.201.1", "システムが送信を拒みました")):
+                refused = client("--check", address)
+                self.assertEqual((refused.returncode, refused.stderr),
+                                 (7, "%s にはこのコンピューターから届きません（%s）。\n" % (address, why)))
+
             # A copy that hangs: the client gives up with its own status, and
             # the message it gave up on is never sent, even once the copy goes on.
             os.kill(c.pid, signal.SIGSTOP)
@@ -499,6 +550,9 @@ class Receive(unittest.TestCase):
             heard = monitor.communicate(timeout=5)[0]
             self.assertIn("jp.portana.Portana1.MessageArrived ('zpeer', '198.18.0.9')", heard)
             self.assertIn("PropertiesChanged ('jp.portana.Portana1', {'WaitingCount': <2>}", heard)
+            # The launcher shows the count, where there is no tray.
+            self.assertIn("com.canonical.Unity.LauncherEntry.Update ('application://jp.portana.Portana.desktop', "
+                          "{'count': <int64 2>, 'count-visible': <true>})", heard)
             self.assertNotIn("三通目", heard)
 
             # What a screen reader reads, through AT-SPI: every control that
@@ -541,6 +595,22 @@ class Receive(unittest.TestCase):
             self.assertEqual(history[0]["table"]["count"], 1)
             self.assertEqual(history[0]["table"]["rows"][0][5], "ビルド完了")
             self.display.window_shot(log, "window-FrmLog-read-aloud")
+
+            # The messages discarded (Esc): the count leaves the launcher.
+            monitor = subprocess.Popen(["gdbus", "monitor", "--session", "--dest", "jp.portana.Portana"],
+                                       stdout=subprocess.PIPE, text=True,
+                                       env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus))
+            time.sleep(1.0)
+            recv = self.display.wait_window(pid=c.pid, title=r"^ From ")
+            for _ in range(2):  # the window goes with the last
+                self.display.xdotool("windowmap", "--sync", recv, check=False)
+                self.display.xdotool("windowfocus", "--sync", recv, check=False)
+                self.display.xdotool("key", "Escape")
+                time.sleep(0.7)
+            monitor.terminate()
+            heard = monitor.communicate(timeout=5)[0]
+            self.assertIn("com.canonical.Unity.LauncherEntry.Update ('application://jp.portana.Portana.desktop', "
+                          "{'count': <int64 0>, 'count-visible': <false>})", heard)
         finally:
             for p in (server, daemon):
                 p.terminate()

@@ -140,12 +140,9 @@ void CommandLineTest::statuses_data()
     QTest::newRow("check: answered, not searched")
         << checkArgs << QString() << true << u"not-searched"_s << 0
         << QStringList{u"running"_s, check} << u"198.18.0.9 は not-searched。\n"_s << QString();
-    QTest::newRow("check: no answer") << checkArgs << QString() << true << u"no-answer"_s << 4
-                                      << QStringList{u"running"_s, check} << QString()
-                                      << u"198.18.0.9 は no-answer。\n"_s;
-    QTest::newRow("check: unreachable") << checkArgs << QString() << true << u"unreachable"_s << 7
-                                        << QStringList{u"running"_s, check} << QString()
-                                        << u"198.18.0.9 は unreachable。\n"_s;
+    QTest::newRow("check: unreachable")
+        << checkArgs << QString() << true << u"unreachable"_s << 7
+        << QStringList{u"running"_s, check} << QString() << u"198.18.0.9 は unreachable。\n"_s;
     QTest::newRow("check: no address the copy takes")
         << QStringList{u"--check"_s, u"sato"_s} << QString() << true << QString() << 2
         << QStringList{u"running"_s, u"check sato"_s} << QString()
@@ -194,7 +191,8 @@ void CommandLineTest::statuses()
         QVERIFY(outText.startsWith(out));
         QVERIFY(outText.contains(u"終了ｽﾃｰﾀｽ: 0 届いた (--check: 応答があった)  1 拒否された\n"_s));
         QVERIFY(outText.contains(u"           6 起動中のぽるとな～が応答しません\n"_s));
-        QVERIFY(outText.contains(u"           7 このコンピューターからその相手に届かない (--check)\n"_s));
+        QVERIFY(outText.contains(
+            u"           7 このコンピューターからその相手に届かない (--check)\n"_s));
     } else {
         QCOMPARE(outText, out);
     }

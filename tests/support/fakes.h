@@ -89,7 +89,6 @@ public:
 
     BindResult bindResult = BindResult::Bound;
     QString address = QStringLiteral("198.18.0.10");
-    QString sendFailure() const override { return QStringLiteral("経路がありません"); }
     bool refuse = false; // the system refuses every send
     QList<QPair<QString, QByteArray>> sent;
 };

@@ -17,11 +17,31 @@ FilesConnection::FilesConnection(QTcpSocket *socket, int frameMsecs, int idleMse
     m_deadline->setSingleShot(true);
     connect(m_deadline, &QTimer::timeout, this, &FilesConnection::close);
     connect(socket, &QTcpSocket::readyRead, this, &FilesConnection::readable);
+    connect(socket, &QTcpSocket::bytesWritten, this, &FilesConnection::written);
     connect(socket, &QTcpSocket::disconnected, this, &FilesConnection::close);
     connect(socket, &QTcpSocket::errorOccurred, this, &FilesConnection::close);
-    // The hello is a frame too: it must come in time.
+    // Each side's first frame (written as soon as the socket is connected);
+    // the other's is a frame too: it must come in time.
+    if (socket->isOpen())
+        send(filesframe::Hello{QString::fromLatin1(filesframe::Version)});
     m_inFrame = true;
     m_deadline->start(m_frameMsecs);
+}
+
+FilesConnection *FilesConnection::open(const QHostAddress &to, quint16 port, int frameMsecs,
+                                       int idleMsecs, QObject *parent)
+{
+    auto *socket = new QTcpSocket;
+    auto *connection = new FilesConnection(socket, frameMsecs, idleMsecs, parent);
+    connection->m_peer = to;
+    socket->connectToHost(to, port); // opens it: what is written waits for the connection
+    connection->send(filesframe::Hello{QString::fromLatin1(filesframe::Version)});
+    return connection;
+}
+
+qint64 FilesConnection::unsent() const
+{
+    return m_socket->bytesToWrite();
 }
 
 void FilesConnection::send(const filesframe::Frame &frame)

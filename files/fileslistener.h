@@ -18,9 +18,15 @@ class FilesConnection : public QObject
     Q_OBJECT
 public:
     FilesConnection(QTcpSocket *socket, int frameMsecs, int idleMsecs, QObject *parent = nullptr);
+    // A connection this copy opens. Either side sends its hello first and
+    // awaits the other's as any frame.
+    static FilesConnection *open(const QHostAddress &to, quint16 port, int frameMsecs,
+                                 int idleMsecs, QObject *parent);
 
     QHostAddress peer() const { return m_peer; }
     void send(const filesframe::Frame &frame);
+    // Bytes sent but not yet taken by the system: a sender keeps this low.
+    qint64 unsent() const;
     // Closes it; what was not yet read is dropped.
     void close();
 
@@ -29,6 +35,8 @@ signals:
     void greeted();
     // After the hello: every frame as it comes.
     void frameArrived(const filesframe::Frame &frame);
+    // Some of what was sent left.
+    void written();
     void closed();
 
 private:

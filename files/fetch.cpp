@@ -19,9 +19,9 @@ constexpr int PrefixChunksPerTurn = 16;
 } // namespace
 
 Fetch::Fetch(filesframe::Offer offer, QString folder, QHostAddress sender, quint16 port, Disk &disk,
-             QObject *parent)
+             const QHostAddress &from, QObject *parent)
     : QObject(parent), m_offer(std::move(offer)), m_folder(std::move(folder)),
-      m_sender(std::move(sender)), m_port(port), m_disk(disk)
+      m_sender(std::move(sender)), m_port(port), m_from(from), m_disk(disk)
 {
 }
 
@@ -91,7 +91,7 @@ void Fetch::start(const QStringList &saved)
 {
     if (const QString why = plan(saved); !why.isEmpty())
         return stop(why);
-    m_connection = FilesConnection::open(m_sender, m_port, FrameMsecs, IdleMsecs, this);
+    m_connection = FilesConnection::open(m_sender, m_port, FrameMsecs, IdleMsecs, this, m_from);
     connect(m_connection, &FilesConnection::frameArrived, this, &Fetch::arrived);
     connect(m_connection, &FilesConnection::closed, this,
             [this] { stop(QStringLiteral("送信元との接続が切れました。")); });

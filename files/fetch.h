@@ -21,8 +21,9 @@ class Fetch : public QObject
 {
     Q_OBJECT
 public:
+    // from: the address this copy's connection leaves from (none: as routed).
     Fetch(filesframe::Offer offer, QString folder, QHostAddress sender, quint16 port, Disk &disk,
-          QObject *parent = nullptr);
+          const QHostAddress &from = QHostAddress(), QObject *parent = nullptr);
 
     // saved: what an earlier try of this offer saved (its finished list),
     // which this one takes as done.
@@ -49,6 +50,7 @@ private:
     QString m_folder;
     QHostAddress m_sender;
     quint16 m_port;
+    QHostAddress m_from;
     Disk &m_disk;
     QStringList m_names; // each entry's name as it is saved, relative to m_folder
     QPointer<FilesConnection> m_connection;

@@ -145,6 +145,7 @@ struct Writer
         o.raw(c.token);
         return o.framed(Kind::Cancel);
     }
+    QByteArray operator()(const Taken &) const { return Out().framed(Kind::Taken); }
 };
 
 std::optional<Frame> parse(Kind kind, In &in)
@@ -192,6 +193,8 @@ std::optional<Frame> parse(Kind kind, In &in)
     }
     case Kind::Cancel:
         return Cancel{in.fixed(TokenBytes)};
+    case Kind::Taken:
+        return Taken{};
     }
     return std::nullopt;
 }
@@ -237,7 +240,7 @@ std::optional<Frame> Reader::next()
     if (kind == quint8(Kind::Data)) {
         if (body.size() <= qsizetype(ChunkBytes))
             frame = Data{body.toByteArray()};
-    } else if (kind >= quint8(Kind::Hello) && kind <= quint8(Kind::Cancel)) {
+    } else if (kind >= quint8(Kind::Hello) && kind <= quint8(Kind::Taken)) {
         In in(body);
         frame = parse(Kind(kind), in);
         // Every byte is the frame's, each as its kind says.

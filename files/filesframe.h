@@ -19,7 +19,7 @@ inline constexpr quint32 ChunkBytes = 64 * 1024;
 inline constexpr qsizetype TokenBytes = 16;
 inline constexpr qsizetype MaxEntries = 20000;
 
-enum class Kind : quint8 { Hello = 1, Offer, Get, Data, End, Refusal, Cancel };
+enum class Kind : quint8 { Hello = 1, Offer, Get, Data, End, Refusal, Cancel, Taken };
 
 // Each side's first frame: the version it speaks.
 struct Hello
@@ -87,7 +87,13 @@ struct Cancel
     bool operator==(const Cancel &) const = default;
 };
 
-using Frame = std::variant<Hello, Offer, Get, Data, End, Refusal, Cancel>;
+// The recipient keeps the offer it was told.
+struct Taken
+{
+    bool operator==(const Taken &) const = default;
+};
+
+using Frame = std::variant<Hello, Offer, Get, Data, End, Refusal, Cancel, Taken>;
 
 QByteArray write(const Frame &frame);
 

@@ -29,9 +29,11 @@ FilesConnection::FilesConnection(QTcpSocket *socket, int frameMsecs, int idleMse
 }
 
 FilesConnection *FilesConnection::open(const QHostAddress &to, quint16 port, int frameMsecs,
-                                       int idleMsecs, QObject *parent)
+                                       int idleMsecs, QObject *parent, const QHostAddress &from)
 {
     auto *socket = new QTcpSocket;
+    if (!from.isNull() && from != QHostAddress(QHostAddress::AnyIPv4))
+        socket->bind(from, 0);
     auto *connection = new FilesConnection(socket, frameMsecs, idleMsecs, parent);
     connection->m_peer = to;
     socket->connectToHost(to, port); // opens it: what is written waits for the connection

@@ -20,8 +20,10 @@ public:
     FilesConnection(QTcpSocket *socket, int frameMsecs, int idleMsecs, QObject *parent = nullptr);
     // A connection this copy opens. Either side sends its hello first and
     // awaits the other's as any frame.
+    // from: the address it leaves from (none: as the system routes it).
     static FilesConnection *open(const QHostAddress &to, quint16 port, int frameMsecs,
-                                 int idleMsecs, QObject *parent);
+                                 int idleMsecs, QObject *parent,
+                                 const QHostAddress &from = QHostAddress());
 
     QHostAddress peer() const { return m_peer; }
     void send(const filesframe::Frame &frame);
@@ -72,6 +74,7 @@ public:
     FilesListener(QHostAddress address, quint16 port, Limits limits, QObject *parent = nullptr);
 
     bool listen();
+    QHostAddress address() const { return m_address; }
     QString errorText() const { return m_server.errorString(); }
     int connections() const { return m_total; }
 

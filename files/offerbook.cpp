@@ -75,6 +75,10 @@ std::optional<filesframe::Offer> OfferBook::offer(const QStringList &paths,
     QByteArray token(filesframe::TokenBytes, '\0');
     QRandomGenerator::system()->generate(token.begin(), token.end());
     filesframe::Offer offer{sender, message, token, offered.entries};
+    if (filesframe::write(offer).size() > qsizetype(filesframe::MaxFrameBytes) + 4) {
+        *problem = QStringLiteral("ﾌｧｲﾙが多すぎます（名前が長いと少なくなります）。");
+        return std::nullopt;
+    }
     m_offers.insert(token, std::move(offered));
     return offer;
 }

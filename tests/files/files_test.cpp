@@ -132,6 +132,7 @@ void FilesTest::everyKindReadsBack_data()
     QTest::newRow("end") << Frame(End{QByteArray(32, '\x5a')});
     QTest::newRow("refusal") << Frame(Refusal{Refusal::Changed, u"送った後に変更されました。"_s});
     QTest::newRow("cancel") << Frame(Cancel{token});
+    QTest::newRow("taken") << Frame(Taken{});
 }
 
 // Read back whole, also a byte at a time, and one frame after another.
@@ -163,6 +164,7 @@ void FilesTest::brokenStreams_data()
     QTest::newRow("one byte past the limit") << "\x00\x10\x00\x01\x04"_ba;
     QTest::newRow("an empty frame") << "\x00\x00\x00\x00"_ba;
     QTest::newRow("an unknown kind") << "\x00\x00\x00\x01\x09"_ba;
+    QTest::newRow("a taken with a body") << "\x00\x00\x00\x02\x08\x00"_ba;
     QTest::newRow("a text longer than its frame") << "\x00\x00\x00\x09\x01\x00\x00\x01\x00"
                                                      "abcd"_ba;
     QTest::newRow("a short token") << "\x00\x00\x00\x05\x07"

@@ -2,6 +2,7 @@
 // what lands in the folder, byte for byte, and what never does.
 #include "disk.h"
 #include "fetch.h"
+#include "fileschannel.h"
 #include "fileslistener.h"
 #include "offerbook.h"
 
@@ -90,9 +91,11 @@ struct Pair
     OfferBook book{[this] { return now; }};
     FilesListener listener{Sender, Port, {}};
     FaultyDisk disk;
-    Pair()
+    // Serves the book alone, or routes through a channel.
+    explicit Pair(bool served = true)
     {
-        QObject::connect(&listener, &FilesListener::connected, &book, &OfferBook::serve);
+        if (served)
+            QObject::connect(&listener, &FilesListener::connected, &book, &OfferBook::serve);
         write(out.filePath(u"報告.xlsx"_s), noise(200000));
         write(out.filePath(u"図面/平面図.dxf"_s), noise(70000));
         write(out.filePath(u"図面/詳細/断面.txt"_s), "断面\n");
@@ -107,9 +110,9 @@ struct Pair
     // The problem it ended with; saved: the names saved; earlier: what an
     // earlier try saved.
     QString fetch(const filesframe::Offer &offer, QStringList *saved = nullptr,
-                  const QStringList &earlier = {})
+                  const QStringList &earlier = {}, const QHostAddress &from = QHostAddress())
     {
-        Fetch f(offer, in.path(), Sender, Port, disk);
+        Fetch f(offer, in.path(), Sender, Port, disk, from);
         QSignalSpy done(&f, &Fetch::finished);
         f.start(earlier);
         if (done.isEmpty() && !done.wait(10000))
@@ -130,6 +133,7 @@ private slots:
     void whatIsRefused_data();
     void whatIsRefused();
     void failEachWriteInTurn();
+    void offersGoOnlyToCopiesThatListen();
 };
 
 // Byte for byte, under free names, and a kept part taken up where it stopped.
@@ -224,6 +228,41 @@ void TransferTest::failEachWriteInTurn()
         QCOMPARE(files(p.in.path()).keys(), (QStringList{u"図面/平面図.dxf"_s, u"図面/空.txt"_s,
                                                          u"図面/詳細/断面.txt"_s, u"報告.xlsx"_s}));
     }
+}
+
+// The offer reaches a copy that listens, naming the message; then the
+// recipient pulls through the sender's channel. A host where no copy
+// listens cannot take files, and an offer naming another sender is refused.
+void TransferTest::offersGoOnlyToCopiesThatListen()
+{
+    Pair p(false);
+    QVERIFY(p.listener.listen());
+    FilesChannel sending(p.listener, p.book, Port);
+    const QHostAddress other(u"127.0.7.12"_s);
+    OfferBook theirBook([] { return 0; });
+    FilesListener theirs(other, Port, {});
+    FilesChannel receiving(theirs, theirBook, Port);
+    QVERIFY(theirs.listen());
+    const auto post = [&](const QHostAddress &to, const filesframe::Offer &offer) {
+        std::optional<bool> taken;
+        sending.post(to, offer, [&taken](bool t) { taken = t; });
+        [&] { QTRY_VERIFY(taken.has_value()); }();
+        return taken.value_or(false);
+    };
+    const filesframe::Offer offer = p.offer(u"127.0.7.12"_s);
+    QVERIFY(post(other, offer));
+    const FilesChannel::Received *got = receiving.received(u"127.0.7.11"_s, 42);
+    QVERIFY(got);
+    QCOMPARE(got->offer, offer);
+    QCOMPARE(p.fetch(got->offer, nullptr, {}, other), QString());
+    QCOMPARE(files(p.in.path()).size(), 4);
+
+    QVERIFY(!post(QHostAddress(u"127.0.7.13"_s), offer));
+    filesframe::Offer forged = offer;
+    forged.sender = u"127.0.7.99"_s;
+    forged.message = 43;
+    QVERIFY(!post(other, forged));
+    QVERIFY(!receiving.received(u"127.0.7.99"_s, 43));
 }
 
 QTEST_GUILESS_MAIN(TransferTest)

@@ -13,7 +13,7 @@ FilesConnection::FilesConnection(QTcpSocket *socket, int frameMsecs, int idleMse
     socket->setParent(this);
     // Qt reads no further ahead than one chunk and its frame: the kernel's
     // window holds the rest back.
-    socket->setReadBufferSize(filesframe::ChunkBytes + 64);
+    socket->setReadBufferSize(4 * (filesframe::ChunkBytes + 64));
     m_deadline->setSingleShot(true);
     connect(m_deadline, &QTimer::timeout, this, &FilesConnection::close);
     connect(socket, &QTcpSocket::readyRead, this, &FilesConnection::readable);

@@ -12,7 +12,7 @@ namespace {
 
 // How far ahead of the socket a stream reads: a few chunks in flight keep
 // the link busy; more would only be memory.
-constexpr qint64 AheadBytes = 4 * filesframe::ChunkBytes;
+constexpr qint64 AheadBytes = 16 * filesframe::ChunkBytes;
 // What one turn of the event loop hashes of a prefix the receiver has.
 constexpr int PrefixChunksPerTurn = 16;
 

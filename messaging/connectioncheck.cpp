@@ -24,9 +24,17 @@ bool ConnectionCheck::listed(const QString &address) const
 
 QString ConnectionCheck::nameAt(const QString &address) const
 {
-    for (int r = 0; r < m_users.rowCount(); ++r)
-        if (m_users.at(r).address == address)
-            return m_users.at(r).name.trimmed();
+    // A peer's name goes into a sentence a terminal may print: a control
+    // character in it (an escape sequence) is shown as a space.
+    for (int r = 0; r < m_users.rowCount(); ++r) {
+        if (m_users.at(r).address != address)
+            continue;
+        QString name = m_users.at(r).name.trimmed();
+        for (QChar &c : name)
+            if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f))
+                c = u' ';
+        return name;
+    }
     return {};
 }
 
@@ -39,15 +47,14 @@ void ConnectionCheck::check(const QString &typed, Done done)
         return done({Outcome::NotAnAddress,
                      QStringLiteral("「%1」はIPｱﾄﾞﾚｽではありません。").arg(address)});
     if (!m_search.isOneHost(ip.toIPv4Address()))
-        return done({Outcome::NotOneHost,
-                     QStringLiteral("%1 は一人の相手のIPｱﾄﾞﾚｽではありません"
-                                    "（ﾌﾞﾛｰﾄﾞｷｬｽﾄやﾏﾙﾁｷｬｽﾄ）。")
-                         .arg(address)});
+        return done({Outcome::NotOneHost, QStringLiteral("%1 は一人の相手のIPｱﾄﾞﾚｽではありません"
+                                                         "（ﾌﾞﾛｰﾄﾞｷｬｽﾄやﾏﾙﾁｷｬｽﾄ）。")
+                                              .arg(address)});
     const bool wasListed = listed(address);
     if (!m_transport.send(address, wire::searchRequest()))
-        return done({Outcome::Unreachable,
-                     QStringLiteral("%1 にはこのコンピューターから届きません（%2）。")
-                         .arg(address, m_transport.failure())});
+        return done(
+            {Outcome::Unreachable, QStringLiteral("%1 にはこのコンピューターから届きません（%2）。")
+                                       .arg(address, m_transport.failure())});
     auto *wait = new QObject(this);
     m_pending.push_back({address, wasListed, std::move(done), wait});
     QTimer::singleShot(AnswerWaitMsecs, wait, [this, wait] {

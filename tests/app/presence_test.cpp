@@ -161,30 +161,39 @@ void PresenceTest::theOptionSaysWhyItCannot()
 void PresenceTest::connectionCheck_data()
 {
     QTest::addColumn<QString>("address");
-    QTest::addColumn<bool>("asked"); // a search goes there, and is answered
+    QTest::addColumn<bool>("asked");      // a search goes there, and is answered
+    QTest::addColumn<QByteArray>("name"); // as the answer carries it
     QTest::addColumn<QString>("sentence");
     QTest::addColumn<bool>("good"); // told as good news, not as a warning
+    const QByteArray Sato = "\x8d\xb2\x93\xa1                "_ba; // 佐藤, in its 20 bytes
+    // An escape sequence in a name would reach a script's terminal.
+    QTest::newRow("a name with an escape, shown as spaces")
+        << u"198.18.6.10"_s << true << "\x1b[2J\x1b]0;x\x07Z         "_ba
+        << u"198.18.6.10 の  [2J ]0;x Z は応答し、一覧に載りました（前の検索の応答がなかったか、"
+           u"届きませんでした）。"_s
+        << true;
     QTest::newRow("listed now, in a search range")
-        << u"198.18.6.9"_s << true
+        << u"198.18.6.9"_s << true << Sato
         << u"198.18.6.9 の 佐藤 は応答し、一覧に載りました（前の検索の応答がなかったか、"
            u"届きませんでした）。"_s
         << true;
     QTest::newRow("no search reaches it")
-        << u"198.19.1.1"_s << true
+        << u"198.19.1.1"_s << true << Sato
         << u"198.19.1.1 の 佐藤 は応答しましたが、検索先にそのﾈｯﾄﾜｰｸがないため、再検索すると"
            u"一覧から消えます（ｵﾌﾟｼｮﾝの「ﾈｯﾄﾜｰｸ」で検索先に加えてください）。"_s
         << false;
     QTest::newRow("a broadcast: nothing sent")
-        << u"198.18.5.255"_s << false
+        << u"198.18.5.255"_s << false << Sato
         << u"198.18.5.255 は一人の相手のIPｱﾄﾞﾚｽではありません（ﾌﾞﾛｰﾄﾞｷｬｽﾄやﾏﾙﾁｷｬｽﾄ）。"_s << false;
     QTest::newRow("a name: nothing sent")
-        << u"sato"_s << false << u"「sato」はIPｱﾄﾞﾚｽではありません。"_s << false;
+        << u"sato"_s << false << Sato << u"「sato」はIPｱﾄﾞﾚｽではありません。"_s << false;
 }
 
 void PresenceTest::connectionCheck()
 {
     QFETCH(QString, address);
     QFETCH(bool, asked);
+    QFETCH(QByteArray, name);
     QFETCH(QString, sentence);
     QFETCH(bool, good);
 
@@ -199,8 +208,7 @@ void PresenceTest::connectionCheck()
     RecordingPort &port = *t.port;
     choose(p, "mnuSendMsg");
     const QByteArray reply = cp932::encode(u"GROUP  検索結果sato"_s) + QByteArray(16, ' ') +
-                             QByteArray(40, ' ') + cp932::encode(u"佐藤"_s) + QByteArray(16, ' ') +
-                             cp932::encode(u"－"_s);
+                             QByteArray(40, ' ') + name + cp932::encode(u"－"_s);
     port.sent.clear();
     t.dialogs.text = address;
     control<QAction>(windows(p).frmSnd(), "mnuCheck")->trigger();

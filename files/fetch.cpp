@@ -121,6 +121,9 @@ void Fetch::next()
         m_hash.reset();
         m_kept.close();
         m_kept.setFileName(m_part.fileName());
+        // Longer than the file offered: nothing of it can be the file's.
+        if (m_kept.size() > qint64(m_offer.entries[m_entry].size) && !m_kept.remove())
+            return stop(QStringLiteral("書き込めません: ") + m_kept.fileName());
         if (m_kept.exists() && !m_kept.open(QIODevice::ReadOnly))
             return stop(QStringLiteral("読めません: ") + m_kept.fileName());
         return resume();

@@ -44,13 +44,21 @@ void FilesChannel::take(FilesConnection *connection, const filesframe::Offer &of
         return connection->close();
     }
     const auto key = std::pair{sender, offer.message};
-    if (m_received.find(key) == m_received.end()) {
-        if (m_order.size() >= size_t(MaxReceived)) {
-            m_received.erase(m_order.front());
-            m_order.erase(m_order.begin());
-        }
-        m_order.push_back(key);
+    const auto bytes = [](const Received &r) { return filesframe::write(r.offer).size(); };
+    if (const auto it = m_received.find(key); it != m_received.end()) {
+        m_receivedBytes -= bytes(it->second);
+        m_received.erase(it);
+        m_order.erase(std::find(m_order.begin(), m_order.end(), key));
     }
+    const qsizetype size = filesframe::write(offer).size();
+    while (!m_order.empty() &&
+           (m_order.size() >= size_t(MaxReceived) || m_receivedBytes + size > MaxReceivedBytes)) {
+        m_receivedBytes -= bytes(m_received.at(m_order.front()));
+        m_received.erase(m_order.front());
+        m_order.erase(m_order.begin());
+    }
+    m_order.push_back(key);
+    m_receivedBytes += size;
     const Received &kept = m_received[key] = Received{sender, offer};
     // Taken: the sender may close.
     connection->send(filesframe::Taken{});

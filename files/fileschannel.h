@@ -24,8 +24,10 @@ public:
         QString sender; // the address it came from
         filesframe::Offer offer;
     };
-    // How many offers are kept for messages not yet dealt with.
+    // What is kept of offers for messages not yet dealt with: anyone on the
+    // network may send them, so the oldest go past this many or this size.
     static constexpr int MaxReceived = 100;
+    static constexpr qsizetype MaxReceivedBytes = 8 << 20;
 
     FilesChannel(FilesListener &listener, OfferBook &book, quint16 port, QObject *parent = nullptr);
 
@@ -50,4 +52,5 @@ private:
     // By sender and message number; the oldest goes when it is full.
     std::map<std::pair<QString, quint32>, Received> m_received;
     std::vector<std::pair<QString, quint32>> m_order;
+    qsizetype m_receivedBytes = 0;
 };

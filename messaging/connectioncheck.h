@@ -1,5 +1,7 @@
 #pragma once
 
+#include "userlistmodel.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -7,7 +9,6 @@
 
 class PeerSearch;
 class Transport;
-class UserListModel;
 
 // 接続確認: one search straight to one address, and what its answer, or
 // its silence, says in one sentence about why that peer is or is not listed.
@@ -53,7 +54,7 @@ private:
         Done done;
         QObject *wait; // its timer's context: gone with it
     };
-    bool listed(const QString &address) const;
+    const UserListModel::Row *rowAt(const QString &address) const;
     QString nameAt(const QString &address) const;
 
     Transport &m_transport;

@@ -160,6 +160,12 @@ void TransferTest::aFileAndAFolderArrive()
                  {u"図面/空.txt"_s, QByteArray()}}));
     QCOMPARE(QDir(p.in.path()).entryList(QDir::Hidden | QDir::Files).filter(u".part"_s),
              QStringList());
+    // Again, over a kept part longer than the file: no part of it, started over.
+    write(p.in.filePath(u".portana-"_s + QString::fromLatin1(offer.token.toHex().left(12)) +
+                        u"-0.part"_s),
+          QByteArray(300000, 'x'));
+    QCOMPARE(p.fetch(offer), QString());
+    QCOMPARE(read(p.in.filePath(u"報告 (3).xlsx"_s)), read(p.out.filePath(u"報告.xlsx"_s)));
 }
 
 void TransferTest::whatIsRefused_data()
@@ -263,6 +269,18 @@ void TransferTest::offersGoOnlyToCopiesThatListen()
     forged.message = 43;
     QVERIFY(!post(other, forged));
     QVERIFY(!receiving.received(u"127.0.7.99"_s, 43));
+
+    // Offers of a megabyte each, one after another: the oldest go, and what
+    // is kept stays within its size.
+    filesframe::Offer big = offer;
+    big.entries = QList<filesframe::Entry>(3800, {QString(250, u'a'), false, 1, 1});
+    for (quint32 n = 100; n < 110; ++n) {
+        big.message = n;
+        QVERIFY(post(other, big));
+    }
+    QVERIFY(!receiving.received(u"127.0.7.11"_s, 100));
+    QVERIFY(receiving.received(u"127.0.7.11"_s, 109));
+    QVERIFY(!receiving.received(u"127.0.7.11"_s, 42));
 }
 
 QTEST_GUILESS_MAIN(TransferTest)

@@ -10,7 +10,7 @@ cd "$(dirname "$0")"
 RUN_PACKAGES=(cmake g++ ninja-build qt6-base-dev libgl-dev libqt6sql6-sqlite fonts-noto-cjk qt6-translations-l10n)
 # What the tests need besides.
 TEST_PACKAGES=(python3 python3-pyatspi at-spi2-core libsqlite3-dev xvfb trayer openbox desktop-file-utils appstream dbus libglib2.0-bin xdotool x11-utils
-    x11-xserver-utils imagemagick iproute2 lintian dpkg-dev)
+    x11-xserver-utils imagemagick iproute2 lintian dpkg-dev xclip)
 
 install_missing() {
     local missing=()

@@ -3,6 +3,7 @@
 #include "fieldtext.h"
 #include "scripting.h"
 
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace commandline {
@@ -10,8 +11,8 @@ namespace commandline {
 namespace {
 
 const QString Usage = QStringLiteral(
-    "使い方: portana [--help | --version | --send 相手 本文 | --peers | --search |\n"
-    "                --check IPｱﾄﾞﾚｽ]\n");
+    "使い方: portana [--help | --version | --send 相手 本文 [--attach ﾊﾟｽ...] |\n"
+    "                --peers | --search | --check IPｱﾄﾞﾚｽ]\n");
 
 const QString Help =
     QStringLiteral("ぽるとな～: 同じネットワークの仲間にメッセージを送るツールです。\n"
@@ -24,6 +25,8 @@ const QString Help =
                    "  --send 相手 本文    相手 (表示名、ﾛｸﾞｲﾝ名、IPｱﾄﾞﾚｽ) に本文を送ります。\n"
                    "                      本文が - なら標準入力から読みます\n"
                    "                      相手は一人: ﾌﾞﾛｰﾄﾞｷｬｽﾄやﾏﾙﾁｷｬｽﾄのｱﾄﾞﾚｽには送りません\n"
+                   "  --attach ﾊﾟｽ...     --send のあとに: ﾌｧｲﾙやﾌｫﾙﾀﾞｰを本文に添えます\n"
+                   "                      (ぽるとな～どうしでだけ届きます)\n"
                    "  --peers             一覧の相手を 1 行に 1 人、表示名・ﾛｸﾞｲﾝ名・IPｱﾄﾞﾚｽを\n"
                    "                      ﾀﾌﾞで区切って表示します (欄の中のﾀﾌﾞ・改行・\\ は\n"
                    "                      \\t \\r \\n \\\\ と書きます)\n"
@@ -34,7 +37,8 @@ const QString Help =
                    "           2 使い方の誤り  3 ぽるとな～が起動していない  4 応答がない\n"
                    "           5 相手が見つからない (同じ名前の相手が何人もいるときも)\n"
                    "           6 起動中のぽるとな～が応答しません\n"
-                   "           7 このコンピューターからその相手に届かない (--check)\n");
+                   "           7 このコンピューターからその相手に届かない (--check)\n"
+                   "           8 本文は届いたが、相手はﾌｧｲﾙを受け取れない (--attach)\n");
 
 // A field of --peers: a tab or line break inside it would fake a field or a line.
 QString escaped(QString field)
@@ -112,6 +116,12 @@ Command parse(const QStringList &args)
             return usage(QStringLiteral("相手が空です"));
         if (fieldtext::hasControl(c.peer))
             return usage(QStringLiteral("相手に制御文字があります"));
+        if (args.size() > 3 && args[3] == u"--attach") {
+            c.files = args.mid(4);
+            wanted = int(args.size());
+            if (c.files.isEmpty())
+                return usage(QStringLiteral("--attach には添えるﾌｧｲﾙが要ります"));
+        }
     } else {
         return usage(QStringLiteral("不明な引数です: ") + first);
     }
@@ -164,6 +174,16 @@ int run(const Command &command, ScriptClient *client, QTextStream &in, QTextStre
         err << "portana: 本文に制御文字があります (ﾀﾌﾞと改行のほかは送れません)\n";
         return UsageError;
     }
+    // Whole paths: the running copy does not stand in this shell's folder.
+    QStringList files;
+    for (const QString &path : command.files) {
+        const QFileInfo info(path);
+        if (!info.exists() || !info.isReadable()) {
+            err << "portana: 読めないﾌｧｲﾙです: " << path << '\n';
+            return UsageError;
+        }
+        files << info.absoluteFilePath();
+    }
     if (!client->running()) {
         err << "portana: 起動中のぽるとな～がありません\n";
         return NotRunning;
@@ -188,11 +208,15 @@ int run(const Command &command, ScriptClient *client, QTextStream &in, QTextStre
             out << peerLine(p);
         return Ok;
     }
-    const auto result = client->send(command.peer, text);
+    const auto result = client->send(command.peer, text, files);
     if (!result)
         return failed(UsageError); // the copy would not take the text
     if (*result == u"delivered")
         return Ok;
+    if (*result == u"no-files") {
+        err << "portana: 本文は届きましたが、相手はﾌｧｲﾙを受け取れません\n";
+        return NoFiles;
+    }
     if (*result == u"refused") {
         err << "portana: 拒否されました\n";
         return Refused;

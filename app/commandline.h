@@ -20,6 +20,7 @@ enum Status {
     UnknownPeer = 5, // nobody, or several, has that name
     Hung = 6,        // the copy runs but does not answer
     Unreachable = 7, // --check: the system would not send there
+    NoFiles = 8,     // --attach: the text arrived, the files could not go
 };
 
 struct Command
@@ -28,6 +29,7 @@ struct Command
     Kind kind = Kind::Start;
     QString peer; // --check: the address
     QString text;  // "-": read from standard input
+    QStringList files; // --attach: as given, made whole paths when run
     QString error; // what is wrong with a Usage command
 };
 

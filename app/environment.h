@@ -38,6 +38,11 @@ struct Environment
     QHostAddress bindAddress = QHostAddress(QHostAddress::AnyIPv4);
     quint16 port = 50319;
     QString broadcastAddress = QStringLiteral("255.255.255.255");
+    // Where files come and go (TCP; the real program takes port's number);
+    // 0: this copy takes and offers no files.
+    quint16 filesPort = 0;
+    // Where received files are saved unless the user chose a folder.
+    QString downloadFolder;
     Clock *clock = nullptr;
     Dialogs *dialogs = nullptr;
     SystemInfo *systemInfo = nullptr;

@@ -82,6 +82,10 @@ int main(int argc, char *argv[])
                           QStringLiteral("/autostart");
     env.programPath = QCoreApplication::applicationFilePath();
     env.stateFolder = stateFolder();
+    env.filesPort = env.port;
+    // $XDG_DOWNLOAD_DIR (from user-dirs.dirs), else ~/Downloads.
+    env.downloadFolder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation) +
+                         QStringLiteral("/portana");
     env.clock = &clock;
     env.dialogs = &dialogs;
     env.systemInfo = &systemInfo;

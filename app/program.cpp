@@ -1,6 +1,7 @@
 #include "program.h"
 
 #include "answersender.h"
+#include "attachments.h"
 #include "arrivalpolicy.h"
 #include "arrivals.h"
 #include "autostart.h"
@@ -9,6 +10,8 @@
 #include "composer.h"
 #include "connectioncheck.h"
 #include "dispatcher.h"
+#include "filesharing.h"
+#include "receivedfiles.h"
 #include "frmsnd.h"
 #include "historybrowser.h"
 #include "historykeeper.h"
@@ -41,6 +44,7 @@
 #include "wiring.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -107,6 +111,22 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     });
     m_remote = std::make_unique<RemoteControl>(*m_composer, *m_peers, *m_checks, *m_users, *m_user,
                                                *m_note, [this] { return m_inbox->recvCount(); });
+    if (m_env.filesPort) {
+        m_files = std::make_unique<FileSharing>(m_env.bindAddress, m_env.filesPort);
+        m_receivedFiles = std::make_unique<ReceivedFiles>(
+            *m_files,
+            [this] {
+                const QString chosen = m_ini->options().filesFolder.trimmed();
+                return chosen.isEmpty() ? m_env.downloadFolder : chosen;
+            },
+            [this] { return m_env.clock->elapsedMsecs(); });
+        // Pasted pictures are kept beside the history; in memory only, in
+        // the system's temporary folder.
+        m_attachments = std::make_unique<Attachments>(
+            (m_env.stateFolder.isEmpty() ? QDir::tempPath() + QStringLiteral("/portana")
+                                         : m_env.stateFolder) +
+            QStringLiteral("/pasted"));
+    }
     m_tray = std::make_unique<TrayController>(*m_env.tray, *m_theme);
     m_autostart = std::make_unique<Autostart>(m_env.autostartFolder, m_env.programPath);
     // The windows are made when first needed: a copy that only waits in the
@@ -114,7 +134,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_windows = std::make_unique<Windows>(Windows::Parts{
         *m_settings, *m_ini, *m_dialogs, *m_env.clock, *m_theme, *m_tray, *m_composer, *m_peers,
         *m_users, *m_inbox, *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart,
-        m_env.screenLock});
+        m_env.screenLock, m_receivedFiles.get(), m_attachments.get()});
     // Every part that is a QObject also hangs in the program's object tree,
     // where inspection tools find it by type, as they find a window's
     // controls by name. The pointers above still decide the order of teardown.
@@ -124,7 +144,8 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
              m_dispatcher.get(),   m_composer.get(), m_peers.get(),   m_inbox.get(),
              m_arrivalsKept.get(), m_receiver.get(), m_browser.get(), m_keeper.get(),
              m_results.get(),      m_arrivals.get(), m_remote.get(),  m_tray.get(),
-             m_checks.get(),       m_lockAway.get(), m_windows.get()})
+             m_checks.get(),       m_lockAway.get(), m_files.get(),   m_receivedFiles.get(),
+             m_attachments.get(),  m_windows.get()})
         if (part)
             part->setParent(this);
     connectParts();
@@ -137,7 +158,8 @@ void Program::connectParts()
                      *m_arrivalsKept, *m_receiver,    *m_arrivals,     *m_dispatcher, *m_composer,
                      *m_results,      *m_remote,      *m_users,        *m_note,       *m_tray,
                      *m_env.tray,     m_env.notifier, *m_windows,      *m_dialogs,    *m_env.clock,
-                     *m_checks,       *m_lockAway,    m_env.screenLock, m_env.badge},
+                     *m_checks,       *m_lockAway,    m_env.screenLock, m_env.badge,
+                     m_files.get(),   m_receivedFiles.get(), *m_gate, *m_peers},
                     [this] { end(); });
     // A card or an address came or went: search again, keeping the list,
     // also while the send window is hidden.
@@ -222,6 +244,13 @@ Program::StartResult Program::start()
     // The history as long as the user keeps it: now, and once a day.
     m_keeper->setRule(m_ini->options().historyKeep);
     m_keeper->apply();
+    // Files come and go on the message port's number, over TCP: a copy that
+    // cannot listen there still sends and receives its messages.
+    if (m_files && !m_files->listen())
+        qWarning("portana: files cannot be received (TCP %u): %s", unsigned(m_env.filesPort),
+                 qUtf8Printable(m_files->errorText()));
+    if (m_attachments)
+        m_attachments->prunePictures(m_env.clock->now());
     // Other programs reach this copy once it is the one that runs.
     if (m_env.scripts)
         m_env.scripts->serve(*m_remote);

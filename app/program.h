@@ -15,6 +15,9 @@ class ConnectionCheck;
 class LockAway;
 class NetworkSearch;
 class DatagramPort;
+class Attachments;
+class FileSharing;
+class ReceivedFiles;
 class Dialogs;
 class Dispatcher;
 class HistoryBrowser;
@@ -88,6 +91,9 @@ private:
     std::unique_ptr<ResultPresenter> m_results;
     std::unique_ptr<ArrivalPolicy> m_arrivals;
     std::unique_ptr<RemoteControl> m_remote;
+    std::unique_ptr<FileSharing> m_files; // none: no file channel
+    std::unique_ptr<ReceivedFiles> m_receivedFiles;
+    std::unique_ptr<Attachments> m_attachments;
     std::unique_ptr<TrayController> m_tray;
     std::unique_ptr<Autostart> m_autostart;
     // Last: the windows go before the services they show.

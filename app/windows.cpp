@@ -87,6 +87,8 @@ FrmSnd &Windows::frmSnd()
     if (!m_frmSnd) {
         m_frmSnd = new FrmSnd(m_parts.composer, m_parts.peers, m_parts.users, m_parts.ini,
                               m_parts.dialogs, m_parts.settings.settings());
+        if (m_parts.attachments)
+            m_frmSnd->attachWith(*m_parts.attachments);
         wiring::sendWindow(*m_frmSnd, *this, m_parts.users, m_parts.peers);
         m_frmSnd->setWeekday(m_weekday);
         // Centred until the placement rule moves it.
@@ -110,7 +112,9 @@ FrmRecv &Windows::frmRecv()
         // Made after an arrival: it wears the arrival picture.
         markArrival();
         applyIcons();
-        wiring::recvWindow(*m_frmRecv, *this, m_parts.inbox);
+        if (m_parts.receivedFiles)
+            m_frmRecv->offerFiles(*m_parts.receivedFiles);
+        wiring::recvWindow(*m_frmRecv, *this, m_parts.inbox, m_parts.receivedFiles);
         applyAppearance();
     }
     return *m_frmRecv;

@@ -31,6 +31,8 @@ class IconTheme;
 class Inbox;
 class PasswordGate;
 class PeerSearch;
+class Attachments;
+class ReceivedFiles;
 class QPoint;
 class QWidget;
 class Receiver;
@@ -69,6 +71,8 @@ public:
         AwayNote &note;
         Autostart &autostart;
         const ScreenLock *screenLock; // none: the lock is not heard
+        ReceivedFiles *receivedFiles; // none: no file channel
+        Attachments *attachments;     // none: no file channel
     };
 
     explicit Windows(Parts parts, QObject *parent = nullptr);

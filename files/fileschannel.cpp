@@ -85,8 +85,13 @@ void FilesChannel::post(const QHostAddress &recipient, const filesframe::Offer &
         connection->close();
         report(taken);
     };
-    connect(connection, &FilesConnection::greeted, connection,
-            [connection, offer] { connection->send(offer); });
+    // An offer that names no sender names the address the recipient sees
+    // this copy at: the one its message came from, by the same route.
+    connect(connection, &FilesConnection::greeted, connection, [connection, sent = offer]() mutable {
+        if (sent.sender.isEmpty())
+            sent.sender = connection->localAddress().toString();
+        connection->send(sent);
+    });
     connect(connection, &FilesConnection::frameArrived, connection,
             [finish](const filesframe::Frame &frame) {
                 finish(std::holds_alternative<filesframe::Taken>(frame));

@@ -31,7 +31,8 @@ public:
 
     FilesChannel(FilesListener &listener, OfferBook &book, quint16 port, QObject *parent = nullptr);
 
-    // Tells recipient of an offer; done(true) once it took it, done(false)
+    // Tells recipient of an offer (one without a sender names this copy's
+    // address on the way); done(true) once it took it, done(false)
     // when it cannot take files (no copy listens there, or it would not).
     void post(const QHostAddress &recipient, const filesframe::Offer &offer,
               std::function<void(bool)> done);

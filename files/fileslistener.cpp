@@ -41,6 +41,11 @@ FilesConnection *FilesConnection::open(const QHostAddress &to, quint16 port, int
     return connection;
 }
 
+QHostAddress FilesConnection::localAddress() const
+{
+    return m_socket->localAddress();
+}
+
 qint64 FilesConnection::unsent() const
 {
     return m_socket->bytesToWrite();

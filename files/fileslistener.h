@@ -26,6 +26,8 @@ public:
                                  const QHostAddress &from = QHostAddress());
 
     QHostAddress peer() const { return m_peer; }
+    // The address this side is seen from, once connected.
+    QHostAddress localAddress() const;
     void send(const filesframe::Frame &frame);
     // Bytes sent but not yet taken by the system: a sender keeps this low.
     qint64 unsent() const;

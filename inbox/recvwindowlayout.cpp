@@ -9,7 +9,7 @@ double dragRecvSplitter(double p, double sh)
     return p <= 500 ? 500 : std::min(p, sh - 900);
 }
 
-RecvWindowLayout layoutRecvWindow(double w, double h, double bodyHeight)
+RecvWindowLayout layoutRecvWindow(double w, double h, double bodyHeight, double filesHeight)
 {
     using D = RecvWindowDesign;
     // A size that would come out negative is held at zero.
@@ -27,5 +27,15 @@ RecvWindowLayout layoutRecvWindow(double w, double h, double bodyHeight)
     l.cmdInyo = {w - 700, 1890};
     l.image1 = {w - 1300, 2025};
     l.image2 = {w - 750, 2595};
+    // The offered files stand under the text: what is below it moves down
+    // as far (the window is as much taller).
+    if (filesHeight > 0) {
+        h -= filesHeight;
+        l.files = {0, bodyHeight, len(w - 1465), filesHeight};
+        l.text2 = {0, bodyHeight + filesHeight + 60, len(w - 1465), len(h - bodyHeight - 900)};
+        l.picSplitter.translate(0, filesHeight);
+        for (QPointF *below : {&l.cmdInyo, &l.image1, &l.image2})
+            below->ry() += filesHeight;
+    }
     return l;
 }

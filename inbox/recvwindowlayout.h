@@ -8,6 +8,7 @@
 struct RecvWindowLayout
 {
     QRectF text1;
+    QRectF files; // under the text, when the message offers files
     QRectF text2;
     QRectF picSplitter;
     QPointF cmdOPCL, cmdCancel, cmdDel, cmdCback, cmdBack, cmdNext, cmdInyo, image1, image2;
@@ -24,6 +25,8 @@ struct RecvWindowDesign
     static constexpr double InyoWidth = 525;
     static constexpr double InyoHeight = 315;
     static constexpr double ImageSize = 480;
+    // The offered files: their list, the buttons, the progress or the state.
+    static constexpr double FilesHeight = 1200;
 };
 
 // Where a drag leaves the bar between the body and the reply: p is the
@@ -31,5 +34,8 @@ struct RecvWindowDesign
 // below that, never closer than 900 to the bottom.
 double dragRecvSplitter(double p, double sh);
 
+// filesHeight: the offered files' height under the text (0: none), which
+// the window's height h includes.
 RecvWindowLayout layoutRecvWindow(double w, double h,
-                                  double bodyHeight = RecvWindowDesign::BodyHeight);
+                                  double bodyHeight = RecvWindowDesign::BodyHeight,
+                                  double filesHeight = 0);

@@ -14,6 +14,8 @@ Composer::Composer(Transport &transport, const LocalUser &user, UserListModel &u
     : m_transport(transport), m_user(user), m_users(users), m_history(history), m_clock(clock),
       m_round(transport, history, clock, this)
 {
+    // The round is this part's own: what it sends is what this part sent.
+    connect(&m_round, &SendRound::posted, this, &Composer::posted);
 }
 
 bool Composer::askNote()
@@ -42,7 +44,8 @@ QString refusalText(Posted posted)
     return {};
 }
 
-Composer::Posted Composer::send(const QString &recipient, const QString &typed)
+Composer::Posted Composer::send(const QString &recipient, const QString &typed,
+                               const QStringList &files)
 {
     const QString text = fieldtext::crlf(typed);
     if (recipient.isEmpty())
@@ -53,11 +56,12 @@ Composer::Posted Composer::send(const QString &recipient, const QString &typed)
     const QString peer = m_users.selectedPeerAddress();
     if (peer.isEmpty())
         return Posted::NotListed;
-    return post(peer, recipient, m_user.composeName(), text);
+    return post(peer, recipient, m_user.composeName(), text, files);
 }
 
 Composer::Posted Composer::post(const QString &peer, const QString &recipient,
-                                const QString &nameField, const QString &text)
+                                const QString &nameField, const QString &text,
+                                const QStringList &files)
 {
     if (!fits(nameField, text))
         return Posted::TooLong;
@@ -72,11 +76,13 @@ Composer::Posted Composer::post(const QString &peer, const QString &recipient,
         m_history.dropLast(rowNo);
         return Posted::Refused;
     }
+    emit posted(peer, rowNo, files);
     return Posted::Sent;
 }
 
 Composer::Posted Composer::sendToEach(const std::vector<SendRound::Recipient> &recipients,
-                                      const QString &typed, const Confirm &confirm)
+                                      const QString &typed, const Confirm &confirm,
+                                      const QStringList &files)
 {
     const QString text = fieldtext::crlf(typed);
     if (text.isEmpty())
@@ -86,7 +92,7 @@ Composer::Posted Composer::sendToEach(const std::vector<SendRound::Recipient> &r
     const int count = int(recipients.size());
     if (count > MaxUnasked && !confirm(count))
         return Posted::Declined;
-    m_round.start(recipients, m_user.composeName(), text);
+    m_round.start(recipients, m_user.composeName(), text, files);
     return Posted::Sent;
 }
 

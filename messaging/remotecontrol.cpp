@@ -9,6 +9,7 @@
 #include "userlistmodel.h"
 
 #include <QHostAddress>
+#include <QFileInfo>
 #include <QTimer>
 #include <algorithm>
 #include <memory>
@@ -49,16 +50,24 @@ RemoteControl::Found RemoteControl::find(const QString &peer, QString *address, 
     return found == 0 ? Found::None : found == 1 ? Found::One : Found::Several;
 }
 
-void RemoteControl::send(const QString &peer, const QString &typed, Done done)
+void RemoteControl::send(const QString &peer, const QString &typed, const QStringList &files,
+                         Done done)
 {
     const QString text = fieldtext::crlf(typed);
     if (text.isEmpty() || fieldtext::hasControl(text) ||
         !Composer::fits(m_user.composeName(), text))
         return done(QStringLiteral("invalid"));
+    // Paths as the caller's shell sees them would mean what this copy's
+    // folder makes of them: only whole paths, each one there to read.
+    for (const QString &path : files) {
+        const QFileInfo info(path);
+        if (!info.isAbsolute() || !info.exists() || !info.isReadable())
+            return done(QStringLiteral("invalid"));
+    }
     QString address, name;
     switch (find(peer, &address, &name)) {
     case Found::One:
-        return post(address, name, text, std::move(done));
+        return post(address, name, text, files, std::move(done));
     case Found::Several:
         return done(QStringLiteral("ambiguous-peer"));
     case Found::NotOneHost:
@@ -69,13 +78,13 @@ void RemoteControl::send(const QString &peer, const QString &typed, Done done)
     // A name not listed: the list is searched again, and the name waited for.
     auto *wait = new QObject(this);
     auto over = std::make_shared<bool>(false);
-    const auto tryAgain = [this, peer, text, done, wait, over] {
+    const auto tryAgain = [this, peer, text, files, done, wait, over] {
         QString a, n;
         if (*over || find(peer, &a, &n) != Found::One)
             return;
         *over = true;
         wait->deleteLater();
-        post(a, n, text, done);
+        post(a, n, text, files, done);
     };
     connect(&m_users, &UserListModel::countChanged, wait, tryAgain);
     // The search may begin only at the end of the gap between searches.
@@ -89,16 +98,19 @@ void RemoteControl::send(const QString &peer, const QString &typed, Done done)
 }
 
 void RemoteControl::post(const QString &address, const QString &name, const QString &text,
-                         Done done)
+                         const QStringList &files, Done done)
 {
-    // post gives only Sent, TooLong or Refused.
-    const Posted posted = m_composer.post(address, name, m_user.composeName(), text);
-    if (posted == Posted::TooLong)
-        return done(QStringLiteral("invalid"));
-    if (posted != Posted::Sent) // the system would not send it: it never arrives
-        return done(QStringLiteral("no-answer"));
+    // Waited for first: the file channel may tell of the offer while the
+    // message is being posted.
     auto *wait = new QObject(this);
-    m_pending.push_back({address, std::move(done), wait});
+    m_pending.push_back({address, std::move(done), wait, !files.isEmpty(), {}, {}});
+    // post gives only Sent, TooLong or Refused.
+    const Posted posted = m_composer.post(address, name, m_user.composeName(), text, files);
+    const auto mine = [wait](const Pending &p) { return p.wait == wait; };
+    if (posted == Posted::TooLong)
+        return void(finish(mine, QStringLiteral("invalid")));
+    if (posted != Posted::Sent) // the system would not send it: it never arrives
+        return void(finish(mine, QStringLiteral("no-answer")));
     QTimer::singleShot(AnswerWaitMsecs, wait, [this, wait] {
         finish([wait](const Pending &p) { return p.wait == wait; }, QStringLiteral("no-answer"));
     });
@@ -118,8 +130,35 @@ bool RemoteControl::finish(const std::function<bool(const Pending &)> &which, co
 
 bool RemoteControl::delivered(const QString &source)
 {
-    return finish([&source](const Pending &p) { return p.address == source; },
-                  QStringLiteral("delivered"));
+    const auto it = std::find_if(m_pending.begin(), m_pending.end(), [&source](const Pending &p) {
+        return p.address == source && !p.answer;
+    });
+    if (it == m_pending.end())
+        return false;
+    if (it->files && !it->filesProblem) {
+        it->answer = QStringLiteral("delivered"); // and the files still to be told
+        return true;
+    }
+    const QString result =
+        it->files && !it->filesProblem->isEmpty() ? QStringLiteral("no-files") : QStringLiteral("delivered");
+    const Pending *found = &*it;
+    return finish([found](const Pending &p) { return &p == found; }, result);
+}
+
+bool RemoteControl::filesOffered(const QString &address, const QString &problem)
+{
+    const auto it = std::find_if(m_pending.begin(), m_pending.end(), [&address](const Pending &p) {
+        return p.address == address && p.files && !p.filesProblem;
+    });
+    if (it == m_pending.end())
+        return false;
+    it->filesProblem = problem;
+    if (it->answer) {
+        const Pending *found = &*it;
+        finish([found](const Pending &p) { return &p == found; },
+               problem.isEmpty() ? *it->answer : QStringLiteral("no-files"));
+    }
+    return true;
 }
 
 bool RemoteControl::refused(const QString &source)

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <list>
+#include <optional>
 
 class AwayNote;
 class Composer;
@@ -30,7 +31,8 @@ public:
                   UserListModel &users, const LocalUser &user, const AwayNote &note,
                   std::function<int()> waitingCount, QObject *parent = nullptr);
 
-    void send(const QString &peer, const QString &text, Done done) override;
+    void send(const QString &peer, const QString &text, const QStringList &files,
+              Done done) override;
     QList<PeerEntry> peers() const override;
     void search() override;
     void check(const QString &address, Checked done) override;
@@ -40,6 +42,9 @@ public:
     bool delivered(const QString &source) override;
     bool refused(const QString &source) override;
     bool answered(wire::Kind, const QString &, int) override { return false; }
+    // What became of the files offered with a message to address (problem
+    // empty: taken); false when no send of this part waits for that.
+    bool filesOffered(const QString &address, const QString &problem);
 
 private:
     struct Pending
@@ -47,11 +52,15 @@ private:
         QString address;
         Done done;
         QObject *wait; // its timer's context: gone with it
+        bool files = false;
+        std::optional<QString> filesProblem; // told by the file channel
+        std::optional<QString> answer;       // told by the peer, before the files were
     };
     // The listed peer that peer names: the address and the name to record.
     enum class Found { One, None, Several, NotOneHost };
     Found find(const QString &peer, QString *address, QString *name) const;
-    void post(const QString &address, const QString &name, const QString &text, Done done);
+    void post(const QString &address, const QString &name, const QString &text,
+              const QStringList &files, Done done);
     // Ends the first send which picks out; false when none waits.
     bool finish(const std::function<bool(const Pending &)> &which, const QString &result);
 

@@ -49,18 +49,19 @@ SendRound::SendRound(Transport &transport, HistoryModel &history, const Clock &c
 }
 
 void SendRound::start(const std::vector<Recipient> &recipients, const QString &nameField,
-                      const QString &text)
+                      const QString &text, const QStringList &files)
 {
     beginResetModel();
     m_recipients.clear();
     m_queue.clear();
     for (const Recipient &r : recipients) {
         m_queue.push_back(m_recipients.size());
-        m_recipients.push_back(Entry{r, 0, State::Sending, {}, 0, false});
+        m_recipients.push_back(Entry{r, 0, State::Sending, {}, 0, false, {}});
     }
     m_nameField = nameField;
     m_time = fieldtext::timeText(m_clock.now());
     m_text = text;
+    m_files = files;
     endResetModel();
     emit started();
     pump();
@@ -119,6 +120,9 @@ void SendRound::send(size_t i)
     e.sentAt = m_clock.elapsedMsecs();
     if (!m_waitTimer.isActive())
         m_waitTimer.start(AnswerWaitMsecs);
+    // Sent again, it is the same message: its offer stands.
+    if (newRow)
+        emit posted(e.to.address, e.rowNo, m_files);
 }
 
 void SendRound::expire()
@@ -243,9 +247,23 @@ QVariant SendRound::data(const QModelIndex &index, int role) const
     const Entry &e = m_recipients[size_t(index.row())];
     if (index.column() == NameCol)
         return e.to.name;
+    const QString files = e.filesProblem.isEmpty() ? QString() : u'（' + e.filesProblem + u'）';
     if (e.state == State::Opened)
-        return stateText(e.state) + u' ' + e.time;
-    return stateText(e.state);
+        return stateText(e.state) + u' ' + e.time + files;
+    return stateText(e.state) + files;
+}
+
+bool SendRound::filesNotTaken(const QString &address, int rowNo, const QString &problem)
+{
+    for (size_t i = 0; i < m_recipients.size(); ++i) {
+        Entry &e = m_recipients[i];
+        if (e.rowNo != rowNo || e.to.address != address)
+            continue;
+        e.filesProblem = problem;
+        emit dataChanged(index(int(i), StateCol), index(int(i), StateCol));
+        return true;
+    }
+    return false;
 }
 
 QVariant SendRound::headerData(int section, Qt::Orientation orientation, int role) const

@@ -38,9 +38,9 @@ public:
     SendRound(Transport &transport, HistoryModel &history, const Clock &clock,
               QObject *parent = nullptr);
 
-    // Sends text to each, in the order given.
+    // Sends text to each, in the order given; files go with it.
     void start(const std::vector<Recipient> &recipients, const QString &nameField,
-               const QString &text);
+               const QString &text, const QStringList &files = {});
     // Those without an answer within the wait, or whose datagram the system
     // refused, get the message again (the same row where it was kept).
     void resend();
@@ -53,6 +53,10 @@ public:
     bool delivered(const QString &source) override;
     bool refused(const QString &source) override;
     bool answered(wire::Kind kind, const QString &source, int row) override;
+
+    // The files that went with the message of row rowNo to address were not
+    // taken: its state says so. False when it is not one of this round's.
+    bool filesNotTaken(const QString &address, int rowNo, const QString &problem);
 
     // "送信済 2、拒否 1": how many are in each state, in the states' order.
     QString summary() const;
@@ -73,6 +77,8 @@ signals:
     void started();
     // A refusal, or a peer that did not answer: shown even where results are not.
     void troubled();
+    // A message left for the first time, with the files that go with it.
+    void posted(const QString &address, int rowNo, const QStringList &files);
 
 private:
     struct Entry
@@ -83,6 +89,7 @@ private:
         QString time;      // when it was opened
         qint64 sentAt = 0; // the clock's milliseconds
         bool released = false;
+        QString filesProblem; // why its files were not taken
     };
     void send(size_t i);
     void setState(size_t i, State state);
@@ -102,4 +109,5 @@ private:
     QString m_nameField;
     QString m_time;
     QString m_text;
+    QStringList m_files;
 };

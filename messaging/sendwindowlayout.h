@@ -10,6 +10,8 @@ struct SendWindowLayout
     QRectF txtTO;
     QRectF cboGroup;
     QRectF txtMsg;
+    QRectF lstAttach; // under the message, while something is attached
+    QPointF cmdAttach;
     QRectF listView1;
     QPointF cmdSend;
     QPointF cmdCancel;
@@ -33,6 +35,9 @@ struct SendWindowDesign
     static constexpr double ImageSize = 480;
     static constexpr double SplitterLeft = 1815;
     static constexpr double SplitterWidth = 30;
+    // What is attached: one or two rows under the message; 添付 beside the picture.
+    static constexpr double AttachHeight = 600;
+    static constexpr double AttachWidth = 480;
 };
 
 // Where a drag leaves the bar between the list and the message box: p is
@@ -40,5 +45,7 @@ struct SendWindowDesign
 // 600, never closer than 1800 to the right edge.
 double dragSendSplitter(double p, double sw);
 
+// attachHeight: what the attached list takes of the message box (0: none).
 SendWindowLayout layoutSendWindow(double w, double h, double toWidth = SendWindowDesign::ToWidth,
-                                  double listWidth = SendWindowDesign::ListWidth);
+                                  double listWidth = SendWindowDesign::ListWidth,
+                                  double attachHeight = 0);

@@ -42,6 +42,12 @@ const char Introspection[] = "  <interface name=\"jp.portana.Portana1\">\n"
                              "      <arg name=\"text\" type=\"s\" direction=\"in\"/>\n"
                              "      <arg name=\"result\" type=\"s\" direction=\"out\"/>\n"
                              "    </method>\n"
+                             "    <method name=\"SendFiles\">\n"
+                             "      <arg name=\"peer\" type=\"s\" direction=\"in\"/>\n"
+                             "      <arg name=\"text\" type=\"s\" direction=\"in\"/>\n"
+                             "      <arg name=\"paths\" type=\"as\" direction=\"in\"/>\n"
+                             "      <arg name=\"result\" type=\"s\" direction=\"out\"/>\n"
+                             "    </method>\n"
                              "    <method name=\"Peers\">\n"
                              "      <arg name=\"peers\" type=\"a(sss)\" direction=\"out\"/>\n"
                              "    </method>\n"
@@ -104,7 +110,8 @@ bool DBusScriptHost::handleMessage(const QDBusMessage &message, const QDBusConne
     if (!message.interface().isEmpty() &&
         message.interface() != QLatin1String(dbusscripting::Interface))
         return false; // Introspectable and Peer are the library's
-    if (member == u"Send" && signature == u"ss") {
+    if ((member == u"Send" && signature == u"ss") ||
+        (member == u"SendFiles" && signature == u"ssas")) {
         send(message, bus);
     } else if (member == u"Peers" && signature.isEmpty()) {
         bus.send(message.createReply(QVariant::fromValue(m_target->peers())));
@@ -113,8 +120,8 @@ bool DBusScriptHost::handleMessage(const QDBusMessage &message, const QDBusConne
         bus.send(message.createReply());
     } else if (member == u"Check" && signature == u"s") {
         check(message, bus);
-    } else if (member == u"Send" || member == u"Peers" || member == u"Search" ||
-               member == u"Check") {
+    } else if (member == u"Send" || member == u"SendFiles" || member == u"Peers" ||
+               member == u"Search" || member == u"Check") {
         bus.send(
             message.createErrorReply(InvalidArgs, QStringLiteral("引数が違います: ") + signature));
     } else {
@@ -131,12 +138,17 @@ void DBusScriptHost::send(const QDBusMessage &call, const QDBusConnection &bus)
     if (!call.service().isEmpty() && !bus.interface()->isServiceRegistered(call.service()))
         return;
     const QList<QVariant> args = call.arguments();
-    m_target->send(args.at(0).toString(), args.at(1).toString(),
-                   [call, bus](const QString &result) {
+    const QStringList files = args.size() > 2 ? args.at(2).toStringList() : QStringList();
+    m_target->send(args.at(0).toString(), args.at(1).toString(), files,
+                   [call, bus, files](const QString &result) {
                        if (result == u"invalid")
                            bus.send(call.createErrorReply(
-                               InvalidArgs, QStringLiteral("送れないﾒｯｾｰｼﾞです（空か、長すぎるか、"
-                                                           "制御文字があります）。")));
+                               InvalidArgs,
+                               files.isEmpty()
+                                   ? QStringLiteral("送れないﾒｯｾｰｼﾞです（空か、長すぎるか、"
+                                                    "制御文字があります）。")
+                                   : QStringLiteral("送れないﾒｯｾｰｼﾞです（空か、長すぎるか、"
+                                                    "制御文字があるか、読めないﾌｧｲﾙがあります）。")));
                        else if (result == u"not-one-host")
                            bus.send(call.createErrorReply(
                                InvalidArgs, QStringLiteral("一人の相手のIPｱﾄﾞﾚｽではありません"
@@ -237,9 +249,13 @@ std::optional<QDBusMessage> DBusScriptClient::call(const QString &method, const 
     return reply;
 }
 
-std::optional<QString> DBusScriptClient::send(const QString &peer, const QString &text)
+std::optional<QString> DBusScriptClient::send(const QString &peer, const QString &text,
+                                              const QStringList &files)
 {
-    const auto reply = call(QStringLiteral("Send"), {peer, text}, dbusscripting::SendWaitMsecs);
+    const auto reply =
+        files.isEmpty()
+            ? call(QStringLiteral("Send"), {peer, text}, dbusscripting::SendWaitMsecs)
+            : call(QStringLiteral("SendFiles"), {peer, text, files}, dbusscripting::SendWaitMsecs);
     if (!reply || reply->arguments().isEmpty())
         return std::nullopt;
     return reply->arguments().constFirst().toString();

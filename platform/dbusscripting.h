@@ -48,7 +48,8 @@ class DBusScriptClient final : public ScriptClient
 {
 public:
     bool running() override;
-    std::optional<QString> send(const QString &peer, const QString &text) override;
+    std::optional<QString> send(const QString &peer, const QString &text,
+                                const QStringList &files) override;
     std::optional<QList<PeerEntry>> peers() override;
     bool search() override;
     std::optional<std::pair<QString, QString>> check(const QString &address) override;

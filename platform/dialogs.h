@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // Modal questions to the user. Logic asks through this, so a test can answer
@@ -28,6 +29,9 @@ public:
     // The file dialogs, starting at start; an empty text when cancelled.
     virtual QString openFileName(const QString &start) = 0;
     virtual QString saveFileName(const QString &start) = 0;
+    // Files to attach (several at once), and a folder to save into.
+    virtual QStringList openFileNames(const QString &start) = 0;
+    virtual QString folderName(const QString &start) = 0;
 
     // A font as the settings hold it.
     struct Font

@@ -38,8 +38,11 @@ public:
     // when the text cannot be sent at all (empty, too long, a control
     // character), "not-one-host" for an address that is no single host's.
     using Done = std::function<void(const QString &result)>;
-    // peer: a display name, a login name or an address.
-    virtual void send(const QString &peer, const QString &text, Done done) = 0;
+    // peer: a display name, a login name or an address. With files (full
+    // paths) the result is "no-files" when the text was delivered but the
+    // peer could not take them, "invalid" when one cannot be read.
+    virtual void send(const QString &peer, const QString &text, const QStringList &files,
+                      Done done) = 0;
     virtual QList<PeerEntry> peers() const = 0;
     virtual void search() = 0;
     // 接続確認 of one address: how it ended ("listed", "listed-now",
@@ -76,7 +79,8 @@ public:
     // False when no copy runs.
     virtual bool running() = 0;
     // The result, or nothing with error set when the call failed.
-    virtual std::optional<QString> send(const QString &peer, const QString &text) = 0;
+    virtual std::optional<QString> send(const QString &peer, const QString &text,
+                                        const QStringList &files = {}) = 0;
     virtual std::optional<QList<PeerEntry>> peers() = 0;
     virtual bool search() = 0;
     // The outcome and the sentence, as ScriptTarget::check gives them.

@@ -20,6 +20,11 @@
     X(bool, awayOnLock, false, "away/onLock", "置き手紙の設定を保存できませんでした。")            \
     X(QString, awayText, QStringLiteral("席を外しています。"), "away/text",                        \
       "置き手紙の設定を保存できませんでした。")                                                    \
+    /* Where received files are saved (empty: the download folder's portana), */               \
+    /* whether they are saved as they arrive, and up to how many MB in all. */                     \
+    X(QString, filesFolder, {}, "files/folder", "ﾌｧｲﾙの設定を保存できませんでした。")              \
+    X(bool, filesAutoSave, false, "files/autoSave", "ﾌｧｲﾙの設定を保存できませんでした。")          \
+    X(int, filesMaxSize, 100, "files/maxSize", "ﾌｧｲﾙの設定を保存できませんでした。")               \
     /* An array of name and members, each member "login@address". */                               \
     X(QList<Group>, groups, {}, "groups", "ｸﾞﾙｰﾌﾟを保存できませんでした。")
 

@@ -45,6 +45,18 @@ bool read(QSettings &ini, const QString &key, QString &value)
     return true;
 }
 
+bool read(QSettings &ini, const QString &key, int &value)
+{
+    if (!ini.contains(key))
+        return false;
+    bool ok = false;
+    const int number = ini.value(key).toString().trimmed().toInt(&ok);
+    if (!ok || number < 0)
+        return false;
+    value = number;
+    return true;
+}
+
 bool read(QSettings &ini, const QString &key, QStringList &value)
 {
     if (!ini.contains(key))
@@ -101,6 +113,11 @@ void write(QSettings &ini, const QString &key, bool value)
 }
 
 void write(QSettings &ini, const QString &key, const QString &value)
+{
+    ini.setValue(key, value);
+}
+
+void write(QSettings &ini, const QString &key, int value)
 {
     ini.setValue(key, value);
 }

@@ -15,6 +15,8 @@ namespace inivalue {
 
 bool read(QSettings &ini, const QString &key, bool &value);
 bool read(QSettings &ini, const QString &key, QString &value);
+// A whole number, 0 or more.
+bool read(QSettings &ini, const QString &key, int &value);
 bool read(QSettings &ini, const QString &key, QStringList &value);
 // count is beside the key, in its section.
 bool read(QSettings &ini, const QString &key, KeepRule &value);
@@ -23,6 +25,7 @@ bool read(QSettings &ini, const QString &key, QList<Group> &value);
 
 void write(QSettings &ini, const QString &key, bool value);
 void write(QSettings &ini, const QString &key, const QString &value);
+void write(QSettings &ini, const QString &key, int value);
 void write(QSettings &ini, const QString &key, const QStringList &value);
 void write(QSettings &ini, const QString &key, const KeepRule &value);
 void write(QSettings &ini, const QString &key, const QList<Group> &value);

@@ -145,6 +145,7 @@ void program(const ProgramParts &p, const std::function<void()> &end)
     answersToResults(p.dispatcher, p.history, {&p.remote, &p.composer.round()}, p.results);
     arrivals(p);
     presence(p);
+    files(p);
     trayMenu(p, end);
 
     Windows *windows = &p.windows;

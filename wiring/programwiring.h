@@ -12,6 +12,10 @@ class LauncherBadge;
 class LockAway;
 class ScreenLock;
 class Dialogs;
+class FileSharing;
+class PasswordGate;
+class PeerSearch;
+class ReceivedFiles;
 class Dispatcher;
 class HistoryBrowser;
 class HistoryKeeper;
@@ -71,10 +75,17 @@ struct ProgramParts
     LockAway &lockAway;
     ScreenLock *screenLock; // none: the lock is not heard
     LauncherBadge *badge;   // none: no count on the launcher
+    FileSharing *files;     // none: no file channel
+    ReceivedFiles *receivedFiles;
+    PasswordGate &gate;
+    PeerSearch &peers;
 };
 
 // end: how the program ends (終了 once confirmed).
 void program(const ProgramParts &parts, const std::function<void()> &end);
+// Files go with the messages they were attached to; offered files are
+// saved as they arrive where the user asked for that.
+void files(const ProgramParts &parts);
 // The store's troubles reach the user, once each.
 void storeToKept(Store &store, KeptStore &kept);
 // The program ends the application, and ends when the system or the

@@ -7,6 +7,7 @@
 #include "frmopt.h"
 #include "frmpw.h"
 #include "frmrecv.h"
+#include "receivedfiles.h"
 #include "frmsnd.h"
 #include "frmversion.h"
 #include "historybrowser.h"
@@ -27,10 +28,12 @@ void sendWindow(FrmSnd &w, Windows &windows, UserListModel &users, PeerSearch &p
     QObject::connect(&peers, &PeerSearch::searched, &w, &FrmSnd::showSearch);
 }
 
-void recvWindow(FrmRecv &w, Windows &windows, Inbox &inbox)
+void recvWindow(FrmRecv &w, Windows &windows, Inbox &inbox, ReceivedFiles *files)
 {
     QObject::connect(&w, &FrmRecv::passwordRequested, &windows, &Windows::openPassword);
     QObject::connect(&inbox, &Inbox::changed, &w, &FrmRecv::refresh);
+    if (files)
+        QObject::connect(files, &ReceivedFiles::changed, &w, &FrmRecv::refreshFiles);
     QObject::connect(&inbox, &Inbox::replyCleared, &w, &FrmRecv::clearReply);
 }
 

@@ -12,6 +12,7 @@ class FrmSnd;
 class FrmVersion;
 class HistoryBrowser;
 class Inbox;
+class ReceivedFiles;
 class UserListModel;
 class Windows;
 
@@ -20,7 +21,8 @@ class Windows;
 namespace wiring {
 
 void sendWindow(FrmSnd &w, Windows &windows, UserListModel &users, PeerSearch &peers);
-void recvWindow(FrmRecv &w, Windows &windows, Inbox &inbox);
+// files: none without a file channel.
+void recvWindow(FrmRecv &w, Windows &windows, Inbox &inbox, ReceivedFiles *files);
 void versionWindow(FrmVersion &w, Windows &windows);
 void passwordWindow(FrmPw &w, Windows &windows);
 void logWindow(FrmLog &w, HistoryBrowser &browser);

@@ -4,9 +4,11 @@
 #include "clock.h"
 #include "controls.h"
 #include "dialogs.h"
+#include "filespanel.h"
 #include "inbox.h"
 #include "plaintitle.h"
 #include "posted.h"
+#include "receivedfiles.h"
 #include "receiver.h"
 #include "recvwindowlayout.h"
 #include "twips.h"
@@ -133,6 +135,41 @@ void FrmRecv::refresh()
     CmdBack->setEnabled(m_inbox.backEnabled());
     CmdCback->setToolTip(m_inbox.replyTip());
     panel4->setText(m_inbox.countText());
+    if (m_files) {
+        // Only an opened message shows its files: the password gate stands
+        // before them as before its text.
+        const bool open = m_inbox.recvCount() > 0 && m_inbox.bodyVisible();
+        m_files->show(open ? m_inbox.current().recvIp : QString(),
+                      open ? m_inbox.current().recvRowNo : QString());
+    }
+}
+
+void FrmRecv::offerFiles(ReceivedFiles &files)
+{
+    m_files = &files;
+    pnlFiles = new FilesPanel(files, m_dialogs, this);
+    pnlFiles->hide();
+    QWidget::setTabOrder(Text1, pnlFiles);
+    refresh();
+}
+
+void FrmRecv::refreshFiles()
+{
+    if (!pnlFiles)
+        return;
+    pnlFiles->refresh();
+    const bool shown = pnlFiles->offers();
+    if (shown == pnlFiles->isVisible())
+        return;
+    // The window grows by the list and gives it back, so the text keeps its room.
+    const int extra = twips::toPixelsY(RecvWindowDesign::FilesHeight, twips::screenOf(this));
+    const QSize design = twips::toPixels(RecvWindowDesign::Width - FrameWidth,
+                                         RecvWindowDesign::Height - FrameHeight,
+                                         twips::screenOf(this));
+    pnlFiles->setVisible(shown);
+    setMinimumSize(design.width(), design.height() + (shown ? extra : 0));
+    resize(width(), std::max(design.height(), height() + (shown ? extra : -extra)));
+    relayout();
 }
 
 void FrmRecv::CmdOPCL_Click()
@@ -257,17 +294,15 @@ bool FrmRecv::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseMove: {
         if (m_dragging) {
             const auto *mouse = static_cast<QMouseEvent *>(event);
+            // Measured without the offered files, which stand above the bar.
+            const double files =
+                pnlFiles && pnlFiles->isVisible() ? RecvWindowDesign::FilesHeight : 0;
             const double p =
-                twips::fromPixelsY(picSplitter->y() + int(mouse->position().y()), screen);
-            m_bodyHeight = dragRecvSplitter(p, twips::fromPixelsY(height(), screen));
+                twips::fromPixelsY(picSplitter->y() + int(mouse->position().y()), screen) - files;
+            m_bodyHeight = dragRecvSplitter(p, twips::fromPixelsY(height(), screen) - files);
         }
         // Dragged or not, the boxes follow the bar.
-        const double sh = twips::fromPixelsY(height(), screen);
-        const int top = twips::toPixelsY(m_bodyHeight, screen);
-        picSplitter->move(0, top);
-        Text1->resize(Text1->width(), top);
-        Text2->setGeometry(0, top + picSplitter->height(), Text2->width(),
-                           twips::toPixelsY(std::max(0.0, sh - m_bodyHeight - 500), screen));
+        relayout();
         return true;
     }
     default:
@@ -280,13 +315,17 @@ void FrmRecv::relayout()
     const QScreen *screen = twips::screenOf(this);
     const double w = twips::fromPixelsX(width(), screen) + FrameWidth;
     const double h = twips::fromPixelsY(height(), screen) + FrameHeight;
-    const RecvWindowLayout l = layoutRecvWindow(w, h, m_bodyHeight);
+    const bool files = pnlFiles && pnlFiles->isVisible();
+    const RecvWindowLayout l =
+        layoutRecvWindow(w, h, m_bodyHeight, files ? RecvWindowDesign::FilesHeight : 0);
     using D = RecvWindowDesign;
     const auto rect = [screen](const QRectF &r) { return twips::toPixels(r, screen); };
     const auto at = [&rect](const QPointF &p, double width, double height) {
         return rect(QRectF(p, QSizeF(width, height)));
     };
     Text1->setGeometry(rect(l.text1));
+    if (files)
+        pnlFiles->setGeometry(rect(l.files));
     Text2->setGeometry(rect(l.text2));
     picSplitter->setGeometry(rect(l.picSplitter));
     for (auto [button, p] : {std::pair{CmdOPCL, l.cmdOPCL},

@@ -5,6 +5,7 @@
 struct Appearance;
 class Clock;
 class Dialogs;
+class FilesPanel;
 class Inbox;
 class QLabel;
 class QPlainTextEdit;
@@ -12,6 +13,7 @@ class QPushButton;
 class QStatusBar;
 class QTimer;
 class Receiver;
+class ReceivedFiles;
 
 // "受信ﾒｯｾｰｼﾞ": one waiting message at a time, its body behind OPEN, and
 // the answers. Created on first use, then only hidden.
@@ -36,6 +38,10 @@ public:
     void refresh();
     // The reply box empties (the inbox says when).
     void clearReply();
+    // Files offered with the messages show under the text, once it is open.
+    void offerFiles(ReceivedFiles &files);
+    // The files of the message on display, as their model stands now.
+    void refreshFiles();
 
 signals:
     // OPEN met the password gate: the password window is to be shown.
@@ -65,6 +71,7 @@ private:
     QLabel *panel4;
     QLabel *Image1;
     QLabel *Image2;
+    FilesPanel *pnlFiles = nullptr;
 
     void CmdOPCL_Click();
     void CmdInyo_Click();
@@ -82,6 +89,7 @@ private:
     Receiver &m_receiver;
     const Clock &m_clock;
     Dialogs &m_dialogs;
+    ReceivedFiles *m_files = nullptr;
     QTimer *m_clockTimer;
     double m_bodyHeight; // set by the splitter
     bool m_dragging = false;

@@ -1,6 +1,8 @@
 #include "frmsnd.h"
 
 #include "appearance.h"
+#include "attachcontrols.h"
+#include "attachments.h"
 #include "composer.h"
 #include "controls.h"
 #include "dialogs.h"
@@ -18,6 +20,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -151,6 +154,21 @@ void FrmSnd::makeReachable()
             this, [this, under] { mnuSend->popup(under()); });
 }
 
+void FrmSnd::attachWith(Attachments &attachments)
+{
+    m_attachments = &attachments;
+    m_attach = new AttachControls(attachments, m_dialogs, *this, *TxtMsg);
+    QAction *mnuAttach = mnuSend->addAction(QStringLiteral("添付(&F)..."));
+    mnuAttach->setObjectName(QStringLiteral("mnuAttach"));
+    connect(mnuAttach, &QAction::triggered, m_attach, &AttachControls::CmdAttach_Click);
+    connect(m_attach, &AttachControls::shownChanged, this, &FrmSnd::relayout);
+    // After the message, before the buttons; the list after the box it belongs to.
+    QWidget::setTabOrder(TxtMsg, m_attach->list());
+    QWidget::setTabOrder(m_attach->list(), m_attach->button());
+    QWidget::setTabOrder(m_attach->button(), CmdKensaku);
+    relayout();
+}
+
 void FrmSnd::setWeekday(const QString &weekday)
 {
     panel3->setText(weekday);
@@ -226,6 +244,7 @@ void FrmSnd::showAwayNote(const QString &note)
 
 void FrmSnd::CmdSend_Click()
 {
+    const QStringList files = m_attachments ? m_attachments->paths() : QStringList();
     Posted posted = Posted::Sent;
     if (const QList<int> rows = selectedRows(); rows.size() > 1) {
         std::vector<SendRound::Recipient> recipients;
@@ -238,12 +257,15 @@ void FrmSnd::CmdSend_Click()
                                              QStringLiteral(" 人に送信します。よろしいですか？"),
                                          QStringLiteral("ぽるとな～"), Dialogs::Icon::Question,
                                          Dialogs::Buttons::YesNo, Dialogs::No}) == Dialogs::Yes;
-        });
+        }, files);
     } else {
-        posted = m_composer.send(TxtTO->text(), TxtMsg->toPlainText());
+        posted = m_composer.send(TxtTO->text(), TxtMsg->toPlainText(), files);
     }
-    if (posted == Posted::Sent)
+    if (posted == Posted::Sent) {
+        if (m_attachments)
+            m_attachments->clear(); // they went with it
         putAway();
+    }
     else if (const QString why = refusalText(posted); !why.isEmpty())
         tell(why); // the window stays, with what was typed
 }
@@ -486,7 +508,9 @@ void FrmSnd::relayout()
     const QScreen *screen = twips::screenOf(this);
     const double w = twips::fromPixelsX(width(), screen) + FrameWidth;
     const double h = twips::fromPixelsY(height(), screen) + FrameHeight;
-    const SendWindowLayout l = layoutSendWindow(w, h, m_toWidth, m_listWidth);
+    const bool attached = m_attach && !m_attach->list()->isHidden();
+    const SendWindowLayout l = layoutSendWindow(w, h, m_toWidth, m_listWidth,
+                                                attached ? SendWindowDesign::AttachHeight : 0);
     const auto rect = [screen](const QRectF &r) { return twips::toPixels(r, screen); };
     const QSize button =
         twips::toPixels(SendWindowDesign::ButtonWidth, SendWindowDesign::ButtonHeight, screen);
@@ -505,6 +529,12 @@ void FrmSnd::relayout()
     CmdCancel->setGeometry(at(l.cmdCancel));
     CmdLetter->setGeometry(at(l.cmdLetter));
     CmdKensaku->setGeometry(at(l.cmdKensaku));
+    if (m_attach) {
+        m_attach->list()->setGeometry(rect(l.lstAttach));
+        m_attach->button()->setGeometry(
+            rect(QRectF(l.cmdAttach, QSizeF(SendWindowDesign::AttachWidth,
+                                            SendWindowDesign::ButtonHeight))));
+    }
     const int image = twips::toPixelsX(SendWindowDesign::ImageSize, screen);
     Image1->setGeometry(twips::toPixelsX(l.image1.x(), screen),
                         twips::toPixelsY(l.image1.y(), screen), image, image);

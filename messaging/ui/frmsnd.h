@@ -3,6 +3,8 @@
 #include <QWidget>
 
 struct Appearance;
+class AttachControls;
+class Attachments;
 class Composer;
 class PeerSearch;
 class Dialogs;
@@ -31,6 +33,9 @@ public:
 
     FrmSnd(Composer &composer, PeerSearch &peers, UserListModel &users, PortanaIni &ini,
            Dialogs &dialogs, const OptSettings &settings, QWidget *parent = nullptr);
+
+    // Files may go with a message: 添付, drops and pasted pictures.
+    void attachWith(Attachments &attachments);
 
     // A peer's away note, asked for from here: it takes the message box's
     // place, above what the user typed.
@@ -80,6 +85,8 @@ private:
     QLabel *panel2;
     QLabel *panel3;
     QMenu *mnuSend;
+    AttachControls *m_attach = nullptr;
+    Attachments *m_attachments = nullptr;
 
     void CmdSend_Click();
     // An away note arrived: shown only when asked for from this window.

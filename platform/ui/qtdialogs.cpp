@@ -95,6 +95,16 @@ QString QtDialogs::saveFileName(const QString &start)
     return QFileDialog::getSaveFileName(nullptr, QString(), start);
 }
 
+QStringList QtDialogs::openFileNames(const QString &start)
+{
+    return QFileDialog::getOpenFileNames(nullptr, QStringLiteral("添付"), start);
+}
+
+QString QtDialogs::folderName(const QString &start)
+{
+    return QFileDialog::getExistingDirectory(nullptr, QStringLiteral("保存するﾌｫﾙﾀﾞｰ"), start);
+}
+
 std::optional<quint32> QtDialogs::chooseColor(quint32 initial)
 {
     const QColor chosen = QColorDialog::getColor(

@@ -3,6 +3,7 @@
 #include "controls.h"
 #include "dialogs.h"
 #include "displaypage.h"
+#include "filespage.h"
 #include "networkpage.h"
 #include "otherpage.h"
 #include "passwordpage.h"
@@ -29,7 +30,8 @@ FrmOpt::FrmOpt(SettingsStore &store, PortanaIni &ini, Dialogs &dialogs, NameChec
     TabStrip1 = named(new QTabBar(this), "TabStrip1");
     for (const QString &caption :
          {QStringLiteral("送受信 "), QStringLiteral("ﾊﾟｽﾜｰﾄﾞ"), QStringLiteral("表示"),
-          QStringLiteral("ﾕｰｻﾞｰ情報"), QStringLiteral("その他 "), QStringLiteral("ﾈｯﾄﾜｰｸ")})
+          QStringLiteral("ﾕｰｻﾞｰ情報"), QStringLiteral("その他 "), QStringLiteral("ﾈｯﾄﾜｰｸ"),
+          QStringLiteral("ﾌｧｲﾙ")})
         TabStrip1->addTab(caption);
     auto *display = new DisplayPage(dialogs, this);
     m_password = new PasswordPage(store.settings(), dialogs, this);
@@ -38,10 +40,11 @@ FrmOpt::FrmOpt(SettingsStore &store, PortanaIni &ini, Dialogs &dialogs, NameChec
              display,
              new UserInfoPage(std::move(nameUsable), this),
              new OtherPage(autostart, lock, dialogs, this),
-             new NetworkPage(this)};
-    const char *pageNames[] = {"Picture1", "Picture2", "Picture3",
-                               "Picture4", "Picture5", "Picture6"};
-    for (int i = 0; i < 6; ++i)
+             new NetworkPage(this),
+             new FilesPage(dialogs, this)};
+    const char *pageNames[] = {"Picture1", "Picture2", "Picture3", "Picture4",
+                               "Picture5", "Picture6", "Picture7"};
+    for (int i = 0; i < int(pages.size()); ++i)
         pages[size_t(i)]->setObjectName(QLatin1String(pageNames[i]));
 
     CmdOK = named(new QPushButton(QStringLiteral("OK"), this), "CmdOK");

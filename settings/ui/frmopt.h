@@ -24,7 +24,7 @@ class FrmOpt : public QWidget
 {
     Q_OBJECT
 public:
-    enum Page { SendRecv, Password, Display, UserInfo, Other, Network };
+    enum Page { SendRecv, Password, Display, UserInfo, Other, Network, Files };
     using NameCheck = UserInfoPage::NameCheck;
 
     // lock: whether the screen's lock is heard; none: it is not.
@@ -56,7 +56,7 @@ private:
     PortanaIni &m_ini;
     Dialogs &m_dialogs;
     QTabBar *TabStrip1;
-    std::array<OptionPage *, 6> pages; // Picture1 to Picture6
+    std::array<OptionPage *, 7> pages; // Picture1 to Picture7
     PasswordPage *m_password;
     QPushButton *CmdOK, *CmdCancel, *CmdWrite;
     int m_page = SendRecv;

@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "scripting.h"
 
+#include <QDir>
 #include <QTest>
 #include <QTextStream>
 
@@ -22,9 +23,10 @@ struct FakeClient final : ScriptClient
         calls << u"running"_s;
         return up;
     }
-    std::optional<QString> send(const QString &peer, const QString &text) override
+    std::optional<QString> send(const QString &peer, const QString &text,
+                                const QStringList &files) override
     {
-        calls << u"send "_s + peer + u'|' + text;
+        calls << u"send "_s + peer + u'|' + text + (files.isEmpty() ? QString() : u'|' + files.join(u'|'));
         if (result == u"<hung>") { // stopped: the call's wait ran out
             hung = true;
             error = u"Did not receive a reply."_s;
@@ -96,6 +98,23 @@ void CommandLineTest::statuses_data()
     QTest::newRow("text the copy refuses")
         << sendArgs << QString() << true << QString() << 2 << QStringList{u"running"_s, send}
         << QString() << u"portana: 送れないﾒｯｾｰｼﾞです"_s;
+    // Files by whole paths: the copy does not stand in the shell's folder.
+    const QString self = QCoreApplication::applicationFilePath();
+    const QStringList attachArgs = sendArgs + QStringList{u"--attach"_s, QDir::current().relativeFilePath(self)};
+    QTest::newRow("files the peer cannot take")
+        << attachArgs << QString() << true << u"no-files"_s << 8
+        << QStringList{u"running"_s, send + u'|' + self} << QString()
+        << u"portana: 本文は届きましたが、相手はﾌｧｲﾙを受け取れません\n"_s;
+    QTest::newRow("files delivered") << attachArgs << QString() << true << u"delivered"_s << 0
+                                     << QStringList{u"running"_s, send + u'|' + self} << QString()
+                                     << QString();
+    QTest::newRow("a file that is not there: nothing is sent")
+        << sendArgs + QStringList{u"--attach"_s, u"/nonexistent/報告.xlsx"_s} << QString() << true
+        << QString() << 2 << QStringList() << QString()
+        << u"portana: 読めないﾌｧｲﾙです: /nonexistent/報告.xlsx\n"_s;
+    QTest::newRow("--attach without files")
+        << sendArgs + QStringList{u"--attach"_s} << QString() << true << QString() << 2
+        << QStringList() << QString() << u"portana: --attach には添えるﾌｧｲﾙが要ります\n"_s;
     QTest::newRow("no running copy: nothing is sent")
         << sendArgs << QString() << false << u"delivered"_s << 3 << QStringList{u"running"_s}
         << QString() << u"portana: 起動中のぽるとな～がありません\n"_s;
@@ -129,8 +148,8 @@ void CommandLineTest::statuses_data()
                             << QStringList{u"running"_s, u"search"_s} << QString() << QString();
     QTest::newRow("help lists the statuses")
         << QStringList{u"--help"_s} << QString() << false << QString() << 0 << QStringList()
-        << u"使い方: portana [--help | --version | --send 相手 本文 | --peers | --search |\n"
-           u"                --check IPｱﾄﾞﾚｽ]\n"_s
+        << u"使い方: portana [--help | --version | --send 相手 本文 [--attach ﾊﾟｽ...] |\n"
+           u"                --peers | --search | --check IPｱﾄﾞﾚｽ]\n"_s
         << QString();
     QTest::newRow("version") << QStringList{u"--version"_s} << QString() << false << QString() << 0
                              << QStringList() << u"portana 1.2.3\n"_s << QString();
@@ -193,6 +212,8 @@ void CommandLineTest::statuses()
         QVERIFY(outText.contains(u"           6 起動中のぽるとな～が応答しません\n"_s));
         QVERIFY(outText.contains(
             u"           7 このコンピューターからその相手に届かない (--check)\n"_s));
+        QVERIFY(outText.contains(
+            u"           8 本文は届いたが、相手はﾌｧｲﾙを受け取れない (--attach)\n"_s));
     } else {
         QCOMPARE(outText, out);
     }

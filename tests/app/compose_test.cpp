@@ -541,7 +541,7 @@ void ComposeTest::otherPrograms()
     port.sent.clear();
 
     QString answer;
-    part<RemoteControl>(p).send(peer, text, [&answer](const QString &r) { answer = r; });
+    part<RemoteControl>(p).send(peer, text, {}, [&answer](const QString &r) { answer = r; });
     QStringList to;
     for (const auto &[address, bytes] : port.sent) {
         to << address + u' ' + cp932::decode(bytes).mid(28);

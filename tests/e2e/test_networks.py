@@ -74,7 +74,7 @@ class Networks(unittest.TestCase):
         # ﾈｯﾄﾜｰｸ page and applied with 更新(&A).
         options = a.open_options()
         _, _, width, height = self.display.geometry(options)
-        self.display.click(options, width - 40, 14)  # the last tab
+        self.display.click(options, width - 85, 14)  # ﾈｯﾄﾜｰｸ, before ﾌｧｲﾙ
         time.sleep(0.3)
         self.display.click(options, width // 2, height * 45 // 100)
         self.display.type_text("198.18.2.0/24")

@@ -7,6 +7,7 @@ import os
 import re
 import signal
 import sqlite3
+import subprocess
 import sys
 import tempfile
 import threading
@@ -100,7 +101,17 @@ class Receive(unittest.TestCase):
         time.sleep(0.3)
         self.display.click(window, 20, LIST_TOP + HEADER + ROW + ROW // 2)  # jiro
         time.sleep(0.3)
+        # A screenshot pasted into the box goes with it, as a PNG.
+        picture = os.path.join(a.folder, "shot.png")
+        run("convert", "-size", "40x30", "gradient:red-blue", picture)
+        clip = subprocess.Popen(["xclip", "-selection", "clipboard", "-t", "image/png", "-i", picture],
+                                env=self.display.env)
+        clip.wait(10)
+        time.sleep(0.3)
+        self.display.xdotool("key", "ctrl+v")
         self.display.type_text("こんにちは")
+        time.sleep(0.5)
+        self.display.window_shot(window, "window-FrmSnd-attached")
         self.display.xdotool("key", "alt+s")
         self.ok(self.display.wait_window(pid=a.pid, title="^To jiro $"))
         time.sleep(0.5)
@@ -122,9 +133,26 @@ class Receive(unittest.TestCase):
         self.display.window_shot(opened, "window-FrmRcvOK-opened")
         self.ok(opened)
 
-        # jiro replies: ichiro gets a message, jiro the delivery result.
+        # jiro replies: ichiro gets a message, jiro the delivery result. The
+        # picture offered with it is saved first (保存, into the download folder).
         self.display.focus(recv)
         self.display.type_text("ありがとう")
+        self.display.xdotool("key", "alt+v")
+        downloads = os.path.join(b.folder, "Downloads", "portana")
+        pasted = os.path.join(a.folder, ".local", "state", "portana", "pasted")
+        deadline = time.time() + 10
+        while not (os.path.isdir(downloads) and os.listdir(downloads)) and time.time() < deadline:
+            time.sleep(0.2)
+        time.sleep(0.5)
+        self.display.window_shot(recv, "window-FrmRecv-files")
+        names = os.listdir(pasted)
+        self.assertEqual(len(names), 1)
+        self.assertRegex(names[0], r"^貼り付け \d{4}-\d\d-\d\d \d\d\.\d\d\.\d\d\.png$")
+        self.assertEqual(os.listdir(downloads), names)
+        with open(os.path.join(pasted, names[0]), "rb") as f, open(os.path.join(downloads, names[0]), "rb") as g:
+            sent_png = f.read()
+            self.assertEqual(g.read(), sent_png)
+        self.assertEqual(sent_png[:8], b"\x89PNG\r\n\x1a\n")
         self.display.xdotool("key", "alt+s")
         self.ok(self.display.wait_window(pid=b.pid, title="^To ichiro $"))
         self.assertTrue(self.gone(recv), "the last reply closes the window")
@@ -429,6 +457,7 @@ class Receive(unittest.TestCase):
                                    env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus), timeout=10).stdout
             self.assertIn("interface jp.portana.Portana1 {", shape)
             for member in ("Send(in  s peer,\n", "in  s text,\n", "out s result);", "Peers(out a(sss) peers);",
+                           "SendFiles(in  s peer,\n", "in  as paths,\n",
                            "Search();", "Check(in  s address,\n", "out s outcome,\n", "out s sentence);",
                            "MessageArrived(s sender,\n", "PeersChanged();",
                            "readonly i WaitingCount = 1;", "readonly b Away = false;"):
@@ -526,6 +555,92 @@ class Receive(unittest.TestCase):
                 refused = client("--check", address)
                 self.assertEqual((refused.returncode, refused.stderr),
                                  (7, "%s にはこのコンピューターから届きません（%s）。\n" % (address, why)))
+
+            # Files go with a message between copies of this program: a file
+            # and a folder, saved as they arrive where the receiver asked for
+            # that; a peer that does not take files still gets the text.
+            drop = tempfile.mkdtemp(prefix="portana-files-")
+            report = os.path.join(drop, "報告.bin")
+            with open(report, "wb") as f:
+                f.write(bytes(range(256)) * 4096 + b"end")
+            drawings = os.path.join(drop, "図面")
+            os.makedirs(os.path.join(drawings, "詳細"))
+            with open(os.path.join(drawings, "詳細", "a.txt"), "wb") as f:
+                f.write("一枚目\n".encode())
+            open(os.path.join(drawings, "b.txt"), "wb").close()
+            saved = tempfile.mkdtemp(prefix="portana-saved-")
+            # A small disk, so that a larger offer finds it full.
+            run("mount", "-t", "tmpfs", "-o", "size=2m", "tmpfs", saved)
+            self.addCleanup(run, "umount", "-l", saved, check=False)
+            open(os.path.join(saved, "報告.bin"), "wb").close()  # there before: never overwritten
+            dfolder = tempfile.mkdtemp(prefix="portana-e2e-")
+            with open(os.path.join(dfolder, "portana.ini"), "w", encoding="utf-8") as f:
+                f.write("[files]\nautoSave=true\nfolder=%s\nmaxSize=5\n" % saved)
+            d = self.lab.copy(self.lab.host(3), settings_file(optName="shiro"), folder=dfolder)
+            time.sleep(1.5)
+            sent = client("--send", "198.18.0.3", "図面です", "--attach", report, drawings)
+            self.assertEqual((sent.returncode, sent.stderr), (0, ""), d.log())
+
+            def tree(top):
+                found = {}
+                for root, _, names in os.walk(top):
+                    for name in names:
+                        with open(os.path.join(root, name), "rb") as f:
+                            found[os.path.relpath(os.path.join(root, name), top)] = f.read()
+                return found
+            expected = {"報告.bin": b"", "報告 (2).bin": bytes(range(256)) * 4096 + b"end",
+                        "図面/b.txt": b"", "図面/詳細/a.txt": "一枚目\n".encode()}
+            deadline = time.time() + 15
+            while tree(saved) != expected and time.time() < deadline:
+                time.sleep(0.2)
+            self.assertEqual(tree(saved), expected, d.log())
+            # Too large for what is free: the receiver is told, and keeps what it had.
+            large = os.path.join(drop, "大きい.bin")
+            with open(large, "wb") as f:
+                f.write(b"L" * (3 << 20))
+            self.assertEqual(client("--send", "198.18.0.3", "大きい", "--attach", large).returncode, 0)
+            box = self.display.wait_window(pid=d.pid, title="^ぽるとな～$")
+            self.display.window_shot(box, "box-files-disk-full")
+            self.assertEqual(tree(saved), expected)
+            # A thousand connections, garbage, a frame that claims 4 GB: each
+            # closed, nothing written, and the copy still answers datagrams.
+            hostile = subprocess.Popen(["ip", "netns", "exec", peer.host.ns, sys.executable, "-c", """
+import socket, struct, time
+conns = []
+for i in range(1000):
+    s = socket.socket()
+    s.settimeout(2)
+    try:
+        s.connect(("198.18.0.3", 50319))
+    except OSError:
+        pass
+    conns.append(s)
+for s, data in zip(conns, [b"GET / HTTP/1.0\\r\\n\\r\\n", struct.pack(">IB", 0xFFFFFFFF, 2),
+                           struct.pack(">IB", 20, 1) + b"PORTANA-FILES/1"]):
+    try:
+        s.sendall(data)
+    except OSError:
+        pass
+print("open", flush=True)
+time.sleep(3)
+"""], stdout=subprocess.PIPE, text=True)
+            self.assertEqual(hostile.stdout.readline().strip(), "open")
+            peer.drain(0.2)
+            peer.send("198.18.0.3", enc("GROUP検索"))
+            self.assertEqual(peer.recv(5)[1][:15], enc("GROUP  検索結果"))
+            hostile.wait(10)
+            hostile.stdout.close()
+            self.assertEqual(tree(saved), expected)
+            peer.drain(0.3)
+            old = subprocess.Popen(["ip", "netns", "exec", h.ns, "env", "DBUS_SESSION_BUS_ADDRESS=" + bus,
+                                    c.lab.portana, "--send", "zpeer", "添付つき", "--attach", report],
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            self.assertEqual(peer.recv(10)[1][28:], pad("6", 8).encode() + enc("添付つき"))
+            peer.send(h.address, enc("送信         ") + pad("zpeer").encode())
+            out, err = old.communicate(timeout=20)
+            self.assertEqual((old.returncode, out, err),
+                             (8, "", "portana: 本文は届きましたが、相手はﾌｧｲﾙを受け取れません\n"))
+            d.stop()
 
             # A copy that hangs: the client gives up with its own status, and
             # the message it gave up on is never sent, even once the copy goes on.

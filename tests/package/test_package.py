@@ -49,22 +49,23 @@ class Package(unittest.TestCase):
             self.assertEqual(head[:8], b"\x89PNG\r\n\x1a\n")
             self.assertEqual(int.from_bytes(head[16:20], "big"), size)
         self.assertTrue(os.path.exists(os.path.join(share, "man", "man1", "portana.1.gz")))
-        self.firewall_opens_udp_50319(stage)
+        self.firewall_opens_50319(stage)
 
-    def firewall_opens_udp_50319(self, root):
+    def firewall_opens_50319(self, root):
         """ufw's application profile and firewalld's service, as each reads them."""
         profile = configparser.ConfigParser(interpolation=None)
         with open(os.path.join(root, "etc", "ufw", "applications.d", "portana"), encoding="utf-8") as f:
             profile.read_file(f)
         self.assertEqual(profile.sections(), ["portana"])
         self.assertEqual(sorted(profile["portana"]), ["description", "ports", "title"])
-        self.assertEqual(profile["portana"]["ports"], "50319/udp")
+        # ufw's form for several: "|" between them, each port/protocol.
+        self.assertEqual(profile["portana"]["ports"], "50319/udp|50319/tcp")
         service = ElementTree.parse(os.path.join(root, "usr", "lib", "firewalld", "services",
                                                  "portana.xml")).getroot()
         self.assertEqual(service.tag, "service")
         self.assertEqual(service.findtext("short"), "portana")
         self.assertEqual([p.attrib for p in service.findall("port")],
-                         [{"protocol": "udp", "port": "50319"}])
+                         [{"protocol": "udp", "port": "50319"}, {"protocol": "tcp", "port": "50319"}])
 
     def test_debian_package(self):
         out = os.path.join(self.tmp, "deb")
@@ -96,7 +97,7 @@ class Package(unittest.TestCase):
         # The packaged program answers without a display and without the build tree.
         root = os.path.join(self.tmp, "root")
         run("dpkg-deb", "-x", deb, root)
-        self.firewall_opens_udp_50319(root)
+        self.firewall_opens_50319(root)
         program = os.path.join(root, "usr", "bin", "portana")
         env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
         version = run(program, "--version", env=env, cwd=self.tmp).stdout

@@ -26,7 +26,9 @@ QString shown(const IniOptions &o)
     return QStringList{o.searchTargets.join(u','), o.notifyWithTray ? u"on"_s : u"off"_s,
                        QLatin1String(keep[int(o.historyKeep.keep)]) + u' ' +
                            QString::number(o.historyKeep.count),
-                       groups.join(u',')}
+                       groups.join(u','),
+                       o.filesFolder + u' ' + (o.filesAutoSave ? u"on"_s : u"off"_s) + u' ' +
+                           QString::number(o.filesMaxSize)}
         .join(u" | "_s);
 }
 
@@ -48,7 +50,7 @@ QByteArray readFile(const QString &path)
 const QByteArray Office = u"[search]\ntargets=198.18.6.0/24, files.example\n"
                           "[notify]\nwithTray=true\n[history]\nkeep=days\ncount=14\n"
                           "[groups]\n1\\name=総務\n1\\members=sato@198.18.6.3, ito@198.18.6.4\n"
-                          "size=1\n"_s.toUtf8();
+                          "size=1\n[files]\nfolder=/srv/受信\nmaxSize=50\n"_s.toUtf8();
 
 } // namespace
 
@@ -66,24 +68,30 @@ void PortanaIniTest::layers_data()
     QTest::addColumn<QByteArray>("system");
     QTest::addColumn<QByteArray>("user");
     QTest::addColumn<QString>("inForce");
-    QTest::newRow("nothing") << QByteArray() << QByteArray() << u" | off | all 0 | "_s;
+    QTest::newRow("nothing") << QByteArray() << QByteArray() << u" | off | all 0 |  |  off 100"_s;
     QTest::newRow("the office's") << Office << QByteArray()
                                   << u"198.18.6.0/24,files.example | on | days 14 | "
-                                     "総務=sato@198.18.6.3+ito@198.18.6.4"_s;
+                                     "総務=sato@198.18.6.3+ito@198.18.6.4 | /srv/受信 off 50"_s;
     QTest::newRow("the user's over the office's")
-        << Office << QByteArray("[notify]\nwithTray=false\n[history]\nkeep=rows\ncount=500\n")
+        << Office
+        << QByteArray("[notify]\nwithTray=false\n[history]\nkeep=rows\ncount=500\n"
+                      "[files]\nautoSave=true\nmaxSize=20\n")
         << u"198.18.6.0/24,files.example | off | rows 500 | "
-           "総務=sato@198.18.6.3+ito@198.18.6.4"_s;
+           "総務=sato@198.18.6.3+ito@198.18.6.4 | /srv/受信 on 20"_s;
     // What does not read is passed over: the office's value stands.
     QTest::newRow("not read, the office's stands")
-        << Office << QByteArray("[notify]\nwithTray=perhaps\n[history]\nkeep=days\ncount=many\n")
-        << u"198.18.6.0/24,files.example | on | days 14 | 総務=sato@198.18.6.3+ito@198.18.6.4"_s;
+        << Office
+        << QByteArray("[notify]\nwithTray=perhaps\n[history]\nkeep=days\ncount=many\n"
+                      "[files]\nmaxSize=many\n")
+        << u"198.18.6.0/24,files.example | on | days 14 | 総務=sato@198.18.6.3+ito@198.18.6.4 | "
+           "/srv/受信 off 50"_s;
     // ... or the default, which removes nothing and tells nobody more.
     QTest::newRow("not read, the default stands")
         << QByteArray()
         << QByteArray("[notify]\nwithTray=yes please\n[history]\nkeep=weeks\ncount=3\n"
-                      "[groups]\n1\\name=\n1\\members=a@198.18.6.9\nsize=1\n")
-        << u" | off | all 0 | "_s;
+                      "[groups]\n1\\name=\n1\\members=a@198.18.6.9\nsize=1\n"
+                      "[files]\nmaxSize=-5\n")
+        << u" | off | all 0 |  |  off 100"_s;
 }
 
 void PortanaIniTest::layers()
@@ -117,7 +125,7 @@ void PortanaIniTest::unwritableFile()
                                               u"通知の設定を保存できませんでした。"_s}));
     QCOMPARE(changed.size(), 1);
     QCOMPARE(shown(ini.options()),
-             u"198.18.9.1 | off | days 14 | 総務=sato@198.18.6.3+ito@198.18.6.4"_s);
+             u"198.18.9.1 | off | days 14 | 総務=sato@198.18.6.3+ito@198.18.6.4 | /srv/受信 off 50"_s);
 
     // The next commit writes them, though nothing changed since; only they
     // are written, the office's others stay the office's.
@@ -134,7 +142,7 @@ void PortanaIniTest::unwritableFile()
     QVERIFY(QFile::remove(dir.filePath(u"office.ini"_s)));
     edited.historyKeep = {KeepRule::Keep::Rows, 250};
     QCOMPARE(ini.commit(edited), QStringList());
-    QCOMPARE(shown(PortanaIni(file, {}).options()), u" | off | rows 250 | "_s);
+    QCOMPARE(shown(PortanaIni(file, {}).options()), u" | off | rows 250 |  |  off 100"_s);
 }
 
 QTEST_GUILESS_MAIN(PortanaIniTest)

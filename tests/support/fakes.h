@@ -37,6 +37,13 @@ public:
     // The file dialogs give the next scripted name (nothing: cancelled).
     QString openFileName(const QString &start) override;
     QString saveFileName(const QString &start) override;
+    QStringList openFileNames(const QString &start) override
+    {
+        const QString first = openFileName(start);
+        return first.isEmpty() ? QStringList() : first.split(u'|');
+    }
+    QString folderName(const QString &start) override { return openFileName(start); }
+    // Each: a name, or names separated by "|" for the dialog that takes several.
     QStringList fileNames;
     std::optional<quint32> chooseColor(quint32) override { return color; }
     std::optional<Font> chooseFont(const Font &) override { return font; }

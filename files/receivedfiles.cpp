@@ -166,8 +166,15 @@ void ReceivedFiles::progressed(const Key &key, qint64 done, qint64 total)
     }
     t.done = done;
     t.total = total;
-    if (m_shown == key)
-        emit changed();
+    // A chunk comes every few microseconds: the window hears of a new
+    // percent, or of the rate twice a second, not of each.
+    const int percent = total > 0 ? int(done * 100 / total) : 0;
+    const qint64 now = m_now();
+    if (m_shown != key || (percent == t.toldPercent && now - t.toldAt < 500))
+        return;
+    t.toldPercent = percent;
+    t.toldAt = now;
+    emit changed();
 }
 
 void ReceivedFiles::finished(const Key &key, const QStringList &saved, const QString &problem)

@@ -71,6 +71,8 @@ private:
         QStringList saved;
         QString status;
         bool cancelled = false; // by the user: nothing to tell
+        int toldPercent = -1;   // what the window last heard, and when
+        qint64 toldAt = 0;
     };
     const FilesChannel::Received *offer() const;
     const Transfer *current() const;

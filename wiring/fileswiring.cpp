@@ -2,6 +2,7 @@
 #include "composer.h"
 #include "dialogs.h"
 #include "filesharing.h"
+#include "inbox.h"
 #include "passwordgate.h"
 #include "peersearch.h"
 #include "portanaini.h"
@@ -87,9 +88,14 @@ void files(const ProgramParts &p)
                                [wait] { wait->deleteLater(); });
         });
     // The window shows it too; a box tells it where the window is not up.
+    const Inbox &inbox = p.inbox;
     QObject::connect(&received, &ReceivedFiles::failed, &received,
-                     [&dialogs, &users](const QString &sender, const QString &problem) {
-                         const QString name = listedName(users, sender);
+                     [&dialogs, &users, &inbox](const QString &sender, const QString &problem) {
+                         // The name its message came with, where the list has none.
+                         QString name = listedName(users, sender);
+                         for (int n = 1; name.isEmpty() && n <= inbox.recvCount(); ++n)
+                             if (inbox.entry(n).recvIp == sender)
+                                 name = inbox.entry(n).recvName.trimmed();
                          dialogs.messageBox(
                              {QStringLiteral("%1 からのﾌｧｲﾙを保存できませんでした。\r")
                                       .arg(name.isEmpty() ? sender : name) +

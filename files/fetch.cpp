@@ -100,8 +100,7 @@ void Fetch::start(const QStringList &saved)
 
 void Fetch::cancel()
 {
-    if (m_connection)
-        m_connection->send(filesframe::Cancel{m_offer.token});
+    // The offer stands: 保存 again takes up from here.
     stop(QStringLiteral("中止しました。"));
 }
 
@@ -130,8 +129,13 @@ void Fetch::next()
     }
     if (!m_over) {
         m_over = true;
-        if (m_connection)
-            m_connection->close();
+        // All of it is here: the sender serves it no more.
+        if (m_connection) {
+            // It outlives this fetch until its last frame has left.
+            disconnect(m_connection, nullptr, this, nullptr);
+            m_connection->setParent(parent());
+            m_connection->sendAndClose(filesframe::Cancel{m_offer.token});
+        }
         emit finished(m_saved, QString());
     }
 }
@@ -203,6 +207,10 @@ void Fetch::stop(const QString &problem)
     if (std::exchange(m_over, true))
         return;
     m_part.close();
+    // A part with nothing in it keeps nothing for another try.
+    if (!m_part.fileName().isEmpty() && QFileInfo(m_part.fileName()).size() == 0 &&
+        !QFileInfo(m_part.fileName()).isSymLink())
+        QFile::remove(m_part.fileName());
     if (m_connection)
         m_connection->close();
     emit finished(m_saved, problem);

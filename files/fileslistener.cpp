@@ -67,6 +67,17 @@ void FilesConnection::close()
     deleteLater();
 }
 
+void FilesConnection::sendAndClose(const filesframe::Frame &frame)
+{
+    if (m_closed)
+        return;
+    send(frame);
+    // disconnectFromHost writes what waits first; closed() follows the
+    // disconnection, or the deadline if the other side never takes it.
+    m_deadline->start(m_frameMsecs);
+    m_socket->disconnectFromHost();
+}
+
 void FilesConnection::readable()
 {
     while (!m_closed && m_socket->bytesAvailable() > 0) {

@@ -33,6 +33,8 @@ public:
     qint64 unsent() const;
     // Closes it; what was not yet read is dropped.
     void close();
+    // Sends frame, then closes once it has left (the last word of a side).
+    void sendAndClose(const filesframe::Frame &frame);
 
 signals:
     // The other side spoke this version's hello.

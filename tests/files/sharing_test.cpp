@@ -3,6 +3,7 @@
 // arrives, and what the send window attaches.
 #include "attachments.h"
 #include "autosave.h"
+#include "fetch.h"
 #include "filesharing.h"
 #include "receivedfiles.h"
 
@@ -105,6 +106,14 @@ void SharingTest::anOfferShowsUnderItsMessageAndIsSaved()
                                              {u"図面/詳細/a.txt"_s, "alpha\n"},
                                              {u"図面/b.txt"_s, ""}};
     QCOMPARE(tree(p.saved.path()), expected);
+    // All of it is here: the sender serves it no more.
+    QTemporaryDir again;
+    Fetch *fetch = p.b.save(*p.b.received(u"127.0.7.21"_s, u"7"_s), again.path());
+    QSignalSpy refused(fetch, &Fetch::finished);
+    fetch->start();
+    QTRY_COMPARE(refused.size(), 1);
+    QCOMPARE(refused.at(0).at(1).toString(), u"送られていないﾌｧｲﾙです。"_s);
+    QCOMPARE(tree(again.path()), (QMap<QString, QByteArray>{}));
 }
 
 void SharingTest::aCopyThatDoesNotListenCannotTakeFiles()

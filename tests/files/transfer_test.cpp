@@ -160,11 +160,14 @@ void TransferTest::aFileAndAFolderArrive()
                  {u"図面/空.txt"_s, QByteArray()}}));
     QCOMPARE(QDir(p.in.path()).entryList(QDir::Hidden | QDir::Files).filter(u".part"_s),
              QStringList());
-    // Again, over a kept part longer than the file: no part of it, started over.
-    write(p.in.filePath(u".portana-"_s + QString::fromLatin1(offer.token.toHex().left(12)) +
+    // All of it taken, the offer is served no more.
+    QCOMPARE(p.fetch(offer), u"送られていないﾌｧｲﾙです。"_s);
+    // Offered again, over a kept part longer than the file: no part of it, started over.
+    const filesframe::Offer again = p.offer();
+    write(p.in.filePath(u".portana-"_s + QString::fromLatin1(again.token.toHex().left(12)) +
                         u"-0.part"_s),
           QByteArray(300000, 'x'));
-    QCOMPARE(p.fetch(offer), QString());
+    QCOMPARE(p.fetch(again), QString());
     QCOMPARE(read(p.in.filePath(u"報告 (3).xlsx"_s)), read(p.out.filePath(u"報告.xlsx"_s)));
 }
 

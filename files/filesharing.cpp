@@ -55,14 +55,6 @@ void FileSharing::offer(const QString &address, int rowNo, const QStringList &pa
     });
 }
 
-const FilesChannel::Received *FileSharing::received(const QString &address,
-                                                    const QString &refField) const
-{
-    bool ok = false;
-    const uint message = refField.trimmed().toUInt(&ok);
-    return ok ? m_channel.received(address, message) : nullptr;
-}
-
 Fetch *FileSharing::save(const FilesChannel::Received &offer, const QString &folder)
 {
     // The download folder's own folder is made when first needed; a folder

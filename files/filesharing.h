@@ -28,8 +28,11 @@ public:
     // The message with history row rowNo went to address: paths go with it.
     void offer(const QString &address, int rowNo, const QStringList &paths);
 
-    // The offer that came with the message refField names from address.
-    const FilesChannel::Received *received(const QString &address, const QString &refField) const;
+    // The offer that came with the message numbered message from address.
+    const FilesChannel::Received *received(const QString &address, quint32 message) const
+    {
+        return m_channel.received(address, message);
+    }
 
     // Saves an offer into folder; the fetch is this part's child, gone
     // after it finished.

@@ -1,10 +1,29 @@
 #include "receivedfiles.h"
 
 #include "fetch.h"
+#include "fieldtext.h"
 #include "filesharing.h"
 
 #include <QDir>
 #include <utility>
+
+namespace {
+
+// A peer's text as the window shows it: a control character (an escape, a
+// line break inside a name) as a space, and a refusal's text no longer
+// than a sentence.
+QString shown(QString text, qsizetype most = 300)
+{
+    for (QChar &c : text)
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f) ||
+            c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = u' ';
+    if (text.size() > most)
+        text = text.left(most) + u'…';
+    return text;
+}
+
+} // namespace
 
 ReceivedFiles::ReceivedFiles(FileSharing &sharing, std::function<QString()> folder,
                              std::function<qint64()> now, QObject *parent)
@@ -14,9 +33,9 @@ ReceivedFiles::ReceivedFiles(FileSharing &sharing, std::function<QString()> fold
 
 void ReceivedFiles::show(const QString &address, const QString &refField)
 {
-    bool ok = false;
-    const uint message = refField.trimmed().toUInt(&ok);
-    m_shown = ok ? std::optional<Key>(Key{address, message}) : std::nullopt;
+    // The reference as it came: a number and its spaces (0 names no message).
+    const int message = fieldtext::rowNumber(refField);
+    m_shown = message > 0 ? std::optional<Key>(Key{address, quint32(message)}) : std::nullopt;
     emit changed();
 }
 
@@ -28,8 +47,7 @@ void ReceivedFiles::offerArrived(const FilesChannel::Received &offer)
 
 const FilesChannel::Received *ReceivedFiles::offer() const
 {
-    return m_shown ? m_sharing.received(m_shown->first, QString::number(m_shown->second))
-                   : nullptr;
+    return m_shown ? m_sharing.received(m_shown->first, m_shown->second) : nullptr;
 }
 
 const ReceivedFiles::Transfer *ReceivedFiles::current() const
@@ -60,7 +78,8 @@ QStringList ReceivedFiles::rows() const
         if (e.path.contains(u'/'))
             continue;
         if (!e.folder) {
-            rows << QStringLiteral("%1  (%2)").arg(e.path, sizeText(qint64(e.size)));
+            rows << QStringLiteral("%1  (%2)").arg(shown(e.path, e.path.size()),
+                                                    sizeText(qint64(e.size)));
             continue;
         }
         qint64 bytes = 0;
@@ -71,7 +90,10 @@ QStringList ReceivedFiles::rows() const
                 ++files;
                 bytes += qint64(entries[j].size);
             }
-        rows << QStringLiteral("%1/  (%2 個、%3)").arg(e.path).arg(files).arg(sizeText(bytes));
+        rows << QStringLiteral("%1/  (%2 個、%3)")
+                    .arg(shown(e.path, e.path.size()))
+                    .arg(files)
+                    .arg(sizeText(bytes));
     }
     return rows;
 }
@@ -177,8 +199,10 @@ void ReceivedFiles::progressed(const Key &key, qint64 done, qint64 total)
     emit changed();
 }
 
-void ReceivedFiles::finished(const Key &key, const QStringList &saved, const QString &problem)
+void ReceivedFiles::finished(const Key &key, const QStringList &saved, const QString &told)
 {
+    // It may quote the sender's refusal, or a name it offered.
+    const QString problem = shown(told);
     Transfer &t = m_transfers[key];
     t.saved = saved;
     t.fetch = nullptr;

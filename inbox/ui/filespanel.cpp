@@ -2,6 +2,7 @@
 
 #include "controls.h"
 #include "dialogs.h"
+#include "plaintitle.h"
 #include "receivedfiles.h"
 
 #include <QGridLayout>
@@ -77,7 +78,7 @@ void FilesPanel::refresh()
     const QString status = m_files.statusText();
     LblFiles->setText(LblFiles->fontMetrics().elidedText(status, Qt::ElideMiddle,
                                                          std::max(LblFiles->width(), 200)));
-    LblFiles->setToolTip(status);
+    LblFiles->setToolTip(plainTip(status));
     LblFiles->setAccessibleName(status);
     LblFiles->setVisible(!saving);
 }

@@ -3,6 +3,7 @@
 #include "attachments.h"
 #include "controls.h"
 #include "dialogs.h"
+#include "plaintitle.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -71,7 +72,7 @@ void AttachControls::refresh()
     LstAttach->clear();
     LstAttach->addItems(m_attachments.names());
     for (int i = 0; i < LstAttach->count(); ++i)
-        LstAttach->item(i)->setToolTip(QDir::toNativeSeparators(m_attachments.paths()[i]));
+        LstAttach->item(i)->setToolTip(plainTip(QDir::toNativeSeparators(m_attachments.paths()[i])));
     LstAttach->setVisible(LstAttach->count() > 0);
     if (wasShown != !LstAttach->isHidden())
         emit shownChanged();

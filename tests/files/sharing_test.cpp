@@ -108,11 +108,21 @@ void SharingTest::anOfferShowsUnderItsMessageAndIsSaved()
     QCOMPARE(tree(p.saved.path()), expected);
     // All of it is here: the sender serves it no more.
     QTemporaryDir again;
-    Fetch *fetch = p.b.save(*p.b.received(u"127.0.7.21"_s, u"7"_s), again.path());
+    Fetch *fetch = p.b.save(*p.b.received(u"127.0.7.21"_s, 7), again.path());
     QSignalSpy refused(fetch, &Fetch::finished);
     fetch->start();
     QTRY_COMPARE(refused.size(), 1);
     QCOMPARE(refused.at(0).at(1).toString(), u"送られていないﾌｧｲﾙです。"_s);
+    QCOMPARE(tree(again.path()), (QMap<QString, QByteArray>{}));
+    // A name with an escape in it: shown with a space, and never saved.
+    write(p.sent.filePath(u"a\x1b[2Jb.txt"_s), "x");
+    p.received.show(u"127.0.7.21"_s, u"9       "_s);
+    p.a.offer(u"127.0.7.22"_s, 9, {p.sent.filePath(u"a\x1b[2Jb.txt"_s)});
+    QTRY_COMPARE(p.received.rows(), QStringList{u"a [2Jb.txt  (1 B)"_s});
+    p.received.save(again.path());
+    QTRY_COMPARE(p.received.state(), ReceivedFiles::State::Failed);
+    QVERIFY2(p.received.statusText().startsWith(u"「a [2Jb.txt」: "_s),
+             qPrintable(p.received.statusText()));
     QCOMPARE(tree(again.path()), (QMap<QString, QByteArray>{}));
 }
 
@@ -145,7 +155,7 @@ void SharingTest::aStoppedSavingGoesOnWhereItStopped()
     for (qsizetype i = 0; i < big.size(); i += 4096)
         big[i] = char(i >> 12);
     write(p.sent.filePath(u"big.bin"_s), big);
-    p.received.show(u"127.0.7.21"_s, u"2"_s);
+    p.received.show(u"127.0.7.21"_s, u"2       "_s);
     p.a.offer(u"127.0.7.22"_s, 2, {p.sent.filePath(u"big.bin"_s)});
     QTRY_COMPARE(p.received.state(), ReceivedFiles::State::Offered);
     QSignalSpy failed(&p.received, &ReceivedFiles::failed);

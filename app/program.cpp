@@ -112,7 +112,8 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_remote = std::make_unique<RemoteControl>(*m_composer, *m_peers, *m_checks, *m_users, *m_user,
                                                *m_note, [this] { return m_inbox->recvCount(); });
     if (m_env.filesPort) {
-        m_files = std::make_unique<FileSharing>(m_env.bindAddress, m_env.filesPort);
+        m_files = std::make_unique<FileSharing>(m_env.bindAddress, m_env.filesPort,
+                                                [this] { return m_env.clock->now(); });
         m_receivedFiles = std::make_unique<ReceivedFiles>(
             *m_files,
             [this] {
@@ -134,7 +135,7 @@ Program::Program(Environment env, QObject *parent) : QObject(parent), m_env(std:
     m_windows = std::make_unique<Windows>(Windows::Parts{
         *m_settings, *m_ini, *m_dialogs, *m_env.clock, *m_theme, *m_tray, *m_composer, *m_peers,
         *m_users, *m_inbox, *m_receiver, *m_gate, *m_history, *m_browser, *m_note, *m_autostart,
-        m_env.screenLock, m_receivedFiles.get(), m_attachments.get()});
+        m_env.screenLock, m_receivedFiles.get(), m_attachments.get(), m_files.get()});
     // Every part that is a QObject also hangs in the program's object tree,
     // where inspection tools find it by type, as they find a window's
     // controls by name. The pointers above still decide the order of teardown.

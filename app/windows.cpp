@@ -87,8 +87,8 @@ FrmSnd &Windows::frmSnd()
     if (!m_frmSnd) {
         m_frmSnd = new FrmSnd(m_parts.composer, m_parts.peers, m_parts.users, m_parts.ini,
                               m_parts.dialogs, m_parts.settings.settings());
-        if (m_parts.attachments)
-            m_frmSnd->attachWith(*m_parts.attachments);
+        if (m_parts.attachments && m_parts.files)
+            m_frmSnd->attachWith(*m_parts.attachments, *m_parts.files);
         wiring::sendWindow(*m_frmSnd, *this, m_parts.users, m_parts.peers);
         m_frmSnd->setWeekday(m_weekday);
         // Centred until the placement rule moves it.

@@ -32,6 +32,7 @@ class Inbox;
 class PasswordGate;
 class PeerSearch;
 class Attachments;
+class FileSharing;
 class ReceivedFiles;
 class QPoint;
 class QWidget;
@@ -73,6 +74,7 @@ public:
         const ScreenLock *screenLock; // none: the lock is not heard
         ReceivedFiles *receivedFiles; // none: no file channel
         Attachments *attachments;     // none: no file channel
+        FileSharing *files;           // none: no file channel
     };
 
     explicit Windows(Parts parts, QObject *parent = nullptr);

@@ -179,6 +179,13 @@ void Fetch::arrived(const filesframe::Frame &frame)
     } else if (const auto *end = std::get_if<filesframe::End>(&frame)) {
         complete(*end);
     } else if (const auto *refusal = std::get_if<filesframe::Refusal>(&frame)) {
+        // Taken back, gone or changed: what came of it can never be finished.
+        using R = filesframe::Refusal;
+        if (refusal->reason != R::Busy && refusal->reason != R::Malformed &&
+            !m_part.fileName().isEmpty() && !QFileInfo(m_part.fileName()).isSymLink()) {
+            m_part.close();
+            QFile::remove(m_part.fileName());
+        }
         stop(refusal->text);
     } else {
         stop(QStringLiteral("送信元の応答が正しくありません。"));

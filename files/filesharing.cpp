@@ -19,9 +19,11 @@ qint64 steadyMsecs()
 
 const QString CannotTakeFiles = QStringLiteral("ファイルを受け取れません");
 
-FileSharing::FileSharing(const QHostAddress &address, quint16 port, QObject *parent)
+FileSharing::FileSharing(const QHostAddress &address, quint16 port,
+                         std::function<QDateTime()> now, QObject *parent)
     : QObject(parent), m_listener(address, port, FilesListener::Limits{}),
-      m_book(steadyMsecs), m_channel(m_listener, m_book, port), m_port(port)
+      m_book(steadyMsecs), m_channel(m_listener, m_book, port), m_now(std::move(now)),
+      m_port(port)
 {
     connect(&m_channel, &FilesChannel::offerReceived, this, &FileSharing::offerReceived);
 }
@@ -48,11 +50,34 @@ void FileSharing::offer(const QString &address, int rowNo, const QStringList &pa
     if (!offer)
         return emit offered(address, rowNo, problem);
     const QByteArray token = offer->token;
-    m_channel.post(QHostAddress(address), *offer, [this, address, rowNo, token](bool taken) {
-        if (!taken)
-            m_book.cancel(token);
+    Standing standing{token, address, rowNo, {}, m_now()};
+    for (const filesframe::Entry &e : offer->entries)
+        if (!e.path.contains(u'/'))
+            standing.names << (e.folder ? e.path + u'/' : e.path);
+    m_channel.post(QHostAddress(address), *offer, [this, address, rowNo, standing](bool taken) {
+        // What is no longer served is forgotten here too.
+        m_standing.removeIf([this](const Standing &s) { return !m_book.standing(s.token); });
+        if (taken)
+            m_standing << standing;
+        else
+            m_book.cancel(standing.token);
         emit offered(address, rowNo, taken ? QString() : CannotTakeFiles);
     });
+}
+
+QList<FileSharing::Standing> FileSharing::standing() const
+{
+    QList<Standing> served;
+    for (const Standing &s : m_standing)
+        if (m_book.standing(s.token))
+            served << s;
+    return served;
+}
+
+void FileSharing::withdraw(const QByteArray &token)
+{
+    m_book.cancel(token);
+    m_standing.removeIf([&token](const Standing &s) { return s.token == token; });
 }
 
 Fetch *FileSharing::save(const FilesChannel::Received &offer, const QString &folder)
@@ -65,6 +90,15 @@ Fetch *FileSharing::save(const FilesChannel::Received &offer, const QString &fol
                             m_listener.address(), this);
     connect(fetch, &Fetch::finished, fetch, &QObject::deleteLater);
     return fetch;
+}
+
+QString standingText(const FileSharing::Standing &offer, const QString &name)
+{
+    const QString what = offer.names.size() > 1
+                             ? QStringLiteral("%1 ほか %2 件").arg(offer.names.first()).arg(offer.names.size() - 1)
+                             : offer.names.value(0);
+    return QStringLiteral("%1: %2 (%3)")
+        .arg(name, what, offer.at.toString(QStringLiteral("M/d HH:mm")));
 }
 
 QString sizeText(qint64 bytes)

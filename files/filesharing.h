@@ -5,8 +5,10 @@
 #include "fileslistener.h"
 #include "offerbook.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QStringList>
+#include <functional>
 
 class Fetch;
 
@@ -17,8 +19,11 @@ class FileSharing : public QObject
 {
     Q_OBJECT
 public:
-    // address and port: where this copy listens (the message port's number, on TCP).
-    FileSharing(const QHostAddress &address, quint16 port, QObject *parent = nullptr);
+    // address and port: where this copy listens (the message port's number,
+    // on TCP); now: the time of day offers are told by.
+    FileSharing(const QHostAddress &address, quint16 port,
+                std::function<QDateTime()> now = &QDateTime::currentDateTime,
+                QObject *parent = nullptr);
 
     // Opens the listener; false, with errorText, when it cannot.
     bool listen();
@@ -34,6 +39,19 @@ public:
         return m_channel.received(address, message);
     }
 
+    // An offer a recipient took and this copy still serves.
+    struct Standing
+    {
+        QByteArray token;
+        QString address; // the recipient's
+        int rowNo = 0;
+        QStringList names; // what was attached: files, and folders with "/"
+        QDateTime at;      // when it was offered
+    };
+    QList<Standing> standing() const;
+    // The sender changed its mind: the offer is served no more.
+    void withdraw(const QByteArray &token);
+
     // Saves an offer into folder; the fetch is this part's child, gone
     // after it finished.
     Fetch *save(const FilesChannel::Received &offer, const QString &folder);
@@ -48,12 +66,17 @@ private:
     OfferBook m_book;
     FilesChannel m_channel;
     Disk m_disk;
+    QList<Standing> m_standing;
+    std::function<QDateTime()> m_now;
     quint16 m_port;
     bool m_listening = false;
 };
 
 // What the results say of a recipient that did not take the offer.
 extern const QString CannotTakeFiles;
+
+// How an offer still served reads in a menu: to whom (name), what, when.
+QString standingText(const FileSharing::Standing &offer, const QString &name);
 
 // Sizes as the user reads them: "512 B", "1.5 KB", "2.0 MB".
 QString sizeText(qint64 bytes);

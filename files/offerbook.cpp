@@ -27,6 +27,7 @@ filesframe::Entry entryOf(const QFileInfo &info, const QString &path)
 struct OfferBook::Stream
 {
     QPointer<FilesConnection> connection;
+    QByteArray token;
     QFile file;
     QCryptographicHash hash{QCryptographicHash::Sha256};
     qint64 offset = 0; // what the receiver has
@@ -79,13 +80,37 @@ std::optional<filesframe::Offer> OfferBook::offer(const QStringList &paths,
         *problem = QStringLiteral("ﾌｧｲﾙが多すぎます（名前が長いと少なくなります）。");
         return std::nullopt;
     }
+    // Past its day an offer is kept a day more, to tell a late recipient why.
+    m_offers.removeIf([this](const auto &o) { return m_now() > o.value().until + LifeMsecs; });
     m_offers.insert(token, std::move(offered));
     return offer;
 }
 
 void OfferBook::cancel(const QByteArray &token)
 {
-    m_offers.remove(token);
+    const auto offered = m_offers.find(token);
+    if (offered == m_offers.end())
+        return;
+    offered->withdrawn = true;
+    offered->files.clear();
+    for (auto it = m_streams.begin(); it != m_streams.end();) {
+        const auto stream = it.value();
+        if (stream->token != token) {
+            ++it;
+            continue;
+        }
+        it = m_streams.erase(it);
+        stream->file.close();
+        if (stream->connection)
+            stream->connection->send(filesframe::Refusal{
+                filesframe::Refusal::Cancelled, QStringLiteral("送信者が受け渡しをやめました。")});
+    }
+}
+
+bool OfferBook::standing(const QByteArray &token) const
+{
+    const auto it = m_offers.constFind(token);
+    return it != m_offers.constEnd() && !it->withdrawn && m_now() <= it->until;
 }
 
 void OfferBook::serve(FilesConnection *connection)
@@ -126,6 +151,10 @@ QString OfferBook::refusal(FilesConnection *connection, const filesframe::Get &g
         *reason = R::NotOffered;
         return QStringLiteral("送られていないﾌｧｲﾙです。");
     }
+    if (it->withdrawn) {
+        *reason = R::Cancelled;
+        return QStringLiteral("送信者が受け渡しをやめました。");
+    }
     if (m_now() > it->until) {
         *reason = R::Expired;
         return QStringLiteral("送られてから 24 時間が過ぎました。");
@@ -147,6 +176,7 @@ void OfferBook::get(FilesConnection *connection, const filesframe::Get &get)
         return connection->send(filesframe::Refusal{quint8(reason), why});
     auto stream = std::make_shared<Stream>();
     stream->connection = connection;
+    stream->token = get.token;
     stream->file.setFileName(m_offers[get.token].files[get.entry]);
     stream->offset = qint64(get.offset);
     if (!stream->file.open(QIODevice::ReadOnly))

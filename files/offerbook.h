@@ -32,8 +32,10 @@ public:
     std::optional<filesframe::Offer> offer(const QStringList &paths, const QString &recipient,
                                            const QString &sender, quint32 message,
                                            QString *problem);
+    // The sender takes an offer back: a get of it in progress is refused.
     void cancel(const QByteArray &token);
-    int offers() const { return int(m_offers.size()); }
+    // Still served: neither taken back, nor withdrawn, nor past its day.
+    bool standing(const QByteArray &token) const;
 
     // A connection that said hello: its gets are served from here.
     void serve(FilesConnection *connection);
@@ -45,6 +47,7 @@ private:
         qint64 until = 0;
         QList<filesframe::Entry> entries;
         QStringList files; // each entry's local path
+        bool withdrawn = false; // kept to say so, until its day is over
     };
     struct Stream; // one get being served
     void get(FilesConnection *connection, const filesframe::Get &get);

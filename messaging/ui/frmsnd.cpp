@@ -6,6 +6,7 @@
 #include "composer.h"
 #include "controls.h"
 #include "dialogs.h"
+#include "filesharing.h"
 #include "optsettings.h"
 #include "peersearch.h"
 #include "plaintitle.h"
@@ -154,7 +155,7 @@ void FrmSnd::makeReachable()
             this, [this, under] { mnuSend->popup(under()); });
 }
 
-void FrmSnd::attachWith(Attachments &attachments)
+void FrmSnd::attachWith(Attachments &attachments, FileSharing &files)
 {
     m_attachments = &attachments;
     m_attach = new AttachControls(attachments, m_dialogs, *this, *TxtMsg);
@@ -162,11 +163,34 @@ void FrmSnd::attachWith(Attachments &attachments)
     mnuAttach->setObjectName(QStringLiteral("mnuAttach"));
     connect(mnuAttach, &QAction::triggered, m_attach, &AttachControls::CmdAttach_Click);
     connect(m_attach, &AttachControls::shownChanged, this, &FrmSnd::relayout);
+    // Sent to the wrong peer, or the wrong file: it is served no more.
+    mnuWithdraw = named(mnuSend->addMenu(QStringLiteral("ﾌｧｲﾙの受け渡しをやめる(&W)")),
+                        "mnuWithdraw");
+    connect(mnuWithdraw, &QMenu::aboutToShow, this,
+            [this, &files] { mnuWithdraw_AboutToShow(files); });
     // After the message, before the buttons; the list after the box it belongs to.
     QWidget::setTabOrder(TxtMsg, m_attach->list());
     QWidget::setTabOrder(m_attach->list(), m_attach->button());
     QWidget::setTabOrder(m_attach->button(), CmdKensaku);
     relayout();
+}
+
+void FrmSnd::mnuWithdraw_AboutToShow(FileSharing &files)
+{
+    mnuWithdraw->clear();
+    const QList<FileSharing::Standing> standing = files.standing();
+    if (standing.isEmpty())
+        mnuWithdraw->addAction(QStringLiteral("（受け渡し中のﾌｧｲﾙはありません）"))->setEnabled(false);
+    for (const FileSharing::Standing &offer : standing) {
+        QString name = offer.address;
+        for (int r = 0; r < m_users.rowCount(); ++r)
+            if (m_users.at(r).address == offer.address && !m_users.at(r).name.trimmed().isEmpty())
+                name = m_users.at(r).name.trimmed();
+        QString text = standingText(offer, name);
+        QAction *item = mnuWithdraw->addAction(text.replace(u'&', QStringLiteral("&&")));
+        connect(item, &QAction::triggered, this,
+                [&files, token = offer.token] { files.withdraw(token); });
+    }
 }
 
 void FrmSnd::setWeekday(const QString &weekday)

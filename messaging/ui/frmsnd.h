@@ -8,6 +8,7 @@ class Attachments;
 class Composer;
 class PeerSearch;
 class Dialogs;
+class FileSharing;
 class PortanaIni;
 struct IniOptions;
 class QComboBox;
@@ -35,7 +36,7 @@ public:
            Dialogs &dialogs, const OptSettings &settings, QWidget *parent = nullptr);
 
     // Files may go with a message: 添付, drops and pasted pictures.
-    void attachWith(Attachments &attachments);
+    void attachWith(Attachments &attachments, FileSharing &files);
 
     // A peer's away note, asked for from here: it takes the message box's
     // place, above what the user typed.
@@ -85,6 +86,7 @@ private:
     QLabel *panel2;
     QLabel *panel3;
     QMenu *mnuSend;
+    QMenu *mnuWithdraw = nullptr;
     AttachControls *m_attach = nullptr;
     Attachments *m_attachments = nullptr;
 
@@ -94,6 +96,8 @@ private:
     // Several rows chosen, or back to one: the recipient box names them.
     void ListView1_SelectionChanged();
     void CboGroup_Activated(int index);
+    // The offers still served, each to be taken back.
+    void mnuWithdraw_AboutToShow(FileSharing &files);
     void listGroups();
     void chooseGroup(const QString &name);
     void registerGroup();

@@ -4,6 +4,7 @@
 #include "control.h"
 #include "cp932.h"
 #include "dispatcher.h"
+#include "filesharing.h"
 #include "frmipset.h"
 #include "frmsnd.h"
 #include "frmsndlist.h"
@@ -11,6 +12,7 @@
 #include "historymodel.h"
 #include "optsettings.h"
 #include "peersearch.h"
+#include "receivedfiles.h"
 #include "remotecontrol.h"
 #include "settingsstore.h"
 #include "testprogram.h"
@@ -24,14 +26,18 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTreeView>
+#include <QUrl>
 
 namespace {
 const QString A = QStringLiteral("127.0.2.2");
@@ -77,6 +83,7 @@ class ComposeTest : public QObject
 private slots:
     void controlsAsDesigned();
     void openSearchPickAndSend();
+    void attachAndTakeBack();
     void refusals();
     void datagramBytes();
     void manualAddressWindow();
@@ -177,6 +184,98 @@ void ComposeTest::openSearchPickAndSend()
     QCOMPARE(part<UserListModel>(pa).selectedPeerAddress(), B);
     QTest::mouseClick(control<QPushButton>(w, "CmdCancel"), Qt::LeftButton);
     QVERIFY(!w.isVisible());
+}
+
+// What a drop of mime on widget does, as the desktop delivers it.
+void drop(QWidget *widget, QMimeData *mime)
+{
+    const QPoint at(8, 8);
+    QDragEnterEvent enter(at, Qt::CopyAction, mime, Qt::LeftButton, {});
+    QApplication::sendEvent(widget, &enter);
+    QDropEvent dropped(at, Qt::CopyAction, mime, Qt::LeftButton, {});
+    QApplication::sendEvent(widget, &dropped);
+    delete mime;
+}
+
+QStringList menuTexts(QMenu *menu)
+{
+    emit menu->aboutToShow();
+    QStringList texts;
+    for (const QAction *a : menu->actions())
+        texts << (a->isEnabled() ? QString() : QStringLiteral("(off) ")) + a->text();
+    return texts;
+}
+
+void ComposeTest::attachAndTakeBack()
+{
+    TestProgram a(A, B), b(B, A);
+    a.env.filesPort = b.env.filesPort = 50319;
+    b.writeSettings(settingsWithName(QStringLiteral("鈴木 一郎")));
+    QVERIFY(a.start() && b.start());
+    Program &pa = *a;
+    Program &pb = *b;
+    QTemporaryDir dir;
+    for (const auto &[name, bytes] : {std::pair{"a.txt", "alpha"}, {"図面/b.txt", "beta"},
+                                      {"c.txt", "gamma"}}) {
+        QDir().mkpath(QFileInfo(dir.filePath(QString::fromUtf8(name))).path());
+        QFile f(dir.filePath(QString::fromUtf8(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) > 0);
+    }
+    FrmSnd &w = windows(pa).frmSnd();
+    a.tray.press(TrayHost::Event::LeftButtonDown);
+    QTRY_COMPARE(part<UserListModel>(pa).rowCount(), 1);
+    clickRow(control<QTreeView>(w, "ListView1"), 0);
+
+    // Files dropped on the message box are attached; dropped text is typed.
+    auto *box = control<QPlainTextEdit>(w, "TxtMsg");
+    auto *files = new QMimeData;
+    files->setUrls({QUrl::fromLocalFile(dir.filePath(QStringLiteral("a.txt"))),
+                    QUrl::fromLocalFile(dir.filePath(QStringLiteral("図面"))),
+                    QUrl::fromLocalFile(dir.filePath(QStringLiteral("c.txt")))});
+    drop(box->viewport(), files);
+    auto *text = new QMimeData;
+    text->setText(QStringLiteral("資料です"));
+    drop(box->viewport(), text);
+    QCOMPARE(box->toPlainText(), QStringLiteral("資料です"));
+    auto *list = control<QListWidget>(w, "LstAttach");
+    const auto names = [list] {
+        QStringList n;
+        for (int i = 0; i < list->count(); ++i)
+            n << list->item(i)->text();
+        return n;
+    };
+    QCOMPARE(names(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("図面/"),
+                                   QStringLiteral("c.txt")}));
+    list->setCurrentRow(2);
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(names(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("図面/")}));
+
+    QTest::mouseClick(control<QPushButton>(w, "CmdSend"), Qt::LeftButton);
+    QTRY_VERIFY(part<FileSharing>(pb).received(A, 1));
+    QStringList offered;
+    for (const auto &e : part<FileSharing>(pb).received(A, 1)->offer.entries)
+        offered << e.path;
+    QCOMPARE(offered, (QStringList{QStringLiteral("a.txt"), QStringLiteral("図面"),
+                                   QStringLiteral("図面/b.txt")}));
+    QVERIFY(list->isHidden()); // they went with the message
+
+    // Taken back from the window's menu, by the recipient's name.
+    auto *withdraw = control<QMenu>(w, "mnuWithdraw");
+    QCOMPARE(withdraw->title(), QStringLiteral("ﾌｧｲﾙの受け渡しをやめる(&W)"));
+    QTRY_COMPARE(menuTexts(withdraw),
+                 QStringList{QStringLiteral("鈴木 一郎: a.txt ほか 1 件 (12/8 10:15)")});
+    withdraw->actions().first()->trigger();
+    QCOMPARE(menuTexts(withdraw),
+             QStringList{QStringLiteral("(off) （受け渡し中のﾌｧｲﾙはありません）")});
+    // The recipient is told why when it saves, and nothing is saved.
+    QTemporaryDir saved;
+    ReceivedFiles &received = part<ReceivedFiles>(pb);
+    received.show(A, QStringLiteral("1       "));
+    received.save(saved.path());
+    QTRY_COMPARE(received.state(), ReceivedFiles::State::Failed);
+    QCOMPARE(received.statusText(), QStringLiteral("送信者が受け渡しをやめました。"));
+    QCOMPARE(QDir(saved.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList());
 }
 
 void ComposeTest::refusals()

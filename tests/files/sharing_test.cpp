@@ -66,6 +66,7 @@ private slots:
     void anOfferShowsUnderItsMessageAndIsSaved();
     void aCopyThatDoesNotListenCannotTakeFiles();
     void aStoppedSavingGoesOnWhereItStopped();
+    void takenBackWhileItIsSaved();
     void savedAsItArrives_data();
     void savedAsItArrives();
     void attaching();
@@ -176,6 +177,33 @@ void SharingTest::aStoppedSavingGoesOnWhereItStopped()
     p.received.save();
     QTRY_COMPARE_WITH_TIMEOUT(p.received.state(), ReceivedFiles::State::Saved, 20000);
     QCOMPARE(tree(p.saved.path()), (QMap<QString, QByteArray>{{u"big.bin"_s, big}}));
+}
+
+void SharingTest::takenBackWhileItIsSaved()
+{
+    Pair p;
+    QVERIFY(p.a.listen());
+    QVERIFY(p.b.listen());
+    write(p.sent.filePath(u"big.bin"_s), QByteArray(24 << 20, 'b'));
+    p.received.show(u"127.0.7.21"_s, u"4       "_s);
+    p.a.offer(u"127.0.7.22"_s, 4, {p.sent.filePath(u"big.bin"_s)});
+    QTRY_COMPARE(p.a.standing().size(), 1);
+    QCOMPARE(p.a.standing().first().names, QStringList{u"big.bin"_s});
+    QSignalSpy failed(&p.received, &ReceivedFiles::failed);
+    bool withdrawn = false;
+    connect(&p.received, &ReceivedFiles::changed, this, [&] {
+        if (!withdrawn && p.received.percent() > 0) {
+            withdrawn = true;
+            p.a.withdraw(p.a.standing().first().token);
+        }
+    });
+    p.received.save();
+    QTRY_COMPARE(p.received.state(), ReceivedFiles::State::Failed);
+    QCOMPARE(p.received.statusText(), u"送信者が受け渡しをやめました。"_s);
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(p.a.standing().size(), 0);
+    // What came of it can never be finished: no part is kept.
+    QCOMPARE(tree(p.saved.path()), (QMap<QString, QByteArray>{}));
 }
 
 void SharingTest::savedAsItArrives_data()

@@ -44,6 +44,34 @@ class Receive(unittest.TestCase):
         self.lab = Lab(portana_path(), tray=tray)
         self.display = self.lab.display
 
+    def session_bus(self):
+        """A private session bus, as a desktop has; its address."""
+        import shutil
+        tmp = tempfile.mkdtemp(prefix="portana-bus-")
+        self.addCleanup(shutil.rmtree, tmp, ignore_errors=True)
+        bus = "unix:path=" + os.path.join(tmp, "bus")
+        # The daemon prints its address once it listens: nothing asks it before.
+        daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--address=" + bus,
+                                   "--print-address=1"],
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.addCleanup(daemon.stdout.close)
+        self.addCleanup(daemon.wait, 5)
+        self.addCleanup(daemon.terminate)
+        self.assertTrue(daemon.stdout.readline().startswith("unix:"), "the bus listens")
+        return bus
+
+    def read_aloud(self, copy, bus, limit=20):
+        """What a screen reader gets of copy's windows, through AT-SPI."""
+        # The bridge registers a moment after the copy asks for it.
+        for _ in range(20):
+            out = subprocess.run(["/usr/bin/python3", ATSPI_READ, str(copy.pid), str(limit)],
+                                 capture_output=True, text=True, timeout=60,
+                                 env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus))
+            if out.returncode == 0:
+                return [json.loads(line) for line in out.stdout.splitlines()]
+            time.sleep(0.5)
+        self.fail(out.stderr + copy.log())
+
     def open_messages(self, copy, title):
         """Left click on the tray icon while messages wait."""
         self.display.click(copy.tray_window(), 10, 10)
@@ -69,7 +97,11 @@ class Receive(unittest.TestCase):
         self.start()
         ha, hb = self.lab.host(2), self.lab.host(3)
         a = self.lab.copy(ha, settings_file(optName="ichiro"))
-        b = self.lab.copy(hb, settings_file(optName="jiro", pwCheck=1, pwStored="himitsu"))
+        # jiro's copy under a screen reader.
+        bus = self.session_bus()
+        b = self.lab.copy(hb, settings_file(optName="jiro", pwCheck=1, pwStored="himitsu"),
+                          env={"DBUS_SESSION_BUS_ADDRESS": bus, "QT_ACCESSIBILITY": "1",
+                               "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
         peer = self.lab.peer(self.lab.host(9))
         a.tray_window()
         b.tray_window()
@@ -132,6 +164,13 @@ class Receive(unittest.TestCase):
         self.display.window_shot(recv, "window-FrmRecv-open")
         self.display.window_shot(opened, "window-FrmRcvOK-opened")
         self.ok(opened)
+        # What came with it is read aloud: the list and its buttons.
+        objects = [o for o in self.read_aloud(b, bus) if o["showing"]]
+        files = [o["name"] for o in objects if o["role"] == "list item"]
+        self.assertEqual(len(files), 1, objects)
+        self.assertRegex(files[0], r"^貼り付け \d{4}-\d\d-\d\d \d\d\.\d\d\.\d\d\.png  \(\d+\.\d KB\)$")
+        for role, name in (("list", "添付ファイル"), ("push button", "保存"), ("push button", "名前を付けて保存")):
+            self.assertIn((role, name), [(o["role"], o["name"]) for o in objects])
 
         # jiro replies: ichiro gets a message, jiro the delivery result. The
         # picture offered with it is saved first (保存, into the download folder).
@@ -430,13 +469,8 @@ class Receive(unittest.TestCase):
         if not notifyd or not shutil.which("dbus-daemon"):
             self.skipTest("needs dbus-daemon and the notifyd helper")
         self.start(tray=False)
-        tmp = tempfile.mkdtemp(prefix="portana-bus-")
-        bus = "unix:path=" + os.path.join(tmp, "bus")
-        # The daemon prints its address once it listens: nothing asks it before.
-        daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--address=" + bus,
-                                   "--print-address=1"],
-                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        self.assertTrue(daemon.stdout.readline().startswith("unix:"), "the bus listens")
+        bus = self.session_bus()
+        tmp = tempfile.mkdtemp(prefix="portana-notify-")
         record = os.path.join(tmp, "shown.txt")
         server = subprocess.Popen([notifyd, record], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
                                   env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus,
@@ -690,16 +724,8 @@ time.sleep(3)
             # What a screen reader reads, through AT-SPI: every control that
             # shows has a name; a peer's row is its name and whether a note
             # waits.
-            def read(limit=20):
-                # The bridge registers a moment after the copy asks for it.
-                for _ in range(20):
-                    out = subprocess.run(["/usr/bin/python3", ATSPI_READ, str(c.pid), str(limit)],
-                                         capture_output=True, text=True, timeout=60,
-                                         env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus))
-                    if out.returncode == 0:
-                        return [json.loads(line) for line in out.stdout.splitlines()]
-                    time.sleep(0.5)
-                self.fail(out.stderr + c.log())
+            def read():
+                return self.read_aloud(c, bus)
             named = {"push button", "check box", "radio button", "text", "combo box", "tree", "table",
                      "tree table", "image", "page tab", "spin button"}
             objects = read()
@@ -744,11 +770,9 @@ time.sleep(3)
             self.assertIn("com.canonical.Unity.LauncherEntry.Update ('application://jp.portana.Portana.desktop', "
                           "{'count': <int64 0>, 'count-visible': <false>})", heard)
         finally:
-            for p in (server, daemon):
-                p.terminate()
-                p.wait(5)
+            server.terminate()
+            server.wait(5)
             server.stdout.close()
-            daemon.stdout.close()
             shutil.rmtree(tmp, ignore_errors=True)
 
 

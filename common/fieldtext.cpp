@@ -75,6 +75,21 @@ bool hasControl(QStringView text)
     return false;
 }
 
+bool isUnprintable(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x20 || (u >= 0x7f && u <= 0x9f) || c == QChar::LineSeparator ||
+           c == QChar::ParagraphSeparator;
+}
+
+QString unprintablesAsSpaces(QString text)
+{
+    for (QChar &c : text)
+        if (isUnprintable(c))
+            c = u' ';
+    return text;
+}
+
 bool isBlank(QStringView text)
 {
     for (QChar c : text)

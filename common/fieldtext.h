@@ -31,6 +31,12 @@ QString crlf(QStringView text);
 // NUL, an escape): no text a person typed, and one a field would cut.
 bool hasControl(QStringView text);
 
+// C0, DEL, C1 and the line and paragraph separators, tab, CR and LF among
+// them: nothing a name holds, and some of it a terminal obeys.
+bool isUnprintable(QChar c);
+// A peer's text as one line shows it: each unprintable character a space.
+QString unprintablesAsSpaces(QString text);
+
 // True when every character is a space (the empty text too).
 bool isBlank(QStringView text);
 

@@ -181,12 +181,7 @@ void Fetch::arrived(const filesframe::Frame &frame)
     } else if (const auto *refusal = std::get_if<filesframe::Refusal>(&frame)) {
         // Taken back, gone or changed: what came of it can never be finished.
         using R = filesframe::Refusal;
-        if (refusal->reason != R::Busy && refusal->reason != R::Malformed &&
-            !m_part.fileName().isEmpty() && !QFileInfo(m_part.fileName()).isSymLink()) {
-            m_part.close();
-            QFile::remove(m_part.fileName());
-        }
-        stop(refusal->text);
+        stop(refusal->text, refusal->reason == R::Busy || refusal->reason == R::Malformed);
     } else {
         stop(QStringLiteral("送信元の応答が正しくありません。"));
     }
@@ -199,9 +194,9 @@ void Fetch::complete(const filesframe::End &end)
     if (quint64(QFileInfo(part).size()) != m_offer.entries[m_entry].size ||
         end.sha256 != m_hash.result()) {
         // Nothing of it is worth keeping for another try.
-        QFile::remove(part);
         return stop(QStringLiteral("「%1」が正しく届きませんでした（SHA-256 が違います）。")
-                        .arg(m_names[m_entry]));
+                        .arg(m_names[m_entry]),
+                    false);
     }
     if (!m_disk.rename(part, m_folder + u'/' + m_names[m_entry]))
         return stop(m_disk.failure);
@@ -209,14 +204,14 @@ void Fetch::complete(const filesframe::End &end)
     next();
 }
 
-void Fetch::stop(const QString &problem)
+void Fetch::stop(const QString &problem, bool partKept)
 {
     if (std::exchange(m_over, true))
         return;
     m_part.close();
-    // A part with nothing in it keeps nothing for another try.
-    if (!m_part.fileName().isEmpty() && QFileInfo(m_part.fileName()).size() == 0 &&
-        !QFileInfo(m_part.fileName()).isSymLink())
+    // A part with nothing in it keeps nothing for another try either.
+    const QFileInfo part(m_part.fileName());
+    if (!m_part.fileName().isEmpty() && !part.isSymLink() && (!partKept || part.size() == 0))
         QFile::remove(m_part.fileName());
     if (m_connection)
         m_connection->close();

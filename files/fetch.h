@@ -43,7 +43,8 @@ private:
     void resume();
     void arrived(const filesframe::Frame &frame);
     void complete(const filesframe::End &end);
-    void stop(const QString &problem);
+    // partKept: what came may be taken up again (a cut, 中止, a full disk).
+    void stop(const QString &problem, bool partKept = true);
     QString partPath(int entry) const;
 
     filesframe::Offer m_offer;

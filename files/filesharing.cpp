@@ -22,8 +22,7 @@ const QString CannotTakeFiles = QStringLiteral("ファイルを受け取れま�
 FileSharing::FileSharing(const QHostAddress &address, quint16 port,
                          std::function<QDateTime()> now, QObject *parent)
     : QObject(parent), m_listener(address, port, FilesListener::Limits{}),
-      m_book(steadyMsecs), m_channel(m_listener, m_book, port), m_now(std::move(now)),
-      m_port(port)
+      m_book(steadyMsecs, std::move(now)), m_channel(m_listener, m_book, port), m_port(port)
 {
     connect(&m_channel, &FilesChannel::offerReceived, this, &FileSharing::offerReceived);
 }
@@ -50,34 +49,11 @@ void FileSharing::offer(const QString &address, int rowNo, const QStringList &pa
     if (!offer)
         return emit offered(address, rowNo, problem);
     const QByteArray token = offer->token;
-    Standing standing{token, address, rowNo, {}, m_now()};
-    for (const filesframe::Entry &e : offer->entries)
-        if (!e.path.contains(u'/'))
-            standing.names << (e.folder ? e.path + u'/' : e.path);
-    m_channel.post(QHostAddress(address), *offer, [this, address, rowNo, standing](bool taken) {
-        // What is no longer served is forgotten here too.
-        m_standing.removeIf([this](const Standing &s) { return !m_book.standing(s.token); });
-        if (taken)
-            m_standing << standing;
-        else
-            m_book.cancel(standing.token);
+    m_channel.post(QHostAddress(address), *offer, [this, address, rowNo, token](bool taken) {
+        if (!taken)
+            m_book.cancel(token);
         emit offered(address, rowNo, taken ? QString() : CannotTakeFiles);
     });
-}
-
-QList<FileSharing::Standing> FileSharing::standing() const
-{
-    QList<Standing> served;
-    for (const Standing &s : m_standing)
-        if (m_book.standing(s.token))
-            served << s;
-    return served;
-}
-
-void FileSharing::withdraw(const QByteArray &token)
-{
-    m_book.cancel(token);
-    m_standing.removeIf([&token](const Standing &s) { return s.token == token; });
 }
 
 Fetch *FileSharing::save(const FilesChannel::Received &offer, const QString &folder)

@@ -39,18 +39,10 @@ public:
         return m_channel.received(address, message);
     }
 
-    // An offer a recipient took and this copy still serves.
-    struct Standing
-    {
-        QByteArray token;
-        QString address; // the recipient's
-        int rowNo = 0;
-        QStringList names; // what was attached: files, and folders with "/"
-        QDateTime at;      // when it was offered
-    };
-    QList<Standing> standing() const;
-    // The sender changed its mind: the offer is served no more.
-    void withdraw(const QByteArray &token);
+    // What this copy still serves, and taking an offer back.
+    using Standing = OfferBook::Standing;
+    QList<Standing> standing() const { return m_book.standing(); }
+    void withdraw(const QByteArray &token) { m_book.cancel(token); }
 
     // Saves an offer into folder; the fetch is this part's child, gone
     // after it finished.
@@ -66,8 +58,6 @@ private:
     OfferBook m_book;
     FilesChannel m_channel;
     Disk m_disk;
-    QList<Standing> m_standing;
-    std::function<QDateTime()> m_now;
     quint16 m_port;
     bool m_listening = false;
 };

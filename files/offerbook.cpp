@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTimer>
+#include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -33,8 +35,9 @@ struct OfferBook::Stream
     qint64 offset = 0; // what the receiver has
 };
 
-OfferBook::OfferBook(std::function<qint64()> now, QObject *parent)
-    : QObject(parent), m_now(std::move(now))
+OfferBook::OfferBook(std::function<qint64()> now, std::function<QDateTime()> wall,
+                     QObject *parent)
+    : QObject(parent), m_now(std::move(now)), m_wall(std::move(wall))
 {
 }
 
@@ -45,6 +48,7 @@ std::optional<filesframe::Offer> OfferBook::offer(const QStringList &paths,
     Offered offered;
     offered.recipient = recipient;
     offered.until = m_now() + LifeMsecs;
+    offered.at = m_wall();
     for (const QString &path : paths) {
         const QFileInfo top(path);
         if (!top.exists() || !top.isReadable() || top.isSymLink()) {
@@ -107,10 +111,23 @@ void OfferBook::cancel(const QByteArray &token)
     }
 }
 
-bool OfferBook::standing(const QByteArray &token) const
+QList<OfferBook::Standing> OfferBook::standing() const
 {
-    const auto it = m_offers.constFind(token);
-    return it != m_offers.constEnd() && !it->withdrawn && m_now() <= it->until;
+    QList<Standing> served;
+    for (auto it = m_offers.cbegin(); it != m_offers.cend(); ++it) {
+        if (it->withdrawn || m_now() > it->until)
+            continue;
+        Standing s{it.key(), it->recipient, {}, it->at};
+        for (const filesframe::Entry &e : it->entries)
+            if (!e.path.contains(u'/'))
+                s.names << (e.folder ? e.path + u'/' : e.path);
+        served << s;
+    }
+    std::sort(served.begin(), served.end(),
+              [](const Standing &a, const Standing &b) {
+                  return std::tie(a.at, a.recipient) < std::tie(b.at, b.recipient);
+              });
+    return served;
 }
 
 void OfferBook::serve(FilesConnection *connection)

@@ -23,8 +23,11 @@ class OfferBook : public QObject
 public:
     static constexpr qint64 LifeMsecs = 24 * 3600 * 1000;
 
-    // now: milliseconds on a steady clock (tests move it).
-    explicit OfferBook(std::function<qint64()> now, QObject *parent = nullptr);
+    // now: milliseconds on a steady clock (tests move it); wall: the time of
+    // day an offer is told by.
+    explicit OfferBook(std::function<qint64()> now,
+                       std::function<QDateTime()> wall = &QDateTime::currentDateTime,
+                       QObject *parent = nullptr);
 
     // An offer of paths (files, and folders with all they hold) to one
     // recipient, for the message sender/number; nothing, with problem set,
@@ -34,8 +37,15 @@ public:
                                            QString *problem);
     // The sender takes an offer back: a get of it in progress is refused.
     void cancel(const QByteArray &token);
-    // Still served: neither taken back, nor withdrawn, nor past its day.
-    bool standing(const QByteArray &token) const;
+    // An offer still served: neither taken back, nor withdrawn, nor past its day.
+    struct Standing
+    {
+        QByteArray token;
+        QString recipient;
+        QStringList names; // what was attached: files, and folders with "/"
+        QDateTime at;      // when it was offered
+    };
+    QList<Standing> standing() const; // the oldest first
 
     // A connection that said hello: its gets are served from here.
     void serve(FilesConnection *connection);
@@ -45,6 +55,7 @@ private:
     {
         QString recipient;
         qint64 until = 0;
+        QDateTime at;
         QList<filesframe::Entry> entries;
         QStringList files; // each entry's local path
         bool withdrawn = false; // kept to say so, until its day is over
@@ -56,6 +67,7 @@ private:
                     filesframe::Refusal::Reason *reason) const;
 
     std::function<qint64()> m_now;
+    std::function<QDateTime()> m_wall;
     QHash<QByteArray, Offered> m_offers;
     QHash<FilesConnection *, std::shared_ptr<Stream>> m_streams;
 };

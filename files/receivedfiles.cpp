@@ -12,12 +12,9 @@ namespace {
 // A peer's text as the window shows it: a control character (an escape, a
 // line break inside a name) as a space, and a refusal's text no longer
 // than a sentence.
-QString shown(QString text, qsizetype most = 300)
+QString shown(const QString &told, qsizetype most = 300)
 {
-    for (QChar &c : text)
-        if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f) ||
-            c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
-            c = u' ';
+    QString text = fieldtext::unprintablesAsSpaces(told);
     if (text.size() > most)
         text = text.left(most) + u'…';
     return text;

@@ -1,5 +1,7 @@
 #include "receivedname.h"
 
+#include "fieldtext.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -7,13 +9,6 @@
 namespace receivedname {
 
 namespace {
-
-// C0, DEL and C1: nothing a person types, and some of it a terminal obeys.
-bool isControl(QChar c)
-{
-    const char16_t u = c.unicode();
-    return u < 0x20 || (u >= 0x7f && u <= 0x9f) || u == 0x2028 || u == 0x2029;
-}
 
 qsizetype utf8Bytes(const QString &text)
 {
@@ -39,7 +34,7 @@ QString problem(const QString &path)
         // A separator of another system inside one name.
         if (part.contains(u'\\'))
             return QStringLiteral("名前の中に区切り文字があります。");
-        if (std::any_of(part.begin(), part.end(), isControl))
+        if (std::any_of(part.begin(), part.end(), fieldtext::isUnprintable))
             return QStringLiteral("名前に制御文字があります。");
         if (utf8Bytes(part) > MaxPartBytes)
             return QStringLiteral("名前が長すぎます（%1 ﾊﾞｲﾄまで）。").arg(MaxPartBytes);

@@ -14,28 +14,6 @@ ConnectionCheck::ConnectionCheck(Transport &transport, const PeerSearch &search,
 {
 }
 
-const UserListModel::Row *ConnectionCheck::rowAt(const QString &address) const
-{
-    for (int r = 0; r < m_users.rowCount(); ++r)
-        if (m_users.at(r).address == address)
-            return &m_users.at(r);
-    return nullptr;
-}
-
-QString ConnectionCheck::nameAt(const QString &address) const
-{
-    const UserListModel::Row *row = rowAt(address);
-    if (!row)
-        return {};
-    // A peer's name goes into a sentence a terminal may print: a control
-    // character in it (an escape sequence) is shown as a space.
-    QString name = row->name.trimmed();
-    for (QChar &c : name)
-        if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f))
-            c = u' ';
-    return name;
-}
-
 void ConnectionCheck::check(const QString &typed, Done done)
 {
     const QString address = typed.trimmed();
@@ -48,7 +26,7 @@ void ConnectionCheck::check(const QString &typed, Done done)
         return done({Outcome::NotOneHost, QStringLiteral("%1 は一人の相手のIPｱﾄﾞﾚｽではありません"
                                                          "（ﾌﾞﾛｰﾄﾞｷｬｽﾄやﾏﾙﾁｷｬｽﾄ）。")
                                               .arg(address)});
-    const bool wasListed = rowAt(address) != nullptr;
+    const bool wasListed = m_users.rowAt(address) != nullptr;
     if (!m_transport.send(address, wire::searchRequest()))
         return done(
             {Outcome::Unreachable, QStringLiteral("%1 にはこのコンピューターから届きません（%2）。")
@@ -83,9 +61,9 @@ void ConnectionCheck::replied(const QString &source)
     }
     for (const Pending &p : answered) {
         p.wait->deleteLater();
-        const QString who = QStringLiteral("%1 の %2 ").arg(p.address, nameAt(p.address));
+        const QString who = QStringLiteral("%1 の %2 ").arg(p.address, m_users.nameAt(p.address));
         const quint32 ip = QHostAddress(p.address).toIPv4Address();
-        if (!rowAt(p.address))
+        if (!m_users.rowAt(p.address))
             p.done({Outcome::NotListed,
                     QStringLiteral("%1 は応答しましたが、同じぽるとな～が別のｱﾄﾞﾚｽで載っているか、"
                                    "一覧がいっぱいのため、一覧に載りません。")

@@ -54,8 +54,6 @@ private:
         Done done;
         QObject *wait; // its timer's context: gone with it
     };
-    const UserListModel::Row *rowAt(const QString &address) const;
-    QString nameAt(const QString &address) const;
 
     Transport &m_transport;
     const PeerSearch &m_search;

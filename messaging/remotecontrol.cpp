@@ -32,10 +32,8 @@ RemoteControl::Found RemoteControl::find(const QString &peer, QString *address, 
         if (!m_search.isOneHost(ip.toIPv4Address()))
             return Found::NotOneHost;
         *address = wanted;
-        *name = wanted;
-        for (int r = 0; r < m_users.rowCount(); ++r)
-            if (m_users.at(r).address == wanted)
-                *name = m_users.at(r).name;
+        const UserListModel::Row *row = m_users.rowAt(wanted);
+        *name = row ? row->name : wanted;
         // An address needs no list: the message goes there as typed.
         return Found::One;
     }

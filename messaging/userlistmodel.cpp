@@ -1,5 +1,6 @@
 #include "userlistmodel.h"
 
+#include "fieldtext.h"
 #include "wire.h"
 
 #include <algorithm>
@@ -184,4 +185,19 @@ UserListModel::Found UserListModel::find(const QList<GroupMember> &members) cons
     std::sort(found.rows.begin(), found.rows.end());
     std::sort(found.moved.begin(), found.moved.end());
     return found;
+}
+
+const UserListModel::Row *UserListModel::rowAt(const QString &address) const
+{
+    const auto it = std::find_if(m_rows.begin(), m_rows.end(),
+                                 [&](const Row &r) { return r.address == address; });
+    return it == m_rows.end() ? nullptr : &*it;
+}
+
+QString UserListModel::nameAt(const QString &address) const
+{
+    const Row *row = rowAt(address);
+    // A peer's name may go into a sentence a terminal prints: an escape
+    // sequence in it is shown as spaces.
+    return row ? fieldtext::unprintablesAsSpaces(row->name.trimmed()) : QString();
 }

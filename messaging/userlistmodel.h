@@ -35,6 +35,11 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     const Row &at(int row) const { return m_rows[size_t(row)]; }
+    // The row of address; none when it is not listed.
+    const Row *rowAt(const QString &address) const;
+    // The name the list shows for address, on one line; empty when it is
+    // not listed or has none.
+    QString nameAt(const QString &address) const;
 
     // Empties the list before a search; the sort column and the selected
     // peer stay.

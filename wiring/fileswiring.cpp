@@ -25,10 +25,10 @@ constexpr int AwaitListedMsecs = 2000;
 // The name the list shows for address; empty when it is not listed.
 QString listedName(const UserListModel &users, const QString &address)
 {
-    for (int r = 0; r < users.rowCount(); ++r)
-        if (users.at(r).address == address)
-            return users.at(r).name.trimmed().isEmpty() ? address : users.at(r).name.trimmed();
-    return {};
+    if (!users.rowAt(address))
+        return {};
+    const QString name = users.nameAt(address);
+    return name.isEmpty() ? address : name;
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "composer.h"
 #include "controls.h"
 #include "dialogs.h"
+#include "fieldtext.h"
 #include "filesharing.h"
 #include "optsettings.h"
 #include "peersearch.h"
@@ -182,11 +183,10 @@ void FrmSnd::mnuWithdraw_AboutToShow(FileSharing &files)
     if (standing.isEmpty())
         mnuWithdraw->addAction(QStringLiteral("（受け渡し中のﾌｧｲﾙはありません）"))->setEnabled(false);
     for (const FileSharing::Standing &offer : standing) {
-        QString name = offer.address;
-        for (int r = 0; r < m_users.rowCount(); ++r)
-            if (m_users.at(r).address == offer.address && !m_users.at(r).name.trimmed().isEmpty())
-                name = m_users.at(r).name.trimmed();
-        QString text = standingText(offer, name);
+        const QString name = m_users.nameAt(offer.recipient);
+        // A name's "&" is no key, nor its tab a shortcut's column.
+        QString text = fieldtext::unprintablesAsSpaces(
+            standingText(offer, name.isEmpty() ? offer.recipient : name));
         QAction *item = mnuWithdraw->addAction(text.replace(u'&', QStringLiteral("&&")));
         connect(item, &QAction::triggered, this,
                 [&files, token = offer.token] { files.withdraw(token); });

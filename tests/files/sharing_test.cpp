@@ -3,7 +3,6 @@
 // arrives, and what the send window attaches.
 #include "attachments.h"
 #include "autosave.h"
-#include "fetch.h"
 #include "filesharing.h"
 #include "receivedfiles.h"
 
@@ -65,8 +64,8 @@ class SharingTest : public QObject
 private slots:
     void anOfferShowsUnderItsMessageAndIsSaved();
     void aCopyThatDoesNotListenCannotTakeFiles();
-    void aStoppedSavingGoesOnWhereItStopped();
-    void takenBackWhileItIsSaved();
+    void stoppedWhileSaving_data();
+    void stoppedWhileSaving();
     void savedAsItArrives_data();
     void savedAsItArrives();
     void attaching();
@@ -107,14 +106,7 @@ void SharingTest::anOfferShowsUnderItsMessageAndIsSaved()
                                              {u"図面/詳細/a.txt"_s, "alpha\n"},
                                              {u"図面/b.txt"_s, ""}};
     QCOMPARE(tree(p.saved.path()), expected);
-    // All of it is here: the sender serves it no more.
     QTemporaryDir again;
-    Fetch *fetch = p.b.save(*p.b.received(u"127.0.7.21"_s, 7), again.path());
-    QSignalSpy refused(fetch, &Fetch::finished);
-    fetch->start();
-    QTRY_COMPARE(refused.size(), 1);
-    QCOMPARE(refused.at(0).at(1).toString(), u"送られていないﾌｧｲﾙです。"_s);
-    QCOMPARE(tree(again.path()), (QMap<QString, QByteArray>{}));
     // A name with an escape in it: shown with a space, and never saved.
     write(p.sent.filePath(u"a\x1b[2Jb.txt"_s), "x");
     p.received.show(u"127.0.7.21"_s, u"9       "_s);
@@ -147,8 +139,18 @@ void SharingTest::aCopyThatDoesNotListenCannotTakeFiles()
     QCOMPARE(offered.at(2).at(2).toString(), u"「%1」を読めません。"_s.arg(dir.filePath(u"gone.txt"_s)));
 }
 
-void SharingTest::aStoppedSavingGoesOnWhereItStopped()
+void SharingTest::stoppedWhileSaving_data()
 {
+    QTest::addColumn<bool>("bySender");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("中止, then 保存 again") << false << u"中止しました。"_s;
+    QTest::newRow("taken back by the sender") << true << u"送信者が受け渡しをやめました。"_s;
+}
+
+void SharingTest::stoppedWhileSaving()
+{
+    QFETCH(bool, bySender);
+    QFETCH(QString, told);
     Pair p;
     QVERIFY(p.a.listen());
     QVERIFY(p.b.listen());
@@ -159,51 +161,35 @@ void SharingTest::aStoppedSavingGoesOnWhereItStopped()
     p.received.show(u"127.0.7.21"_s, u"2       "_s);
     p.a.offer(u"127.0.7.22"_s, 2, {p.sent.filePath(u"big.bin"_s)});
     QTRY_COMPARE(p.received.state(), ReceivedFiles::State::Offered);
+    QCOMPARE(p.a.standing().size(), 1);
+    QCOMPARE(p.a.standing().first().names, QStringList{u"big.bin"_s});
     QSignalSpy failed(&p.received, &ReceivedFiles::failed);
-    // 中止 as the first bytes come in.
+    // Stopped as the first bytes come in.
     bool stopped = false;
     connect(&p.received, &ReceivedFiles::changed, this, [&] {
-        if (!stopped && p.received.percent() > 0) {
-            stopped = true;
+        if (stopped || p.received.percent() == 0)
+            return;
+        stopped = true;
+        if (bySender)
+            p.a.withdraw(p.a.standing().first().token);
+        else
             p.received.cancel();
-        }
     });
     p.received.save();
     QTRY_COMPARE(p.received.state(), ReceivedFiles::State::Failed);
-    QCOMPARE(p.received.statusText(), u"中止しました。"_s);
-    QCOMPARE(failed.size(), 0); // the user's own stop is not told back
+    QCOMPARE(p.received.statusText(), told);
+    QCOMPARE(failed.size(), bySender ? 1 : 0); // the user's own stop is not told back
     QVERIFY(!QFileInfo::exists(p.saved.filePath(u"big.bin"_s)));
+    if (bySender) {
+        // What came of it can never be finished: no part is kept.
+        QCOMPARE(p.a.standing().size(), 0);
+        QCOMPARE(tree(p.saved.path()), (QMap<QString, QByteArray>{}));
+        return;
+    }
     // 保存 again: into the same folder, from where it stopped.
     p.received.save();
     QTRY_COMPARE_WITH_TIMEOUT(p.received.state(), ReceivedFiles::State::Saved, 20000);
     QCOMPARE(tree(p.saved.path()), (QMap<QString, QByteArray>{{u"big.bin"_s, big}}));
-}
-
-void SharingTest::takenBackWhileItIsSaved()
-{
-    Pair p;
-    QVERIFY(p.a.listen());
-    QVERIFY(p.b.listen());
-    write(p.sent.filePath(u"big.bin"_s), QByteArray(24 << 20, 'b'));
-    p.received.show(u"127.0.7.21"_s, u"4       "_s);
-    p.a.offer(u"127.0.7.22"_s, 4, {p.sent.filePath(u"big.bin"_s)});
-    QTRY_COMPARE(p.a.standing().size(), 1);
-    QCOMPARE(p.a.standing().first().names, QStringList{u"big.bin"_s});
-    QSignalSpy failed(&p.received, &ReceivedFiles::failed);
-    bool withdrawn = false;
-    connect(&p.received, &ReceivedFiles::changed, this, [&] {
-        if (!withdrawn && p.received.percent() > 0) {
-            withdrawn = true;
-            p.a.withdraw(p.a.standing().first().token);
-        }
-    });
-    p.received.save();
-    QTRY_COMPARE(p.received.state(), ReceivedFiles::State::Failed);
-    QCOMPARE(p.received.statusText(), u"送信者が受け渡しをやめました。"_s);
-    QCOMPARE(failed.size(), 1);
-    QCOMPARE(p.a.standing().size(), 0);
-    // What came of it can never be finished: no part is kept.
-    QCOMPARE(tree(p.saved.path()), (QMap<QString, QByteArray>{}));
 }
 
 void SharingTest::savedAsItArrives_data()

@@ -185,14 +185,15 @@ void ComposeTest::openSearchPickAndSend()
     QVERIFY(!w.isVisible());
 }
 
-// A drop of mime on widget, as the desktop delivers it.
-void drop(QWidget *widget, QMimeData *mime)
+// A drop on widget as the desktop delivers it: of files, or else of text.
+void drop(QWidget *widget, const QList<QUrl> &files, const QString &text = {})
 {
-    QDragEnterEvent enter(QPoint(8, 8), Qt::CopyAction, mime, Qt::LeftButton, {});
+    QMimeData mime;
+    files.isEmpty() ? mime.setText(text) : mime.setUrls(files);
+    QDragEnterEvent enter(QPoint(8, 8), Qt::CopyAction, &mime, Qt::LeftButton, {});
     QApplication::sendEvent(widget, &enter);
-    QDropEvent dropped(QPointF(8, 8), Qt::CopyAction, mime, Qt::LeftButton, {});
+    QDropEvent dropped(QPointF(8, 8), Qt::CopyAction, &mime, Qt::LeftButton, {});
     QApplication::sendEvent(widget, &dropped);
-    delete mime;
 }
 
 QStringList texts(QMenu *menu)
@@ -224,13 +225,9 @@ void ComposeTest::attachAndTakeBack()
 
     // Files dropped on the message box are attached; dropped text is typed.
     auto *box = control<QPlainTextEdit>(w, "TxtMsg");
-    auto *files = new QMimeData;
-    files->setUrls({QUrl::fromLocalFile(path("a.txt")), QUrl::fromLocalFile(path("図面")),
-                    QUrl::fromLocalFile(path("c.txt"))});
-    drop(box->viewport(), files);
-    auto *text = new QMimeData;
-    text->setText(QStringLiteral("資料です"));
-    drop(box->viewport(), text);
+    drop(box->viewport(), {QUrl::fromLocalFile(path("a.txt")), QUrl::fromLocalFile(path("図面")),
+                           QUrl::fromLocalFile(path("c.txt"))});
+    drop(box->viewport(), {}, QStringLiteral("資料です"));
     QCOMPARE(box->toPlainText(), QStringLiteral("資料です"));
     auto *list = control<QListWidget>(w, "LstAttach");
     QCOMPARE(list->count(), 3);

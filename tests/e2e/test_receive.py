@@ -54,9 +54,7 @@ class Receive(unittest.TestCase):
         daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--address=" + bus,
                                    "--print-address=1"],
                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        self.addCleanup(daemon.stdout.close)
-        self.addCleanup(daemon.wait, 5)
-        self.addCleanup(daemon.terminate)
+        self.addCleanup(lambda: (daemon.terminate(), daemon.wait(5), daemon.stdout.close()))
         self.assertTrue(daemon.stdout.readline().startswith("unix:"), "the bus listens")
         return bus
 

@@ -19,16 +19,9 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 from harness import Lab, enc, settings_file  # noqa: E402
+from procstat import rss_mb  # noqa: E402
 
 CHUNK = 1 << 20
-
-
-def rss_mb(pid):
-    with open("/proc/%d/status" % pid) as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1]) / 1024.0
-    return 0.0
 
 
 def plain_copy(lab, src, dst, path, out):

@@ -15,6 +15,8 @@ import sys
 import tempfile
 import time
 
+from procstat import rss_mb
+
 PORT_HEX = ":%04X" % 50319
 
 
@@ -24,14 +26,6 @@ def bound(pid):
             return any(PORT_HEX in line.split()[1] for line in f.readlines()[1:])
     except OSError:
         return False
-
-
-def rss_mb(pid):
-    with open("/proc/%d/status" % pid) as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1]) / 1024.0
-    return 0.0
 
 
 def switches(pid):

@@ -1,6 +1,7 @@
 #include "autosave.h"
 #include "composer.h"
 #include "dialogs.h"
+#include "fieldtext.h"
 #include "filesharing.h"
 #include "inbox.h"
 #include "passwordgate.h"
@@ -95,7 +96,7 @@ void files(const ProgramParts &p)
                          QString name = listedName(users, sender);
                          for (int n = 1; name.isEmpty() && n <= inbox.recvCount(); ++n)
                              if (inbox.entry(n).recvIp == sender)
-                                 name = inbox.entry(n).recvName.trimmed();
+                                 name = fieldtext::unprintablesAsSpaces(inbox.entry(n).recvName.trimmed());
                          dialogs.messageBox(
                              {QStringLiteral("%1 からのﾌｧｲﾙを保存できませんでした。\r")
                                       .arg(name.isEmpty() ? sender : name) +
